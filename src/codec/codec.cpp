@@ -1,0 +1,222 @@
+#include "codec/codec.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "codec/cipher.h"
+#include "codec/names.h"
+#include "codec/secret.h"
+#include "codec/texts.h"
+#include "sys/cp932.h"
+
+namespace plivex {
+
+namespace {
+
+// Reads exactly size bytes; false on a failure or an early end.
+bool ReadExactly(InputFile& in, unsigned char* buffer, std::size_t size) {
+    while (size > 0) {
+        const std::int64_t got = in.Read(buffer, size);
+        if (got <= 0) return false;
+        buffer += got;
+        size -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+bool ReplacesExisting(int answer) { return answer == kOverwrite || answer == kOverwriteAll; }
+
+}  // namespace
+
+int Codec::Message(const std::string& text, std::string_view caption, unsigned style) {
+    return ui_.MsgBox(text, std::string(caption), style);
+}
+
+// Writes header followed by count transformed bytes of in to a temporary file
+// beside target, then gives it target's name. On any failure the temporary
+// file is removed, the message shown, and kFailed returned; 0 on success.
+int Codec::Convert(InputFile& in, std::uint64_t count, std::uint32_t position, bool encode, std::string_view key,
+                   const std::string& header, const std::string& sourcePath, const std::string& target,
+                   bool replace) {
+    std::string tempPath;
+    std::unique_ptr<OutputFile> out = files_.CreateTemp(target, tempPath);
+    if (!out) {
+        Message(target, text::kCaptionOpenFailed, kStyleExclamation);
+        return kFailed;
+    }
+    auto fail = [&](const std::string& message) {
+        out.reset();
+        files_.Remove(tempPath);
+        Message(message, "", kStyleExclamation);
+        return kFailed;
+    };
+    if (!header.empty() && !out->Write(header.data(), header.size())) return fail(text::WriteFailed(target));
+
+    const Transform transform(key);
+    std::vector<unsigned char> chunk(static_cast<std::size_t>(std::min<std::uint64_t>(count, kChunkSize)));
+    for (std::uint64_t left = count; left > 0;) {
+        const std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size()));
+        if (!ReadExactly(in, chunk.data(), step)) return fail(text::ReadFailed(sourcePath));
+        if (encode) transform.Encode(chunk.data(), chunk.data(), step, position);
+        else transform.Melt(chunk.data(), chunk.data(), step, position);
+        if (!out->Write(chunk.data(), step)) return fail(text::WriteFailed(target));
+        left -= step;
+    }
+    if (!chunk.empty()) SecureWipe(chunk.data(), chunk.size());  // plain bytes of a melted file
+    if (!out->Finish()) return fail(text::WriteFailed(target));
+    out.reset();
+    if (!files_.Commit(tempPath, target, replace)) {
+        files_.Remove(tempPath);
+        Message(text::WriteFailed(target), "", kStyleExclamation);
+        return kFailed;
+    }
+    return 0;
+}
+
+int Codec::Encode(const std::string& source, std::string container, int carried, int version, std::string_view key) {
+    if (source == kDummySource) return kSkipped;
+
+    std::unique_ptr<InputFile> in = files_.OpenRead(source);
+    if (!in) {
+        Message(source, text::kCaptionOpenFailed, kStyleExclamation);
+        return kFailed;
+    }
+    const std::optional<std::uint64_t> size = in->Size();
+    if (!size) {
+        Message(std::string(text::kSizeFailed), "", kStyleExclamation);
+        return kFailed;
+    }
+    // Limits of the format, checked before anything is asked or written.
+    const std::optional<std::string> name = Utf8ToCp932(FileNamePart(source));
+    if (!name) {
+        Message(text::NameNotEncodable(source), "", kStyleExclamation);
+        return kFailed;
+    }
+    if (name->size() > kMaxStoredName) {
+        Message(text::NameTooLong(source), "", kStyleExclamation);
+        return kFailed;
+    }
+    if (2 + name->size() + *size > kMaxContainerSize) {
+        Message(text::FileTooLarge(source), "", kStyleExclamation);
+        return kFailed;
+    }
+
+    const int answer = CheckFileExist(container, carried);
+    if (answer == kSkipped || answer == kSkipAll || answer == kFailed) return answer;
+    const int result = answer == kOverwriteAll ? kOverwriteAll : carried;
+
+    if (!files_.CanCreate(container)) {
+        Message(container, text::kCaptionOpenFailed, kStyleExclamation);
+        return kFailed;
+    }
+    if (version != kFormatVersion) {
+        Message("Encode()", text::kCaptionInternalError, kStyleExclamation);
+        return kFailed;
+    }
+
+    std::string header(2 + name->size(), '\0');
+    header[0] = static_cast<char>(kFormatVersion);
+    header[1] = static_cast<char>(name->size());
+    std::uint32_t position = 2;
+    Transform(key).Encode(reinterpret_cast<const unsigned char*>(name->data()),
+                          reinterpret_cast<unsigned char*>(header.data() + 2), name->size(), position);
+    if (Convert(*in, *size, position, true, key, header, source, container, ReplacesExisting(answer)) == kFailed)
+        return kFailed;
+
+    in.reset();  // the source is closed before it may be deleted
+    if (options_.DelRawF) files_.Remove(source);
+    return result;
+}
+
+int Codec::Melt(const std::string& container, std::string& plain, int carried, int& version, std::string_view key) {
+    std::unique_ptr<InputFile> in = files_.OpenRead(container);
+    if (!in) {
+        Message(container, text::kCaptionOpenFailed, kStyleExclamation);
+        return kFailed;
+    }
+    const std::optional<std::uint64_t> size = in->Size();
+    if (!size) {
+        Message(std::string(text::kSizeFailed), "", kStyleExclamation);
+        return kFailed;
+    }
+    // A container too short for its header and name, or beyond the format's sizes, is not ours.
+    unsigned char head[2];
+    if (*size < 2 || *size > kMaxContainerSize) {
+        Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
+        return kFailed;
+    }
+    if (!ReadExactly(*in, head, 2)) {
+        Message(text::ReadFailed(container), "", kStyleExclamation);
+        return kFailed;
+    }
+    version = head[0];
+    const std::size_t n = head[1];
+    if (*size < 2 + n) {
+        Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
+        return kFailed;
+    }
+    std::string stored(n, '\0');
+    if (!ReadExactly(*in, reinterpret_cast<unsigned char*>(stored.data()), n)) {
+        Message(text::ReadFailed(container), "", kStyleExclamation);
+        return kFailed;
+    }
+    std::uint32_t position = 2;
+    MeltBytes(stored.data(), stored.data(), static_cast<std::int32_t>(n), position, key);
+
+    // The stored name is outside input: only a plain file name beside the container is accepted.
+    const std::optional<std::string> name = Cp932ToUtf8(StoredFileNamePart(stored));
+    plain = FolderPart(container) + name.value_or(std::string());
+    if (!name || CheckFileName(*name) != NameProblem::None) {
+        Message(std::string(text::kCreateFailed), text::kCaptionErrorReport, kStyleExclamation);
+        return kFailed;
+    }
+
+    const int answer = CheckFileExist(plain, carried);
+    if (answer == kSkipped || answer == kSkipAll || answer == kFailed) return answer;
+    const int result = answer == kOverwriteAll ? kOverwriteAll : carried;
+
+    if (options_.ConMeltFName && Message(text::ConfirmMeltName(plain), "", kStyleYesNo) != kIdYes) {
+        Message(std::string(text::kWrongPassword), "", kStyleExclamation);
+        return kFailed;
+    }
+    if (!files_.CanCreate(plain)) {
+        Message(std::string(text::kCreateFailed), text::kCaptionErrorReport, kStyleExclamation);
+        return kFailed;
+    }
+    if (version != kFormatVersion) {
+        Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
+        return kFailed;
+    }
+    if (Convert(*in, *size - 2 - n, position, false, key, std::string(), container, plain,
+                ReplacesExisting(answer)) == kFailed)
+        return kFailed;
+
+    in.reset();  // the container is closed before it may be deleted
+    if (options_.DelPvF) {
+        bool remove = !options_.ConDelUnrela || ui_.HasAssociation(plain);
+        if (!remove) {
+            const int reply = Message(text::ConfirmDeleteUnrelated(plain, container), "", kStyleYesNoCancel);
+            if (reply == kIdCancel) return kFailed;
+            remove = reply == kIdYes;
+        }
+        if (remove) files_.Remove(container);
+    }
+    return result;
+}
+
+int Codec::CheckFileExist(std::string& path, int carried) {
+    if (!files_.Exists(path)) return kNoClash;
+    if (options_.FOverlap == 1 || options_.FOverlap == foAddNum) {
+        path = AddNumber(path, [this](const std::string& p) { return files_.Exists(p); });
+        return kRenamed;
+    }
+    if (options_.FOverlap != foAskUser) {
+        Message("CheckFileExist", text::kCaptionInternalError, kStyleExclamation);
+        return kFailed;
+    }
+    if (carried == kOverwriteAll || carried == kSkipAll) return carried;
+    const int answer = ui_.AskOverwrite(path);
+    return answer >= kOverwrite && answer <= kRenamed ? answer : kFailed;
+}
+
+}  // namespace plivex

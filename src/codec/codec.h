@@ -1,0 +1,65 @@
+// Encrypting one file into a container beside it, and melting a container back.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "codec/file_access.h"
+#include "options/custom_set.h"
+
+namespace plivex {
+
+// Results of Encode and Melt, shared with the answers of the overwrite question.
+enum CodecResult : int {
+    kNoClash = 0,       // CheckFileExist: nothing of that name exists
+    kOverwrite = 1,     // CheckFileExist: Yes
+    kSkipped = 2,       // No, or the placeholder source
+    kOverwriteAll = 3,  // All yes in force
+    kSkipAll = 4,       // All no in force
+    kFailed = 5,        // failure or cancel: the batch stops
+    kRenamed = 6,       // CheckFileExist: the path argument was changed
+};
+
+inline constexpr std::string_view kDummySource = "($Dummy)";
+inline constexpr std::string_view kContainerExt = "pvx";
+inline constexpr int kFormatVersion = 1;
+inline constexpr std::size_t kMaxStoredName = 255;
+inline constexpr std::uint64_t kMaxContainerSize = 0xFFFFFFFFull;  // sizes are 32-bit in the format
+
+// The questions and reports of the codec.
+class CodecUi {
+public:
+    virtual ~CodecUi() = default;
+    // Shows a message; returns the button pressed.
+    virtual int MsgBox(const std::string& text, const std::string& caption, unsigned style) = 0;
+    // Asks what to do about an existing file at path: 1..6 as in CodecResult.
+    // On kRenamed, path holds the new full path.
+    virtual int AskOverwrite(std::string& path) = 0;
+    // Whether the shell associates an application with the file's type.
+    virtual bool HasAssociation(const std::string& path) = 0;
+};
+
+class Codec {
+public:
+    // options is read at every call: it is the options record in force.
+    Codec(FileAccess& files, CodecUi& ui, const TCustomSet& options) : files_(files), ui_(ui), options_(options) {}
+
+    int Encode(const std::string& source, std::string container, int carried, int version, std::string_view key);
+    int Melt(const std::string& container, std::string& plain, int carried, int& version, std::string_view key);
+    int CheckFileExist(std::string& path, int carried);
+
+    // Bytes read and written per step; the memory a conversion needs.
+    static constexpr std::size_t kChunkSize = 1 << 20;
+
+private:
+    int Message(const std::string& text, std::string_view caption, unsigned style);
+    int Convert(InputFile& in, std::uint64_t count, std::uint32_t position, bool encode, std::string_view key,
+                const std::string& header, const std::string& sourcePath, const std::string& target, bool replace);
+
+    FileAccess& files_;
+    CodecUi& ui_;
+    const TCustomSet& options_;
+};
+
+}  // namespace plivex

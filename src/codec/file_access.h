@@ -1,0 +1,47 @@
+// What the codec needs from the file system. Paths are UTF-8.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace plivex {
+
+class InputFile {
+public:
+    virtual ~InputFile() = default;  // closes the file
+    virtual std::optional<std::uint64_t> Size() = 0;
+    // Reads up to size bytes: the count read, 0 at the end, -1 on failure.
+    virtual std::int64_t Read(void* buffer, std::size_t size) = 0;
+};
+
+class OutputFile {
+public:
+    virtual ~OutputFile() = default;  // closes the file if Finish was not reached
+    // Writes all size bytes or fails.
+    virtual bool Write(const void* data, std::size_t size) = 0;
+    // Flushes every byte to the disk and closes the file.
+    virtual bool Finish() = 0;
+};
+
+class FileAccess {
+public:
+    virtual ~FileAccess() = default;
+    // Opens an existing file for reading that nobody else may open meanwhile; nullptr on failure.
+    virtual std::unique_ptr<InputFile> OpenRead(const std::string& path) = 0;
+    // Whether anything (a file or a folder) has this name.
+    virtual bool Exists(const std::string& path) = 0;
+    // Whether a new file could be created at path, or the file there replaced
+    // (not locked, not read-only). Leaves the disk as it was.
+    virtual bool CanCreate(const std::string& path) = 0;
+    // Creates an empty temporary file in the folder of target, under a name that
+    // is never taken for a plain file or a container of ours; tempPath receives it.
+    virtual std::unique_ptr<OutputFile> CreateTemp(const std::string& target, std::string& tempPath) = 0;
+    // Gives a finished temporary file its final name; replace allows an existing file to be replaced.
+    virtual bool Commit(const std::string& tempPath, const std::string& target, bool replace) = 0;
+    virtual bool Remove(const std::string& path) = 0;
+};
+
+}  // namespace plivex

@@ -1,0 +1,92 @@
+#include "codec/names.h"
+
+#include <array>
+#include <cctype>
+
+namespace plivex {
+
+bool IsPathSeparator(char c) { return c == '\\' || c == '/' || c == ':'; }
+
+namespace {
+
+std::size_t NamePartStart(std::string_view path) {
+    for (std::size_t i = path.size(); i > 0; --i)
+        if (IsPathSeparator(path[i - 1])) return i;
+    return 0;
+}
+
+// Offset of the extension's dot in path, or npos when the file-name part has none.
+std::size_t ExtensionDot(std::string_view path) {
+    const std::size_t start = NamePartStart(path);
+    const std::size_t dot = path.rfind('.');
+    return (dot == std::string_view::npos || dot < start) ? std::string_view::npos : dot;
+}
+
+char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+
+bool IsReservedDeviceName(std::string_view name) {
+    // Windows maps these to devices whatever extension follows, and ignores trailing blanks before it.
+    std::string base(name.substr(0, name.find('.')));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    for (char& c : base) c = Upper(c);
+    static constexpr std::array<std::string_view, 4> kPlain = {"CON", "PRN", "AUX", "NUL"};
+    for (auto r : kPlain)
+        if (base == r) return true;
+    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+           base[3] >= '1' && base[3] <= '9';
+}
+
+}  // namespace
+
+std::string FileNamePart(std::string_view path) { return std::string(path.substr(NamePartStart(path))); }
+
+std::string FolderPart(std::string_view path) { return std::string(path.substr(0, NamePartStart(path))); }
+
+std::string ChangeExt(std::string_view path, std::string_view ext) {
+    const std::size_t dot = ExtensionDot(path);
+    std::string out(dot == std::string_view::npos ? path : path.substr(0, dot));
+    out += '.';
+    out += ext;
+    return out;
+}
+
+std::string AddNumber(std::string_view path, const std::function<bool(const std::string&)>& exists) {
+    const std::size_t dot = ExtensionDot(path);
+    const std::string_view stem = dot == std::string_view::npos ? path : path.substr(0, dot);
+    const std::string_view ext = dot == std::string_view::npos ? std::string_view() : path.substr(dot);
+    for (unsigned long long n = 2;; ++n) {
+        std::string candidate(stem);
+        candidate += '_';
+        candidate += std::to_string(n);
+        candidate += ext;
+        if (!exists(candidate)) return candidate;
+    }
+}
+
+std::string_view StoredFileNamePart(std::string_view cp932) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < cp932.size(); ++i) {
+        const auto c = static_cast<unsigned char>(cp932[i]);
+        if (IsCp932LeadByte(c)) {
+            ++i;  // its second byte is never a separator
+            continue;
+        }
+        if (c == 0x5C || c == 0x3A) start = i + 1;
+    }
+    return cp932.substr(start);
+}
+
+NameProblem CheckFileName(std::string_view name) {
+    if (name.empty()) return NameProblem::Empty;
+    if (name == "." || name == "..") return NameProblem::DotName;
+    for (char ch : name) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || c == 0x7F) return NameProblem::ControlCharacter;
+        if (std::string_view("<>\"/\\|?*:").find(ch) != std::string_view::npos) return NameProblem::ForbiddenCharacter;
+    }
+    if (name.back() == ' ' || name.back() == '.') return NameProblem::TrailingSpaceOrDot;
+    if (IsReservedDeviceName(name)) return NameProblem::ReservedDeviceName;
+    return NameProblem::None;
+}
+
+}  // namespace plivex

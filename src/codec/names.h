@@ -1,0 +1,47 @@
+// Name rules of output files and stored names. Paths are UTF-8 with the
+// separators of Windows ('\\', '/' and the drive colon); stored names are the
+// code page 932 bytes found in a container.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace plivex {
+
+bool IsPathSeparator(char c);
+
+// Text after the last separator.
+std::string FileNamePart(std::string_view path);
+// Everything up to and including the last separator (empty when there is none).
+std::string FolderPart(std::string_view path);
+
+// Container name: the file-name part's last dot and what follows are replaced
+// by "." + ext, or "." + ext is appended when it has no dot.
+std::string ChangeExt(std::string_view path, std::string_view ext);
+
+// First free numbered variant: stem + "_" + N + extension, N = 2, 3, ...
+std::string AddNumber(std::string_view path, const std::function<bool(const std::string&)>& exists);
+
+// Lead byte of a double-byte character of code page 932.
+inline bool IsCp932LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// File-name part of a stored name: after the last 0x5C or 0x3A byte that is not
+// the second byte of a double-byte character.
+std::string_view StoredFileNamePart(std::string_view cp932);
+
+// Why a name may not be created as a file beside a container.
+enum class NameProblem {
+    None,
+    Empty,
+    DotName,             // "." or ".."
+    ControlCharacter,
+    ForbiddenCharacter,  // one of < > " / | ? * (and the separators)
+    TrailingSpaceOrDot,
+    ReservedDeviceName,  // CON, PRN, AUX, NUL, COM1-9, LPT1-9, with or without an extension
+};
+
+// Checks a single file name (UTF-8) against what Windows cannot or should not create.
+NameProblem CheckFileName(std::string_view name);
+
+}  // namespace plivex

@@ -1,0 +1,58 @@
+// The program's own texts, message styles and answers used by the codec.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace plivex {
+
+inline constexpr std::string_view kAppTitle = "プリベックス";
+
+// Message-box styles and the buttons that answer them (the platform's values).
+inline constexpr unsigned kStyleExclamation = 48;  // OK, exclamation mark
+inline constexpr unsigned kStyleYesNo = 36;        // Yes/No, question mark
+inline constexpr unsigned kStyleYesNoCancel = 35;  // Yes/No/Cancel, question mark
+inline constexpr unsigned kStyleYesNoWarn = 52;    // Yes/No, exclamation mark
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+inline constexpr int kIdYes = 6;
+inline constexpr int kIdNo = 7;
+
+namespace text {
+
+inline constexpr std::string_view kCaptionOpenFailed = "オープン失敗";
+inline constexpr std::string_view kCaptionErrorReport = "プリベックスエラー報告";
+inline constexpr std::string_view kCaptionInternalError = "内部エラー";
+
+inline constexpr std::string_view kSizeFailed = "サイズ取得失敗";
+inline constexpr std::string_view kWrongPassword = "パスワードが間違っています。正しいパスワードを入力して下さい。";
+inline constexpr std::string_view kCreateFailed =
+    "解凍ファイルの作成に失敗しました。\nパスワードが合っているか確認して下さい。";
+
+inline std::string Quoted(std::string_view path) { return "\"" + std::string(path) + "\""; }
+
+inline std::string UnknownFormat() {
+    return "未知のファイル形式です。\n" + std::string(kAppTitle) +
+           "が暗号化したファイルか、パスワードが合っているか確認して下さい。";
+}
+inline std::string ConfirmMeltName(std::string_view plain) {
+    return "解凍ファイル名は " + Quoted(plain) + " で合っていますか？";
+}
+inline std::string ConfirmDeleteUnrelated(std::string_view plain, std::string_view container) {
+    return "解凍したファイル " + Quoted(plain) + " は関連づけられていません。\n暗号化ファイル " + Quoted(container) +
+           " を削除してよろしいですか？";
+}
+inline std::string NameTooLong(std::string_view path) {
+    return "ファイル名が長すぎるため暗号化できません。\n" + Quoted(path);
+}
+inline std::string NameNotEncodable(std::string_view path) {
+    return "ファイル名に暗号化できない文字が含まれています。\n" + Quoted(path);
+}
+inline std::string FileTooLarge(std::string_view path) {
+    return "ファイルが大きすぎるため暗号化できません。\n" + Quoted(path);
+}
+inline std::string ReadFailed(std::string_view path) { return "ファイルの読み込みに失敗しました。\n" + Quoted(path); }
+inline std::string WriteFailed(std::string_view path) { return "ファイルの書き込みに失敗しました。\n" + Quoted(path); }
+
+}  // namespace text
+}  // namespace plivex

@@ -1,0 +1,147 @@
+// Win32 files: opened with share mode 0, so no other program (and no second
+// handle of ours) can touch a file while it is converted.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "codec/names.h"
+#include "sys/system_files.h"
+#include "sys/text_win.h"
+
+namespace plivex {
+
+namespace {
+
+class Handle {
+public:
+    explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle() { Close(); }
+    bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return h_; }
+    bool Close() {
+        if (!Valid()) return true;
+        const bool ok = CloseHandle(h_) != 0;
+        h_ = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+
+private:
+    HANDLE h_;
+};
+
+HANDLE Open(const std::wstring& path, DWORD access, DWORD disposition) {
+    return CreateFileW(path.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+class WinInput : public InputFile {
+public:
+    explicit WinInput(HANDLE h) : file_(h) {}
+    std::optional<std::uint64_t> Size() override {
+        LARGE_INTEGER size;
+        if (!GetFileSizeEx(file_.Get(), &size)) return std::nullopt;
+        return static_cast<std::uint64_t>(size.QuadPart);
+    }
+    std::int64_t Read(void* buffer, std::size_t size) override {
+        DWORD got = 0;
+        const DWORD want = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+        if (!ReadFile(file_.Get(), buffer, want, &got, nullptr)) return -1;
+        return got;
+    }
+
+private:
+    Handle file_;
+};
+
+class WinOutput : public OutputFile {
+public:
+    explicit WinOutput(HANDLE h) : file_(h) {}
+    bool Write(const void* data, std::size_t size) override {
+        const char* p = static_cast<const char*>(data);
+        while (size > 0) {
+            const DWORD want = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+            DWORD put = 0;
+            if (!WriteFile(file_.Get(), p, want, &put, nullptr) || put == 0) return false;
+            p += put;
+            size -= put;
+        }
+        return true;
+    }
+    bool Finish() override {
+        const bool flushed = FlushFileBuffers(file_.Get()) != 0;
+        return file_.Close() && flushed;
+    }
+
+private:
+    Handle file_;
+};
+
+class WinFiles : public FileAccess {
+public:
+    std::unique_ptr<InputFile> OpenRead(const std::string& path) override {
+        const auto wide = TryWiden(path);
+        if (!wide) return nullptr;
+        HANDLE h = Open(*wide, GENERIC_READ, OPEN_EXISTING);
+        if (h == INVALID_HANDLE_VALUE) return nullptr;
+        return std::make_unique<WinInput>(h);
+    }
+
+    bool Exists(const std::string& path) override {
+        const auto wide = TryWiden(path);
+        return wide && GetFileAttributesW(wide->c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+
+    bool CanCreate(const std::string& path) override {
+        const auto wide = TryWiden(path);
+        if (!wide) return false;
+        if (GetFileAttributesW(wide->c_str()) != INVALID_FILE_ATTRIBUTES)
+            return Handle(Open(*wide, GENERIC_WRITE, OPEN_EXISTING)).Valid();
+        Handle probe(Open(*wide, GENERIC_WRITE | DELETE, CREATE_NEW));
+        if (!probe.Valid()) return false;
+        probe.Close();
+        DeleteFileW(wide->c_str());
+        return true;
+    }
+
+    std::unique_ptr<OutputFile> CreateTemp(const std::string& target, std::string& tempPath) override {
+        const std::string folder = FolderPart(target);
+        DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            char name[32];
+            std::snprintf(name, sizeof name, "%s%08lx.tmp", kTempPrefix, static_cast<unsigned long>(seed + attempt * 7919u));
+            const std::string candidate = folder + name;
+            const auto wide = TryWiden(candidate);
+            if (!wide) return nullptr;
+            HANDLE h = Open(*wide, GENERIC_WRITE, CREATE_NEW);
+            if (h != INVALID_HANDLE_VALUE) {
+                tempPath = candidate;
+                return std::make_unique<WinOutput>(h);
+            }
+            if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return nullptr;
+        }
+        return nullptr;
+    }
+
+    bool Commit(const std::string& tempPath, const std::string& target, bool replace) override {
+        const auto from = TryWiden(tempPath);
+        const auto to = TryWiden(target);
+        if (!from || !to) return false;
+        const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+        return MoveFileExW(from->c_str(), to->c_str(), flags) != 0;
+    }
+
+    bool Remove(const std::string& path) override {
+        const auto wide = TryWiden(path);
+        return wide && DeleteFileW(wide->c_str()) != 0;
+    }
+};
+
+}  // namespace
+
+FileAccess& SystemFiles() {
+    static WinFiles files;
+    return files;
+}
+
+}  // namespace plivex

@@ -1,0 +1,34 @@
+#include "sys/text_win.h"
+
+#include <windows.h>
+
+namespace plivex {
+
+namespace {
+
+std::optional<std::wstring> ToWide(std::string_view utf8, DWORD flags) {
+    if (utf8.empty()) return std::wstring();
+    const int len = MultiByteToWideChar(CP_UTF8, flags, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    if (len <= 0) return std::nullopt;
+    std::wstring out(static_cast<std::size_t>(len), L'\0');
+    MultiByteToWideChar(CP_UTF8, flags, utf8.data(), static_cast<int>(utf8.size()), out.data(), len);
+    return out;
+}
+
+}  // namespace
+
+std::optional<std::wstring> TryWiden(std::string_view utf8) { return ToWide(utf8, MB_ERR_INVALID_CHARS); }
+
+std::wstring Widen(std::string_view utf8) { return ToWide(utf8, 0).value_or(std::wstring()); }
+
+std::string Narrow(std::wstring_view utf16) {
+    if (utf16.empty()) return std::string();
+    const int len = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), nullptr, 0,
+                                        nullptr, nullptr);
+    if (len <= 0) return std::string();
+    std::string out(static_cast<std::size_t>(len), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), out.data(), len, nullptr, nullptr);
+    return out;
+}
+
+}  // namespace plivex

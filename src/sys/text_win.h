@@ -1,0 +1,16 @@
+// UTF-8 <-> UTF-16 at the calls of Win32 functions.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace plivex {
+
+// nullopt for bytes that are not valid UTF-8.
+std::optional<std::wstring> TryWiden(std::string_view utf8);
+// Invalid UTF-8 becomes U+FFFD; for texts that are shown, not for names.
+std::wstring Widen(std::string_view utf8);
+std::string Narrow(std::wstring_view utf16);
+
+}  // namespace plivex

@@ -1,0 +1,60 @@
+// Records what the codec shows and answers its questions from a script.
+#pragma once
+
+#include <deque>
+#include <stdexcept>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "codec/codec.h"
+#include "codec/texts.h"
+
+namespace plivex::test {
+
+struct Shown {
+    std::string text;
+    std::string caption;
+    unsigned style;
+};
+
+class ScriptedUi : public CodecUi {
+public:
+    std::vector<Shown> shown;
+    std::deque<int> answers;                 // replies to questions, in order; OK for plain messages
+    std::deque<std::pair<int, std::string>> overwrite;  // answers of the overwrite question (+ new path)
+    std::vector<std::string> askedOverwrite;
+    std::function<bool(const std::string&)> association = [](const std::string&) { return true; };
+
+    int MsgBox(const std::string& text, const std::string& caption, unsigned style) override {
+        shown.push_back({text, caption, style});
+        if (style == kStyleExclamation) return kIdOk;
+        if (answers.empty()) throw std::logic_error("unexpected question: " + text);
+        const int a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    int AskOverwrite(std::string& path) override {
+        askedOverwrite.push_back(path);
+        if (overwrite.empty()) throw std::logic_error("unexpected overwrite question: " + path);
+        auto [answer, newPath] = overwrite.front();
+        overwrite.pop_front();
+        if (answer == kRenamed) path = newPath;
+        return answer;
+    }
+    bool HasAssociation(const std::string& path) override { return association(path); }
+};
+
+// Known-answer vectors kept as data in tests/data/kat.
+struct KatVector {
+    std::string id;
+    std::string password;  // code page 932 bytes
+    std::string name;      // UTF-8 file name
+    std::string body;
+    std::string container;
+};
+
+std::vector<KatVector> LoadKatVectors();
+std::string ReadBinary(const std::string& path);
+
+}  // namespace plivex::test

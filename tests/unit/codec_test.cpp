@@ -1,0 +1,571 @@
+// Encode and Melt over an in-memory file system: every message, answer and
+// fault path, with the files checked afterwards.
+#include <gtest/gtest.h>
+
+#include "codec/cipher.h"
+#include "codec/codec.h"
+#include "mem_files.h"
+#include "scripted_ui.h"
+
+namespace plivex {
+namespace {
+
+using test::MemFiles;
+using test::ScriptedUi;
+
+// A container made by hand from the format's layout, for names Encode would never store.
+std::string Craft(const std::string& storedCp932, const std::string& body, const std::string& key, int version = 1) {
+    std::string c(2 + storedCp932.size() + body.size(), '\0');
+    c[0] = static_cast<char>(version);
+    c[1] = static_cast<char>(storedCp932.size());
+    std::uint32_t pos = 2;
+    EncodeBytes(storedCp932.data(), c.data() + 2, static_cast<std::int32_t>(storedCp932.size()), pos, key);
+    EncodeBytes(body.data(), c.data() + 2 + storedCp932.size(), static_cast<std::int32_t>(body.size()), pos, key);
+    return c;
+}
+
+std::string Pattern(std::size_t n, int seed = 0) {
+    std::string s(n, '\0');
+    for (std::size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 7 + seed + i / 251) & 0xFF);
+    return s;
+}
+
+class CodecTest : public ::testing::Test {
+protected:
+    MemFiles fs;
+    ScriptedUi ui;
+    TCustomSet opt;
+    Codec codec{fs, ui, opt};
+    const std::string key = MakeKeyString("pw");
+
+    int Encode(const std::string& src, int carried = 0, int version = 1) {
+        return codec.Encode(src, ChangeExt(src, "pvx"), carried, version, key);
+    }
+    int Melt(const std::string& container, std::string& plain, int carried = 0) {
+        int version = -1;
+        return codec.Melt(container, plain, carried, version, key);
+    }
+    void ExpectOnly(const std::string& text, const std::string& caption) {
+        ASSERT_EQ(ui.shown.size(), 1u);
+        EXPECT_EQ(ui.shown[0].text, text);
+        EXPECT_EQ(ui.shown[0].caption, caption);
+        EXPECT_EQ(ui.shown[0].style, 48u);
+    }
+};
+
+// ---- Known answers -------------------------------------------------------
+
+TEST_F(CodecTest, KnownAnswerContainersEncodeAndMeltByteExact) {
+    for (const auto& v : test::LoadKatVectors()) {
+        SCOPED_TRACE(v.id);
+        MemFiles files;
+        ScriptedUi answers;
+        TCustomSet o;
+        o.ConMeltFName = false;
+        Codec c(files, answers, o);
+        const std::string kkey = MakeKeyString(v.password);
+        const std::string src = "C:\\in\\" + v.name;
+        files.files[src] = v.body;
+        ASSERT_EQ(c.Encode(src, ChangeExt(src, "pvx"), 0, 1, kkey), 0);
+        ASSERT_TRUE(files.Has(ChangeExt(src, "pvx")));
+        EXPECT_TRUE(files.At(ChangeExt(src, "pvx")) == v.container);
+        EXPECT_FALSE(files.Has(src));  // deleted after the container was complete
+
+        // Renamed and moved, it still melts under its stored name, in its new folder.
+        files.files["D:\\moved\\x.pvx"] = v.container;
+        std::string plain;
+        int version = 0;
+        ASSERT_EQ(c.Melt("D:\\moved\\x.pvx", plain, 0, version, kkey), 0);
+        EXPECT_EQ(version, 1);
+        EXPECT_EQ(plain, "D:\\moved\\" + v.name);
+        EXPECT_TRUE(files.At(plain) == v.body);
+        EXPECT_FALSE(files.Has("D:\\moved\\x.pvx"));
+        EXPECT_TRUE(files.Temps().empty());
+        EXPECT_TRUE(answers.shown.empty());
+    }
+}
+
+TEST_F(CodecTest, StreamsThroughBoundedBuffers) {
+    fs.files["C:\\big.bin"] = Pattern(3 * Codec::kChunkSize + 123);
+    ASSERT_EQ(Encode("C:\\big.bin"), 0);
+    EXPECT_LE(fs.maxReadRequest, Codec::kChunkSize);
+    opt.ConMeltFName = false;
+    std::string plain;
+    ASSERT_EQ(Melt("C:\\big.pvx", plain), 0);
+    EXPECT_TRUE(fs.At("C:\\big.bin") == Pattern(3 * Codec::kChunkSize + 123));
+}
+
+// ---- Encode: refusals and failures ---------------------------------------
+
+TEST_F(CodecTest, PlaceholderSourceIsSkippedUntouched) {
+    EXPECT_EQ(codec.Encode("($Dummy)", "($Dummy).pvx", 0, 1, key), kSkipped);
+    EXPECT_TRUE(fs.files.empty());
+    EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(CodecTest, SourceThatCannotBeOpenedIsNamed) {
+    EXPECT_EQ(Encode("C:\\missing.txt"), kFailed);
+    ExpectOnly("C:\\missing.txt", "オープン失敗");
+    fs.files["C:\\held.txt"] = "x";
+    fs.locked.insert("C:\\held.txt");
+    ui.shown.clear();
+    EXPECT_EQ(Encode("C:\\held.txt"), kFailed);
+    ExpectOnly("C:\\held.txt", "オープン失敗");
+    EXPECT_FALSE(fs.Has("C:\\held.pvx"));
+}
+
+TEST_F(CodecTest, SizeFailureWritesNothing) {
+    fs.files["C:\\a.txt"] = "abc";
+    fs.sizeFails.insert("C:\\a.txt");
+    EXPECT_EQ(Encode("C:\\a.txt"), kFailed);
+    ExpectOnly("サイズ取得失敗", "");
+    EXPECT_EQ(fs.files.size(), 1u);
+}
+
+TEST_F(CodecTest, LimitsOfTheFormatAreRefusedBeforeWriting) {
+    const std::string longName = "C:\\d\\" + std::string(252, 'n') + ".txt";  // 256 bytes
+    fs.files[longName] = "x";
+    EXPECT_EQ(Encode(longName), kFailed);
+    ExpectOnly("ファイル名が長すぎるため暗号化できません。\n\"" + longName + "\"", "");
+
+    const std::string justFits = "C:\\d\\" + std::string(251, 'n') + ".txt";  // 255 bytes
+    fs.files[justFits] = "x";
+    ui.shown.clear();
+    EXPECT_EQ(Encode(justFits), 0);
+    EXPECT_EQ(static_cast<unsigned char>(fs.At(ChangeExt(justFits, "pvx"))[1]), 255);
+
+    const std::string emoji = "C:\\d\\\xF0\x9F\x98\x80.txt";
+    fs.files[emoji] = "x";
+    EXPECT_EQ(Encode(emoji), kFailed);
+    ExpectOnly("ファイル名に暗号化できない文字が含まれています。\n\"" + emoji + "\"", "");
+
+    // 2 + n + size must stay below 4 GiB: "big.dat" has n = 7.
+    fs.files["C:\\d\\big.dat"] = "tiny";
+    fs.fakeSize["C:\\d\\big.dat"] = (1ull << 32) - 9;
+    ui.shown.clear();
+    EXPECT_EQ(Encode("C:\\d\\big.dat"), kFailed);
+    ExpectOnly("ファイルが大きすぎるため暗号化できません。\n\"C:\\d\\big.dat\"", "");
+    // One byte less is inside the format; the short file then fails as a read, not as a limit.
+    fs.fakeSize["C:\\d\\big.dat"] = (1ull << 32) - 10;
+    ui.shown.clear();
+    EXPECT_EQ(Encode("C:\\d\\big.dat"), kFailed);
+    ExpectOnly("ファイルの読み込みに失敗しました。\n\"C:\\d\\big.dat\"", "");
+    EXPECT_TRUE(fs.Has("C:\\d\\big.dat"));
+    EXPECT_FALSE(fs.Has("C:\\d\\big.pvx"));
+    EXPECT_TRUE(fs.Temps().empty());
+}
+
+TEST_F(CodecTest, ContainerThatCannotBeCreatedKeepsEverything) {
+    fs.files["R:\\ro.txt"] = "source";
+    fs.readOnlyFolders.insert("R:\\");
+    EXPECT_EQ(Encode("R:\\ro.txt"), kFailed);
+    ExpectOnly("R:\\ro.pvx", "オープン失敗");
+    EXPECT_EQ(fs.files.size(), 1u);
+
+    // A locked existing container, overwrite chosen: it stays as it was.
+    opt.FOverlap = foAskUser;
+    fs.files["C:\\a.txt"] = "new";
+    fs.files["C:\\a.pvx"] = "old container";
+    fs.locked.insert("C:\\a.pvx");
+    ui.shown.clear();
+    ui.overwrite.push_back({kOverwrite, ""});
+    EXPECT_EQ(Encode("C:\\a.txt"), kFailed);
+    ExpectOnly("C:\\a.pvx", "オープン失敗");
+    EXPECT_EQ(fs.At("C:\\a.pvx"), "old container");
+    EXPECT_EQ(fs.At("C:\\a.txt"), "new");
+}
+
+TEST_F(CodecTest, OtherFormatVersionIsAnInternalError) {
+    fs.files["C:\\a.txt"] = "abc";
+    EXPECT_EQ(Encode("C:\\a.txt", 0, 2), kFailed);
+    ExpectOnly("Encode()", "内部エラー");
+    EXPECT_EQ(fs.files.size(), 1u);
+}
+
+TEST_F(CodecTest, DiskFullAtAnyPointKeepsSourceAndLeavesNoOutput) {
+    const std::string body = Pattern(2 * Codec::kChunkSize + 5);
+    const std::uint64_t containerSize = 2 + 5 + body.size();  // "a.dat"
+    for (std::uint64_t room : std::vector<std::uint64_t>{0, 1, 6, 7, 8, 1000, 7 + Codec::kChunkSize, containerSize - 1}) {
+        SCOPED_TRACE(room);
+        MemFiles files;
+        ScriptedUi answers;
+        Codec c(files, answers, opt);
+        files.files["C:\\a.dat"] = body;
+        files.diskFree = room;
+        EXPECT_EQ(c.Encode("C:\\a.dat", "C:\\a.pvx", 0, 1, key), kFailed);
+        ASSERT_EQ(answers.shown.size(), 1u);
+        EXPECT_EQ(answers.shown[0].text, "ファイルの書き込みに失敗しました。\n\"C:\\a.pvx\"");
+        EXPECT_TRUE(files.At("C:\\a.dat") == body);
+        EXPECT_EQ(files.files.size(), 1u);  // no container, no temporary file
+    }
+    // Exactly enough room succeeds.
+    fs.files["C:\\a.dat"] = body;
+    fs.diskFree = containerSize;
+    EXPECT_EQ(Encode("C:\\a.dat"), 0);
+}
+
+TEST_F(CodecTest, ReadFlushAndRenameFailuresKeepSource) {
+    const std::string body = Pattern(3 * Codec::kChunkSize);
+    struct Fault {
+        const char* name;
+        std::function<void(MemFiles&)> arm;
+        const char* message;
+    };
+    const std::vector<Fault> faults = {
+        {"read fails midway", [](MemFiles& f) { f.readFailAt["C:\\a.dat"] = Codec::kChunkSize + 10; },
+         "ファイルの読み込みに失敗しました。\n\"C:\\a.dat\""},
+        {"source shorter than its size", [&](MemFiles& f) { f.fakeSize["C:\\a.dat"] = body.size() + 1; },
+         "ファイルの読み込みに失敗しました。\n\"C:\\a.dat\""},
+        {"flush fails", [](MemFiles& f) { f.finishFails = true; }, "ファイルの書き込みに失敗しました。\n\"C:\\a.pvx\""},
+        {"rename fails", [](MemFiles& f) { f.commitFails = true; }, "ファイルの書き込みに失敗しました。\n\"C:\\a.pvx\""},
+    };
+    for (const auto& fault : faults) {
+        SCOPED_TRACE(fault.name);
+        MemFiles files;
+        ScriptedUi answers;
+        Codec c(files, answers, opt);
+        files.files["C:\\a.dat"] = body;
+        fault.arm(files);
+        EXPECT_EQ(c.Encode("C:\\a.dat", "C:\\a.pvx", 0, 1, key), kFailed);
+        ASSERT_EQ(answers.shown.size(), 1u);
+        EXPECT_EQ(answers.shown[0].text, fault.message);
+        EXPECT_EQ(answers.shown[0].caption, "");
+        EXPECT_TRUE(files.At("C:\\a.dat") == body);
+        EXPECT_EQ(files.files.size(), 1u);
+    }
+}
+
+TEST_F(CodecTest, FailedOverwriteLeavesTheOldFileIntact) {
+    opt.FOverlap = foAskUser;
+    fs.files["C:\\a.txt"] = Pattern(5000);
+    fs.files["C:\\a.pvx"] = "previous container";
+    fs.diskFree = 100;
+    ui.overwrite.push_back({kOverwrite, ""});
+    EXPECT_EQ(Encode("C:\\a.txt"), kFailed);
+    EXPECT_EQ(fs.At("C:\\a.pvx"), "previous container");
+    EXPECT_TRUE(fs.Has("C:\\a.txt"));
+    EXPECT_TRUE(fs.Temps().empty());
+}
+
+TEST_F(CodecTest, SourceIsKeptWhenDeletionIsOff) {
+    opt.DelRawF = false;
+    fs.files["C:\\a.txt"] = "abc";
+    EXPECT_EQ(Encode("C:\\a.txt"), 0);
+    EXPECT_TRUE(fs.Has("C:\\a.txt"));
+    EXPECT_TRUE(fs.Has("C:\\a.pvx"));
+}
+
+// ---- Name clashes ----------------------------------------------------------
+
+TEST_F(CodecTest, NumberedNamesWithoutAsking) {
+    for (int overlap : {1, 2}) {
+        SCOPED_TRACE(overlap);
+        MemFiles files;
+        ScriptedUi answers;
+        TCustomSet o;
+        o.FOverlap = overlap;
+        Codec c(files, answers, o);
+        files.files["C:\\Data.old\\README"] = "r";
+        files.files["C:\\Data.old\\README.pvx"] = "taken";
+        files.folders.insert("C:\\Data.old\\README_2.pvx");
+        EXPECT_EQ(c.Encode("C:\\Data.old\\README", "C:\\Data.old\\README.pvx", 4, 1, key), 4);  // carried back
+        EXPECT_TRUE(files.Has("C:\\Data.old\\README_3.pvx"));
+        EXPECT_EQ(files.At("C:\\Data.old\\README.pvx"), "taken");
+        EXPECT_TRUE(answers.askedOverwrite.empty());
+        EXPECT_TRUE(answers.shown.empty());
+    }
+}
+
+TEST_F(CodecTest, OutOfRangeOverlapIsAnInternalErrorOnlyOnAClash) {
+    opt.FOverlap = 5;
+    fs.files["C:\\a.txt"] = "a";
+    EXPECT_EQ(Encode("C:\\a.txt"), 0);  // no clash: never consulted
+    fs.files["C:\\a.txt"] = "a";
+    EXPECT_EQ(Encode("C:\\a.txt"), kFailed);
+    ExpectOnly("CheckFileExist", "内部エラー");
+    EXPECT_TRUE(fs.Has("C:\\a.txt"));
+}
+
+TEST_F(CodecTest, AskedAnswersAndTheCarriedState) {
+    opt.FOverlap = foAskUser;
+    for (const char* n : {"a", "b", "c", "d"}) {
+        fs.files[std::string("C:\\") + n + ".txt"] = n;
+        fs.files[std::string("C:\\") + n + ".pvx"] = "old";
+    }
+    fs.files["C:\\e.txt"] = "e";
+
+    // No clash: no question, the carried state comes back.
+    EXPECT_EQ(Encode("C:\\e.txt", 0), 0);
+    EXPECT_TRUE(ui.askedOverwrite.empty());
+
+    // No: skipped, nothing written, the plain file stays despite DelRawF.
+    ui.overwrite.push_back({kSkipped, ""});
+    EXPECT_EQ(Encode("C:\\a.txt", 0), kSkipped);
+    EXPECT_EQ(fs.At("C:\\a.pvx"), "old");
+    EXPECT_TRUE(fs.Has("C:\\a.txt"));
+
+    // Yes: overwritten, carried state handed back.
+    ui.overwrite.push_back({kOverwrite, ""});
+    EXPECT_EQ(Encode("C:\\a.txt", 2), 2);
+    EXPECT_NE(fs.At("C:\\a.pvx"), "old");
+    EXPECT_FALSE(fs.Has("C:\\a.txt"));
+
+    // All yes, then later clashes are overwritten without asking, and the result stays 3.
+    ui.overwrite.push_back({kOverwriteAll, ""});
+    EXPECT_EQ(Encode("C:\\b.txt", 0), kOverwriteAll);
+    EXPECT_EQ(Encode("C:\\c.txt", kOverwriteAll), kOverwriteAll);
+    EXPECT_NE(fs.At("C:\\c.pvx"), "old");
+    EXPECT_EQ(ui.askedOverwrite.size(), 3u);
+
+    // All no carried in: skipped silently, source kept.
+    EXPECT_EQ(Encode("C:\\d.txt", kSkipAll), kSkipAll);
+    EXPECT_EQ(fs.At("C:\\d.pvx"), "old");
+    EXPECT_TRUE(fs.Has("C:\\d.txt"));
+    EXPECT_EQ(ui.askedOverwrite.size(), 3u);
+
+    // Rename: written under the new name.
+    ui.overwrite.push_back({kRenamed, "C:\\renamed.pvx"});
+    EXPECT_EQ(Encode("C:\\d.txt", 0), 0);
+    EXPECT_TRUE(fs.Has("C:\\renamed.pvx"));
+    EXPECT_EQ(fs.At("C:\\d.pvx"), "old");
+
+    // Cancel: result 5, no message, nothing written.
+    fs.files["C:\\d.txt"] = "d";
+    ui.overwrite.push_back({kFailed, ""});
+    EXPECT_EQ(Encode("C:\\d.txt", 0), kFailed);
+    EXPECT_TRUE(ui.shown.empty());
+    EXPECT_TRUE(fs.Has("C:\\d.txt"));
+}
+
+// ---- Melt ------------------------------------------------------------------
+
+TEST_F(CodecTest, NameQuestionShowsTheNumberedPath) {
+    fs.files["C:\\x.pvx"] = Craft("report.doc", "content", key);
+    fs.files["C:\\report.doc"] = "already here";
+    ui.answers.push_back(kIdYes);
+    std::string plain;
+    EXPECT_EQ(Melt("C:\\x.pvx", plain), 0);
+    EXPECT_EQ(plain, "C:\\report_2.doc");
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, "解凍ファイル名は \"C:\\report_2.doc\" で合っていますか？");
+    EXPECT_EQ(ui.shown[0].style, 36u);
+    EXPECT_EQ(fs.At("C:\\report_2.doc"), "content");
+}
+
+TEST_F(CodecTest, RejectedNameMeansWrongPasswordAndWritesNothing) {
+    fs.files["C:\\x.pvx"] = Craft("report.doc", "content", key);
+    ui.answers.push_back(kIdNo);
+    std::string plain;
+    EXPECT_EQ(Melt("C:\\x.pvx", plain), kFailed);
+    ASSERT_EQ(ui.shown.size(), 2u);
+    EXPECT_EQ(ui.shown[1].text, "パスワードが間違っています。正しいパスワードを入力して下さい。");
+    EXPECT_EQ(ui.shown[1].caption, "");
+    EXPECT_EQ(fs.files.size(), 1u);
+}
+
+TEST_F(CodecTest, WrongPasswordGivesAnotherNameOrIsRefused) {
+    opt.ConMeltFName = false;
+    opt.DelPvF = false;
+    int written = 0, refused = 0;
+    for (const char* pw : {"pX", "qw", "password", "p", "pw ", "Pw"}) {
+        MemFiles files;
+        ScriptedUi answers;
+        Codec c(files, answers, opt);
+        files.files["C:\\x.pvx"] = Craft("report.doc", "content", key);
+        std::string plain;
+        int version = 0;
+        const int r = c.Melt("C:\\x.pvx", plain, 0, version, MakeKeyString(pw));
+        EXPECT_TRUE(files.Has("C:\\x.pvx"));
+        EXPECT_FALSE(files.Has("C:\\report.doc"));
+        if (r == kFailed) {
+            ++refused;
+            ASSERT_EQ(answers.shown.size(), 1u);
+            EXPECT_EQ(answers.shown[0].caption, "プリベックスエラー報告");
+            EXPECT_EQ(files.files.size(), 1u);
+        } else {
+            ++written;
+            EXPECT_NE(files.At(plain), "content");
+        }
+    }
+    EXPECT_EQ(written + refused, 6);
+}
+
+TEST_F(CodecTest, UnknownVersionIsRefusedWithoutLeavingAFile) {
+    opt.ConMeltFName = false;
+    fs.files["C:\\x.pvx"] = Craft("a.txt", "body", key, 2);
+    std::string plain;
+    int version = 0;
+    EXPECT_EQ(codec.Melt("C:\\x.pvx", plain, 0, version, key), kFailed);
+    EXPECT_EQ(version, 2);
+    ExpectOnly("未知のファイル形式です。\nプリベックスが暗号化したファイルか、パスワードが合っているか確認して下さい。",
+               "プリベックスエラー報告");
+    EXPECT_EQ(fs.files.size(), 1u);
+}
+
+TEST_F(CodecTest, TruncatedContainersAreRefusedAtEveryLength) {
+    const std::string whole = Craft("name.txt", "", key);  // 2 + 8 bytes
+    for (std::size_t len = 0; len < whole.size(); ++len) {
+        SCOPED_TRACE(len);
+        MemFiles files;
+        ScriptedUi answers;
+        Codec c(files, answers, opt);
+        files.files["C:\\t.pvx"] = whole.substr(0, len);
+        std::string plain;
+        int version = 0;
+        EXPECT_EQ(c.Melt("C:\\t.pvx", plain, 0, version, key), kFailed);
+        ASSERT_EQ(answers.shown.size(), 1u);
+        EXPECT_EQ(answers.shown[0].caption, "プリベックスエラー報告");
+        EXPECT_EQ(files.files.size(), 1u);
+        EXPECT_EQ(files.At("C:\\t.pvx"), whole.substr(0, len));
+    }
+    // Header and name alone: an empty file.
+    opt.ConMeltFName = false;
+    fs.files["C:\\t.pvx"] = whole;
+    std::string plain;
+    EXPECT_EQ(Melt("C:\\t.pvx", plain), 0);
+    EXPECT_EQ(fs.At("C:\\name.txt"), "");
+
+    // A container of 4 GiB or more is outside the format.
+    fs.files["C:\\huge.pvx"] = whole;
+    fs.fakeSize["C:\\huge.pvx"] = 1ull << 32;
+    ui.shown.clear();
+    EXPECT_EQ(Melt("C:\\huge.pvx", plain), kFailed);
+    ExpectOnly(text::UnknownFormat(), "プリベックスエラー報告");
+}
+
+TEST_F(CodecTest, HostileStoredNamesAreRefused) {
+    opt.ConMeltFName = false;
+    const std::vector<std::string> hostile = {
+        "", ".", "..", "a\x01" "b", "tab\tname", "a<b", "a>b", "a\"b", "a/b", "a|b", "a?b", "a*b", "name.", "name ",
+        "CON", "con.txt", "NUL", "Aux.doc", "prn", "COM1", "com9.x", "LPT1", "lpt9.txt", "dir\\", "C:",
+        "\x81\x20", "\xFF\xFF", "x\\\x95",  // invalid code page 932
+    };
+    for (const auto& name : hostile) {
+        SCOPED_TRACE(name);
+        MemFiles files;
+        ScriptedUi answers;
+        Codec c(files, answers, opt);
+        files.files["C:\\box\\h.pvx"] = Craft(name, "payload", key);
+        std::string plain;
+        int version = 0;
+        EXPECT_EQ(c.Melt("C:\\box\\h.pvx", plain, 0, version, key), kFailed);
+        ASSERT_EQ(answers.shown.size(), 1u);
+        EXPECT_EQ(answers.shown[0].text, "解凍ファイルの作成に失敗しました。\nパスワードが合っているか確認して下さい。");
+        EXPECT_EQ(answers.shown[0].caption, "プリベックスエラー報告");
+        EXPECT_EQ(files.files.size(), 1u);
+    }
+    // Folders in a stored name are dropped: the file lands beside the container.
+    for (const std::string name : {"..\\..\\evil.txt", "C:\\Windows\\evil.txt", "D:evil.txt"}) {
+        MemFiles files;
+        ScriptedUi answers;
+        Codec c(files, answers, opt);
+        files.files["C:\\box\\h.pvx"] = Craft(name, "payload", key);
+        std::string plain;
+        int version = 0;
+        EXPECT_EQ(c.Melt("C:\\box\\h.pvx", plain, 0, version, key), 0);
+        EXPECT_EQ(plain, "C:\\box\\evil.txt");
+        EXPECT_EQ(files.At("C:\\box\\evil.txt"), "payload");
+    }
+}
+
+TEST_F(CodecTest, ContainerDeletionRules) {
+    opt.ConMeltFName = false;
+    auto melt = [&](std::function<void(ScriptedUi&)> script, int expect) {
+        MemFiles files;
+        ScriptedUi answers;
+        answers.association = [](const std::string&) { return false; };
+        script(answers);
+        Codec c(files, answers, opt);
+        files.files["C:\\x.pvx"] = Craft("note.xyz", "text", key);
+        std::string plain;
+        int version = 0;
+        EXPECT_EQ(c.Melt("C:\\x.pvx", plain, 0, version, key), expect);
+        EXPECT_EQ(files.At("C:\\note.xyz"), "text");
+        return std::make_pair(files.Has("C:\\x.pvx"), answers.shown);
+    };
+    // No association: asked with both paths; Yes deletes, No keeps, Cancel stops the batch.
+    auto [kept, shown] = melt([](ScriptedUi& u) { u.answers.push_back(kIdYes); }, 0);
+    EXPECT_FALSE(kept);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text,
+              "解凍したファイル \"C:\\note.xyz\" は関連づけられていません。\n暗号化ファイル \"C:\\x.pvx\" を削除してよろしいですか？");
+    EXPECT_EQ(shown[0].style, 35u);
+    EXPECT_TRUE(melt([](ScriptedUi& u) { u.answers.push_back(kIdNo); }, 0).first);
+    EXPECT_TRUE(melt([](ScriptedUi& u) { u.answers.push_back(kIdCancel); }, kFailed).first);
+    // An associated type loses its container silently.
+    EXPECT_FALSE(melt([](ScriptedUi& u) { u.association = [](const std::string&) { return true; }; }, 0).first);
+    // Without the question, or without deleting, nothing is looked up.
+    auto noLookup = [](ScriptedUi& u) { u.association = [](const std::string&) -> bool { throw std::logic_error("looked up"); }; };
+    opt.ConDelUnrela = false;
+    EXPECT_FALSE(melt(noLookup, 0).first);
+    opt.ConDelUnrela = true;
+    opt.DelPvF = false;
+    EXPECT_TRUE(melt(noLookup, 0).first);
+}
+
+TEST_F(CodecTest, MeltCarriesTheStateAndClashAnswers) {
+    opt.ConMeltFName = false;
+    opt.FOverlap = foAskUser;
+    fs.files["C:\\1.pvx"] = Craft("one.txt", "1", key);
+    std::string plain;
+    EXPECT_EQ(Melt("C:\\1.pvx", plain, kSkipped), kSkipped);  // written, earlier skip handed back
+    EXPECT_EQ(fs.At("C:\\one.txt"), "1");
+    fs.files["C:\\2.pvx"] = Craft("one.txt", "2", key);
+    EXPECT_EQ(Melt("C:\\2.pvx", plain, kOverwriteAll), kOverwriteAll);
+    EXPECT_EQ(fs.At("C:\\one.txt"), "2");
+    fs.files["C:\\3.pvx"] = Craft("one.txt", "3", key);
+    EXPECT_EQ(Melt("C:\\3.pvx", plain, kSkipAll), kSkipAll);
+    EXPECT_EQ(fs.At("C:\\one.txt"), "2");
+    EXPECT_TRUE(fs.Has("C:\\3.pvx"));
+    EXPECT_TRUE(ui.askedOverwrite.empty());
+}
+
+TEST_F(CodecTest, MeltFaultsKeepTheContainerAndAnyOldFile) {
+    opt.ConMeltFName = false;
+    opt.FOverlap = foAskUser;
+    const std::string body = Pattern(2 * Codec::kChunkSize + 77);
+    const std::string container = Craft("doc.bin", body, key);
+    for (int fault = 0; fault < 4; ++fault) {
+        SCOPED_TRACE(fault);
+        MemFiles files;
+        ScriptedUi answers;
+        Codec c(files, answers, opt);
+        files.files["C:\\x.pvx"] = container;
+        files.files["C:\\doc.bin"] = "older file";
+        answers.overwrite.push_back({kOverwrite, ""});
+        if (fault == 0) files.diskFree = Codec::kChunkSize;
+        if (fault == 1) files.readFailAt["C:\\x.pvx"] = Codec::kChunkSize;
+        if (fault == 2) files.finishFails = true;
+        if (fault == 3) files.commitFails = true;
+        std::string plain;
+        int version = 0;
+        EXPECT_EQ(c.Melt("C:\\x.pvx", plain, 0, version, key), kFailed);
+        ASSERT_EQ(answers.shown.size(), 1u);
+        EXPECT_EQ(answers.shown[0].text, fault == 1 ? "ファイルの読み込みに失敗しました。\n\"C:\\x.pvx\""
+                                                    : "ファイルの書き込みに失敗しました。\n\"C:\\doc.bin\"");
+        EXPECT_TRUE(files.At("C:\\x.pvx") == container);
+        EXPECT_EQ(files.At("C:\\doc.bin"), "older file");
+        EXPECT_EQ(files.files.size(), 2u);
+    }
+}
+
+TEST_F(CodecTest, MeltNeverOverwritesTheContainerItself) {
+    opt.ConMeltFName = false;
+    opt.FOverlap = foAskUser;
+    fs.files["C:\\a.pvx"] = Craft("a.pvx", "inner", key);
+    ui.overwrite.push_back({kOverwrite, ""});
+    std::string plain;
+    EXPECT_EQ(Melt("C:\\a.pvx", plain), kFailed);
+    ExpectOnly(std::string(text::kCreateFailed), "プリベックスエラー報告");
+    EXPECT_EQ(fs.At("C:\\a.pvx"), Craft("a.pvx", "inner", key));
+    EXPECT_EQ(fs.files.size(), 1u);
+}
+
+TEST_F(CodecTest, ContainerThatCannotBeOpened) {
+    std::string plain;
+    EXPECT_EQ(Melt("C:\\none.pvx", plain), kFailed);
+    ExpectOnly("C:\\none.pvx", "オープン失敗");
+}
+
+}  // namespace
+}  // namespace plivex
