@@ -1,6 +1,7 @@
 #include "codec/cipher.h"
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 #include "codec/secret.h"
@@ -47,6 +48,43 @@ void Apply(const unsigned char* src, unsigned char* dst, std::size_t count, cons
     for (; j < count; ++j) dst[j] = ApplyOne<kEncode>(src[j], ks[j], k);
 }
 
+// Short runs walk the key directly: building a key stream would cost more than it saves.
+constexpr std::size_t kShortRun = 4096;
+
+template <bool kEncode>
+void Walk(const unsigned char* src, unsigned char* dst, std::size_t count, std::uint32_t& position,
+          std::string_view key) {
+    unsigned sum = 0;
+    for (unsigned char c : key) sum += c;
+    const auto k = static_cast<unsigned char>(sum);
+    const std::size_t length = key.size();
+    std::size_t phase = position % length;
+    for (std::size_t j = 0; j < count; ++j) {
+        dst[j] = ApplyOne<kEncode>(src[j], static_cast<unsigned char>(key[phase]), k);
+        ++position;
+        // The index comes from the 32-bit position, so it restarts at 0 where that wraps.
+        phase = position == 0 ? 0 : (phase + 1 == length ? 0 : phase + 1);
+    }
+}
+
+template <bool kEncode>
+bool Stateless(const void* source, void* destination, std::int32_t count, std::uint32_t& position,
+               std::string_view key) {
+    if (count <= 0) return true;
+    if (key.empty()) throw std::invalid_argument("empty key string");
+    const auto* src = static_cast<const unsigned char*>(source);
+    auto* dst = static_cast<unsigned char*>(destination);
+    const auto n = static_cast<std::size_t>(count);
+    if (n < kShortRun) {
+        Walk<kEncode>(src, dst, n, position, key);
+    } else if constexpr (kEncode) {
+        Transform(key).Encode(src, dst, n, position);
+    } else {
+        Transform(key).Melt(src, dst, n, position);
+    }
+    return true;
+}
+
 }  // namespace
 
 Transform::Transform(std::string_view key) {
@@ -57,7 +95,12 @@ Transform::Transform(std::string_view key) {
     keyByte_ = static_cast<unsigned char>(sum);
     period_ = (kMinPeriod + length_ - 1) / length_ * length_;
     stream_.resize(period_ + length_);
-    for (std::size_t i = 0; i < stream_.size(); ++i) stream_[i] = static_cast<unsigned char>(key[i % length_]);
+    std::memcpy(stream_.data(), key.data(), length_);
+    for (std::size_t filled = length_; filled < stream_.size();) {  // doubling copies of the key
+        const std::size_t n = std::min(filled, stream_.size() - filled);
+        std::memcpy(stream_.data() + filled, stream_.data(), n);
+        filled += n;
+    }
 }
 
 Transform::~Transform() { SecureWipe(stream_.data(), stream_.size()); }
@@ -92,18 +135,12 @@ void Transform::Melt(const unsigned char* src, unsigned char* dst, std::size_t c
 
 bool EncodeBytes(const void* source, void* destination, std::int32_t count, std::uint32_t& position,
                  std::string_view key) {
-    if (count <= 0) return true;
-    Transform(key).Encode(static_cast<const unsigned char*>(source), static_cast<unsigned char*>(destination),
-                          static_cast<std::size_t>(count), position);
-    return true;
+    return Stateless<true>(source, destination, count, position, key);
 }
 
 bool MeltBytes(const void* source, void* destination, std::int32_t count, std::uint32_t& position,
                std::string_view key) {
-    if (count <= 0) return true;
-    Transform(key).Melt(static_cast<const unsigned char*>(source), static_cast<unsigned char*>(destination),
-                        static_cast<std::size_t>(count), position);
-    return true;
+    return Stateless<false>(source, destination, count, position, key);
 }
 
 }  // namespace plivex

@@ -118,8 +118,7 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
     header[0] = static_cast<char>(kFormatVersion);
     header[1] = static_cast<char>(name->size());
     std::uint32_t position = 2;
-    Transform(key).Encode(reinterpret_cast<const unsigned char*>(name->data()),
-                          reinterpret_cast<unsigned char*>(header.data() + 2), name->size(), position);
+    EncodeBytes(name->data(), header.data() + 2, static_cast<std::int32_t>(name->size()), position, key);
     if (Convert(*in, *size, position, true, key, header, source, container, ReplacesExisting(answer)) == kFailed)
         return kFailed;
 

@@ -82,6 +82,17 @@ TEST(Cipher, PositionWrapsAt32Bits) {
         Transform(key).Encode(plain.data(), out.data(), plain.size(), pos);
         EXPECT_EQ(out, Reference(plain, start, key, true)) << start;
         EXPECT_EQ(pos, static_cast<std::uint32_t>(start + plain.size()));
+
+        // The short-run path of the stateless call across the same wrap.
+        std::vector<unsigned char> pieces(plain.size());
+        std::uint32_t p2 = start;
+        for (std::size_t done = 0; done < plain.size(); done += 100)
+            EncodeBytes(plain.data() + done, pieces.data() + done, 100, p2, key);
+        EXPECT_EQ(pieces, out) << start;
+        std::vector<unsigned char> back(plain.size());
+        std::uint32_t p3 = start;
+        MeltBytes(out.data(), back.data(), static_cast<std::int32_t>(out.size()), p3, key);
+        EXPECT_EQ(back, plain) << start;
     }
 }
 
@@ -127,7 +138,12 @@ TEST(Cipher, WrongKeysChangeTheBytes) {
     EXPECT_NE(enc2, enc);
 }
 
-TEST(Cipher, EmptyKeyIsRefused) { EXPECT_THROW(Transform(""), std::invalid_argument); }
+TEST(Cipher, EmptyKeyIsRefused) {
+    EXPECT_THROW(Transform(""), std::invalid_argument);
+    unsigned char b[1] = {0};
+    std::uint32_t pos = 0;
+    EXPECT_THROW(EncodeBytes(b, b, 1, pos, ""), std::invalid_argument);
+}
 
 }  // namespace
 }  // namespace plivex

@@ -1,0 +1,44 @@
+#include "codec/codec_ui_win.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "codec/texts.h"
+#include "sys/text_win.h"
+#include "ui/msgbox_win.h"
+
+namespace plivex {
+
+namespace {
+OverwriteAsker& Asker() {
+    static OverwriteAsker asker;
+    return asker;
+}
+}  // namespace
+
+OverwriteAsker SetOverwriteAsker(OverwriteAsker asker) {
+    OverwriteAsker previous = std::move(Asker());
+    Asker() = std::move(asker);
+    return previous;
+}
+
+int WinCodecUi::MsgBox(const std::string& text, const std::string& caption, unsigned style) {
+    return ui::MsgBox(text, caption, style);
+}
+
+int WinCodecUi::AskOverwrite(std::string& path) {
+    if (Asker()) return Asker()(path);
+    // Without a way to ask, the clash cannot be settled: stop rather than guess.
+    MsgBox("CheckFileExist", std::string(text::kCaptionInternalError), kStyleExclamation);
+    return kFailed;
+}
+
+bool WinCodecUi::HasAssociation(const std::string& path) {
+    const auto wide = TryWiden(path);
+    if (!wide) return false;
+    wchar_t exe[MAX_PATH] = {};
+    const auto found = reinterpret_cast<INT_PTR>(FindExecutableW(wide->c_str(), nullptr, exe));
+    return found > 32;
+}
+
+}  // namespace plivex

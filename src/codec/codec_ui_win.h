@@ -1,0 +1,24 @@
+// The codec's questions and reports on Windows.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "codec/codec.h"
+
+namespace plivex {
+
+// Asks what to do about an existing output file (1..6 of CodecResult); on 6
+// path holds the new full path. The overwrite dialog installs itself here.
+using OverwriteAsker = std::function<int(std::string& path)>;
+// Returns the previous asker.
+OverwriteAsker SetOverwriteAsker(OverwriteAsker asker);
+
+class WinCodecUi : public CodecUi {
+public:
+    int MsgBox(const std::string& text, const std::string& caption, unsigned style) override;
+    int AskOverwrite(std::string& path) override;
+    bool HasAssociation(const std::string& path) override;
+};
+
+}  // namespace plivex

@@ -1,0 +1,111 @@
+#include "win_support.h"
+
+#include <algorithm>
+
+#include "sys/text_win.h"
+
+namespace plivex::test {
+
+TempDir::TempDir() {
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    static unsigned counter = 0;
+    for (;;) {
+        std::wstring candidate = std::wstring(base) + L"plivex-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                 std::to_wstring(++counter);
+        if (CreateDirectoryW(candidate.c_str(), nullptr)) {
+            path_ = Narrow(candidate) + "\\";
+            return;
+        }
+    }
+}
+
+TempDir::~TempDir() { RemoveTree(path_); }
+
+bool WriteAll(const std::string& path, const std::string& bytes) {
+    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD put = 0;
+    const bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size();
+    CloseHandle(h);
+    return ok;
+}
+
+std::optional<std::string> ReadAll(const std::string& path) {
+    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string out;
+    char buf[65536];
+    DWORD got = 0;
+    while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) out.append(buf, got);
+    CloseHandle(h);
+    return out;
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::vector<std::string> ListFolder(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(Widen(folder + "*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring n = fd.cFileName;
+        if (n != L"." && n != L"..") names.push_back(Narrow(n));
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(Widen(folder + "*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring n = fd.cFileName;
+            if (n == L"." || n == L"..") continue;
+            const std::string child = folder + Narrow(n);
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child + "\\");
+            } else {
+                SetFileAttributesW(Widen(child).c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(Widen(child).c_str());
+            }
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryW(Widen(folder).c_str());
+}
+
+HeldFile::HeldFile(const std::string& path) {
+    static unsigned counter = 0;
+    const std::wstring tag = L"plivex-hold-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+    ready_ = CreateEventW(nullptr, TRUE, FALSE, (tag + L"-ready").c_str());
+    quit_ = CreateEventW(nullptr, TRUE, FALSE, (tag + L"-quit").c_str());
+    // The helper sits beside this test executable.
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring exe = self;
+    exe = exe.substr(0, exe.find_last_of(L"\\/") + 1) + L"hold_file.exe";
+    std::wstring cmd = L"\"" + exe + L"\" \"" + Widen(path) + L"\" " + tag + L"-ready " + tag + L"-quit";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) return;
+    HANDLE waits[2] = {ready_, pi_.hProcess};
+    held_ = WaitForMultipleObjects(2, waits, FALSE, 20000) == WAIT_OBJECT_0;
+}
+
+HeldFile::~HeldFile() {
+    if (quit_) SetEvent(quit_);
+    if (pi_.hProcess) {
+        if (WaitForSingleObject(pi_.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi_.hProcess, 9);
+        CloseHandle(pi_.hProcess);
+        CloseHandle(pi_.hThread);
+    }
+    if (ready_) CloseHandle(ready_);
+    if (quit_) CloseHandle(quit_);
+}
+
+}  // namespace plivex::test
