@@ -29,7 +29,14 @@ inline constexpr std::string_view kWrongPassword = "パスワードが間違っ�
 inline constexpr std::string_view kCreateFailed =
     "解凍ファイルの作成に失敗しました。\nパスワードが合っているか確認して下さい。";
 
-inline std::string Quoted(std::string_view path) { return "\"" + std::string(path) + "\""; }
+inline std::string Quoted(std::string_view path) {
+    std::string q;
+    q.reserve(path.size() + 2);
+    q += '"';
+    q += path;
+    q += '"';
+    return q;
+}
 
 inline std::string UnknownFormat() {
     return "未知のファイル形式です。\n" + std::string(kAppTitle) +

@@ -1,0 +1,317 @@
+#include "tools/pvx.h"
+
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string_view>
+
+#include "codec/cipher.h"
+#include "codec/codec.h"
+#include "codec/names.h"
+#include "codec/secret.h"
+#include "codec/texts.h"
+#include "options/custom_set.h"
+#include "sys/cp932.h"
+#include "sys/system_files.h"
+
+namespace plivex {
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "使い方:\n"
+    "  pvx encrypt [--delete] [--password-file ファイル] ファイル...\n"
+    "  pvx decrypt [--password-file ファイル] 暗号化ファイル...\n"
+    "  pvx --help\n"
+    "\n"
+    "encrypt  各ファイルを暗号化し、同じフォルダーに拡張子 .pvx の暗号化ファイルを作ります。\n"
+    "         同じ名前のファイルがあるときは番号を付けた名前にします（上書きしません）。\n"
+    "decrypt  各暗号化ファイルを解凍し、同じフォルダーに元の名前で保存します。\n"
+    "         同じ名前のファイルがあるときは番号を付けた名前にします。暗号化ファイルは残します。\n"
+    "\n"
+    "オプション:\n"
+    "  --delete                 暗号化に成功した元のファイルを削除します。\n"
+    "  --password-file ファイル  パスワードをファイルの 1 行目から読み込みます（UTF-8）。\n"
+    "  -h, --help               この説明を表示します。\n"
+    "\n"
+    "パスワードは --password-file、環境変数 PVX_PASSWORD、端末からの入力（表示なし）の順に探します。\n"
+    "\n"
+    "終了コード: 0 すべて成功、1 失敗したファイルがある、2 使い方の誤り\n"
+    "\n"
+    "注意: この形式はパスワードを鍵とする難読化であり、強い暗号化ではありません。\n";
+
+constexpr const char* kPasswordEnv = "PVX_PASSWORD";
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// Wipes the string's whole buffer: bytes dropped by pop_back or erase stay
+// there beyond its size.
+void WipeAll(std::string& s) {
+    s.resize(s.capacity());
+    SecureWipe(s);
+}
+
+// Wipes a string however the scope is left.
+class WipeOnExit {
+public:
+    explicit WipeOnExit(std::string& s) : s_(s) {}
+    ~WipeOnExit() { WipeAll(s_); }
+    WipeOnExit(const WipeOnExit&) = delete;
+    WipeOnExit& operator=(const WipeOnExit&) = delete;
+
+private:
+    std::string& s_;
+};
+
+// One message, one line of standard error.
+std::string OneLine(std::string_view text) {
+    std::string line;
+    for (char c : text) {
+        if (c == '\n') line += ' ';
+        else if (c != '\r') line += c;
+    }
+    return line;
+}
+
+// The codec's messages go to standard error, prefixed with the file being worked.
+class ConsoleUi : public CodecUi {
+public:
+    explicit ConsoleUi(PvxConsole& console) : console_(console) {}
+    void SetFile(const std::string& file) { file_ = file; }
+
+    int MsgBox(const std::string& text, const std::string& caption, unsigned style) override {
+        std::string line = "pvx: " + file_ + ": ";
+        // "Open failed" and "internal error" carry meaning the text lacks; the
+        // error-report caption only says that this is an error.
+        if (!caption.empty() && caption != text::kCaptionErrorReport) line += caption + ": ";
+        line += OneLine(text);
+        line += '\n';
+        console_.Err(line);
+        switch (style & 0x0F) {
+            case 0: return kIdOk;
+            case 3:  // Yes/No/Cancel
+            case 4:  // Yes/No
+                return kIdNo;  // nobody to ask: the answer that changes nothing
+            default: return kIdCancel;
+        }
+    }
+    // FOverlap 2 numbers clashing names, so this is never asked.
+    int AskOverwrite(std::string&) override { return kFailed; }
+    // Only asked before deleting a container, which the tool never does.
+    bool HasAssociation(const std::string&) override { return false; }
+
+private:
+    PvxConsole& console_;
+    std::string file_;
+};
+
+struct Command {
+    bool encrypt = true;
+    bool deleteSource = false;
+    std::optional<std::string> passwordFile;
+    std::vector<std::string> files;
+};
+
+struct Parsed {
+    enum { Run, Help, Usage } what = Usage;
+    std::string error;  // for Usage; empty when the usage alone says it
+    Command command;
+};
+
+Parsed Parse(const std::vector<std::string>& args) {
+    Parsed p;
+    if (args.empty()) return p;
+    if (args[0] == "--help" || args[0] == "-h") {
+        p.what = Parsed::Help;
+        return p;
+    }
+    if (args[0] == "encrypt") p.command.encrypt = true;
+    else if (args[0] == "decrypt") p.command.encrypt = false;
+    else {
+        p.error = "不明なコマンドです: " + args[0];
+        return p;
+    }
+    bool optionsEnded = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (optionsEnded || a.size() < 2 || a[0] != '-') {
+            p.command.files.push_back(a);
+        } else if (a == "--") {
+            optionsEnded = true;
+        } else if (a == "--help" || a == "-h") {
+            p.what = Parsed::Help;
+            return p;
+        } else if (a == "--delete" && p.command.encrypt) {
+            p.command.deleteSource = true;
+        } else if (a == "--password-file" || a.starts_with("--password-file=")) {
+            std::string value;
+            if (a == "--password-file") {
+                if (i + 1 < args.size()) value = args[++i];
+            } else {
+                value = a.substr(a.find('=') + 1);
+            }
+            if (value.empty()) {
+                p.error = "--password-file にファイル名がありません。";
+                return p;
+            }
+            p.command.passwordFile = value;
+        } else {
+            p.error = "不明なオプションです: " + a;
+            return p;
+        }
+    }
+    if (p.command.files.empty()) {
+        p.error = "ファイルが指定されていません。";
+        return p;
+    }
+    p.what = Parsed::Run;
+    return p;
+}
+
+// First line of the file, without its line end and a leading byte-order mark.
+bool ReadPasswordFile(const std::string& path, std::string& password) {
+    const std::u8string_view u8(reinterpret_cast<const char8_t*>(path.data()), path.size());
+    std::ifstream in;
+    // Unbuffered, so that no stream buffer keeps a copy of the password.
+    in.rdbuf()->pubsetbuf(nullptr, 0);
+    in.open(std::filesystem::path(u8), std::ios::binary);
+    if (!in) return false;
+    password.reserve(256);  // no reallocation leaves copies behind for any sane password
+    char c;
+    while (in.get(c) && c != '\n') password += c;
+    if (in.bad()) return false;
+    if (!password.empty() && password.back() == '\r') password.pop_back();
+    if (std::string_view(password).starts_with(kUtf8Bom)) password.erase(0, kUtf8Bom.size());
+    return true;
+}
+
+// Fills password from the first source present; false after reporting why not.
+bool GetPassword(const Command& command, PvxConsole& console, std::string& password) {
+    if (command.passwordFile) {
+        if (!ReadPasswordFile(*command.passwordFile, password)) {
+            console.Err("pvx: " + *command.passwordFile + ": パスワードファイルを読み込めません。\n");
+            return false;
+        }
+    } else if (std::optional<std::string> env = console.GetEnv(kPasswordEnv)) {
+        password = *env;
+        WipeAll(*env);
+    } else {
+        if (!console.ReadPassword("パスワード: ", password)) {
+            console.Err("pvx: パスワードを入力する端末がありません。--password-file か環境変数 PVX_PASSWORD で指定して下さい。\n");
+            return false;
+        }
+        if (command.encrypt && !password.empty()) {
+            std::string again;
+            WipeOnExit wipeAgain(again);
+            if (!console.ReadPassword("パスワード（確認）: ", again)) {
+                console.Err("pvx: パスワードを入力する端末がありません。\n");
+                return false;
+            }
+            if (again != password) {
+                console.Err("pvx: パスワードが一致しません。\n");
+                return false;
+            }
+        }
+    }
+    if (password.empty()) {
+        console.Err("pvx: パスワードが入力されていません。\n");
+        return false;
+    }
+    return true;
+}
+
+// The container format keeps Windows names, where '\' and ':' separate folders:
+// a POSIX name holding them would be stored, or melted, as another name.
+bool NameFitsFormat(std::string_view path) {
+#ifdef _WIN32
+    (void)path;
+    return true;
+#else
+    const std::string_view name = path.substr(path.rfind('/') + 1);
+    return name.find_first_of("\\:") == std::string_view::npos;
+#endif
+}
+
+int Run(const Command& command, PvxConsole& console) {
+    std::string password;
+    WipeOnExit wipePassword(password);
+    if (!GetPassword(command, console, password)) return kPvxFailed;
+    std::optional<std::string> passwordCp932 = Utf8ToCp932(password);
+    if (!passwordCp932) {
+        console.Err("pvx: パスワードに使用できない文字が含まれています。\n");
+        return kPvxFailed;
+    }
+    std::string key = MakeKeyString(*passwordCp932);
+    WipeAll(*passwordCp932);
+    WipeOnExit wipeKey(key);
+
+    TCustomSet options;
+    options.FOverlap = foAddNum;
+    options.DelRawF = command.deleteSource;
+    options.DelPvF = false;  // a wrong password cannot be told, so the container stays
+    options.ConMeltFName = false;
+    ConsoleUi ui(console);
+    Codec codec(SystemFiles(), ui, options);
+
+    bool failed = false;
+    for (const std::string& file : command.files) {
+        ui.SetFile(file);
+        if (command.encrypt) {
+            if (!NameFitsFormat(file)) {
+                ui.MsgBox(text::NameNotEncodable(file), "", kStyleExclamation);
+                failed = true;
+                continue;
+            }
+            // Encode takes this exact name as the placeholder that is never encrypted.
+            const std::string source = file == kDummySource ? "./" + file : file;
+            std::string container = ChangeExt(source, kContainerExt);
+            // Encode numbers a clashing name the same way but keeps it to itself;
+            // taking the free name first lets it be reported.
+            codec.CheckFileExist(container, 0);
+            if (codec.Encode(source, container, 0, kFormatVersion, key) == 0)
+                console.Out("暗号化：" + file + " → " + container + "\n");
+            else
+                failed = true;
+        } else {
+            if (!NameFitsFormat(file)) {
+                ui.MsgBox("ファイル名に「\\」か「:」を含む暗号化ファイルは解凍できません。名前を変えて下さい。\n" +
+                              text::Quoted(file),
+                          "", kStyleExclamation);
+                failed = true;
+                continue;
+            }
+            std::string plain;
+            int version = 0;
+            if (codec.Melt(file, plain, 0, version, key) == 0)
+                console.Out("解凍：" + file + " → " + plain + "\n");
+            else
+                failed = true;
+        }
+    }
+    return failed ? kPvxFailed : kPvxOk;
+}
+
+}  // namespace
+
+int PvxMain(const std::vector<std::string>& args, PvxConsole& console) {
+    try {
+        const Parsed parsed = Parse(args);
+        switch (parsed.what) {
+            case Parsed::Help:
+                console.Out(kUsage);
+                return kPvxOk;
+            case Parsed::Usage:
+                if (!parsed.error.empty()) console.Err("pvx: " + parsed.error + "\n\n");
+                console.Err(kUsage);
+                return kPvxUsage;
+            case Parsed::Run:
+                break;
+        }
+        return Run(parsed.command, console);
+    } catch (const std::exception& e) {
+        console.Err(std::string("pvx: ") + std::string(text::kCaptionInternalError) + ": " + e.what() + "\n");
+        return kPvxFailed;
+    }
+}
+
+}  // namespace plivex

@@ -1,0 +1,23 @@
+// What the command-line tool needs from the platform: its two output streams,
+// the terminal for a password, and the environment. All text is UTF-8.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace plivex {
+
+class PvxConsole {
+public:
+    virtual ~PvxConsole() = default;
+    virtual void Out(std::string_view text) = 0;
+    virtual void Err(std::string_view text) = 0;
+    // Shows prompt on the terminal and reads one line without echo into password
+    // (without the line end). False when there is no terminal to ask.
+    virtual bool ReadPassword(std::string_view prompt, std::string& password) = 0;
+    // nullopt when the variable is not set.
+    virtual std::optional<std::string> GetEnv(const char* name) = 0;
+};
+
+}  // namespace plivex

@@ -1,0 +1,75 @@
+// The tool's console on POSIX: UTF-8 straight to the file descriptors, the
+// password read from the controlling terminal with echo off.
+#include <errno.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "codec/secret.h"
+#include "tools/pvx.h"
+
+namespace {
+
+bool WriteAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t put = ::write(fd, text.data(), text.size());
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        text.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return true;
+}
+
+class PosixConsole : public plivex::PvxConsole {
+public:
+    void Out(std::string_view text) override { WriteAll(STDOUT_FILENO, text); }
+    void Err(std::string_view text) override { WriteAll(STDERR_FILENO, text); }
+
+    bool ReadPassword(std::string_view prompt, std::string& password) override {
+        // The terminal, not standard input: input may be redirected from a file.
+        const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
+        if (tty < 0) return false;
+        termios saved;
+        if (::tcgetattr(tty, &saved) != 0) {
+            ::close(tty);
+            return false;
+        }
+        termios quiet = saved;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        quiet.c_lflag |= ECHONL;  // the Enter still moves to the next line
+        // Echo goes off before the prompt shows, so nothing typed after it can be echoed.
+        ::tcsetattr(tty, TCSAFLUSH, &quiet);
+        WriteAll(tty, prompt);
+        password.clear();
+        password.reserve(256);  // no reallocation leaves copies behind for any sane password
+        bool ok = true;
+        for (;;) {
+            char c;
+            const ssize_t got = ::read(tty, &c, 1);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) ok = false;
+            if (got <= 0 || c == '\n') break;
+            password += c;
+        }
+        ::tcsetattr(tty, TCSAFLUSH, &saved);
+        ::close(tty);
+        if (!ok) plivex::SecureWipe(password);
+        return ok;
+    }
+
+    std::optional<std::string> GetEnv(const char* name) override {
+        const char* value = ::getenv(name);
+        if (!value) return std::nullopt;
+        return std::string(value);
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    PosixConsole console;
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    return plivex::PvxMain(args, console);
+}
