@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "codec/texts.h"
+#include "ui/app_win.h"
 #include "sys/text_win.h"
 
 namespace plivex::ui {
@@ -15,7 +15,7 @@ MsgBoxResponder& Responder() {
 }  // namespace
 
 int MsgBox(const std::string& text, const std::string& caption, unsigned style) {
-    const std::string shown = caption.empty() ? std::string(kAppTitle) : caption;
+    const std::string shown = caption.empty() ? Application::Get().Title() : caption;
     if (Responder()) return Responder()(text, shown, style);
     return MessageBoxW(GetActiveWindow(), Widen(text).c_str(), Widen(shown).c_str(), style);
 }

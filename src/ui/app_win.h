@@ -1,0 +1,77 @@
+// The application object: title, message loop, busy cursor, screen scale.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace plivex::ui {
+
+class Form;
+
+class Application {
+public:
+    static Application& Get();
+
+    const std::string& Title() const { return title_; }
+    void SetTitle(std::string title) { title_ = std::move(title); }
+    HINSTANCE Instance() const { return instance_; }
+
+    // Tooltip display time in milliseconds.
+    int HintHidePause() const { return hintHidePause_; }
+    void SetHintHidePause(int ms) { hintHidePause_ = ms; }
+
+    // The program's window that is active now, or null.
+    HWND ActiveWindow() const;
+    Form* MainForm() const { return mainForm_; }
+    void SetMainForm(Form* form) { mainForm_ = form; }
+    // Brings the program to the front (its active or main window).
+    void BringToFront();
+
+    // Hourglass over the whole screen while busy (nests).
+    void BeginBusy();
+    void EndBusy();
+    bool Busy() const { return busy_ > 0; }
+
+    // Handles one message as the program's loop does (dialog keys for our forms).
+    void Dispatch(MSG& msg);
+    // Handles every message waiting now; returns false when WM_QUIT arrived.
+    bool ProcessMessages();
+    // Runs the message loop until WM_QUIT; returns its exit code.
+    int Run();
+
+    // Screen pixels per inch, and a design size (96 per inch) in screen pixels.
+    int Dpi() const { return dpi_; }
+    int Scale(int designPixels) const { return MulDiv(designPixels, dpi_, 96); }
+    int Unscale(int screenPixels) const { return MulDiv(screenPixels, 96, dpi_); }
+
+    // Bookkeeping of the forms alive, for dialog keys and for disabling during modal forms.
+    void Register(Form* form);
+    void Unregister(Form* form);
+    const std::vector<Form*>& Forms() const { return forms_; }
+    // A hidden top-level window that owns every form, as the program's anchor.
+    HWND OwnerWindow();
+
+private:
+    Application();
+    std::string title_;
+    HINSTANCE instance_;
+    int hintHidePause_ = 2500;
+    int busy_ = 0;
+    int dpi_ = 96;
+    Form* mainForm_ = nullptr;
+    std::vector<Form*> forms_;
+    HWND owner_ = nullptr;
+};
+
+// Keeps the hourglass up for a scope.
+class BusyCursor {
+public:
+    BusyCursor() { Application::Get().BeginBusy(); }
+    ~BusyCursor() { Application::Get().EndBusy(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+}  // namespace plivex::ui

@@ -1,0 +1,219 @@
+#include "ui/controls_win.h"
+
+#include <commctrl.h>
+
+#include <map>
+
+#include "sys/text_win.h"
+#include "ui/app_win.h"
+#include "ui/form_win.h"
+#include "ui/msgbox_win.h"
+
+namespace plivex::ui {
+
+Control::Control(Form& form, const wchar_t* windowClass, DWORD style, DWORD exStyle, int left, int top, int width,
+                 int height, const std::string& text, int tabOrder)
+    : form_(form), id_(form.AddControl(this)), left_(left), top_(top), width_(width), height_(height),
+      tabOrder_(tabOrder) {
+    const Application& app = Application::Get();
+    if (tabOrder >= 0) style |= WS_TABSTOP;
+    hwnd_ = CreateWindowExW(exStyle, windowClass, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, app.Scale(left),
+                            app.Scale(top), app.Scale(width), app.Scale(height), form.Handle(),
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), app.Instance(), nullptr);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(form.Font()), FALSE);
+}
+
+Control::~Control() {
+    form_.RemoveControl(this);
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void Control::SetBounds(int left, int top, int width, int height) {
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    const Application& app = Application::Get();
+    SetWindowPos(hwnd_, nullptr, app.Scale(left), app.Scale(top), app.Scale(width), app.Scale(height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::string Control::Text() const {
+    const int len = GetWindowTextLengthW(hwnd_);
+    std::wstring text(static_cast<std::size_t>(len) + 1, L'\0');
+    GetWindowTextW(hwnd_, text.data(), len + 1);
+    text.resize(static_cast<std::size_t>(len));
+    return Narrow(text);
+}
+
+void Control::SetText(const std::string& text) { SetWindowTextW(hwnd_, Widen(text).c_str()); }
+
+// Visibility of the control itself: a control on a hidden form still counts as visible.
+bool Control::Visible() const { return (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0; }
+void Control::SetVisible(bool visible) { ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE); }
+bool Control::Enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
+void Control::SetEnabled(bool enabled) { EnableWindow(hwnd_, enabled); }
+bool Control::CanFocus() const { return Visible() && Enabled(); }
+
+void Control::SetFocus() {
+    // Through the dialog manager, so the default button follows the focus.
+    SendMessageW(form_.Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hwnd_), TRUE);
+}
+
+// ---- Label ----
+
+Label::Label(Form& form, int left, int top, const std::string& text, int width, Alignment align)
+    : Control(form, L"STATIC", (align == Alignment::Center ? SS_CENTER : SS_LEFTNOWORDWRAP), 0, left, top,
+              width < 0 ? 0 : width, 15, text, -1),
+      autoSize_(width < 0) {
+    if (autoSize_) AutoSize();
+}
+
+void Label::SetText(const std::string& text) {
+    Control::SetText(text);
+    if (autoSize_) AutoSize();
+}
+
+void Label::AutoSize() {
+    HDC dc = GetDC(hwnd_);
+    HGDIOBJ old = SelectObject(dc, form_.Font());
+    const std::wstring text = Widen(Text());
+    RECT r{0, 0, 0, 0};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd_, dc);
+    const Application& app = Application::Get();
+    SetBounds(left_, top_, app.Unscale(r.right) + 1, app.Unscale(r.bottom));
+}
+
+// ---- Button ----
+
+Button::Button(Form& form, int left, int top, int width, int height, const std::string& caption, int tabOrder)
+    : Control(form, L"BUTTON", BS_PUSHBUTTON, 0, left, top, width, height, caption, tabOrder) {}
+
+void Button::SetDefault(bool isDefault) {
+    default_ = isDefault;
+    SendMessageW(hwnd_, BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    if (isDefault) form_.UpdateDefaultButton();
+}
+
+void Button::Click() {
+    if (!Enabled() || !Visible()) return;
+    if (OnClick) OnClick();
+    if (modalResult_ != 0 && form_.InModal()) form_.EndModal(modalResult_);
+}
+
+void Button::Command(WORD code) {
+    if (code == BN_CLICKED) Click();
+}
+
+// ---- Edit ----
+
+Edit::Edit(Form& form, int left, int top, int width, int height, int tabOrder)
+    : Control(form, L"EDIT", ES_AUTOHSCROLL | ES_LEFT, WS_EX_CLIENTEDGE, left, top, width, height, "", tabOrder) {}
+
+void Edit::SetPasswordChar(wchar_t c) {
+    passwordChar_ = c;
+    SendMessageW(hwnd_, EM_SETPASSWORDCHAR, c, 0);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Edit::SetReadOnly(bool readOnly) { SendMessageW(hwnd_, EM_SETREADONLY, readOnly, 0); }
+bool Edit::Modified() const { return SendMessageW(hwnd_, EM_GETMODIFY, 0, 0) != 0; }
+void Edit::SetModified(bool modified) { SendMessageW(hwnd_, EM_SETMODIFY, modified, 0); }
+
+void Edit::Command(WORD code) {
+    if (code == EN_CHANGE && OnChange) OnChange();
+}
+
+// ---- CheckBox, RadioButton ----
+
+CheckBox::CheckBox(Form& form, int left, int top, int width, int height, const std::string& caption, int tabOrder)
+    : CheckBox(form, left, top, width, height, caption, tabOrder, BS_AUTOCHECKBOX) {}
+
+CheckBox::CheckBox(Form& form, int left, int top, int width, int height, const std::string& caption, int tabOrder,
+                   DWORD kind)
+    : Control(form, L"BUTTON", kind, 0, left, top, width, height, caption, tabOrder) {}
+
+bool CheckBox::Checked() const { return SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+void CheckBox::SetChecked(bool checked) { SendMessageW(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0); }
+
+void CheckBox::Click() {
+    if (!Enabled()) return;
+    SendMessageW(hwnd_, BM_CLICK, 0, 0);  // the control toggles itself and notifies Command
+}
+
+void CheckBox::Command(WORD code) {
+    if (code == BN_CLICKED && OnClick) OnClick();
+}
+
+RadioButton::RadioButton(Form& form, int left, int top, int width, int height, const std::string& caption,
+                         int tabOrder, bool firstOfGroup)
+    : CheckBox(form, left, top, width, height, caption, tabOrder, BS_AUTORADIOBUTTON | (firstOfGroup ? WS_GROUP : 0)) {}
+
+// ---- GroupBox, Bevel, Image ----
+
+GroupBox::GroupBox(Form& form, int left, int top, int width, int height, const std::string& caption)
+    : Control(form, L"BUTTON", BS_GROUPBOX, 0, left, top, width, height, caption, -1) {}
+
+Bevel::Bevel(Form& form, int left, int top, int width)
+    : Control(form, L"STATIC", SS_ETCHEDHORZ, 0, left, top, width, 2, "", -1) {}
+
+Image::Image(Form& form, int left, int top, int width, int height)
+    : Control(form, L"STATIC", SS_OWNERDRAW, 0, left, top, width, height, "", -1) {
+    const Application& app = Application::Get();
+    HDC screen = GetDC(nullptr);
+    canvas_ = CreateCompatibleDC(screen);
+    bitmap_ = CreateCompatibleBitmap(screen, app.Scale(width), app.Scale(height));
+    ReleaseDC(nullptr, screen);
+    oldBitmap_ = SelectObject(canvas_, bitmap_);
+}
+
+Image::~Image() {
+    SelectObject(canvas_, oldBitmap_);
+    DeleteObject(bitmap_);
+    DeleteDC(canvas_);
+}
+
+void Image::Draw(const DRAWITEMSTRUCT& item) {
+    const Application& app = Application::Get();
+    BitBlt(item.hDC, 0, 0, app.Scale(width_), app.Scale(height_), canvas_, 0, 0, SRCCOPY);
+}
+
+// ---- Timer ----
+
+namespace {
+std::map<UINT_PTR, Timer*>& Timers() {
+    static std::map<UINT_PTR, Timer*> timers;
+    return timers;
+}
+}  // namespace
+
+Timer::Timer(UINT intervalMs, std::function<void()> onTimer) : OnTimer(std::move(onTimer)), interval_(intervalMs) {}
+
+Timer::~Timer() { SetEnabled(false); }
+
+void Timer::SetEnabled(bool enabled) {
+    if (enabled == Enabled()) return;
+    if (enabled) {
+        id_ = SetTimer(nullptr, 0, interval_, Tick);
+        if (id_) Timers()[id_] = this;
+    } else {
+        KillTimer(nullptr, id_);
+        Timers().erase(id_);
+        id_ = 0;
+    }
+}
+
+void CALLBACK Timer::Tick(HWND, UINT, UINT_PTR id, DWORD) {
+    auto it = Timers().find(id);
+    if (it == Timers().end() || !it->second->OnTimer) return;
+    try {
+        it->second->OnTimer();
+    } catch (const std::exception& e) {
+        // A timer callback is a system boundary: nothing may cross it.
+        MsgBox(e.what(), "内部エラー", 48);
+    }
+}
+
+}  // namespace plivex::ui

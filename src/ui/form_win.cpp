@@ -1,0 +1,389 @@
+#include "ui/form_win.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "sys/text_win.h"
+#include "ui/app_win.h"
+#include "ui/controls_win.h"
+#include "ui/msgbox_win.h"
+
+namespace plivex::ui {
+
+namespace {
+
+ModalHook& Hook() {
+    static ModalHook hook;
+    return hook;
+}
+
+struct Styles {
+    DWORD style;
+    DWORD exStyle;
+};
+
+Styles StylesFor(BorderStyle border, BorderIcons icons) {
+    DWORD style = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
+    DWORD ex = WS_EX_CONTROLPARENT;
+    switch (border) {
+    case BorderStyle::Dialog:
+        style |= DS_MODALFRAME;
+        ex |= WS_EX_DLGMODALFRAME;
+        break;
+    case BorderStyle::Single:
+        break;
+    case BorderStyle::Sizeable:
+        style |= WS_THICKFRAME;
+        break;
+    }
+    if (icons.systemMenu) style |= WS_SYSMENU;
+    if (icons.minimize) style |= WS_MINIMIZEBOX;
+    if (icons.maximize) style |= WS_MAXIMIZEBOX;
+    if (icons.help) ex |= WS_EX_CONTEXTHELP;
+    return {style, ex};
+}
+
+}  // namespace
+
+ModalHook SetModalHook(ModalHook hook) {
+    ModalHook previous = std::move(Hook());
+    Hook() = std::move(hook);
+    return previous;
+}
+
+HFONT FormFont() {
+    static HFONT font = CreateFontW(-Application::Get().Scale(13), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                    SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                    DEFAULT_PITCH | FF_DONTCARE, L"MS UI Gothic");
+    return font;
+}
+
+Form::Form(int clientWidth, int clientHeight, const std::string& caption, BorderStyle style, BorderIcons icons)
+    : font_(FormFont()), borderStyle_(style), icons_(icons) {
+    // A dialog-class window gives Tab, Enter, Esc and accelerators their usual meaning.
+    struct alignas(4) Template {
+        DLGTEMPLATE dlg;
+        WORD menu, windowClass, title;
+    } tmpl{};
+    const Styles s = StylesFor(style, icons);
+    tmpl.dlg.style = s.style;
+    tmpl.dlg.dwExtendedStyle = s.exStyle;
+    Application& app = Application::Get();
+    hwnd_ = CreateDialogIndirectParamW(app.Instance(), &tmpl.dlg, app.OwnerWindow(), DialogProc,
+                                       reinterpret_cast<LPARAM>(this));
+    if (!hwnd_) throw std::runtime_error("CreateDialogIndirectParamW failed");
+    SetCaption(caption);
+    SetClientSize(clientWidth, clientHeight);
+    app.Register(this);
+}
+
+Form::~Form() {
+    Application::Get().Unregister(this);
+    if (hwnd_) {
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+}
+
+INT_PTR CALLBACK Form::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_INITDIALOG) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, lParam);
+        reinterpret_cast<Form*>(lParam)->hwnd_ = hwnd;
+        return FALSE;  // focus is set when the form is shown
+    }
+    Form* form = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!form) return FALSE;
+    try {
+        if (const auto result = form->Dispatch(msg, wParam, lParam)) {
+            SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, *result);
+            return TRUE;
+        }
+    } catch (const std::exception& e) {
+        // Nothing may cross the window procedure: report and carry on.
+        MsgBox(e.what(), "内部エラー", 48);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+std::optional<LRESULT> Form::HandleMessage(UINT, WPARAM, LPARAM) { return std::nullopt; }
+
+std::optional<LRESULT> Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (auto handled = HandleMessage(msg, wParam, lParam)) return handled;
+    switch (msg) {
+    case WM_COMMAND: {
+        const HWND from = reinterpret_cast<HWND>(lParam);
+        if (from) {
+            for (Control* c : controls_)
+                if (c->Handle() == from) {
+                    c->Command(HIWORD(wParam));
+                    return 0;
+                }
+            return std::nullopt;
+        }
+        // Keyboard: Esc gives IDCANCEL, Enter without a default button IDOK.
+        if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDOK) {
+            if (Button* b = FindButton(LOWORD(wParam) == IDOK)) b->Click();
+            return 0;
+        }
+        return std::nullopt;
+    }
+    case WM_CLOSE:
+        Close();
+        return 0;
+    case WM_SETCURSOR:
+        if (Application::Get().Busy()) {
+            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        return std::nullopt;
+    case WM_DRAWITEM: {
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        for (Control* c : controls_)
+            if (c->Handle() == item->hwndItem) {
+                c->Draw(*item);
+                return TRUE;
+            }
+        return std::nullopt;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+std::string Form::Caption() const {
+    const int len = GetWindowTextLengthW(hwnd_);
+    std::wstring text(static_cast<std::size_t>(len) + 1, L'\0');
+    GetWindowTextW(hwnd_, text.data(), len + 1);
+    text.resize(static_cast<std::size_t>(len));
+    return Narrow(text);
+}
+
+void Form::SetCaption(const std::string& caption) { SetWindowTextW(hwnd_, Widen(caption).c_str()); }
+
+int Form::Left() const {
+    RECT r;
+    GetWindowRect(hwnd_, &r);
+    return r.left;
+}
+int Form::Top() const {
+    RECT r;
+    GetWindowRect(hwnd_, &r);
+    return r.top;
+}
+int Form::Width() const {
+    RECT r;
+    GetWindowRect(hwnd_, &r);
+    return r.right - r.left;
+}
+int Form::Height() const {
+    RECT r;
+    GetWindowRect(hwnd_, &r);
+    return r.bottom - r.top;
+}
+void Form::SetLeft(int left) { SetPosition(left, Top()); }
+void Form::SetTop(int top) { SetPosition(Left(), top); }
+void Form::SetPosition(int left, int top) {
+    SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int Form::ClientWidth() const {
+    RECT r;
+    GetClientRect(hwnd_, &r);
+    return Application::Get().Unscale(r.right);
+}
+int Form::ClientHeight() const {
+    RECT r;
+    GetClientRect(hwnd_, &r);
+    return Application::Get().Unscale(r.bottom);
+}
+
+void Form::SetClientSize(int width, int height) {
+    const Application& app = Application::Get();
+    RECT r{0, 0, app.Scale(width), app.Scale(height)};
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
+    SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::ApplyStyle() {
+    const int w = ClientWidth(), h = ClientHeight();
+    const Styles s = StylesFor(borderStyle_, icons_);
+    const DWORD keep = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)) & (WS_VISIBLE | WS_DISABLED | WS_MINIMIZE);
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, s.style | keep);
+    const DWORD keepEx = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)) & WS_EX_TOPMOST;
+    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, s.exStyle | keepEx);
+    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SetClientSize(w, h);
+}
+
+void Form::SetBorderStyle(BorderStyle style) {
+    if (style == borderStyle_) return;
+    borderStyle_ = style;
+    ApplyStyle();
+}
+
+void Form::SetBorderIcons(BorderIcons icons) {
+    if (icons == icons_) return;
+    icons_ = icons;
+    ApplyStyle();
+}
+
+void Form::SetStayOnTop(bool onTop) {
+    stayOnTop_ = onTop;
+    SetWindowPos(hwnd_, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Form::Restore() {
+    if (Minimized()) ShowWindow(hwnd_, SW_RESTORE);
+}
+
+void Form::Show() {
+    if (Visible()) {
+        BringToFront();
+        return;
+    }
+    if (!shownOnce_) ArrangeTabOrder();
+    if (position_ == FormPosition::ScreenCenter) {
+        SetPosition((GetSystemMetrics(SM_CXSCREEN) - Width()) / 2, (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2);
+    }
+    if (OnShow) OnShow();
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    FocusFirst();
+    shownOnce_ = true;
+}
+
+void Form::Hide() { ShowWindow(hwnd_, SW_HIDE); }
+
+void Form::BringToFront() {
+    Restore();
+    SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(hwnd_);
+}
+
+void Form::Close() {
+    if (inModal_) {
+        EndModal(mrCancel);
+        return;
+    }
+    if (OnCloseQuery && !OnCloseQuery()) return;
+    Hide();
+}
+
+void Form::EndModal(int result) {
+    if (result != mrNone && OnCloseQuery && !OnCloseQuery()) return;
+    modalResult_ = result;
+}
+
+int Form::ShowModal() {
+    Application& app = Application::Get();
+    if (Visible()) Hide();
+    // Owned by the window it was opened from, so it stays above it.
+    HWND owner = app.ActiveWindow();
+    if (owner && owner != hwnd_) SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+
+    std::vector<HWND> disabled;
+    for (Form* f : app.Forms()) {
+        if (f != this && f->Visible() && IsWindowEnabled(f->hwnd_)) {
+            EnableWindow(f->hwnd_, FALSE);
+            disabled.push_back(f->hwnd_);
+        }
+    }
+    modalResult_ = mrNone;
+    inModal_ = true;
+    Show();
+
+    bool leftOpen = false;
+    if (Hook()) {
+        Hook()(*this);
+        if (modalResult_ == mrNone) {
+            leftOpen = true;
+            modalResult_ = mrCancel;
+        }
+    } else {
+        while (modalResult_ == mrNone) {
+            MSG msg;
+            const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+            if (got <= 0) {
+                PostQuitMessage(static_cast<int>(msg.wParam));  // leave the quit for the main loop
+                modalResult_ = mrCancel;
+                break;
+            }
+            app.Dispatch(msg);
+        }
+    }
+    // Enable the owners before hiding, so that Windows activates them again.
+    for (HWND h : disabled) EnableWindow(h, TRUE);
+    Hide();
+    inModal_ = false;
+    if (leftOpen) throw std::logic_error("modal form \"" + Caption() + "\" was left open without a result");
+    return modalResult_;
+}
+
+void Form::SetActiveControl(Control* control) {
+    activeControl_ = control;
+    if (Visible() && control) SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control->Handle()), TRUE);
+}
+
+Control* Form::FocusedControl() const {
+    const HWND focus = GetFocus();
+    for (Control* c : controls_)
+        if (c->Handle() == focus) return c;
+    return nullptr;
+}
+
+int Form::AddControl(Control* control) {
+    controls_.push_back(control);
+    return nextId_++;
+}
+
+void Form::RemoveControl(Control* control) {
+    controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+    if (activeControl_ == control) activeControl_ = nullptr;
+}
+
+// The dialog manager walks controls in z-order: put them in tab order, each
+// label just before the control its accelerator focuses.
+void Form::ArrangeTabOrder() {
+    std::vector<Control*> tabbed, order;
+    for (Control* c : controls_)
+        if (c->TabOrder() >= 0) tabbed.push_back(c);
+    std::stable_sort(tabbed.begin(), tabbed.end(),
+                     [](const Control* a, const Control* b) { return a->TabOrder() < b->TabOrder(); });
+    for (Control* c : controls_)
+        if (c->TabOrder() < 0 && !c->FocusTarget()) order.push_back(c);
+    for (Control* t : tabbed) {
+        for (Control* c : controls_)
+            if (c->TabOrder() < 0 && c->FocusTarget() == t) order.push_back(c);
+        order.push_back(t);
+    }
+    HWND after = HWND_TOP;
+    for (Control* c : order) {
+        SetWindowPos(c->Handle(), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        after = c->Handle();
+    }
+}
+
+void Form::FocusFirst() {
+    Control* target = activeControl_;
+    if (!target || !target->CanFocus()) {
+        target = nullptr;
+        for (Control* c : controls_)
+            if (c->TabOrder() >= 0 && c->CanFocus() && (!target || c->TabOrder() < target->TabOrder())) target = c;
+    }
+    if (target) SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target->Handle()), TRUE);
+}
+
+Button* Form::FindButton(bool wantDefault) const {
+    for (Control* c : controls_)
+        if (auto* b = dynamic_cast<Button*>(c); b && b->Visible() && b->Enabled() && (wantDefault ? b->Default() : b->Cancel()))
+            return b;
+    return nullptr;
+}
+
+void Form::UpdateDefaultButton() {
+    if (Button* b = FindButton(true)) SendMessageW(hwnd_, DM_SETDEFID, static_cast<WPARAM>(b->Id()), 0);
+}
+
+}  // namespace plivex::ui

@@ -1,0 +1,146 @@
+// A top-level window built from controls at design positions (96 per inch),
+// with the keyboard behaviour of a Windows dialog.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace plivex::ui {
+
+class Control;
+class Button;
+class Timer;
+
+enum ModalResultCode : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
+
+enum class BorderStyle {
+    Dialog,    // fixed dialog frame
+    Single,    // fixed single frame
+    Sizeable,  // resizable frame
+};
+
+enum class FormPosition { Designed, ScreenCenter };
+
+struct BorderIcons {
+    bool systemMenu = false;
+    bool minimize = false;
+    bool maximize = false;
+    bool help = false;
+    friend bool operator==(const BorderIcons&, const BorderIcons&) = default;
+};
+
+class Form {
+public:
+    // The window is created at once, hidden, with the given client size in design pixels.
+    Form(int clientWidth, int clientHeight, const std::string& caption, BorderStyle style = BorderStyle::Dialog,
+         BorderIcons icons = {});
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    HWND Handle() const { return hwnd_; }
+
+    std::string Caption() const;
+    void SetCaption(const std::string& caption);
+
+    // Outer position and size in screen pixels.
+    int Left() const;
+    int Top() const;
+    int Width() const;
+    int Height() const;
+    void SetLeft(int left);
+    void SetTop(int top);
+    void SetPosition(int left, int top);
+    // Client size in design pixels.
+    int ClientWidth() const;
+    int ClientHeight() const;
+    void SetClientSize(int width, int height);
+    void SetClientHeight(int height) { SetClientSize(ClientWidth(), height); }
+
+    BorderStyle GetBorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(BorderStyle style);
+    BorderIcons GetBorderIcons() const { return icons_; }
+    void SetBorderIcons(BorderIcons icons);
+    int BorderWidth() const { return borderWidth_; }
+    void SetBorderWidth(int width) { borderWidth_ = width; }
+    FormPosition Position() const { return position_; }
+    void SetFormPosition(FormPosition position) { position_ = position; }
+    bool StayOnTop() const { return stayOnTop_; }
+    void SetStayOnTop(bool onTop);
+
+    bool Visible() const { return IsWindowVisible(hwnd_) != FALSE; }
+    bool Minimized() const { return IsIconic(hwnd_) != FALSE; }
+    void Restore();
+    // Modeless showing; an already visible form only comes to the front.
+    void Show();
+    void Hide();
+    void BringToFront();
+    // Asks the close query, then hides the form (or ends its modal run with Cancel).
+    void Close();
+
+    // Runs the form modally: the program's other windows are disabled, messages
+    // (timers included) keep being dispatched. Returns the modal result.
+    int ShowModal();
+    int ModalResult() const { return modalResult_; }
+    void SetModalResult(int result) { modalResult_ = result; }
+    // Ends a modal run with result, unless the close query keeps the form open.
+    void EndModal(int result);
+    bool InModal() const { return inModal_; }
+
+    // The control with the focus when the form is shown.
+    void SetActiveControl(Control* control);
+    Control* FocusedControl() const;
+
+    std::function<void()> OnShow;
+    // Return false to keep the form open.
+    std::function<bool()> OnCloseQuery;
+
+    // Registry of the form's controls (used by Control).
+    int AddControl(Control* control);
+    void RemoveControl(Control* control);
+    const std::vector<Control*>& Controls() const { return controls_; }
+    HFONT Font() const { return font_; }
+    // Tells the dialog manager which button Enter presses.
+    void UpdateDefaultButton();
+
+protected:
+    // A form's own handling of a window message; return a result to stop default handling.
+    virtual std::optional<LRESULT> HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    std::optional<LRESULT> Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
+    void ApplyStyle();
+    void ArrangeTabOrder();
+    void FocusFirst();
+    Button* FindButton(bool wantDefault) const;
+
+    HWND hwnd_ = nullptr;
+    HFONT font_ = nullptr;
+    BorderStyle borderStyle_;
+    BorderIcons icons_;
+    int borderWidth_ = 0;
+    FormPosition position_ = FormPosition::Designed;
+    bool stayOnTop_ = false;
+    int modalResult_ = mrNone;
+    bool inModal_ = false;
+    bool shownOnce_ = false;
+    Control* activeControl_ = nullptr;
+    std::vector<Control*> controls_;
+    int nextId_ = 100;
+};
+
+// Runs inside ShowModal once the form is visible, in place of the user: it may
+// read and set controls and click buttons. A form it leaves without a modal
+// result is closed with Cancel and ShowModal throws, so a test fails instead of hanging.
+using ModalHook = std::function<void(Form&)>;
+ModalHook SetModalHook(ModalHook hook);
+
+// The font of every form: "MS UI Gothic", 13 design pixels, Japanese character set.
+HFONT FormFont();
+
+}  // namespace plivex::ui
