@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "codec/texts.h"
+#include "sys/text_win.h"
 #include "ui/form_win.h"
 
 namespace plivex::ui {
@@ -78,11 +79,34 @@ void Application::Unregister(Form* form) {
     if (mainForm_ == form) mainForm_ = nullptr;
 }
 
+namespace {
+constexpr UINT kDeleteDoomed = WM_APP + 1;
+}
+
 HWND Application::OwnerWindow() {
     if (!owner_) {
-        owner_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr);
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = OwnerProc;
+        wc.hInstance = instance_;
+        wc.lpszClassName = L"PlivexOwner";
+        RegisterClassW(&wc);
+        owner_ = CreateWindowExW(0, wc.lpszClassName, Widen(title_).c_str(), WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                 instance_, nullptr);
     }
     return owner_;
+}
+
+void Application::DeleteLater(std::unique_ptr<Form> form) {
+    doomed_.push_back(std::move(form));
+    PostMessageW(OwnerWindow(), kDeleteDoomed, 0, 0);
+}
+
+LRESULT CALLBACK Application::OwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == kDeleteDoomed) {
+        Get().doomed_.clear();
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace plivex::ui

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,8 @@ public:
     const std::vector<Form*>& Forms() const { return forms_; }
     // A hidden top-level window that owns every form, as the program's anchor.
     HWND OwnerWindow();
+    // Releases a form once the message being handled now is done.
+    void DeleteLater(std::unique_ptr<Form> form);
 
 private:
     Application();
@@ -63,6 +66,8 @@ private:
     Form* mainForm_ = nullptr;
     std::vector<Form*> forms_;
     HWND owner_ = nullptr;
+    std::vector<std::unique_ptr<Form>> doomed_;
+    static LRESULT CALLBACK OwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 };
 
 // Keeps the hourglass up for a scope.

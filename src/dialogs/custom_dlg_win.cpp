@@ -1,0 +1,91 @@
+#include "dialogs/custom_dlg_win.h"
+
+#include "dialogs/place_win.h"
+#include "ui/app_win.h"
+#include "ui/msgbox_win.h"
+
+namespace plivex {
+
+TQRVCustomDlg::~TQRVCustomDlg() = default;
+
+void TQRVCustomDlg::Create() {
+    if (form_) return;
+    form_ = CreateSelf();
+    if (!form_) {
+        ui::MsgBox("ダイアログが生成できませんでした。", "", 48);
+        throw DialogCreateError();
+    }
+    PropToDialog();
+}
+
+void TQRVCustomDlg::Destroy() {
+    if (!form_) return;
+    form_->Hide();
+    ui::Application::Get().DeleteLater(std::move(form_));
+}
+
+void TQRVCustomDlg::PropToDialog() {
+    if (!form_) return;
+    form_->SetCaption(GetCaption());
+    form_->SetPosition(left_, top_);
+    form_->SetBorderIcons(borderIcons_);
+    form_->SetBorderStyle(borderStyle_);
+    form_->SetBorderWidth(borderWidth_);
+    if (formStyle_ == FormStyle::StayOnTop) form_->SetStayOnTop(true);
+    else if (form_->StayOnTop()) form_->SetStayOnTop(false);
+    form_->SetFormPosition(position_);
+}
+
+void TQRVCustomDlg::DialogToProp() {
+    if (!form_) return;
+    SetCaption(form_->Caption());
+    left_ = form_->Left();
+    top_ = form_->Top();
+    borderIcons_ = form_->GetBorderIcons();
+    borderStyle_ = form_->GetBorderStyle();
+    borderWidth_ = form_->BorderWidth();
+    formStyle_ = form_->StayOnTop() ? FormStyle::StayOnTop : FormStyle::Normal;
+    position_ = form_->Position();
+}
+
+void TQRVCustomDlg::Hide(bool save) {
+    if (!form_) return;
+    form_->Hide();
+    if (save) DialogToProp();
+}
+
+void TQRVCustomDlg::Show() {
+    ui::BusyCursor busy;
+    Create();
+    form_->Restore();
+    form_->Show();  // a visible form only comes to the front
+    form_->BringToFront();
+}
+
+int TQRVCustomDlg::ShowModal() {
+    ui::BusyCursor busy;
+    Create();
+    if (form_->Visible()) Hide(false);
+    else PropToDialog();
+    form_->Restore();
+    const int result = form_->ShowModal();
+    if (result == ui::mrOk) DialogToProp();
+    return result;
+}
+
+void TQRVCustomDlg::SetPos(bool beside, std::int32_t left, std::int32_t top) {
+    if (!form_) return;
+    if (!beside) {
+        position_ = ui::FormPosition::ScreenCenter;
+    } else {
+        position_ = ui::FormPosition::Designed;
+        // The sizes are design pixels; the screen is in real ones.
+        const ui::Application& app = ui::Application::Get();
+        const Point p = ClampToScreen({left, top}, app.Scale(formWidth_), app.Scale(formHeight_), PrimaryScreen());
+        left_ = p.left;
+        top_ = p.top;
+    }
+    PropToDialog();
+}
+
+}  // namespace plivex

@@ -1,0 +1,28 @@
+#include "dialogs/place_win.h"
+
+#include "dialogs/custom_dlg_win.h"
+#include "options/options.h"
+#include "ui/app_win.h"
+
+namespace plivex {
+
+ScreenSize PrimaryScreen() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+ui::Form* ReferenceWindow(ui::Form* from) { return from ? from : ui::Application::Get().MainForm(); }
+
+void PlaceDialogForm(ui::Form* reference, ui::Form& form) {
+    const TCustomSet& options = CustomSet();
+    const Point at = reference ? Point{reference->Left(), reference->Top()} : Point{0, 0};
+    if (const auto p = PlaceFormPosition(options.DlgPos, at, form.Width(), form.Height(), PrimaryScreen()))
+        form.SetPosition(p->left, p->top);
+    if (options.StayOnTop) form.SetStayOnTop(true);
+}
+
+void PlaceDialogComponent(ui::Form* reference, TQRVCustomDlg& dialog) {
+    const TCustomSet& options = CustomSet();
+    if (options.StayOnTop) dialog.SetFormStyle(FormStyle::StayOnTop);
+    const Point at = reference ? Point{reference->Left(), reference->Top()} : Point{0, 0};
+    dialog.SetPos(options.DlgPos == dpBeside, at.left, at.top);
+}
+
+}  // namespace plivex

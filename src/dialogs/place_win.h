@@ -1,0 +1,24 @@
+// The one placement rule of the program's dialogs, by the options in force.
+#pragma once
+
+#include "dialogs/placement.h"
+#include "ui/form_win.h"
+
+namespace plivex {
+
+class TQRVCustomDlg;
+
+// The window a dialog is opened from: the given form, else the main form, else none.
+ui::Form* ReferenceWindow(ui::Form* from = nullptr);
+
+// A plain dialog form: centred, beside the reference window, or left where it
+// is (DlgPos); on top when StayOnTop is on (never taken away here).
+void PlaceDialogForm(ui::Form* reference, ui::Form& form);
+
+// A dialog component: on top when StayOnTop is on, then SetPos.
+void PlaceDialogComponent(ui::Form* reference, TQRVCustomDlg& dialog);
+
+// Size of the whole primary screen in pixels.
+ScreenSize PrimaryScreen();
+
+}  // namespace plivex
