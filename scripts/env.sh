@@ -42,7 +42,7 @@ unset LC_ALL LC_CTYPE LC_NUMERIC LC_TIME LC_COLLATE LC_MONETARY LC_MESSAGES \
 
 # Bump whenever _plivex_prefix_settings or the set-up steps change: an existing
 # prefix whose stamp holds another value is set up again in place.
-PLIVEX_PREFIX_VERSION=1
+PLIVEX_PREFIX_VERSION=2
 PLIVEX_PREFIX_STAMP=$WINEPREFIX/.plivex-ready
 
 PLIVEX_MNT=$BUILD/wine/mnt
@@ -153,7 +153,7 @@ Windows Registry Editor Version 5.00
 
 ; Japanese UI fonts: without these Wine falls back to a face without kana/kanji.
 [HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]
-"MS UI Gothic"="IPAGothic"
+"MS UI Gothic"="IPAPGothic"
 "MS Gothic"="IPAGothic"
 "MS PGothic"="IPAPGothic"
 "ＭＳ ゴシック"="IPAGothic"

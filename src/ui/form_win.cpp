@@ -206,6 +206,11 @@ void Form::SetClientSize(int width, int height) {
     SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void Form::SetOuterSize(int width, int height) {
+    const Application& app = Application::Get();
+    SetWindowPos(hwnd_, nullptr, 0, 0, app.Scale(width), app.Scale(height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Form::ApplyStyle() {
     const int w = ClientWidth(), h = ClientHeight();
     const Styles s = StylesFor(borderStyle_, icons_);

@@ -60,6 +60,8 @@ public:
     int ClientHeight() const;
     void SetClientSize(int width, int height);
     void SetClientHeight(int height) { SetClientSize(ClientWidth(), height); }
+    // Outer size in design pixels.
+    void SetOuterSize(int width, int height);
 
     BorderStyle GetBorderStyle() const { return borderStyle_; }
     void SetBorderStyle(BorderStyle style);
