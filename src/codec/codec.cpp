@@ -24,7 +24,11 @@ bool ReadExactly(InputFile& in, unsigned char* buffer, std::size_t size) {
     return true;
 }
 
-bool ReplacesExisting(int answer) { return answer == kOverwrite || answer == kOverwriteAll; }
+// A name typed in the overwrite question may be an existing file that the user
+// agreed to overwrite; a numbered name was free and must never replace one.
+bool ReplacesExisting(int answer, std::int32_t fOverlap) {
+    return answer == kOverwrite || answer == kOverwriteAll || (answer == kRenamed && fOverlap == foAskUser);
+}
 
 }  // namespace
 
@@ -119,8 +123,8 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
     header[1] = static_cast<char>(name->size());
     std::uint32_t position = 2;
     EncodeBytes(name->data(), header.data() + 2, static_cast<std::int32_t>(name->size()), position, key);
-    if (Convert(*in, *size, position, true, key, header, source, container, ReplacesExisting(answer)) == kFailed)
-        return kFailed;
+    const bool replace = ReplacesExisting(answer, options_.FOverlap);
+    if (Convert(*in, *size, position, true, key, header, source, container, replace) == kFailed) return kFailed;
 
     in.reset();  // the source is closed before it may be deleted
     if (options_.DelRawF) files_.Remove(source);
@@ -187,7 +191,7 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
         return kFailed;
     }
     if (Convert(*in, *size - 2 - n, position, false, key, std::string(), container, plain,
-                ReplacesExisting(answer)) == kFailed)
+                ReplacesExisting(answer, options_.FOverlap)) == kFailed)
         return kFailed;
 
     in.reset();  // the container is closed before it may be deleted

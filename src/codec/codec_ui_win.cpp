@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "codec/texts.h"
+#include "dialogs/check_fe_win.h"
 #include "sys/text_win.h"
 #include "ui/msgbox_win.h"
 
@@ -28,9 +28,7 @@ int WinCodecUi::MsgBox(const std::string& text, const std::string& caption, unsi
 
 int WinCodecUi::AskOverwrite(std::string& path) {
     if (Asker()) return Asker()(path);
-    // Without a way to ask, the clash cannot be settled: stop rather than guess.
-    MsgBox("CheckFileExist", std::string(text::kCaptionInternalError), kStyleExclamation);
-    return kFailed;
+    return AskOverwriteWithDialog(path);
 }
 
 bool WinCodecUi::HasAssociation(const std::string& path) {

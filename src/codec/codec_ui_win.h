@@ -9,7 +9,8 @@
 namespace plivex {
 
 // Asks what to do about an existing output file (1..6 of CodecResult); on 6
-// path holds the new full path. The overwrite dialog installs itself here.
+// path holds the new full path. Without one installed, the overwrite
+// confirmation dialog asks; tests install one to answer in its place.
 using OverwriteAsker = std::function<int(std::string& path)>;
 // Returns the previous asker.
 OverwriteAsker SetOverwriteAsker(OverwriteAsker asker);

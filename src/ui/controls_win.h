@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace plivex::ui {
@@ -51,6 +52,8 @@ public:
     // Window notifications, routed here by the form.
     virtual void Command(WORD /*code*/) {}
     virtual void Draw(const DRAWITEMSTRUCT& /*item*/) {}
+    // WM_NOTIFY from the control; a result is the message's answer.
+    virtual std::optional<LRESULT> Notify(const NMHDR& /*header*/) { return std::nullopt; }
 
 protected:
     Control(Form& form, const wchar_t* windowClass, DWORD style, DWORD exStyle, int left, int top, int width,

@@ -146,6 +146,12 @@ std::optional<LRESULT> Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
             }
         return std::nullopt;
     }
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        for (Control* c : controls_)
+            if (c->Handle() == header->hwndFrom) return c->Notify(*header);
+        return std::nullopt;
+    }
     default:
         return std::nullopt;
     }
@@ -269,7 +275,9 @@ void Form::BringToFront() {
 
 void Form::Close() {
     if (inModal_) {
-        EndModal(mrCancel);
+        // Closing a modal form (Alt+F4) means what its cancel button means.
+        if (Button* cancel = FindButton(false)) cancel->Click();
+        else EndModal(mrCancel);
         return;
     }
     if (OnCloseQuery && !OnCloseQuery()) return;

@@ -329,6 +329,13 @@ TEST_F(CodecTest, AskedAnswersAndTheCarriedState) {
     EXPECT_TRUE(fs.Has("C:\\renamed.pvx"));
     EXPECT_EQ(fs.At("C:\\d.pvx"), "old");
 
+    // Rename onto another existing file the user agreed to overwrite: replaced.
+    fs.files["C:\\d.txt"] = "d";
+    fs.files["C:\\other.pvx"] = "other";
+    ui.overwrite.push_back({kRenamed, "C:\\other.pvx"});
+    EXPECT_EQ(Encode("C:\\d.txt", 0), 0);
+    EXPECT_NE(fs.At("C:\\other.pvx"), "other");
+
     // Cancel: result 5, no message, nothing written.
     fs.files["C:\\d.txt"] = "d";
     ui.overwrite.push_back({kFailed, ""});

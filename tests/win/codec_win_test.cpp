@@ -6,6 +6,7 @@
 #include "codec/codec.h"
 #include "codec/codec_ui_win.h"
 #include "codec/names.h"
+#include "dialogs/check_fe_win.h"
 #include "scripted_ui.h"
 #include "sys/system_files.h"
 #include "sys/text_win.h"
@@ -291,13 +292,21 @@ TEST_F(CodecWin, ContainerDeletionFollowsTheAssociation) {
     EXPECT_EQ(test::ReadAll(dir / "doc.plvxnone"), "B");
 }
 
-TEST_F(CodecWin, OverwriteQuestionWithoutADialogStopsSafely) {
+TEST_F(CodecWin, OverwriteQuestionGoesToTheDialogWhenNobodyAnswersInItsPlace) {
     SetOverwriteAsker(nullptr);
     opt.FOverlap = foAskUser;
     ASSERT_TRUE(test::WriteAll(dir / "a.txt", "plain"));
     ASSERT_TRUE(test::WriteAll(dir / "a.pvx", "old"));
-    EXPECT_EQ(codec.Encode(dir / "a.txt", dir / "a.pvx", 0, 1, key), kFailed);
-    ExpectOnly("CheckFileExist", "内部エラー");
+    std::vector<std::string> dialogs;
+    ui::SetModalHook([&](ui::Form& f) {
+        auto& dialog = dynamic_cast<TFormCheckFE&>(f);
+        dialogs.push_back(dialog.TargetPath);
+        dialog.ButtonNo.Click();
+    });
+    EXPECT_EQ(codec.Encode(dir / "a.txt", dir / "a.pvx", 0, 1, key), kSkipped);
+    ui::SetModalHook(nullptr);
+    EXPECT_EQ(dialogs, std::vector<std::string>{dir / "a.pvx"});
+    EXPECT_TRUE(shown.empty());
     EXPECT_EQ(test::ReadAll(dir / "a.pvx"), "old");
     EXPECT_EQ(test::ReadAll(dir / "a.txt"), "plain");
 }
