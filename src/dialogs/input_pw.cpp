@@ -1,0 +1,50 @@
+#include "dialogs/input_pw.h"
+
+#include "codec/names.h"
+#include "codec/secret.h"
+#include "sys/cp932.h"
+
+namespace plivex {
+
+namespace {
+constexpr int kMargin = 16;
+}
+
+std::string InputPWFilesText(const std::vector<std::string>& files) {
+    if (files.empty()) return {};
+    std::string text = FileNamePart(files.front());
+    if (files.size() > 1) text += "　他" + std::to_string(files.size() - 1) + "個";
+    return text;
+}
+
+bool InputPWNoConfirmation(int mode, const TCustomSet& options) {
+    return mode != kModeEncrypt || options.SeePW;
+}
+
+bool InputPWInitialUseMelted(int mode, const TCustomSet& options, std::size_t fileCount) {
+    if (mode == kModeEncrypt) return false;
+    return options.UseMeltF && (fileCount == 1 || options.UseManyMeltF);
+}
+
+bool InputPWFocusConfirmation(bool confirmationShown, const TCustomSet& options, std::string_view remembered) {
+    return confirmationShown && options.RecyclePW && !remembered.empty();
+}
+
+std::optional<std::string_view> InputPWCheck(std::string_view password, bool confirmationInUse,
+                                             std::string_view confirmation) {
+    if (password.empty()) return text::kEnterPassword;
+    if (confirmationInUse && confirmation.empty()) return text::kEnterConfirmation;
+    if (confirmationInUse && password != confirmation) return text::kPasswordsDiffer;
+    std::optional<std::string> bytes = Utf8ToCp932(password);
+    if (!bytes) return text::kPasswordUnusableChar;
+    SecureWipe(*bytes);
+    return std::nullopt;
+}
+
+InputPWCompaction CompactInputPW(const InputPWLayout& l) {
+    if (l.confirmationShown) return {l.buttonTop, l.clientHeight};
+    const int top = (l.checkBoxVisible ? l.checkBoxBottom : l.editPWBottom) + kMargin;
+    return {top, top + l.buttonHeight + kMargin};
+}
+
+}  // namespace plivex

@@ -1,0 +1,66 @@
+// The password dialog's rules on plain values: what it shows, how it shrinks
+// when no confirmation is asked, and what it refuses on OK.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "options/custom_set.h"
+
+namespace plivex {
+
+inline constexpr int kModeEncrypt = 0;  // any other mode decrypts
+
+namespace text {
+inline constexpr std::string_view kInputPWCaption = "パスワード入力";
+inline constexpr std::string_view kInputPWEncryptSuffix = " - 暗号化 -";
+inline constexpr std::string_view kInputPWDecryptSuffix = " - 解凍 -";
+inline constexpr std::string_view kEnterPassword = "パスワードを入力して下さい。";
+inline constexpr std::string_view kEnterConfirmation = "確認欄にもパスワードを入力して下さい。";
+inline constexpr std::string_view kPasswordsDiffer = "パスワードが異なっています。";
+inline constexpr std::string_view kPasswordUnusableChar = "パスワードに使用できない文字が含まれています。";
+}  // namespace text
+
+// Name part of the first file, plus "　他" N−1 "個" for N > 1 files.
+std::string InputPWFilesText(const std::vector<std::string>& files);
+
+// The password is asked only once: always when decrypting, with SeePW when encrypting.
+bool InputPWNoConfirmation(int mode, const TCustomSet& options);
+
+// Whether "open the decrypted files" starts ticked; never when encrypting.
+bool InputPWInitialUseMelted(int mode, const TCustomSet& options, std::size_t fileCount);
+
+// Focus starts in the confirmation field only when the remembered password
+// pre-fills the first one and a confirmation is asked.
+bool InputPWFocusConfirmation(bool confirmationShown, const TCustomSet& options, std::string_view remembered);
+
+// The checks of OK in their order: the message of the first that fails, or
+// nullopt. The last one refuses characters that the key bytes (code page 932)
+// cannot carry.
+std::optional<std::string_view> InputPWCheck(std::string_view password, bool confirmationInUse,
+                                             std::string_view confirmation);
+
+// Where OK/Cancel sit and how tall the client area is. Without the
+// confirmation field the buttons move up to 16 pixels under the lowest visible
+// control (the check box when shown, else the password field) and the client
+// area ends 16 pixels under them; with it nothing moves.
+struct InputPWLayout {
+    bool confirmationShown;
+    bool checkBoxVisible;
+    int editPWBottom;
+    int checkBoxBottom;
+    int buttonTop;
+    int buttonHeight;
+    int clientHeight;
+};
+struct InputPWCompaction {
+    int buttonTop;
+    int clientHeight;
+    friend bool operator==(const InputPWCompaction&, const InputPWCompaction&) = default;
+};
+InputPWCompaction CompactInputPW(const InputPWLayout& layout);
+
+}  // namespace plivex

@@ -1,0 +1,153 @@
+#include "dialogs/input_pw_win.h"
+
+#include <commctrl.h>
+
+#include <memory>
+
+#include "codec/secret.h"
+#include "codec/texts.h"
+#include "dialogs/input_pw.h"
+#include "dialogs/place_win.h"
+#include "sys/text_win.h"
+#include "ui/app_win.h"
+#include "ui/msgbox_win.h"
+
+namespace plivex {
+
+namespace {
+
+// The edit's text without leaving a copy of it in a temporary.
+std::string ReadSecret(const ui::Edit& edit) {
+    const int len = GetWindowTextLengthW(edit.Handle());
+    std::wstring wide(static_cast<std::size_t>(len) + 1, L'\0');
+    const int got = GetWindowTextW(edit.Handle(), wide.data(), len + 1);
+    std::string text = Narrow(std::wstring_view(wide.data(), static_cast<std::size_t>(got > 0 ? got : 0)));
+    SecureWipe(wide.data(), wide.size() * sizeof(wchar_t));
+    return text;
+}
+
+void WriteSecret(ui::Edit& edit, const std::string& text) {
+    std::wstring wide = Widen(text);
+    SetWindowTextW(edit.Handle(), wide.c_str());
+    SecureWipe(wide.data(), wide.size() * sizeof(wchar_t));
+}
+
+// Overwrites the control's buffer in place before emptying it, so the
+// password does not linger in the window's memory after it is released.
+void WipeEdit(ui::Edit& edit) {
+    const int len = GetWindowTextLengthW(edit.Handle());
+    if (len > 0) SetWindowTextW(edit.Handle(), std::wstring(static_cast<std::size_t>(len), L' ').c_str());
+    SetWindowTextW(edit.Handle(), L"");
+    SendMessageW(edit.Handle(), EM_EMPTYUNDOBUFFER, 0, 0);
+}
+
+// Keeps a label out of the dialog manager's search for accelerators, which
+// does not always honour SS_NOPREFIX (Wine's does not).
+LRESULT CALLBACK NoMnemonicProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+    if (msg == WM_GETDLGCODE) return 0;
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, NoMnemonicProc, id);
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+TFormInputPW::TFormInputPW()
+    : ui::Form(353, 206, std::string(text::kInputPWCaption), ui::BorderStyle::Dialog, ui::BorderIcons{}),
+      LabelFName(*this, 16, 16, "ファイル名："),
+      LabelFiles(*this, 80, 16, "", 257),
+      LabelPW(*this, 16, 48, "&P・パスワード："),
+      EditPW(*this, 16, 72, 321, 21, 0),
+      CBoxUseMeltFTmp(*this, 16, 104, 321, 17, "&U・解凍したファイルを利用する", 2),
+      LabelPWCon(*this, 16, 112, "&R・確認のためにもう１度入力："),
+      EditPWCon(*this, 14, 133, 323, 21, 1),
+      ButtonOk(*this, 176, 168, 75, 25, "&OK", 3),
+      ButtonCancel(*this, 256, 168, 75, 25, "&C･ｷｬﾝｾﾙ", 4) {
+    // A file name is shown as it is: an '&' in it is no accelerator.
+    const HWND files = LabelFiles.Handle();
+    SetWindowLongPtrW(files, GWL_STYLE, GetWindowLongPtrW(files, GWL_STYLE) | SS_NOPREFIX);
+    SetWindowSubclass(files, NoMnemonicProc, 0, 0);
+    LabelPW.SetFocusControl(&EditPW);
+    LabelPWCon.SetFocusControl(&EditPWCon);
+    EditPW.SetPasswordChar(L'*');
+    EditPWCon.SetPasswordChar(L'*');
+    ButtonOk.SetDefault(true);
+    // OK closes from its handler, only once the checks pass.
+    ButtonOk.OnClick = [this] { ButtonOkClick(); };
+    ButtonCancel.SetCancel(true);
+    ButtonCancel.SetModalResult(ui::mrCancel);
+    OnShow = [this] { FormShow(); };
+}
+
+TFormInputPW::~TFormInputPW() {
+    WipeEdit(EditPW);
+    WipeEdit(EditPWCon);
+    SecureWipe(RememberedPW);
+}
+
+void TFormInputPW::FormShow() {
+    if (Mode == kModeEncrypt) {
+        SetCaption(std::string(text::kInputPWCaption) + std::string(text::kInputPWEncryptSuffix));
+        CBoxUseMeltFTmp.SetChecked(false);
+        CBoxUseMeltFTmp.SetVisible(false);
+    } else {
+        SetCaption(std::string(text::kInputPWCaption) + std::string(text::kInputPWDecryptSuffix));
+        if (InputPWInitialUseMelted(Mode, Options, Files.size())) CBoxUseMeltFTmp.SetChecked(true);
+    }
+    noConfirmation_ = InputPWNoConfirmation(Mode, Options);
+
+    if (noConfirmation_) {
+        LabelPWCon.SetVisible(false);
+        EditPWCon.SetVisible(false);
+    }
+    const InputPWCompaction c =
+        CompactInputPW({!noConfirmation_, CBoxUseMeltFTmp.Visible(), EditPW.Bottom(), CBoxUseMeltFTmp.Bottom(),
+                        ButtonOk.Top(), ButtonOk.Height(), ClientHeight()});
+    ButtonOk.SetTop(c.buttonTop);
+    ButtonCancel.SetTop(c.buttonTop);
+    if (c.clientHeight != ClientHeight()) SetClientHeight(c.clientHeight);
+
+    LabelFiles.SetText(InputPWFilesText(Files));
+
+    if (Options.SeePW) EditPW.SetPasswordChar(0);
+    if (Options.RecyclePW) WriteSecret(EditPW, RememberedPW);
+
+    SetActiveControl(InputPWFocusConfirmation(!noConfirmation_, Options, RememberedPW) ? &EditPWCon : &EditPW);
+}
+
+void TFormInputPW::ButtonOkClick() {
+    std::string password = ReadSecret(EditPW);
+    std::string confirmation = noConfirmation_ ? std::string() : ReadSecret(EditPWCon);
+    const auto problem = InputPWCheck(password, !noConfirmation_, confirmation);
+    SecureWipe(password);
+    SecureWipe(confirmation);
+    if (problem) {
+        ui::MsgBox(std::string(*problem), "", kStyleExclamation);
+        return;
+    }
+    EndModal(ui::mrOk);
+}
+
+PasswordAnswer AskPassword(int mode, const TCustomSet& options, const std::vector<std::string>& files,
+                           const std::string& remembered) {
+    std::unique_ptr<TFormInputPW> form;
+    {
+        ui::BusyCursor busy;
+        form = std::make_unique<TFormInputPW>();
+    }
+    ui::Application::Get().BringToFront();
+    PlaceDialogForm(ReferenceWindow(), *form);
+    form->Mode = mode;
+    form->Options = options;
+    form->Files = files;
+    form->RememberedPW = remembered;
+
+    PasswordAnswer answer{form->ShowModal(), {}, false};
+    // After Cancel the batch ends: nothing typed is handed on.
+    if (answer.result == ui::mrOk) {
+        answer.password = ReadSecret(form->EditPW);
+        answer.useMelted = form->CBoxUseMeltFTmp.Checked();
+    }
+    return answer;  // the form wipes its fields as it is released
+}
+
+}  // namespace plivex
