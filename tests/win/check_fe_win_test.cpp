@@ -18,24 +18,15 @@
 #include "ui/app_win.h"
 #include "ui/msgbox_win.h"
 #include "win_support.h"
+#include "ui_support.h"
 
 namespace plivex {
 namespace {
 
+using test::Key;
+
 using test::Shown;
 using test::TempDir;
-
-// Sends a key through the program's own loop, as if typed.
-void Key(ui::Form& form, UINT vk, bool alt = false) {
-    HWND target = GetFocus() ? GetFocus() : form.Handle();
-    if (alt) {
-        PostMessageW(target, WM_SYSCHAR, vk, 1 << 29);
-    } else {
-        PostMessageW(target, WM_KEYDOWN, vk, 0);
-        PostMessageW(target, WM_KEYUP, vk, 0xC0000000);
-    }
-    ui::Application::Get().ProcessMessages();
-}
 
 std::string OverwriteQuestion(const std::string& path) {
     return "ファイル \"" + path + "\" は既に存在します。\n上書きしてよろしいですか？";

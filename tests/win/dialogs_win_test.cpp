@@ -6,19 +6,12 @@
 #include "options/options.h"
 #include "ui/app_win.h"
 #include "ui/msgbox_win.h"
+#include "ui_support.h"
 
 namespace plivex {
 namespace {
 
-// Restores the global options after each test.
-class OptionsGuard {
-public:
-    OptionsGuard() : saved_(CustomSet()) {}
-    ~OptionsGuard() { CustomSet() = saved_; }
-
-private:
-    TCustomSet saved_;
-};
+using test::OptionsGuard;
 
 bool IsTopmost(HWND hwnd) { return (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 

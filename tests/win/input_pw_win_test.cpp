@@ -11,9 +11,14 @@
 #include "scripted_ui.h"
 #include "ui/app_win.h"
 #include "ui/msgbox_win.h"
+#include "ui_support.h"
 
 namespace plivex {
 namespace {
+
+using test::OptionsGuard;
+
+using test::Key;
 
 using ui::Application;
 
@@ -39,18 +44,6 @@ public:
     Messages& operator=(const Messages&) = delete;
     std::vector<test::Shown> shown;
 };
-
-// Sends a key through the program's own loop, as if typed.
-void Key(ui::Form& form, UINT vk, bool alt = false) {
-    HWND target = GetFocus() ? GetFocus() : form.Handle();
-    if (alt) {
-        PostMessageW(target, WM_SYSCHAR, vk, 1 << 29);
-    } else {
-        PostMessageW(target, WM_KEYDOWN, vk, 0);
-        PostMessageW(target, WM_KEYUP, vk, 0xC0000000);
-    }
-    Application::Get().ProcessMessages();
-}
 
 wchar_t PasswordChar(const ui::Edit& edit) {
     return static_cast<wchar_t>(SendMessageW(edit.Handle(), EM_GETPASSWORDCHAR, 0, 0));
@@ -377,15 +370,6 @@ public:
     }
     ~MainWindowGuard() { Application::Get().SetMainForm(nullptr); }
     ui::Form form;
-};
-
-class OptionsGuard {
-public:
-    OptionsGuard() : saved_(CustomSet()) {}
-    ~OptionsGuard() { CustomSet() = saved_; }
-
-private:
-    TCustomSet saved_;
 };
 
 TEST(InputPWWin, AskPasswordHandsBackWhatWasTyped) {

@@ -6,9 +6,12 @@
 #include "ui/controls_win.h"
 #include "ui/form_win.h"
 #include "ui/msgbox_win.h"
+#include "ui_support.h"
 
 namespace plivex::ui {
 namespace {
+
+using test::Key;
 
 // A small form of the program's kind: two labelled edits, OK and Cancel.
 class SampleForm : public Form {
@@ -41,18 +44,6 @@ public:
     explicit HookGuard(ModalHook hook) { SetModalHook(std::move(hook)); }
     ~HookGuard() { SetModalHook(nullptr); }
 };
-
-// Sends a key through the program's own loop, as if typed.
-void Key(Form& form, UINT vk, bool alt = false) {
-    HWND target = GetFocus() ? GetFocus() : form.Handle();
-    if (alt) {
-        PostMessageW(target, WM_SYSCHAR, vk, 1 << 29);
-    } else {
-        PostMessageW(target, WM_KEYDOWN, vk, 0);
-        PostMessageW(target, WM_KEYUP, vk, 0xC0000000);
-    }
-    Application::Get().ProcessMessages();
-}
 
 TEST(Ui, HookFillsFieldsAndClicksButtons) {
     SampleForm form;
