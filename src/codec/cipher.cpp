@@ -32,17 +32,26 @@ inline unsigned char ApplyOne(unsigned char s, unsigned char p, unsigned char k)
     else return static_cast<unsigned char>((s - p) ^ k);
 }
 
-template <bool kEncode>
+// Outputs larger than the caches are written around them (non-temporal
+// stores), as memcpy does: the output is not read again soon.
+constexpr std::size_t kStreamingSize = std::size_t{8} << 20;
+
+template <bool kEncode, bool kStreaming>
 void Apply(const unsigned char* src, unsigned char* dst, std::size_t count, const unsigned char* ks,
            unsigned char k) {
     std::size_t j = 0;
 #ifdef PLIVEX_SSE2
+    if constexpr (kStreaming) {
+        for (; j < count && (reinterpret_cast<std::uintptr_t>(dst + j) & 15) != 0; ++j)
+            dst[j] = ApplyOne<kEncode>(src[j], ks[j], k);
+    }
     const __m128i kv = _mm_set1_epi8(static_cast<char>(k));
     for (; j + 16 <= count; j += 16) {
         __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + j));
         __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(ks + j));
         __m128i d = kEncode ? _mm_add_epi8(_mm_xor_si128(s, kv), p) : _mm_xor_si128(_mm_sub_epi8(s, p), kv);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + j), d);
+        if constexpr (kStreaming) _mm_stream_si128(reinterpret_cast<__m128i*>(dst + j), d);
+        else _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + j), d);
     }
 #endif
     for (; j < count; ++j) dst[j] = ApplyOne<kEncode>(src[j], ks[j], k);
@@ -107,6 +116,7 @@ Transform::~Transform() { SecureWipe(stream_.data(), stream_.size()); }
 
 template <bool kEncode>
 void Transform::Run(const unsigned char* src, unsigned char* dst, std::size_t count, std::uint32_t& position) const {
+    const bool streaming = count >= kStreamingSize && src != dst;
     while (count > 0) {
         // The index is taken from the 32-bit position, so the key phase restarts at 0 where it wraps.
         const std::uint64_t untilWrap = (std::uint64_t{1} << 32) - position;
@@ -114,7 +124,8 @@ void Transform::Run(const unsigned char* src, unsigned char* dst, std::size_t co
         std::size_t phase = position % length_;
         for (std::size_t done = 0; done < span;) {
             const std::size_t block = std::min(span - done, period_);
-            Apply<kEncode>(src + done, dst + done, block, stream_.data() + phase, keyByte_);
+            if (streaming) Apply<kEncode, true>(src + done, dst + done, block, stream_.data() + phase, keyByte_);
+            else Apply<kEncode, false>(src + done, dst + done, block, stream_.data() + phase, keyByte_);
             phase = (phase + block) % length_;
             done += block;
         }
@@ -123,6 +134,9 @@ void Transform::Run(const unsigned char* src, unsigned char* dst, std::size_t co
         dst += span;
         count -= span;
     }
+#ifdef PLIVEX_SSE2
+    if (streaming) _mm_sfence();  // non-temporal stores are visible before we return
+#endif
 }
 
 void Transform::Encode(const unsigned char* src, unsigned char* dst, std::size_t count, std::uint32_t& position) const {
