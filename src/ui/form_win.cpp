@@ -23,7 +23,8 @@ struct Styles {
 };
 
 Styles StylesFor(BorderStyle border, BorderIcons icons) {
-    DWORD style = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
+    // No WS_CLIPCHILDREN: group boxes rely on the form painting behind them.
+    DWORD style = WS_POPUP | WS_CAPTION;
     DWORD ex = WS_EX_CONTROLPARENT;
     switch (border) {
     case BorderStyle::Dialog:

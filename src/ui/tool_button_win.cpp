@@ -1,0 +1,176 @@
+#include "ui/tool_button_win.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "sys/text_win.h"
+#include "ui/app_win.h"
+#include "ui/form_win.h"
+#include "ui/list_controls_win.h"
+
+namespace plivex::ui {
+
+namespace {
+
+// The size every comctl32 version accepts (newer fields are not used).
+const UINT kToolInfoSize = TTTOOLINFOW_V2_SIZE;
+
+}  // namespace
+
+ToolButton::ToolButton(Form& form, int left, int top, int width, int height, const std::string& bitmapName,
+                       const std::string& hint)
+    : Control(form, CommonControlClass(L"BUTTON"), BS_OWNERDRAW, 0, left, top, width, height, "", -1) {
+    LoadPicture(bitmapName);
+    SetWindowSubclass(hwnd_, ButtonProc, 0, reinterpret_cast<DWORD_PTR>(this));
+
+    const Application& app = Application::Get();
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form.Handle(), nullptr,
+                               app.Instance(), nullptr);
+    if (tooltip_) {
+        SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(form.Font()), FALSE);
+        std::wstring text = Widen(hint);
+        TTTOOLINFOW ti{};
+        ti.cbSize = kToolInfoSize;
+        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;  // the tooltip watches the button's mouse messages itself
+        ti.hwnd = form.Handle();
+        ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+        ti.lpszText = text.data();
+        SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+        SendMessageW(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(app.HintHidePause(), 0));
+    }
+}
+
+ToolButton::~ToolButton() {
+    if (tooltip_) DestroyWindow(tooltip_);
+    RemoveWindowSubclass(hwnd_, ButtonProc, 0);
+    if (bitmap_) DeleteObject(bitmap_);
+}
+
+bool ToolButton::LoadPicture(const std::string& bitmapName) {
+    if (bitmap_) DeleteObject(bitmap_);
+    // The first pixel of a bottom-up bitmap is its bottom-left one: its colour
+    // becomes the button face, and the greys follow the system's 3D colours.
+    bitmap_ = static_cast<HBITMAP>(LoadImageW(Application::Get().Instance(), Widen(bitmapName).c_str(), IMAGE_BITMAP,
+                                              0, 0, LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS));
+    InvalidateRect(hwnd_, nullptr, TRUE);
+    return bitmap_ != nullptr;
+}
+
+std::string ToolButton::Hint() const {
+    if (!tooltip_) return {};
+    std::wstring buf(1024, L'\0');
+    TTTOOLINFOW ti{};
+    ti.cbSize = kToolInfoSize;
+    ti.hwnd = form_.Handle();
+    ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+    ti.lpszText = buf.data();
+    SendMessageW(tooltip_, TTM_GETTEXTW, buf.size(), reinterpret_cast<LPARAM>(&ti));
+    return Narrow(ti.lpszText ? std::wstring_view(ti.lpszText) : std::wstring_view());
+}
+
+void ToolButton::SetHint(const std::string& hint) {
+    if (!tooltip_) return;
+    std::wstring text = Widen(hint);
+    TTTOOLINFOW ti{};
+    ti.cbSize = kToolInfoSize;
+    ti.hwnd = form_.Handle();
+    ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+    ti.lpszText = text.data();
+    SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void ToolButton::Click() {
+    if (!Enabled() || !Visible()) return;
+    if (OnClick) OnClick();
+}
+
+void ToolButton::Command(WORD code) {
+    if (code == BN_CLICKED) Click();
+}
+
+void ToolButton::Draw(const DRAWITEMSTRUCT& item) {
+    HDC dc = item.hDC;
+    RECT rc = item.rcItem;
+    FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
+    const bool down = pressed_ || (item.itemState & ODS_SELECTED) != 0;
+    if (down)
+        DrawEdge(dc, &rc, BDR_SUNKENOUTER, BF_RECT);
+    else if (hot_)
+        DrawEdge(dc, &rc, BDR_RAISEDINNER, BF_RECT);
+    if (!bitmap_) return;
+    BITMAP bm{};
+    GetObjectW(bitmap_, sizeof bm, &bm);
+    const int shift = down ? 1 : 0;  // the picture sinks with the button
+    const int x = rc.left + (rc.right - rc.left - bm.bmWidth) / 2 + shift;
+    const int y = rc.top + (rc.bottom - rc.top - bm.bmHeight) / 2 + shift;
+    HDC mem = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(mem, bitmap_);
+    BitBlt(dc, x, y, bm.bmWidth, bm.bmHeight, mem, 0, 0, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+}
+
+void ToolButton::SetHot(bool hot) {
+    if (hot == hot_) return;
+    hot_ = hot;
+    // The hint time may have changed since the button was made.
+    if (hot && tooltip_)
+        SendMessageW(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(Application::Get().HintHidePause(), 0));
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void ToolButton::SetPressed(bool pressed) {
+    if (pressed == pressed_) return;
+    pressed_ = pressed;
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+// The mouse is handled here rather than by the button class, so that a click
+// leaves the focus where it was, and the edge follows the mouse.
+LRESULT CALLBACK ToolButton::ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ref) {
+    auto* self = reinterpret_cast<ToolButton*>(ref);
+    switch (msg) {
+    case WM_MOUSEMOVE: {
+        if (!self->tracking_) {
+            TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, hwnd, 0};
+            self->tracking_ = TrackMouseEvent(&tme) != FALSE;
+        }
+        self->SetHot(true);
+        if (GetCapture() == hwnd) {
+            RECT rc;
+            GetClientRect(hwnd, &rc);
+            self->SetPressed(PtInRect(&rc, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}) != FALSE);
+        }
+        return 0;
+    }
+    case WM_MOUSELEAVE:
+        self->tracking_ = false;
+        self->SetHot(false);
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        SetCapture(hwnd);
+        self->SetPressed(true);
+        return 0;
+    case WM_LBUTTONUP: {
+        if (GetCapture() != hwnd) return 0;
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        const bool inside = PtInRect(&rc, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}) != FALSE;
+        ReleaseCapture();
+        self->SetPressed(false);
+        // As the button class would: the form routes it to Command, inside its exception guard.
+        if (inside)
+            SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(self->id_, BN_CLICKED), reinterpret_cast<LPARAM>(hwnd));
+        return 0;
+    }
+    case WM_CAPTURECHANGED:
+        self->SetPressed(false);
+        return 0;
+    default:
+        return DefSubclassProc(hwnd, msg, wParam, lParam);
+    }
+}
+
+}  // namespace plivex::ui

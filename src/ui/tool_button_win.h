@@ -1,0 +1,52 @@
+// Tool button: a flat picture button with a tooltip, which never takes the focus.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "ui/controls_win.h"
+
+namespace plivex::ui {
+
+class ToolButton : public Control {
+public:
+    // bitmapName names a bitmap resource of the program (16 colours; its
+    // bottom-left pixel's colour is see-through). A missing one leaves the button without a picture.
+    ToolButton(Form& form, int left, int top, int width, int height, const std::string& bitmapName,
+               const std::string& hint = "");
+    ~ToolButton() override;
+
+    bool HasBitmap() const { return bitmap_ != nullptr; }
+    // Loads another picture from the resources; false (and no picture) when it is missing.
+    bool LoadPicture(const std::string& bitmapName);
+
+    // Tooltip text, shown while the mouse rests on the button for Application::HintHidePause ms.
+    std::string Hint() const;
+    void SetHint(const std::string& hint);
+    HWND TooltipHandle() const { return tooltip_; }
+
+    // Raised edge while the mouse is over the button, sunken while it is pressed.
+    bool Hot() const { return hot_; }
+    bool Pressed() const { return pressed_; }
+
+    std::function<void()> OnClick;
+    // Presses the button as a click would.
+    void Click();
+    void Command(WORD code) override;
+    void Draw(const DRAWITEMSTRUCT& item) override;
+
+private:
+    void SetHot(bool hot);
+    void SetPressed(bool pressed);
+    static LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR ref);
+
+    HBITMAP bitmap_ = nullptr;
+    HWND tooltip_ = nullptr;
+    bool hot_ = false;
+    bool pressed_ = false;
+    bool tracking_ = false;
+};
+
+}  // namespace plivex::ui
