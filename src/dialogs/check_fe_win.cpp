@@ -69,13 +69,7 @@ void TFormCheckFE::ButtonRenameClick() {
 }
 
 int AskOverwriteWithDialog(std::string& path) {
-    std::unique_ptr<TFormCheckFE> form;
-    {
-        ui::BusyCursor busy;
-        form = std::make_unique<TFormCheckFE>();
-    }
-    ui::Application::Get().BringToFront();
-    PlaceDialogForm(ReferenceWindow(), *form);
+    const std::unique_ptr<TFormCheckFE> form = CreateQuestionDialog<TFormCheckFE>();
     form->TargetPath = path;
     const int result = form->ShowModal();
     if (result == kRenamed) path = form->TargetPath;

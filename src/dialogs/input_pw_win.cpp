@@ -129,13 +129,7 @@ void TFormInputPW::ButtonOkClick() {
 
 PasswordAnswer AskPassword(int mode, const TCustomSet& options, const std::vector<std::string>& files,
                            const std::string& remembered) {
-    std::unique_ptr<TFormInputPW> form;
-    {
-        ui::BusyCursor busy;
-        form = std::make_unique<TFormInputPW>();
-    }
-    ui::Application::Get().BringToFront();
-    PlaceDialogForm(ReferenceWindow(), *form);
+    const std::unique_ptr<TFormInputPW> form = CreateQuestionDialog<TFormInputPW>();
     form->Mode = mode;
     form->Options = options;
     form->Files = files;

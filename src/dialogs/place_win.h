@@ -1,7 +1,10 @@
 // The one placement rule of the program's dialogs, by the options in force.
 #pragma once
 
+#include <memory>
+
 #include "dialogs/placement.h"
+#include "ui/app_win.h"
 #include "ui/form_win.h"
 
 namespace plivex {
@@ -20,5 +23,19 @@ void PlaceDialogComponent(ui::Form* reference, TQRVCustomDlg& dialog);
 
 // Size of the whole primary screen in pixels.
 ScreenSize PrimaryScreen();
+
+// Makes a dialog used for one question: the busy cursor while it is made,
+// the program brought to the front, the dialog placed by the rule.
+template <class Dialog>
+std::unique_ptr<Dialog> CreateQuestionDialog() {
+    std::unique_ptr<Dialog> form;
+    {
+        ui::BusyCursor busy;
+        form = std::make_unique<Dialog>();
+    }
+    ui::Application::Get().BringToFront();
+    PlaceDialogForm(ReferenceWindow(), *form);
+    return form;
+}
 
 }  // namespace plivex

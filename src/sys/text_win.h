@@ -1,6 +1,8 @@
 // UTF-8 <-> UTF-16 at the calls of Win32 functions.
 #pragma once
 
+#include <windows.h>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,5 +14,7 @@ std::optional<std::wstring> TryWiden(std::string_view utf8);
 // Invalid UTF-8 becomes U+FFFD; for texts that are shown, not for names.
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view utf16);
+// A window's text (caption or control text) as UTF-8.
+std::string WindowText(HWND hwnd);
 
 }  // namespace plivex

@@ -38,13 +38,7 @@ void Control::SetBounds(int left, int top, int width, int height) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-std::string Control::Text() const {
-    const int len = GetWindowTextLengthW(hwnd_);
-    std::wstring text(static_cast<std::size_t>(len) + 1, L'\0');
-    GetWindowTextW(hwnd_, text.data(), len + 1);
-    text.resize(static_cast<std::size_t>(len));
-    return Narrow(text);
-}
+std::string Control::Text() const { return WindowText(hwnd_); }
 
 void Control::SetText(const std::string& text) { SetWindowTextW(hwnd_, Widen(text).c_str()); }
 

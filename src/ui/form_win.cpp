@@ -158,13 +158,7 @@ std::optional<LRESULT> Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-std::string Form::Caption() const {
-    const int len = GetWindowTextLengthW(hwnd_);
-    std::wstring text(static_cast<std::size_t>(len) + 1, L'\0');
-    GetWindowTextW(hwnd_, text.data(), len + 1);
-    text.resize(static_cast<std::size_t>(len));
-    return Narrow(text);
-}
+std::string Form::Caption() const { return WindowText(hwnd_); }
 
 void Form::SetCaption(const std::string& caption) { SetWindowTextW(hwnd_, Widen(caption).c_str()); }
 
