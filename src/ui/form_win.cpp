@@ -75,6 +75,11 @@ Form::Form(int clientWidth, int clientHeight, const std::string& caption, Border
     if (!hwnd_) throw std::runtime_error("CreateDialogIndirectParamW failed");
     SetCaption(caption);
     SetClientSize(clientWidth, clientHeight);
+    // The program icon (resource 1) in the caption bar, where the program has one.
+    if (HICON icon = LoadIconW(app.Instance(), MAKEINTRESOURCEW(1))) {
+        SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+        SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    }
     app.Register(this);
 }
 
