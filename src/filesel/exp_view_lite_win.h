@@ -2,11 +2,19 @@
 // shell namespace. Folders only, never files.
 #pragma once
 
+#include <shlobj.h>
+
 #include <string>
+#include <vector>
 
 #include "ui/tree_view_win.h"
 
 namespace plivex {
+
+// A shell display-name record as text, by its kind: a wide string (freed here
+// with the shell's allocator), an offset in bytes into the item's identifier
+// list, or characters held in the record, both of the ANSI code page; any other kind gives "".
+std::string STRRETToAStr(const ITEMIDLIST* list, STRRET& name);
 
 class TExpViewLite : public ui::TreeView {
 public:
@@ -42,10 +50,32 @@ public:
     // The tooltip text of the tree (the file selection dialog shows the path in it).
     void SetHint(const std::string& hint);
     const std::string& Hint() const { return hint_; }
+    // The tooltip window that shows the hint over the tree; null until a hint is set.
+    HWND TooltipHandle() const { return tooltip_.hwnd; }
 
 private:
+    // Gives the node an expand button when its folder holds at least one subfolder.
+    void ExpPlusIcon(ui::TreeNode node);
+    // Adds the node's subfolders as children; false when its folder cannot be listed.
+    bool MakeSubNode(ui::TreeNode node);
+
+    struct OwnedWindow {
+        HWND hwnd = nullptr;
+        OwnedWindow() = default;
+        OwnedWindow(const OwnedWindow&) = delete;
+        OwnedWindow& operator=(const OwnedWindow&) = delete;
+        ~OwnedWindow() {
+            if (hwnd) DestroyWindow(hwnd);
+        }
+    };
+
+    // A node's name in the file system (its display name where the shell has no other).
+    std::string FileSystemName(ui::TreeNode node) const;
+
     bool loading_ = true;
     std::string hint_;
+    std::vector<std::string> fsNames_;  // node data N names entry N-1
+    OwnedWindow tooltip_;
 };
 
 }  // namespace plivex

@@ -3,6 +3,9 @@
 #include "dialogs/about_win.h"
 #include "dialogs/check_fe_win.h"
 #include "dialogs/input_pw_win.h"
+#include "filesel/file_sel_win.h"
+#include "sys/text_win.h"
+#include "ui/app_win.h"
 
 namespace plivex {
 
@@ -43,6 +46,40 @@ int RenderScenes() {
     CaptureForm(*about.DialogForm(), "about");
     about.Hide(false);
     ++count;
+
+    // The file selection dialog on a folder of Japanese names, made for the
+    // picture under the temporary folder and removed after it.
+    {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        const std::wstring root = std::wstring(temp) + L"プリベックス撮影";
+        const std::wstring docs = root + L"\\業務資料";
+        const std::vector<std::wstring> folders = {root, docs, docs + L"\\会議資料", docs + L"\\経理", docs + L"\\画像"};
+        const std::vector<std::wstring> files = {L"報告書.doc", L"見積書.xls",   L"議事録_2026年4月.txt", L"設計書.pvx",
+                                                 L"予定表.pvx", L"顧客一覧.csv", L"readme.txt", L"写真_社員旅行.jpg"};
+        for (const auto& f : folders) CreateDirectoryW(f.c_str(), nullptr);
+        for (const auto& f : files) {
+            HANDLE h = CreateFileW((docs + L"\\" + f).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+        }
+        TFileSel fileSel;
+        fileSel.SetMultiSelect(true);
+        fileSel.SetFileMustExist(true);
+        fileSel.AddFileType("暗号ファイル", "*.pvx", 2147483647);
+        fileSel.SetInitialFolder(Narrow(docs));
+        fileSel.SetFileName(Narrow(docs + L"\\報告書.doc"));
+        fileSel.Create();
+        fileSel.Show();
+        ui::Application::Get().ProcessMessages();
+        TFormFileSel& form = *fileSel.Form();
+        form.LBoxFiles.SetSelected(form.LBoxFiles.FindItem("報告書.doc"), true);
+        form.EViewLite.SetFocus();  // the tree shows its selected folder while it has the focus
+        CaptureForm(form, "file-selection");
+        fileSel.Hide(false);
+        ++count;
+        for (const auto& f : files) DeleteFileW((docs + L"\\" + f).c_str());
+        for (auto it = folders.rbegin(); it != folders.rend(); ++it) RemoveDirectoryW(it->c_str());
+    }
 
     return count;
 }

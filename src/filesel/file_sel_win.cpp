@@ -1,0 +1,309 @@
+#include "filesel/file_sel_win.h"
+
+#include <commctrl.h>
+
+#include <exception>
+#include <unordered_set>
+
+#include "codec/names.h"
+#include "dialogs/place_win.h"
+#include "sys/text_win.h"
+#include "ui/app_win.h"
+#include "ui/msgbox_win.h"
+
+namespace plivex {
+
+namespace {
+
+// Opens a chosen file only to learn that it exists and nobody writes to it:
+// read data is asked for because Windows skips the sharing check of an open
+// that asks for no data access, and a file another program holds for
+// writing has to count as missing. Folders fail too (no backup semantics).
+class ExistenceProbe {
+public:
+    explicit ExistenceProbe(const std::string& path) {
+        if (const auto wide = TryWiden(path))
+            handle_ = CreateFileW(wide->c_str(), FILE_READ_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    }
+    ~ExistenceProbe() { Close(); }
+    ExistenceProbe(const ExistenceProbe&) = delete;
+    ExistenceProbe& operator=(const ExistenceProbe&) = delete;
+    bool Missing() const { return handle_ == INVALID_HANDLE_VALUE; }
+    void Close() {
+        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
+
+// Holds a list box's repainting while it is refilled.
+class NoRedraw {
+public:
+    explicit NoRedraw(HWND hwnd) : hwnd_(hwnd) { SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0); }
+    ~NoRedraw() {
+        SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(hwnd_, nullptr, TRUE);
+    }
+    NoRedraw(const NoRedraw&) = delete;
+    NoRedraw& operator=(const NoRedraw&) = delete;
+
+private:
+    HWND hwnd_;
+};
+
+constexpr UINT_PTR kKeySubclassId = 1;
+
+}  // namespace
+
+std::string ProgramFolder() {
+    std::wstring exe(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD got = GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size()));
+        if (got == 0) return {};
+        if (got < exe.size()) {
+            exe.resize(got);
+            break;
+        }
+        exe.resize(exe.size() * 2);  // a long path: try again with room for it
+    }
+    return FolderOfFile(Narrow(exe));
+}
+
+// ---- FocusEdit ----
+
+FocusEdit::FocusEdit(ui::Form& form, int left, int top, int width, int height, int tabOrder)
+    : Edit(form, left, top, width, height, tabOrder) {
+    SetWindowSubclass(hwnd_, KeyProc, kKeySubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+FocusEdit::~FocusEdit() { RemoveWindowSubclass(hwnd_, KeyProc, kKeySubclassId); }
+
+void FocusEdit::Command(WORD code) {
+    if (code == EN_SETFOCUS && OnEnter) OnEnter();
+    else if (code == EN_KILLFOCUS && OnExit) OnExit();
+    else Edit::Command(code);
+}
+
+LRESULT CALLBACK FocusEdit::KeyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    auto* self = reinterpret_cast<FocusEdit*>(data);
+    switch (msg) {
+    case WM_GETDLGCODE: {
+        // Claim Enter, so that the dialog manager hands it to us instead of pressing a button.
+        LRESULT code = DefSubclassProc(hwnd, msg, wParam, lParam);
+        const auto* m = reinterpret_cast<const MSG*>(lParam);
+        if (self->OnKeyPress && m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN) code |= DLGC_WANTMESSAGE;
+        return code;
+    }
+    case WM_CHAR:
+        if (self->OnKeyPress) {
+            wchar_t key = static_cast<wchar_t>(wParam);
+            try {
+                self->OnKeyPress(key);
+            } catch (const std::exception& e) {
+                // Nothing may cross the window procedure.
+                ui::MsgBox(e.what(), "内部エラー", 48);
+                return 0;
+            }
+            if (key == 0) return 0;
+            wParam = key;
+        }
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+// ---- TFormFileSel ----
+
+TFormFileSel::TFormFileSel(TFileSel* fileSel)
+    : Form(577, 406, "", ui::BorderStyle::Single, ui::BorderIcons{true, true, false, false}),
+      // Tab order: inside the panel the list first, then the tree.
+      EViewLite(*this, 16, 16, 217, 273, 1),
+      LBoxFiles(*this, 237, 16, 324, 273, 0, ui::ListBoxOptions{true, false, true}),
+      Splitter1(*this, 233, 16, 4, 273, EViewLite, {&LBoxFiles}, 150),
+      Label1(*this, 16, 308, "&N･ファイル名："),
+      EditFileName(*this, 96, 304, 465, 20, 2),
+      Label2(*this, 16, 340, "&T･種類："),
+      EditFileType(*this, 96, 336, 137, 21, 3),
+      CBoxFileType(*this, 240, 336, 321, 21, 4),
+      ButtonOk(*this, 352, 368, 97, 25, "&OK", 5),
+      ButtonCancel(*this, 464, 368, 97, 25, "&C・キャンセル", 6),
+      FileSel(fileSel) {
+    Label1.SetFocusControl(&EditFileName);
+    Label2.SetFocusControl(&EditFileType);
+    ButtonOk.SetDefault(true);
+    ButtonCancel.SetCancel(true);
+
+    OnShow = [this] { FormShow(); };
+    LBoxFiles.OnClick = [this] { LBoxFilesClick(); };
+    LBoxFiles.OnDblClick = [this] { ButtonOkClick(); };
+    EViewLite.OnChange = [this](ui::TreeNode) { EViewLiteChange(); };
+    CBoxFileType.OnChange = [this] { CBoxFileTypeChange(); };
+    EditFileType.OnEnter = [this] { EditFileTypeEnter(); };
+    EditFileType.OnExit = [this] { EditFileTypeExit(); };
+    EditFileType.OnKeyPress = [this](wchar_t& key) { EditFileTypeKeyPress(key); };
+    ButtonOk.OnClick = [this] { ButtonOkClick(); };
+    ButtonCancel.OnClick = [this] { ButtonCancelClick(); };
+
+    EViewLite.Loaded();
+}
+
+void TFormFileSel::RefreshFileList() {
+    if (EViewLite.Loading()) return;
+    const std::string folder = EViewLite.PathName();
+    if (folder.empty()) return;  // no folder selected: the list keeps what it shows
+    ui::BusyCursor busy;
+    NoRedraw hold(LBoxFiles.Handle());
+    if (EditFileType.Text().empty()) EditFileType.SetText(kAllFilesMask);
+    LBoxFiles.Clear();
+    // A file matched by two patterns is listed once, whatever the letter case.
+    std::unordered_set<std::string> listed;
+    for (const std::string& piece : SplitPatterns(EditFileType.Text())) {
+        const auto pattern = TryWiden(folder + piece);
+        if (!pattern) continue;
+        WIN32_FIND_DATAW found;
+        const HANDLE find = FindFirstFileW(pattern->c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE) continue;  // no match, or a folder that cannot be read
+        do {
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+            std::string name = Narrow(found.cFileName);
+            if (listed.insert(FoldCase(name)).second) LBoxFiles.AddItem(name);
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+}
+
+void TFormFileSel::AddDefaultExt() { FileName = plivex::AddDefaultExt(FileName, EditFileType.Text()); }
+
+void TFormFileSel::ButtonOkClick() {
+    if (EditFileName.Text().empty()) {
+        ui::MsgBox("ファイルを指定して下さい。", "", 48);
+        return;
+    }
+    FileName = EViewLite.PathName() + EditFileName.Text();
+    AddDefaultExt();
+    EditFileName.SetText(FileNamePart(FileName));
+
+    ExistenceProbe probe(FileName);
+    if (FileMustExist && probe.Missing()) {
+        ui::MsgBox("ファイルが存在しません。", "", 48);
+        return;
+    }
+    if (OverwritePrompt && !probe.Missing() && ui::MsgBox("上書きしてよろしいですか？", "", 52) == ui::mrNo) return;
+    probe.Close();
+
+    if (FileSel) FileSel->DialogToProp();
+    SetModalResult(ui::mrOk);
+    if (InModal()) EndModal(ui::mrOk);
+    else Hide();
+    // Synchronous: the receiver has handled the choice when this returns.
+    if (NotifyControl && NotifyMessage != 0) NotifyControl->Perform(static_cast<UINT>(NotifyMessage), 0, 0);
+}
+
+void TFormFileSel::FormShow() {
+    EditFileType.SetReadOnly(!WildCardFree);
+    CBoxFileType.SetItemIndex(FileTypeIndex);
+    CBoxFileTypeChange();
+}
+
+void TFormFileSel::CBoxFileTypeChange() {
+    const int index = CBoxFileType.ItemIndex();
+    if (index < 0) return;
+    EditFileType.SetText(FileTypeMasks(CBoxFileType.Item(index)));
+    RefreshFileList();
+}
+
+void TFormFileSel::EditFileTypeEnter() {
+    // Enter in the pattern edit applies the patterns; it must not accept the dialog.
+    ButtonOk.SetDefault(false);
+    SendMessageW(Handle(), DM_SETDEFID, IDOK, 0);  // no control has this id: no default button at all
+}
+
+void TFormFileSel::EditFileTypeKeyPress(wchar_t& key) {
+    if (key != L'\r') return;
+    key = 0;
+    PatternsTyped();
+}
+
+void TFormFileSel::EditFileTypeExit() {
+    ButtonOk.SetDefault(true);
+    PatternsTyped();
+}
+
+// Typed patterns stand for themselves: no named type is selected any more.
+void TFormFileSel::PatternsTyped() {
+    if (!EditFileType.Modified()) return;
+    EditFileType.SetModified(false);
+    CBoxFileType.SetItemIndex(-1);
+    RefreshFileList();
+}
+
+void TFormFileSel::LBoxFilesClick() {
+    const int index = LBoxFiles.ItemIndex();
+    if (index >= 0 && LBoxFiles.Selected(index)) EditFileName.SetText(LBoxFiles.Item(index));
+}
+
+void TFormFileSel::EViewLiteChange() {
+    EViewLite.SetHint(EViewLite.PathName());
+    RefreshFileList();
+}
+
+void TFormFileSel::ButtonCancelClick() {
+    SetModalResult(ui::mrCancel);
+    if (InModal()) EndModal(ui::mrCancel);
+    else Hide();
+}
+
+// ---- TFileSel ----
+
+TFileSel::TFileSel() {
+    SetCaption("ファイルの選択");
+    SetFormSize(585, 433);
+    const ui::Application& app = ui::Application::Get();
+    const Point centre = CenterOnScreen(app.Scale(585), app.Scale(433), PrimaryScreen());
+    SetLeft(centre.left);
+    SetTop(centre.top);
+    SetInitialFolder("");
+}
+
+void TFileSel::SetInitialFolder(const std::string& folder) {
+    initialFolder_ = InitialFolderOrDefault(folder, folder.empty() ? ProgramFolder() : std::string());
+}
+
+std::unique_ptr<ui::Form> TFileSel::CreateSelf() { return std::make_unique<TFormFileSel>(this); }
+
+void TFileSel::PropToDialog() {
+    TQRVCustomDlg::PropToDialog();
+    TFormFileSel* form = Form();
+    if (!form) return;
+    form->CBoxFileType.SetItems(fileTypes_.Entries());
+    form->EditFileName.SetText(FileNamePart(fileName_));
+    form->EViewLite.SetFolderName(initialFolder_);  // selecting the folder refreshes the list
+    form->FileMustExist = fileMustExist_;
+    form->OverwritePrompt = overwritePrompt_;
+    form->WildCardFree = wildCardFree_;
+    form->FileTypeIndex = fileTypeIndex_;
+    form->NotifyMessage = notifyMessage_;
+    form->NotifyControl = notifyControl_;
+    form->LBoxFiles.SetMultiSelect(multiSelect_, true);
+}
+
+void TFileSel::DialogToProp() {
+    TQRVCustomDlg::DialogToProp();
+    TFormFileSel* form = Form();
+    if (!form) return;
+    fileName_ = form->FileName;
+    SetInitialFolder(form->EViewLite.FolderName());
+    fileTypeIndex_ = form->CBoxFileType.ItemIndex();
+    if (multiSelect_) {
+        const std::string folder = form->EViewLite.PathName();
+        std::vector<std::string> selected;
+        for (int i : form->LBoxFiles.SelectedIndices()) selected.push_back(form->LBoxFiles.Item(i));
+        fileList_ = ChosenFiles(folder, selected, form->EditFileName.Text());
+    }
+}
+
+}  // namespace plivex
