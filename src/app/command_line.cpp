@@ -1,0 +1,48 @@
+#include "app/command_line.h"
+
+namespace plivex {
+
+namespace {
+
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+}  // namespace
+
+bool IsOption(const std::string& argument) {
+    return !argument.empty() && (argument[0] == '/' || argument[0] == '-');
+}
+
+std::vector<std::string> FileArguments(const std::vector<std::string>& arguments) {
+    std::vector<std::string> files;
+    for (const auto& a : arguments)
+        if (!a.empty() && !IsOption(a)) files.push_back(a);
+    return files;
+}
+
+CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, TCLParam& param) {
+    CommandLineResult r;
+    for (const auto& a : arguments) {
+        if (a.empty()) continue;
+        if (!IsOption(a)) {
+            r.files.push_back(a);
+            continue;
+        }
+        // The switch character is always first, so "=" can only stand second here.
+        if (a.find('=') == 1) {
+            r.messages.push_back("オプションの記述形式が不正です。\n" + a);
+            continue;
+        }
+        const char second = a.size() > 1 ? Upper(a[1]) : '\0';
+        const char third = a.size() > 2 ? Upper(a[2]) : '\0';
+        if (second == 'Q' && a.size() == 2) {
+            param.Quit = true;
+        } else if (second == 'R' && third == 'C') {
+            param.RegClear = true;  // anything may follow: /RCX is /RC
+        } else {
+            r.messages.push_back("このオプションは指定できません。\n" + a);
+        }
+    }
+    return r;
+}
+
+}  // namespace plivex

@@ -1,0 +1,34 @@
+// The program's own command line: the options /Q and /RC and the names of
+// files to work at once.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace plivex {
+
+// Flags the command line sets; acted upon when the window is shown, by the
+// monitor timer and at exit.
+struct TCLParam {
+    bool Quit = false;      // close once nothing is left to watch
+    bool RegClear = false;  // remove the program's registry key at exit instead of saving
+};
+
+// An argument that begins with "/" or "-" is an option, whatever follows.
+bool IsOption(const std::string& argument);
+
+// The file and folder arguments in order, options left out (what a second
+// instance hands over).
+std::vector<std::string> FileArguments(const std::vector<std::string>& arguments);
+
+struct CommandLineResult {
+    std::vector<std::string> files;     // as typed, in order; the caller makes them long names
+    std::vector<std::string> messages;  // texts for MsgBox (empty caption, style 48), in order
+};
+
+// Examines the arguments (without the program name): sets the flags of
+// recognised options and reports malformed and unknown ones. Empty arguments
+// name nothing and are skipped.
+CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, TCLParam& param);
+
+}  // namespace plivex

@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include "app/command_line.h"
+
+namespace plivex {
+namespace {
+
+using Args = std::vector<std::string>;
+
+const std::string kMalformed = "オプションの記述形式が不正です。\n";
+const std::string kUnknown = "このオプションは指定できません。\n";
+
+TEST(CommandLine, NoArgumentsDoNothing) {
+    TCLParam p;
+    const auto r = ParseCommandLine({}, p);
+    EXPECT_TRUE(r.files.empty());
+    EXPECT_TRUE(r.messages.empty());
+    EXPECT_FALSE(p.Quit);
+    EXPECT_FALSE(p.RegClear);
+}
+
+TEST(CommandLine, OptionsInAnyCaseWithEitherSwitch) {
+    for (const std::string q : {"/Q", "/q", "-Q", "-q"}) {
+        TCLParam p;
+        EXPECT_TRUE(ParseCommandLine({q}, p).messages.empty()) << q;
+        EXPECT_TRUE(p.Quit) << q;
+        EXPECT_FALSE(p.RegClear) << q;
+    }
+    for (const std::string rc : {"/RC", "/rc", "-Rc", "-rC", "/RCX", "/rc=1", "-rcanything"}) {
+        TCLParam p;
+        EXPECT_TRUE(ParseCommandLine({rc}, p).messages.empty()) << rc;
+        EXPECT_TRUE(p.RegClear) << rc;
+        EXPECT_FALSE(p.Quit) << rc;
+    }
+    TCLParam p;
+    EXPECT_TRUE(ParseCommandLine({"/RC", "/Q"}, p).messages.empty());
+    EXPECT_TRUE(p.Quit && p.RegClear);
+}
+
+TEST(CommandLine, MalformedAndUnknownOptionsAreReportedAndIgnored) {
+    TCLParam p;
+    const auto r = ParseCommandLine({"/=", "-=abc", "/=5", "/", "-", "/QX", "/Q=1", "/R", "/X", "/Ｑ"}, p);
+    EXPECT_EQ(r.messages, (Args{kMalformed + "/=", kMalformed + "-=abc", kMalformed + "/=5", kUnknown + "/",
+                                kUnknown + "-", kUnknown + "/QX", kUnknown + "/Q=1", kUnknown + "/R", kUnknown + "/X",
+                                kUnknown + "/Ｑ"}));
+    EXPECT_FALSE(p.Quit);
+    EXPECT_FALSE(p.RegClear);
+    EXPECT_TRUE(r.files.empty());
+}
+
+TEST(CommandLine, FilesKeepTheirOrderWhereverOptionsStand) {
+    TCLParam p;
+    const auto r = ParseCommandLine({"C:\\a b\\報告.doc", "/X", "", "rel\\x.pvx", "-q", "C:\\PROGRA~1\\n.txt"}, p);
+    EXPECT_EQ(r.files, (Args{"C:\\a b\\報告.doc", "rel\\x.pvx", "C:\\PROGRA~1\\n.txt"}));
+    EXPECT_EQ(r.messages, (Args{kUnknown + "/X"}));  // reported before the batch runs
+    EXPECT_TRUE(p.Quit);
+    // A second instance hands over the same names and drops its options.
+    EXPECT_EQ(FileArguments({"/Q", "C:\\one.txt", "-rc", "", "two.txt"}), (Args{"C:\\one.txt", "two.txt"}));
+    EXPECT_TRUE(FileArguments({"/Q", "-RC"}).empty());
+}
+
+}  // namespace
+}  // namespace plivex
