@@ -1,0 +1,140 @@
+#include "app/batch.h"
+
+#include <optional>
+
+#include "codec/cipher.h"
+#include "codec/codec.h"
+#include "codec/names.h"
+#include "dialogs/input_pw.h"
+#include "sys/cp932.h"
+
+namespace plivex {
+
+namespace {
+
+bool dealIdle = true;
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+bool IsContainerName(std::string_view path) {
+    const std::string name = FileNamePart(path);
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos) return false;
+    const std::string_view ext = std::string_view(name).substr(dot + 1);
+    if (ext.size() != kContainerExt.size()) return false;
+    for (std::size_t i = 0; i < ext.size(); ++i)
+        if (Lower(ext[i]) != kContainerExt[i]) return false;
+    return true;
+}
+
+std::string PassStatusText(int pass, const std::vector<std::string>& files) {
+    return std::string(pass == kPassEncrypt ? text::kEncryptLabel : text::kMeltLabel) + InputPWFilesText(files);
+}
+
+std::string FolderSearchPattern(std::string_view folder) {
+    // UTF-8 never has 0x5C inside a multi-byte character, so the last byte is the last character.
+    std::string pattern(folder);
+    if (pattern.empty() || pattern.back() != '\\') pattern += '\\';
+    return pattern + "*.*";
+}
+
+std::size_t ListFiles(const std::string& pattern, std::vector<std::string>& work, bool subfolders,
+                      const DirLister& lister) {
+    const std::size_t slash = pattern.rfind('\\');
+    const std::string folder = slash == std::string::npos ? std::string() : pattern.substr(0, slash + 1);
+    const std::string name = pattern.substr(folder.size());
+    const std::size_t before = work.size();
+    lister(pattern, [&](const DirEntry& e) {
+        if (!e.folder) work.push_back(folder + e.name);
+    });
+    if (subfolders) {
+        // Collected first: the recursion must not run inside an open search.
+        std::vector<std::string> below;
+        lister(folder + "*.*", [&](const DirEntry& e) {
+            // Only "." and ".." are skipped: a folder such as ".private" holds the user's files too.
+            // A link may lead back up the tree, so it is not followed.
+            if (e.folder && !e.link && e.name != "." && e.name != "..") below.push_back(e.name);
+        });
+        for (const std::string& sub : below) ListFiles(folder + sub + "\\" + name, work, true, lister);
+    }
+    return work.size() - before;
+}
+
+Passes ExpandNames(const std::vector<std::string>& names, const std::function<PathKind(const std::string&)>& kind,
+                   const DirLister& lister, const std::function<void(const std::string&)>& message) {
+    Passes passes;
+    std::vector<std::string> work;
+    for (const std::string& name : names) {
+        const PathKind k = kind(name);
+        if (k == PathKind::Missing) {
+            message(std::string(text::kFileNotFound) + name);
+            continue;
+        }
+        const std::string pattern = k == PathKind::Folder ? FolderSearchPattern(name) : name;
+        work.clear();
+        if (ListFiles(pattern, work, true, lister) == 0) {
+            message(std::string(text::kFileNotFound) + pattern);
+            continue;
+        }
+        for (std::string& file : work)
+            (IsContainerName(file) ? passes.melt : passes.encrypt).push_back(std::move(file));
+    }
+    return passes;
+}
+
+void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW) {
+    int carried = 0;
+    for (int pass : {kPassEncrypt, kPassMelt}) {
+        const std::vector<std::string>& files = pass == kPassEncrypt ? passes.encrypt : passes.melt;
+        if (files.empty()) continue;
+
+        BatchHost::Answer answer = host.AskPassword(pass, files, lastPW.str());
+        if (!answer.ok) {
+            SecureWipe(answer.password);
+            return;
+        }
+        // Held where it is wiped however this ends, exceptions included.
+        const Secret typed(answer.password);
+        SecureWipe(answer.password);
+        lastPW = host.RecyclePW() ? typed : Secret();
+        std::optional<std::string> bytes = Utf8ToCp932(typed.str());
+        if (!bytes) {
+            // The dialog refuses such passwords; a key made of substitutes would lock files for good.
+            host.InternalError(text::kDealRoutine);
+            return;
+        }
+        const Secret cp932(*bytes);
+        SecureWipe(*bytes);
+        const Secret key(MakeKeyString(cp932.str()));
+
+        for (const std::string& file : files) {
+            int result;
+            if (pass == kPassEncrypt) {
+                result = host.Encode(file, ChangeExt(file, kContainerExt), carried, key.str());
+            } else {
+                std::string plain;
+                int version = 0;
+                result = host.Melt(file, plain, carried, version, key.str());
+                if (result > kRenamed) {
+                    host.InternalError(text::kDealRoutine);
+                    return;
+                }
+                const bool written = result == kNoClash || result == kOverwrite || result == kOverwriteAll ||
+                                     result == kRenamed;
+                if (written && answer.openMelted) host.Melted(plain, version, key.str());
+            }
+            carried = result;
+            if (result == kFailed) return;
+        }
+        host.Status(PassStatusText(pass, files));
+    }
+}
+
+bool DealIdle() { return dealIdle; }
+
+DealBusy::DealBusy() : previous_(dealIdle) { dealIdle = false; }
+DealBusy::~DealBusy() { dealIdle = previous_; }
+
+}  // namespace plivex

@@ -1,0 +1,100 @@
+// The batch driver's rules on plain values: expanding names into files,
+// sorting them into the encryption and decryption passes, and working the
+// passes with one password prompt each. The system comes in through callbacks.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "codec/secret.h"
+
+namespace plivex {
+
+namespace text {
+inline constexpr std::string_view kFileNotFound = "ファイルが見つかりません。\n";
+inline constexpr std::string_view kEncryptLabel = "暗号化：";
+inline constexpr std::string_view kMeltLabel = "解凍：";
+inline constexpr std::string_view kDealRoutine = "Deal()";
+}  // namespace text
+
+inline constexpr int kPassEncrypt = 0;
+inline constexpr int kPassMelt = 1;
+
+// Whether the file-name part's extension (from its last dot) is ".pvx", in any case.
+bool IsContainerName(std::string_view path);
+
+// Pass label + file-name part of the first file + "　他" n−1 "個" when n > 1.
+std::string PassStatusText(int pass, const std::vector<std::string>& files);
+
+// The pattern that searches inside a folder: "\" added unless already last, then "*.*".
+std::string FolderSearchPattern(std::string_view folder);
+
+struct DirEntry {
+    std::string name;     // without the folder
+    bool folder = false;
+    bool link = false;    // a junction or symbolic link: never descended into
+};
+// Calls each for every entry matching the pattern (a folder part + a name or
+// wildcard), in the file system's order; nothing when the search fails.
+using DirLister = std::function<void(const std::string& pattern, const std::function<void(const DirEntry&)>& each)>;
+
+// Appends the files matching pattern, then (with subfolders) those matching the
+// same file-name part in every folder beneath, depth first. Returns how many it appended.
+std::size_t ListFiles(const std::string& pattern, std::vector<std::string>& work, bool subfolders,
+                      const DirLister& lister);
+
+enum class PathKind { Missing, File, Folder };
+
+struct Passes {
+    std::vector<std::string> encrypt;
+    std::vector<std::string> melt;
+};
+
+// Expands every name in order; a missing name or an empty search is reported
+// through message ("ファイルが見つかりません。\n" + the searched text) and skipped.
+Passes ExpandNames(const std::vector<std::string>& names, const std::function<PathKind(const std::string&)>& kind,
+                   const DirLister& lister, const std::function<void(const std::string&)>& message);
+
+// What the passes need from the program around them.
+class BatchHost {
+public:
+    virtual ~BatchHost() = default;
+    struct Answer {
+        bool ok = false;
+        std::string password;  // UTF-8, wiped by the caller
+        bool openMelted = false;
+    };
+    virtual Answer AskPassword(int pass, const std::vector<std::string>& files, const std::string& remembered) = 0;
+    virtual bool RecyclePW() = 0;  // read right after each prompt
+    virtual int Encode(const std::string& file, const std::string& container, int carried, const std::string& key) = 0;
+    virtual int Melt(const std::string& container, std::string& plain, int carried, int& version,
+                     const std::string& key) = 0;
+    // A melted file the user asked to open at once.
+    virtual void Melted(const std::string& plain, int version, const std::string& key) = 0;
+    virtual void Status(const std::string& text) = 0;
+    virtual void InternalError(std::string_view routine) = 0;
+};
+
+// Works the encryption pass, then the decryption pass, carrying each file's
+// result into the next call. lastPW is the password the next prompt offers.
+void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW);
+
+// False while a batch runs.
+bool DealIdle();
+
+// Marks a batch as running for its lifetime, however it ends.
+class DealBusy {
+public:
+    DealBusy();
+    ~DealBusy();
+    DealBusy(const DealBusy&) = delete;
+    DealBusy& operator=(const DealBusy&) = delete;
+
+private:
+    bool previous_;  // a nested batch must not mark the outer one idle
+};
+
+}  // namespace plivex

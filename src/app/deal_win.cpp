@@ -1,0 +1,114 @@
+#include "app/deal_win.h"
+
+#include "codec/codec.h"
+#include "codec/codec_ui_win.h"
+#include "codec/texts.h"
+#include "dialogs/input_pw_win.h"
+#include "options/options.h"
+#include "sys/system_files.h"
+#include "sys/text_win.h"
+#include "ui/msgbox_win.h"
+
+namespace plivex {
+
+namespace {
+
+class WinBatchHost : public BatchHost {
+public:
+    WinBatchHost(const Deal::StatusSink& status, const Deal::MeltedHook& melted)
+        : status_(status), melted_(melted), codec_(SystemFiles(), ui_, CustomSet()) {}
+
+    Answer AskPassword(int pass, const std::vector<std::string>& files, const std::string& remembered) override {
+        PasswordAnswer a = plivex::AskPassword(pass, CustomSet(), files, remembered);
+        // Copied, not moved: a moved short string leaves its bytes behind unwiped.
+        Answer answer{a.result == ui::mrOk, a.password, a.useMelted};
+        SecureWipe(a.password);
+        return answer;
+    }
+    bool RecyclePW() override { return CustomSet().RecyclePW; }
+    int Encode(const std::string& file, const std::string& container, int carried, const std::string& key) override {
+        return codec_.Encode(file, container, carried, kFormatVersion, key);
+    }
+    int Melt(const std::string& container, std::string& plain, int carried, int& version,
+             const std::string& key) override {
+        return codec_.Melt(container, plain, carried, version, key);
+    }
+    void Melted(const std::string& plain, int version, const std::string& key) override {
+        if (melted_) melted_(plain, version, key);
+    }
+    void Status(const std::string& text) override {
+        if (status_) status_(text);
+    }
+    void InternalError(std::string_view routine) override {
+        ui::MsgBox(std::string(routine), std::string(text::kCaptionInternalError), kStyleExclamation);
+    }
+
+private:
+    const Deal::StatusSink& status_;
+    const Deal::MeltedHook& melted_;
+    WinCodecUi ui_;
+    Codec codec_;
+};
+
+}  // namespace
+
+void Deal::Run(const std::vector<std::string>& names) noexcept {
+    const DealBusy busy;
+    try {
+        const Passes passes = ExpandNames(names, KindOfPath, ListDirectory, [](const std::string& message) {
+            ui::MsgBox(message, "", kStyleExclamation);
+        });
+        WinBatchHost host(status_, melted_);
+        RunPasses(passes, host, lastPW_);
+    } catch (...) {
+        // Called from window procedures: nothing may escape.
+        try {
+            ui::MsgBox(std::string(text::kDealRoutine), std::string(text::kCaptionInternalError), kStyleExclamation);
+        } catch (...) {
+        }
+    }
+}
+
+void ListDirectory(const std::string& pattern, const std::function<void(const DirEntry&)>& each) {
+    const std::optional<std::wstring> wide = TryWiden(pattern);
+    if (!wide) return;
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileW(wide->c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    struct Closer {
+        HANDLE h;
+        ~Closer() { FindClose(h); }
+    } closer{find};
+    do {
+        DirEntry e;
+        e.name = Narrow(data.cFileName);
+        e.folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        e.link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        each(e);
+    } while (FindNextFileW(find, &data));
+}
+
+PathKind KindOfPath(const std::string& path) {
+    const std::optional<std::wstring> wide = TryWiden(path);
+    if (!wide) return PathKind::Missing;
+    const DWORD attributes = GetFileAttributesW(wide->c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::File;
+}
+
+std::vector<std::string> DropFiles(HDROP drop) {
+    std::vector<std::string> names;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        // Sized by the name itself: a fixed buffer would cut a long name into another file's.
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring name(length + 1, L'\0');
+        const UINT got = DragQueryFileW(drop, i, name.data(), length + 1);
+        name.resize(got);
+        if (!name.empty()) names.push_back(Narrow(name));
+    }
+    DragFinish(drop);
+    return names;
+}
+
+}  // namespace plivex

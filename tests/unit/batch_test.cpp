@@ -1,0 +1,256 @@
+// The batch driver's rules over a fake folder tree and a scripted host.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/batch.h"
+#include "codec/cipher.h"
+#include "codec/codec.h"
+
+namespace plivex {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+TEST(Batch, ExtensionsStatusTextsAndFolderPatterns) {
+    for (const char* c : {"C:\\d\\a.pvx", "C:\\d\\A.PVX", "C:\\d\\b.PvX", "C:\\x.y\\.pvx", "C:\\d\\a.txt.pvx"})
+        EXPECT_TRUE(IsContainerName(c)) << c;
+    for (const char* p : {"C:\\d\\a.pvx.txt", "C:\\d\\a.pvxe", "C:\\d\\a.pv", "C:\\d.pvx\\a", "C:\\d\\pvx", "a.xpvx"})
+        EXPECT_FALSE(IsContainerName(p)) << p;
+
+    EXPECT_EQ(PassStatusText(kPassEncrypt, {"C:\\doc\\report.doc", "C:\\doc\\b.txt", "C:\\c.txt"}),
+              "暗号化：report.doc　他2個");
+    EXPECT_EQ(PassStatusText(kPassMelt, {"C:\\doc\\報告.pvx"}), "解凍：報告.pvx");
+
+    EXPECT_EQ(FolderSearchPattern("C:\\doc"), "C:\\doc\\*.*");
+    EXPECT_EQ(FolderSearchPattern("C:\\"), "C:\\*.*");
+    // A trailing character whose code page 932 form ends in 0x5C is no separator.
+    EXPECT_EQ(FolderSearchPattern("C:\\ソ表"), "C:\\ソ表\\*.*");
+}
+
+// Folders by path (with trailing backslash) and their entries in listing order.
+struct FakeTree {
+    struct Entry {
+        std::string name;
+        bool folder = false;
+        bool link = false;
+    };
+    std::map<std::string, std::vector<Entry>> folders;
+    int searches = 0;
+
+    DirLister Lister() {
+        return [this](const std::string& pattern, const std::function<void(const DirEntry&)>& each) {
+            ++searches;
+            if (pattern.size() > 300) {  // runaway recursion
+                ADD_FAILURE() << "search too deep: " << pattern;
+                return;
+            }
+            const std::size_t slash = pattern.rfind('\\');
+            const auto it = folders.find(pattern.substr(0, slash + 1));
+            if (it == folders.end()) return;
+            const std::string name = pattern.substr(slash + 1);
+            // Like a real listing, "." and ".." come along with everything else.
+            if (name == "*.*") {
+                each({".", true, false});
+                each({"..", true, false});
+            }
+            for (const Entry& e : it->second)
+                if (name == "*.*" || e.name == name) each({e.name, e.folder, e.link});
+        };
+    }
+};
+
+FakeTree SampleTree() {
+    FakeTree t;
+    t.folders["C:\\d\\"] = {{"b.txt"}, {"sub", true}, {"a.pvx"}, {".hid", true}, {"loop", true, true}, {"a.txt"}};
+    t.folders["C:\\d\\sub\\"] = {{"deep", true}, {"a.txt"}, {"x.PVX"}};
+    t.folders["C:\\d\\sub\\deep\\"] = {{"y.pvx.txt"}, {"a.txt"}};
+    t.folders["C:\\d\\.hid\\"] = {{"z.txt"}};
+    t.folders["C:\\d\\loop\\"] = {{"trap.txt"}, {"loop", true, true}};
+    t.folders["C:\\empty\\"] = {{"inner", true}};
+    t.folders["C:\\empty\\inner\\"] = {};
+    return t;
+}
+
+TEST(Batch, ListFilesGoesDepthFirstWithFilesBeforeSubfolders) {
+    FakeTree t = SampleTree();
+    Strings work{"kept"};
+    EXPECT_EQ(ListFiles("C:\\d\\*.*", work, true, t.Lister()), 8u);
+    EXPECT_EQ(work, (Strings{"kept", "C:\\d\\b.txt", "C:\\d\\a.pvx", "C:\\d\\a.txt", "C:\\d\\sub\\a.txt",
+                             "C:\\d\\sub\\x.PVX", "C:\\d\\sub\\deep\\y.pvx.txt", "C:\\d\\sub\\deep\\a.txt",
+                             "C:\\d\\.hid\\z.txt"}));
+
+    // A plain name also finds the files of that name beneath its folder.
+    work.clear();
+    EXPECT_EQ(ListFiles("C:\\d\\a.txt", work, true, t.Lister()), 3u);
+    EXPECT_EQ(work, (Strings{"C:\\d\\a.txt", "C:\\d\\sub\\a.txt", "C:\\d\\sub\\deep\\a.txt"}));
+
+    work.clear();
+    EXPECT_EQ(ListFiles("C:\\d\\a.txt", work, false, t.Lister()), 1u);
+    EXPECT_EQ(ListFiles("C:\\empty\\*.*", work, true, t.Lister()), 0u);
+    EXPECT_EQ(work.size(), 1u);
+}
+
+TEST(Batch, ExpansionSortsByExtensionAndReportsWhatIsNotFound) {
+    FakeTree t = SampleTree();
+    t.folders["C:\\k\\"] = {{"A.PVX"}, {"a.pvx.txt"}, {"m.doc"}};
+    const std::map<std::string, PathKind> kinds{{"C:\\d", PathKind::Folder},     {"C:\\empty\\", PathKind::Folder},
+                                                {"C:\\k\\A.PVX", PathKind::File}, {"C:\\k\\a.pvx.txt", PathKind::File},
+                                                {"C:\\k\\m.doc", PathKind::File}, {"C:\\k\\gone", PathKind::File}};
+    auto kind = [&](const std::string& n) {
+        const auto it = kinds.find(n);
+        return it == kinds.end() ? PathKind::Missing : it->second;
+    };
+    Strings messages;
+    const Passes p = ExpandNames({"C:\\k\\A.PVX", "C:\\nothing", "C:\\empty\\", "C:\\k\\gone", "C:\\k\\a.pvx.txt",
+                                  "C:\\d", "C:\\k\\m.doc", "C:\\k\\m.doc"},
+                                 kind, t.Lister(), [&](const std::string& m) { messages.push_back(m); });
+    EXPECT_EQ(messages, (Strings{"ファイルが見つかりません。\nC:\\nothing", "ファイルが見つかりません。\nC:\\empty\\*.*",
+                                 "ファイルが見つかりません。\nC:\\k\\gone"}));
+    EXPECT_EQ(p.melt, (Strings{"C:\\k\\A.PVX", "C:\\d\\a.pvx", "C:\\d\\sub\\x.PVX"}));
+    // A name given twice is worked twice.
+    EXPECT_EQ(p.encrypt, (Strings{"C:\\k\\a.pvx.txt", "C:\\d\\b.txt", "C:\\d\\a.txt", "C:\\d\\sub\\a.txt",
+                                  "C:\\d\\sub\\deep\\y.pvx.txt", "C:\\d\\sub\\deep\\a.txt", "C:\\d\\.hid\\z.txt",
+                                  "C:\\k\\m.doc", "C:\\k\\m.doc"}));
+}
+
+// Records every call as a line and answers from scripts.
+class FakeHost : public BatchHost {
+public:
+    Strings log;
+    std::deque<Answer> answers;
+    std::map<std::string, int> results;  // by file; 0 when absent
+    std::vector<int> carriedSeen;
+    Strings keys;
+    bool recycle = false;
+
+    Answer AskPassword(int pass, const Strings& files, const std::string& remembered) override {
+        log.push_back("ask " + std::to_string(pass) + " " + std::to_string(files.size()) + " [" + remembered + "]");
+        Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    bool RecyclePW() override { return recycle; }
+    int Encode(const std::string& f, const std::string& c, int carried, const std::string& key) override {
+        log.push_back("enc " + f + " > " + c);
+        return Result(f, carried, key);
+    }
+    int Melt(const std::string& c, std::string& plain, int carried, int& version, const std::string& key) override {
+        log.push_back("melt " + c);
+        plain = c + ".plain";
+        version = 1;
+        return Result(c, carried, key);
+    }
+    void Melted(const std::string& plain, int version, const std::string& key) override {
+        log.push_back("open " + plain + " v" + std::to_string(version));
+        keys.push_back(key);
+    }
+    void Status(const std::string& text) override { log.push_back("status " + text); }
+    void InternalError(std::string_view routine) override { log.push_back("internal " + std::string(routine)); }
+
+private:
+    int Result(const std::string& f, int carried, const std::string& key) {
+        carriedSeen.push_back(carried);
+        keys.push_back(key);
+        const auto it = results.find(f);
+        return it == results.end() ? 0 : it->second;
+    }
+};
+
+std::string Key(const std::string& cp932) { return MakeKeyString(cp932); }
+
+TEST(Batch, PassesPromptOnceEachEncryptFirstAndCarryResultsAcross) {
+    FakeHost h;
+    h.answers = {{true, "pw", false}, {true, "合言葉", true}};
+    h.results = {{"C:\\a.txt", kSkipAll}, {"C:\\b", kRenamed}, {"C:\\x.pvx", kSkipAll}, {"C:\\y.pvx", kOverwriteAll},
+                 {"C:\\z.pvx", kRenamed}, {"C:\\w.pvx", kSkipped}};
+    Secret last(std::string("old"));
+    RunPasses({{"C:\\a.txt", "C:\\b"}, {"C:\\x.pvx", "C:\\y.pvx", "C:\\z.pvx", "C:\\w.pvx", "C:\\v.pvx"}}, h, last);
+    EXPECT_EQ(h.log, (Strings{"ask 0 2 [old]", "enc C:\\a.txt > C:\\a.pvx", "enc C:\\b > C:\\b.pvx",
+                              "status 暗号化：a.txt　他1個", "ask 1 5 []", "melt C:\\x.pvx", "melt C:\\y.pvx",
+                              "open C:\\y.pvx.plain v1", "melt C:\\z.pvx", "open C:\\z.pvx.plain v1", "melt C:\\w.pvx",
+                              "melt C:\\v.pvx", "open C:\\v.pvx.plain v1", "status 解凍：x.pvx　他4個"}));
+    // Each file gets the previous file's result, also across the passes.
+    EXPECT_EQ(h.carriedSeen, (std::vector<int>{0, kSkipAll, kRenamed, kSkipAll, kOverwriteAll, kRenamed, kSkipped}));
+    // One key string per pass: the code page 932 bytes of the password and the suffix.
+    const std::string k0 = Key("pw"), k1 = Key("\x8d\x87\x8c\xbe\x97\x74");
+    EXPECT_EQ(h.keys, (Strings{k0, k0, k1, k1, k1, k1, k1, k1, k1, k1}));
+    EXPECT_TRUE(last.empty());  // RecyclePW off
+}
+
+TEST(Batch, CancelFailureAndInternalErrorEndTheBatch) {
+    {
+        FakeHost h;  // cancel at the first prompt of a mixed batch
+        h.recycle = true;
+        h.answers = {{false, "", false}};
+        Secret last(std::string("kept"));
+        RunPasses({{"C:\\a.txt"}, {"C:\\x.pvx"}}, h, last);
+        EXPECT_EQ(h.log, (Strings{"ask 0 1 [kept]"}));
+        EXPECT_EQ(last.str(), "kept");
+    }
+    {
+        FakeHost h;  // result 5 on the second of five: nothing more, no status
+        h.answers = {{true, "pw", false}};
+        h.results = {{"C:\\2", kFailed}};
+        Secret last;
+        RunPasses({{"C:\\1", "C:\\2", "C:\\3", "C:\\4", "C:\\5"}, {"C:\\x.pvx"}}, h, last);
+        EXPECT_EQ(h.log, (Strings{"ask 0 5 []", "enc C:\\1 > C:\\1.pvx", "enc C:\\2 > C:\\2.pvx"}));
+    }
+    {
+        FakeHost h;  // a failed melt is not opened and stops the pass
+        h.answers = {{true, "pw", true}};
+        h.results = {{"C:\\x.pvx", kFailed}};
+        Secret last;
+        RunPasses({{}, {"C:\\x.pvx", "C:\\y.pvx"}}, h, last);
+        EXPECT_EQ(h.log, (Strings{"ask 1 2 []", "melt C:\\x.pvx"}));
+    }
+    {
+        FakeHost h;  // an impossible melt result
+        h.answers = {{true, "pw", true}};
+        h.results = {{"C:\\x.pvx", 7}};
+        Secret last;
+        RunPasses({{}, {"C:\\x.pvx", "C:\\y.pvx"}}, h, last);
+        EXPECT_EQ(h.log, (Strings{"ask 1 2 []", "melt C:\\x.pvx", "internal Deal()"}));
+    }
+    {
+        FakeHost h;  // a password without code page 932 form never becomes a key
+        h.answers = {{true, "\xF0\x9F\x98\x80", false}};
+        Secret last;
+        RunPasses({{"C:\\a"}, {}}, h, last);
+        EXPECT_EQ(h.log, (Strings{"ask 0 1 []", "internal Deal()"}));
+    }
+    {
+        FakeHost h;  // nothing to do: no prompt, no status
+        Secret last;
+        RunPasses({}, h, last);
+        EXPECT_TRUE(h.log.empty());
+    }
+}
+
+TEST(Batch, RecyclePWRemembersTheBarePasswordForTheNextPrompt) {
+    FakeHost h;
+    h.recycle = true;
+    h.answers = {{true, "first", false}, {true, "second", false}};
+    Secret last;
+    RunPasses({{"C:\\a"}, {"C:\\b.pvx"}}, h, last);
+    EXPECT_EQ(h.log[0], "ask 0 1 []");
+    EXPECT_EQ(h.log[3], "ask 1 1 [first]");
+    EXPECT_EQ(last.str(), "second");
+}
+
+TEST(Batch, DealIdleIsFalseOnlyWhileABatchRuns) {
+    EXPECT_TRUE(DealIdle());
+    {
+        DealBusy outer;
+        EXPECT_FALSE(DealIdle());
+        { DealBusy inner; }
+        EXPECT_FALSE(DealIdle());  // a nested batch leaves the outer one running
+    }
+    EXPECT_TRUE(DealIdle());
+}
+
+}  // namespace
+}  // namespace plivex

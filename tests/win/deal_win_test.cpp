@@ -1,0 +1,248 @@
+// Deal on real folders and files: the real password and overwrite dialogs
+// answered through the modal hook, messages through the responder.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "app/deal_win.h"
+#include "codec/cipher.h"
+#include "codec/codec.h"
+#include "codec/codec_ui_win.h"
+#include "codec/texts.h"
+#include "dialogs/check_fe_win.h"
+#include "dialogs/input_pw_win.h"
+#include "sys/system_files.h"
+#include "sys/text_win.h"
+#include "ui/form_win.h"
+#include "ui/msgbox_win.h"
+#include "ui_support.h"
+#include "win_support.h"
+
+namespace plivex {
+namespace {
+
+using Strings = std::vector<std::string>;
+using test::FileExists;
+using test::ReadAll;
+using test::TempDir;
+using test::WriteAll;
+
+struct Prompt {
+    bool ok = true;
+    std::string password = "pw";
+    bool open = false;
+};
+
+// Plays the user for one or more batches and logs what the program shows, in order.
+class DealWin : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TCustomSet& o = CustomSet();
+        o = TCustomSet{};
+        o.ConMeltFName = false;  // no name question after each melt
+        o.ConDelUnrela = false;  // whatever this prefix associates with .txt
+        ui::SetMsgBoxResponder([this](const std::string& t, const std::string& c, unsigned s) {
+            log.push_back("msg " + c + "|" + t);
+            return s == kStyleExclamation ? kIdOk : kIdYes;
+        });
+        ui::SetModalHook([this](ui::Form& f) { Answer(f); });
+    }
+    void TearDown() override {
+        ui::SetModalHook(nullptr);
+        ui::SetMsgBoxResponder(nullptr);
+        EXPECT_TRUE(prompts.empty()) << "prompts not shown";
+        EXPECT_TRUE(DealIdle());
+    }
+
+    void Answer(ui::Form& f) {
+        if (auto* pw = dynamic_cast<TFormInputPW*>(&f)) {
+            EXPECT_FALSE(DealIdle());
+            std::string files;
+            for (const std::string& name : pw->Files) files += "|" + name.substr(dir.path().size());
+            log.push_back("ask " + std::to_string(pw->Mode) + files);
+            offered.push_back(pw->RememberedPW);
+            if (prompts.empty()) {
+                ADD_FAILURE() << "unexpected prompt";
+                pw->ButtonCancel.Click();
+                return;
+            }
+            const Prompt p = prompts.front();
+            prompts.pop_front();
+            if (!p.ok) return pw->ButtonCancel.Click();
+            pw->EditPW.SetText(p.password);
+            pw->EditPWCon.SetText(p.password);
+            pw->CBoxUseMeltFTmp.SetChecked(p.open);
+            pw->ButtonOk.Click();
+        } else if (auto* fe = dynamic_cast<TFormCheckFE*>(&f)) {
+            log.push_back("overwrite " + fe->TargetPath.substr(dir.path().size()));
+            fe->ButtonAllNo.Click();
+        } else {
+            ADD_FAILURE() << "unexpected form " << f.Caption();
+        }
+    }
+
+    void Run(const Strings& names) {
+        Strings full;
+        for (const std::string& n : names) full.push_back(dir / n);
+        deal.Run(full);
+    }
+    // A container of body under the stored name, made with key "pw"; no plain file is left.
+    void MakeContainer(const std::string& container, const std::string& stored, const std::string& body) {
+        TCustomSet keep;
+        keep.DelRawF = true;
+        WinCodecUi ui;
+        Codec codec(SystemFiles(), ui, keep);
+        ASSERT_TRUE(WriteAll(dir / stored, body));
+        ASSERT_EQ(codec.Encode(dir / stored, dir / container, 0, 1, MakeKeyString("pw")), kNoClash);
+        ASSERT_FALSE(FileExists(dir / stored));
+    }
+
+    test::OptionsGuard options;
+    TempDir dir;
+    Strings log;
+    Strings offered;
+    std::deque<Prompt> prompts;
+    Secret lastPW;
+    Strings opened;
+    Deal deal{lastPW, [this](const std::string& t) { log.push_back("status " + t); },
+              [this](const std::string& plain, int version, const std::string& key) {
+                  EXPECT_EQ(version, 1);
+                  EXPECT_EQ(key, MakeKeyString("pw"));
+                  opened.push_back(plain.substr(dir.path().size()));
+              }};
+};
+
+void MakeFolder(const std::string& path) { ASSERT_TRUE(CreateDirectoryW(Widen(path).c_str(), nullptr)); }
+
+TEST_F(DealWin, ExpandsRealFoldersAndReportsWhatIsMissingBeforeAnyPrompt) {
+    deal.Run({});
+    EXPECT_TRUE(log.empty());
+
+    for (const char* f : {"d", "d\\sub", "d\\sub\\deep", "d\\sub\\deep\\.cfg", "empty", "empty\\inner", "ソ表"})
+        MakeFolder(dir / f);
+    for (const char* f : {"d\\a.txt", "d\\s.dat", "d\\sub\\a.txt", "d\\sub\\deep\\c.pvx", "d\\sub\\deep\\.cfg\\n.txt",
+                          "ソ表\\f.txt"})
+        ASSERT_TRUE(WriteAll(dir / f, "x"));
+    ASSERT_TRUE(SetFileAttributesW(Widen(dir / "d\\s.dat").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+
+    prompts = {{false}};
+    Run({"d\\", "missing.txt", "empty", "d\\a.txt", "ソ表"});
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0], "msg プリベックス|ファイルが見つかりません。\n" + (dir / "missing.txt"));
+    EXPECT_EQ(log[1], "msg プリベックス|ファイルが見つかりません。\n" + (dir / "empty\\*.*"));
+    // The order within one folder is the file system's; a folder's files come before its subfolders'.
+    const std::string first = "|d\\a.txt|d\\s.dat", swapped = "|d\\s.dat|d\\a.txt";
+    const std::string rest = "|d\\sub\\a.txt|d\\sub\\deep\\.cfg\\n.txt|d\\a.txt|d\\sub\\a.txt|ソ表\\f.txt";
+    EXPECT_TRUE(log[2] == "ask 0" + first + rest || log[2] == "ask 0" + swapped + rest) << log[2];
+    // Cancelled: no second prompt, nothing converted.
+    EXPECT_EQ(ReadAll(dir / "d\\a.txt"), "x");
+    EXPECT_FALSE(FileExists(dir / "d\\a.pvx"));
+}
+
+TEST_F(DealWin, MixedInputEncryptsFirstThenMeltsWithOnePromptPerPass) {
+    MakeFolder(dir / "f");
+    ASSERT_TRUE(WriteAll(dir / "f\\p.txt", "plain p"));
+    MakeContainer("f\\c.pvx", "f\\c.doc", "body c");
+    MakeContainer("A.PVX", "report.doc", "body a");
+    ASSERT_TRUE(WriteAll(dir / "a.pvx.txt", "not a container"));
+
+    prompts = {{true, "pw"}, {true, "pw", true}};
+    Run({"A.PVX", "f", "a.pvx.txt"});
+    EXPECT_EQ(log, (Strings{"ask 0|f\\p.txt|a.pvx.txt", "status 暗号化：p.txt　他1個", "ask 1|A.PVX|f\\c.pvx",
+                            "status 解凍：A.PVX　他1個"}));
+    EXPECT_EQ(opened, (Strings{"report.doc", "f\\c.doc"}));
+    EXPECT_EQ(ReadAll(dir / "report.doc"), "body a");
+    EXPECT_EQ(ReadAll(dir / "f\\c.doc"), "body c");
+    EXPECT_TRUE(FileExists(dir / "f\\p.pvx"));
+    EXPECT_TRUE(FileExists(dir / "a.pvx.pvx"));
+    EXPECT_FALSE(FileExists(dir / "a.pvx.txt"));
+    EXPECT_FALSE(FileExists(dir / "A.PVX"));
+
+    // Only containers, the box left unticked: one prompt, nothing opened.
+    log.clear();
+    opened.clear();
+    prompts = {{true, "pw", false}};
+    Run({"f\\p.pvx"});
+    EXPECT_EQ(log, (Strings{"ask 1|f\\p.pvx", "status 解凍：p.pvx"}));
+    EXPECT_TRUE(opened.empty());
+    EXPECT_EQ(ReadAll(dir / "f\\p.txt"), "plain p");
+}
+
+TEST_F(DealWin, AllNoInTheEncryptionPassSkipsLaterClashesWithoutAsking) {
+    CustomSet().FOverlap = foAskUser;
+    ASSERT_TRUE(WriteAll(dir / "e.txt", "new e"));
+    ASSERT_TRUE(WriteAll(dir / "e.pvx", "old e"));
+    MakeContainer("k.pvx", "k.txt", "melted k");
+    ASSERT_TRUE(WriteAll(dir / "k.txt", "old k"));
+    MakeContainer("m.pvx", "m.txt", "melted m");
+
+    prompts = {{true, "pw"}, {true, "pw", true}};
+    Run({"e.txt", "k.pvx", "m.pvx"});
+    EXPECT_EQ(log, (Strings{"ask 0|e.txt", "overwrite e.pvx", "status 暗号化：e.txt", "ask 1|k.pvx|m.pvx",
+                            "status 解凍：k.pvx　他1個"}));
+    EXPECT_EQ(ReadAll(dir / "e.pvx"), "old e");
+    EXPECT_EQ(ReadAll(dir / "k.txt"), "old k");
+    EXPECT_TRUE(FileExists(dir / "k.pvx"));
+    // m melts without a clash but hands back the carried All no: written, not opened.
+    EXPECT_EQ(ReadAll(dir / "m.txt"), "melted m");
+    EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(DealWin, AFailureEndsTheBatchAndKeepsTheStatus) {
+    for (const char* f : {"s1.txt", "s2.txt", "s3.txt"}) ASSERT_TRUE(WriteAll(dir / f, "x"));
+    MakeContainer("z.pvx", "z.txt", "z");
+    test::HeldFile held(dir / "s2.txt");
+    ASSERT_TRUE(held.held());
+
+    prompts = {{true, "pw"}};
+    Run({"s1.txt", "z.pvx", "s2.txt", "s3.txt"});
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0], "ask 0|s1.txt|s2.txt|s3.txt");
+    EXPECT_EQ(log[1], "msg オープン失敗|" + (dir / "s2.txt"));
+    EXPECT_TRUE(FileExists(dir / "s1.pvx"));
+    EXPECT_TRUE(FileExists(dir / "s3.txt"));
+    EXPECT_FALSE(FileExists(dir / "s3.pvx"));
+    EXPECT_TRUE(FileExists(dir / "z.pvx"));
+}
+
+TEST_F(DealWin, RecyclePWDecidesWhatTheNextPromptOffers) {
+    ASSERT_TRUE(WriteAll(dir / "a.txt", "a"));
+    CustomSet().RecyclePW = true;
+    prompts = {{true, "前回"}, {false}};
+    Run({"a.txt"});
+    Run({"a.pvx"});
+    EXPECT_EQ(offered, (Strings{"", "前回"}));
+    EXPECT_EQ(lastPW.str(), "前回");  // a cancelled prompt keeps it
+
+    CustomSet().RecyclePW = false;
+    prompts = {{true, "前回"}};
+    Run({"a.pvx"});
+    EXPECT_TRUE(lastPW.empty());
+    EXPECT_EQ(ReadAll(dir / "a.txt"), "a");
+}
+
+TEST(DealDrop, ReadsEveryDroppedNameInOrderWhateverItsLength) {
+    const std::wstring longName = L"C:\\" + std::wstring(300, L'長') + L".txt";
+    const std::vector<std::wstring> names{L"C:\\doc\\報告書.doc", longName, L"Z:\\a,b.pvx"};
+    std::size_t chars = 1;
+    for (const auto& n : names) chars += n.size() + 1;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+    ASSERT_NE(block, nullptr);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    wchar_t* p = reinterpret_cast<wchar_t*>(drop + 1);
+    for (const auto& n : names) p = std::copy(n.begin(), n.end(), p) + 1;
+    GlobalUnlock(block);
+    EXPECT_EQ(DropFiles(static_cast<HDROP>(block)),
+              (Strings{"C:\\doc\\報告書.doc", Narrow(longName), "Z:\\a,b.pvx"}));
+}
+
+}  // namespace
+}  // namespace plivex
