@@ -1,5 +1,6 @@
 #include "screenshot_scenes_win.h"
 
+#include "app/form_plivex_win.h"
 #include "dialogs/about_win.h"
 #include "dialogs/check_fe_win.h"
 #include "dialogs/input_pw_win.h"
@@ -79,6 +80,16 @@ int RenderScenes() {
         ++count;
         for (const auto& f : files) DeleteFileW((docs + L"\\" + f).c_str());
         for (auto it = folders.rbegin(); it != folders.rend(); ++it) RemoveDirectoryW(it->c_str());
+    }
+
+    // The main window after an encryption pass.
+    {
+        TFormPlivex mainForm;
+        mainForm.SetStatusText("暗号化：報告書.doc");
+        mainForm.Show();
+        CaptureForm(mainForm, "main-window");
+        mainForm.Hide();
+        ++count;
     }
 
     return count;

@@ -1,0 +1,126 @@
+#include "app/form_plivex_win.h"
+
+#include <cstdint>
+#include <limits>
+
+#include "codec/texts.h"
+#include "dialogs/place_win.h"
+#include "options/options.h"
+#include "sys/text_win.h"
+
+namespace plivex {
+
+TFormPlivex::TFormPlivex()
+    : Form(275, 94, std::string(kAppTitle), ui::BorderStyle::Single, ui::BorderIcons{true, true, false, false}),
+      Label1(*this, 8, 13, "ここにファイルをドロップして下さい"),
+      ButtonRefer(*this, 192, 8, 75, 25, "&R･参照", 0),
+      SButtonSetting(*this, 8, 40, 30, 30, "SETTING_BMP", "設定"),
+      SButtonHelp(*this, 40, 40, 30, 30, "HELP_BMP", "ヘルプ"),
+      SButtonHomePage(*this, 72, 40, 30, 30, "HOMEPAGE_BMP", "作者のホームページ"),
+      SButtonAbout(*this, 136, 40, 30, 30, "ABOUT_BMP", "バージョン情報"),
+      SBar(*this) {
+    ButtonRefer.SetDefault(true);
+    ButtonRefer.OnClick = [this] { ButtonReferClick(); };
+    SButtonSetting.OnClick = [this] { SButtonSettingClick(); };
+    SButtonHelp.OnClick = [this] { SButtonHelpClick(); };
+    SButtonHomePage.OnClick = [this] { SButtonHomePageClick(); };
+    SButtonAbout.OnClick = [this] { SButtonAboutClick(); };
+
+    FileSel.SetMultiSelect(true);
+    FileSel.SetFileMustExist(true);
+    // The largest index appends the type after the constructor's "all files".
+    FileSel.AddFileType("暗号ファイル", "*.pvx", std::numeric_limits<std::int32_t>::max());
+    FileSel.SetNotifyMessage(kMsgFilesChosen);
+    FileSel.SetNotifyControl(this);
+
+    AboutDialog.SetAppName(std::string(kAppTitle));
+    AboutDialog.SetAppVer(kAppVersion);
+    AboutDialog.SetCright(kCopyright);
+
+    DragAcceptFiles(Handle(), TRUE);
+}
+
+void TFormPlivex::ApplyOptions() {
+    const TCustomSet& options = CustomSet();
+    if (!options.RecyclePW) LastPW = Secret();
+    SetStayOnTop(options.StayOnTop);
+}
+
+void TFormPlivex::SetStatusText(const std::string& text) { SBar.SetSimpleText(text); }
+void TFormPlivex::ShowStatusOptionsChanged() { SetStatusText("設定を変更しました。"); }
+void TFormPlivex::ShowStatusHelpShown() { SetStatusText("ヘルプを表示しました。"); }
+void TFormPlivex::ShowStatusAbout() { SetStatusText(AboutDialog.AppName() + "  " + AboutDialog.AppVer()); }
+void TFormPlivex::ShowStatusOptionsImported() { SetStatusText("外持ファイルから設定を読み込みました。"); }
+void TFormPlivex::ShowStatusReencoded(const std::string& fileName) { SetStatusText("再暗号化：" + fileName); }
+
+void TFormPlivex::ButtonReferClick() {
+    try {
+        FileSel.Create();
+        PlaceDialogComponent(this, FileSel);
+        FileSel.Show();
+    } catch (const DialogCreateError&) {
+        // The user was told already; the command is simply abandoned.
+    }
+}
+
+void TFormPlivex::SButtonAboutClick() {
+    try {
+        AboutDialog.Create();
+        PlaceDialogComponent(this, AboutDialog);
+        AboutDialog.Show();
+        ShowStatusAbout();
+    } catch (const DialogCreateError&) {
+    }
+}
+
+// The options dialog, help and the home page arrive with their own subsystems;
+// until then these commands do nothing.
+void TFormPlivex::SButtonSettingClick() {}
+void TFormPlivex::SButtonHelpClick() {}
+void TFormPlivex::SButtonHomePageClick() {}
+
+void TFormPlivex::HandOver(std::vector<std::string> files) {
+    if (OnFiles) OnFiles(std::move(files));
+}
+
+void TFormPlivex::FilesDropped(HDROP drop) {
+    std::vector<std::string> files;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        // Each name read at its own length, so long paths are not cut.
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring name(length + 1, L'\0');
+        name.resize(DragQueryFileW(drop, i, name.data(), length + 1));
+        files.push_back(Narrow(name));
+    }
+    DragFinish(drop);
+    HandOver(std::move(files));
+}
+
+std::optional<LRESULT> TFormPlivex::HandleMessage(UINT msg, WPARAM wParam, LPARAM) {
+    if (msg == WM_DROPFILES) {
+        FilesDropped(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    }
+    return std::nullopt;
+}
+
+LRESULT TFormPlivex::HandleNotification(UINT msg, WPARAM, LPARAM lParam) {
+    switch (msg) {
+    case kMsgFilesChosen:
+        HandOver(FileSel.FileList());
+        break;
+    case kMsgOptionsChanged:
+        if (lParam) {
+            CustomSet() = *reinterpret_cast<const TCustomSet*>(lParam);
+            ApplyOptions();
+            ShowStatusOptionsChanged();
+        }
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+}  // namespace plivex

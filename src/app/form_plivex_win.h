@@ -1,0 +1,73 @@
+// The main window: a drop target with Browse, four tool buttons and a status bar.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "codec/secret.h"
+#include "dialogs/about_win.h"
+#include "filesel/file_sel_win.h"
+#include "ui/controls_win.h"
+#include "ui/form_win.h"
+#include "ui/status_bar_win.h"
+#include "ui/tool_button_win.h"
+
+namespace plivex {
+
+// The program's own messages to the main window (delivered by Perform).
+inline constexpr UINT kMsgFilesChosen = WM_USER + 1;     // 1025: the file selection was confirmed
+inline constexpr UINT kMsgOptionsChanged = WM_USER + 2;  // 1026: lParam points at the confirmed TCustomSet
+
+inline constexpr const char* kAppVersion = "Ver 3.34";
+inline constexpr const char* kCopyright = "Copyright (C) 2026 Plivex Project";
+
+class TFormPlivex : public ui::Form {
+public:
+    TFormPlivex();
+
+    ui::Label Label1;
+    ui::Button ButtonRefer;
+    ui::ToolButton SButtonSetting;
+    ui::ToolButton SButtonHelp;
+    ui::ToolButton SButtonHomePage;
+    ui::ToolButton SButtonAbout;
+    ui::StatusBar SBar;
+
+    TFileSel FileSel;
+    TAboutDialog AboutDialog;
+    // The password the next prompt offers; wiped whenever it is replaced or cleared.
+    Secret LastPW;
+
+    // Every list of dropped or chosen files goes here, in the order given.
+    std::function<void(std::vector<std::string>)> OnFiles;
+
+    // Applies the options in force: forgets LastPW unless RecyclePW, stays on top by StayOnTop.
+    void ApplyOptions();
+
+    void SetStatusText(const std::string& text);
+    void ShowStatusOptionsChanged();
+    void ShowStatusHelpShown();
+    void ShowStatusAbout();
+    void ShowStatusOptionsImported();
+    void ShowStatusReencoded(const std::string& fileName);
+
+    void ButtonReferClick();
+    void SButtonSettingClick();
+    void SButtonHelpClick();
+    void SButtonHomePageClick();
+    void SButtonAboutClick();
+
+protected:
+    std::optional<LRESULT> HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    LRESULT HandleNotification(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void FilesDropped(HDROP drop);
+    void HandOver(std::vector<std::string> files);
+};
+
+}  // namespace plivex
