@@ -44,6 +44,7 @@ void Application::EndBusy() {
 }
 
 void Application::Dispatch(MSG& msg) {
+    if (filter_ && filter_(msg)) return;
     // Tab, Enter, Esc and accelerators of our forms go through the dialog manager.
     HWND top = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     if (top) {

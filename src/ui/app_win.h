@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,6 +38,11 @@ public:
 
     // Handles one message as the program's loop does (dialog keys for our forms).
     void Dispatch(MSG& msg);
+    // Sees every message of the loop first; returning true consumes it. Posted
+    // messages in the application range are recognised here, because inside
+    // the window they would be the dialog manager's (1024 is DM_GETDEFID).
+    using MessageFilter = std::function<bool(const MSG& msg)>;
+    void SetMessageFilter(MessageFilter filter) { filter_ = std::move(filter); }
     // Handles every message waiting now; returns false when WM_QUIT arrived.
     bool ProcessMessages();
     // Runs the message loop until WM_QUIT; returns its exit code.
@@ -67,6 +73,7 @@ private:
     std::vector<Form*> forms_;
     HWND owner_ = nullptr;
     std::vector<std::unique_ptr<Form>> doomed_;
+    MessageFilter filter_;
     static LRESULT CALLBACK OwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 };
 

@@ -1,0 +1,218 @@
+// plivex.exe: start-up, the single-instance rule with the hand-over of files
+// from a second copy, the command line, and the order of shutdown.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "app/batch.h"
+#include "app/command_line.h"
+#include "app/deal_win.h"
+#include "app/form_plivex_win.h"
+#include "app/instance_win.h"
+#include "codec/texts.h"
+#include "sys/text_win.h"
+#include "ui/app_win.h"
+#include "ui/msgbox_win.h"
+
+namespace plivex {
+
+namespace {
+
+constexpr wchar_t kMutexName[] = L"PlivexMutex";
+constexpr UINT kMsgHandOver = WM_USER;  // 1024, posted by a second instance
+constexpr int kTooltipTime = 5000;
+
+// The arguments as the runtime splits them, without the program's name.
+std::vector<std::string> Arguments() {
+    std::vector<std::string> result;
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv) return result;
+    for (int i = 1; i < argc; ++i) result.push_back(Narrow(argv[i]));
+    LocalFree(argv);
+    return result;
+}
+
+std::vector<std::string> LongNames(const std::vector<std::string>& names) {
+    std::vector<std::string> result;
+    result.reserve(names.size());
+    for (const auto& n : names) result.push_back(ToLongName(n));
+    return result;
+}
+
+void ReportException(const char* what) { ui::MsgBox(what, "", kStyleExclamation); }
+
+// The options and window state come from the registry with the persistence
+// of the options, which is not built yet: until then every run starts with
+// the defaults and nothing is written back.
+void LoadSettings(TFormPlivex&) {}
+void SaveSettings(const TFormPlivex&) {}
+
+// A second copy: bring the working one to the front, hand over the file
+// arguments and end. It loads and saves no settings.
+void HandOverToWorkingInstance(const std::vector<std::string>& arguments) {
+    const std::optional<HWND> target = ReadMainWindowHandle();
+    if (!target) return;
+    SetForegroundWindow(*target);
+    const std::vector<std::string> files = FileArguments(arguments);
+    if (files.empty()) return;
+    WriteSendFiles(LongNames(files));
+    // Posted: the sender never waits for a receiver that may be busy in a batch.
+    PostMessageW(*target, kMsgHandOver, 0, 0);
+}
+
+class WorkingInstance {
+public:
+    WorkingInstance()
+        : deal_(form_.LastPW, [this](const std::string& text) { form_.SetStatusText(text); }) {
+        form_.OnFiles = [this](std::vector<std::string> files) { deal_.Run(files); };
+        form_.OnCloseQuery = [this] { return CloseQuery(); };
+        SetWindowSubclass(form_.Handle(), SessionEndProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    }
+    ~WorkingInstance() {
+        ui::Application::Get().SetMessageFilter(nullptr);
+        RemoveWindowSubclass(form_.Handle(), SessionEndProc, 0);
+    }
+    WorkingInstance(const WorkingInstance&) = delete;
+    WorkingInstance& operator=(const WorkingInstance&) = delete;
+
+    int Run(const std::vector<std::string>& arguments) {
+        ui::Application& app = ui::Application::Get();
+        form_.SetCaption(std::string(kAppTitle));
+        app.SetTitle(form_.Caption());
+        app.SetMainForm(&form_);
+        app.SetMessageFilter([this](const MSG& msg) { return FilterMessage(msg); });
+
+        WriteMainWindowHandle(form_.Handle());
+        LoadSettings(form_);
+        form_.ApplyOptions();
+        app.SetHintHidePause(kTooltipTime);
+
+        const bool worked = ProcessCommandLine(arguments);
+        if (worked) {
+            // Shown minimised: the system command makes the hidden window visible as an icon.
+            SendMessageW(form_.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        } else {
+            form_.Show();
+        }
+        FormShown();
+        return app.Run();
+    }
+
+private:
+    // Options are reported in argument order before any password prompt;
+    // the files are worked as one batch. True when there were files.
+    bool ProcessCommandLine(const std::vector<std::string>& arguments) {
+        const CommandLineResult parsed = ParseCommandLine(arguments, param_);
+        for (const auto& message : parsed.messages) ui::MsgBox(message, "", kStyleExclamation);
+        if (parsed.files.empty()) return false;
+        deal_.Run(LongNames(parsed.files));
+        // Files named on the command line end the run once they are done.
+        param_.Quit = true;
+        return true;
+    }
+
+    // With Quit the window closes as soon as it is shown, through the normal close path.
+    // Watched files (which will keep it open) arrive with the process monitor.
+    void FormShown() {
+        if (param_.Quit) SendMessageW(form_.Handle(), WM_CLOSE, 0, 0);
+    }
+
+    bool CloseQuery() {
+        ExitStep();
+        PostQuitMessage(0);
+        return true;
+    }
+
+    void ExitStep() {
+        if (exited_) return;  // WM_ENDSESSION may come before the close
+        exited_ = true;
+        if (param_.RegClear) DeleteProgramKey();
+        else SaveSettings(form_);
+    }
+
+    bool FilterMessage(const MSG& msg) {
+        if (msg.message != kMsgHandOver || msg.hwnd != form_.Handle()) return false;
+        try {
+            ReceiveHandOver();
+        } catch (const std::exception& e) {
+            ReportException(e.what());
+        }
+        return true;
+    }
+
+    // A hand-over that arrives during a batch is left in the registry; its
+    // values are read with the next one.
+    void ReceiveHandOver() {
+        if (!DealIdle()) return;
+        const std::vector<std::string> files = TakeSendFiles();
+        deal_.Run(files);
+    }
+
+    // WM_ENDSESSION is sent, not posted, so it is caught in the window itself.
+    static LRESULT CALLBACK SessionEndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                           DWORD_PTR self) {
+        if (msg == WM_ENDSESSION) {
+            try {
+                reinterpret_cast<WorkingInstance*>(self)->ExitStep();
+            } catch (const std::exception& e) {
+                ReportException(e.what());
+            }
+        }
+        return DefSubclassProc(hwnd, msg, wParam, lParam);
+    }
+
+    TFormPlivex form_;
+    TCLParam param_;
+    Deal deal_;
+    bool exited_ = false;
+};
+
+// An open mutex handle, closed after the window is gone.
+class MutexHandle {
+public:
+    explicit MutexHandle(HANDLE h) : h_(h) {}
+    ~MutexHandle() {
+        if (h_) CloseHandle(h_);
+    }
+    MutexHandle(const MutexHandle&) = delete;
+    MutexHandle& operator=(const MutexHandle&) = delete;
+    explicit operator bool() const { return h_ != nullptr; }
+
+private:
+    HANDLE h_;
+};
+
+int Main() {
+    const std::vector<std::string> arguments = Arguments();
+    MutexHandle existing(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kMutexName));
+    if (existing) {
+        HandOverToWorkingInstance(arguments);
+        return 0;
+    }
+    // Two copies starting at the same moment may both get here; the later "HWND" wins.
+    const MutexHandle mine(CreateMutexW(nullptr, FALSE, kMutexName));
+    WorkingInstance instance;
+    return instance.Run(arguments);
+}
+
+}  // namespace
+
+}  // namespace plivex
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    try {
+        plivex::Main();
+    } catch (const std::exception& e) {
+        try {
+            plivex::ReportException(e.what());
+        } catch (...) {
+        }
+    } catch (...) {
+    }
+    return 0;
+}

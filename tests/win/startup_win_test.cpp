@@ -1,0 +1,362 @@
+// plivex.exe started as real processes: the second-instance hand-over seen by
+// a stand-in receiver window of this test, and the working instance's own
+// start, receipt of a hand-over and exit.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/instance_win.h"
+#include "sys/text_win.h"
+#include "win_support.h"
+
+namespace plivex {
+namespace {
+
+constexpr wchar_t kMutexName[] = L"PlivexMutex";
+constexpr DWORD kTimeout = 20000;
+
+// Pumps this thread's messages (the receiver window's) for about ms milliseconds.
+void Pump(DWORD ms) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end) return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+    }
+}
+
+// plivex.exe with arguments; ended in the destructor if it is still running.
+class Program {
+public:
+    explicit Program(const std::vector<std::string>& args, const std::string& folder = "") {
+        std::wstring cmd = L"\"" + Widen(PLIVEX_EXE) + L"\"";
+        for (const auto& a : args) cmd += L" \"" + Widen(a) + L"\"";
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        const std::wstring cwd = Widen(folder);
+        started_ = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                  folder.empty() ? nullptr : cwd.c_str(), &si, &pi_) != FALSE;
+    }
+    ~Program() {
+        if (!started_) return;
+        if (WaitForSingleObject(pi_.hProcess, 0) != WAIT_OBJECT_0) {
+            TerminateProcess(pi_.hProcess, 99);
+            WaitForSingleObject(pi_.hProcess, 5000);
+        }
+        CloseHandle(pi_.hProcess);
+        CloseHandle(pi_.hThread);
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    bool started() const { return started_; }
+    DWORD id() const { return pi_.dwProcessId; }
+    bool running() const { return started_ && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
+    // The exit code, or nullopt when it is still running after ms; messages keep flowing meanwhile.
+    std::optional<DWORD> Wait(DWORD ms = kTimeout) {
+        const ULONGLONG end = GetTickCount64() + ms;
+        while (running()) {
+            if (GetTickCount64() >= end) return std::nullopt;
+            Pump(20);
+        }
+        DWORD code = 0;
+        GetExitCodeProcess(pi_.hProcess, &code);
+        return code;
+    }
+
+private:
+    PROCESS_INFORMATION pi_{};
+    bool started_ = false;
+};
+
+// Stands in for the working instance: holds its mutex, is the window named in
+// "HWND", and records the messages posted to it.
+class Receiver {
+public:
+    Receiver() {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"PlivexStartupTestReceiver";
+        RegisterClassW(&wc);
+        hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                wc.hInstance, nullptr);
+        mutex_ = CreateMutexW(nullptr, FALSE, kMutexName);
+        posts().clear();
+    }
+    ~Receiver() {
+        CloseHandle(mutex_);
+        DestroyWindow(hwnd_);
+    }
+    HWND hwnd() const { return hwnd_; }
+    // wParam and lParam of each 1024 received.
+    static std::vector<std::pair<WPARAM, LPARAM>>& posts() {
+        static std::vector<std::pair<WPARAM, LPARAM>> p;
+        return p;
+    }
+
+private:
+    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+        if (msg == WM_USER) posts().emplace_back(w, l);
+        return DefWindowProcW(h, msg, w, l);
+    }
+    HWND hwnd_ = nullptr;
+    HANDLE mutex_ = nullptr;
+};
+
+bool KeyExists(const wchar_t* path) {
+    HKEY k;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    RegCloseKey(k);
+    return true;
+}
+
+bool MutexExists() {
+    HANDLE h = OpenMutexW(SYNCHRONIZE, FALSE, kMutexName);
+    if (h) CloseHandle(h);
+    return h != nullptr;
+}
+
+std::string LongPathOf(const std::string& path) {
+    wchar_t buf[MAX_PATH];
+    const DWORD n = GetLongPathNameW(Widen(path).c_str(), buf, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? Narrow(buf) : path;
+}
+
+std::string ShortPathOf(const std::string& path) {
+    wchar_t buf[MAX_PATH];
+    const DWORD n = GetShortPathNameW(Widen(path).c_str(), buf, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? Narrow(buf) : path;
+}
+
+// Every test starts from an empty program key and leaves none behind.
+class Startup : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(DeleteProgramKey());
+        ASSERT_FALSE(MutexExists()) << "a copy of the program is running";
+    }
+    void TearDown() override { DeleteProgramKey(); }
+};
+
+TEST_F(Startup, SecondInstanceWithoutFilesWritesAndPostsNothing) {
+    Receiver receiver;
+    ASSERT_TRUE(WriteMainWindowHandle(receiver.hwnd()));
+    Program second({"/Q"});
+    ASSERT_TRUE(second.started());
+    EXPECT_EQ(second.Wait(), 0u);
+    Pump(300);  // a stray post would have arrived by now
+    EXPECT_TRUE(Receiver::posts().empty());
+    EXPECT_TRUE(TakeSendFiles().empty());
+    EXPECT_EQ(ReadMainWindowHandle(), receiver.hwnd());  // the working instance's value is kept
+}
+
+TEST_F(Startup, SecondInstanceHandsOverItsFilesInLongFormWithOnePost) {
+    test::TempDir dir;
+    const std::string base = LongPathOf(dir.path());
+    const std::string longName = base + "A Much Longer File Name.Document";
+    const std::string japanese = base + "日本語の名前.txt";
+    ASSERT_TRUE(test::WriteAll(longName, "x"));
+    ASSERT_TRUE(test::WriteAll(japanese, "y"));
+    const std::string shortName = ShortPathOf(longName);
+
+    Receiver receiver;
+    ASSERT_TRUE(WriteMainWindowHandle(receiver.hwnd()));
+    // Options are dropped wherever they stand; a relative name is taken from the sender's folder.
+    Program second({shortName, "/Q", japanese, "-RC", "relative.txt"}, base);
+    ASSERT_TRUE(second.started());
+    EXPECT_EQ(second.Wait(), 0u);
+    Pump(300);
+    ASSERT_EQ(Receiver::posts().size(), 1u);
+    EXPECT_EQ(Receiver::posts()[0], std::make_pair(WPARAM{0}, LPARAM{0}));
+    EXPECT_EQ(TakeSendFiles(), (std::vector<std::string>{longName, japanese, base + "relative.txt"}))
+        << "short form given: " << shortName;
+    EXPECT_TRUE(TakeSendFiles().empty());  // nothing beyond the three
+}
+
+TEST_F(Startup, SecondInstanceWithoutHwndHandsNothingOver) {
+    test::TempDir dir;
+    Receiver receiver;  // holds the mutex, but "HWND" is missing
+    Program second({dir / "a.txt"});
+    ASSERT_TRUE(second.started());
+    EXPECT_EQ(second.Wait(), 0u);
+    Pump(200);
+    EXPECT_TRUE(Receiver::posts().empty());
+    EXPECT_TRUE(TakeSendFiles().empty());
+}
+
+TEST_F(Startup, QuitClosesAtOnceLeavingHwndAndClearRemovesTheKey) {
+    {
+        Program first({"/q"});
+        ASSERT_TRUE(first.started());
+        EXPECT_EQ(first.Wait(), 0u);
+        const std::optional<HWND> hwnd = ReadMainWindowHandle();
+        ASSERT_TRUE(hwnd) << "the working instance did not write HWND";
+        EXPECT_FALSE(IsWindow(*hwnd));  // the value outlives its window
+        EXPECT_FALSE(MutexExists());
+    }
+    {
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\QUORVA\\Plivex\\Preference", L"Probe", REG_SZ,
+                                  L"x", 4),
+                  ERROR_SUCCESS);
+        Program cleared({"/RC", "-Q"});
+        ASSERT_TRUE(cleared.started());
+        EXPECT_EQ(cleared.Wait(), 0u);
+        EXPECT_FALSE(KeyExists(kProgramKeyPath));
+        EXPECT_TRUE(KeyExists(L"Software\\QUORVA"));  // only the program's own key goes
+    }
+}
+
+// A visible message box of the process whose text contains part, or null.
+HWND FindMessageBox(DWORD pid, HWND mainWindow, const std::wstring& part) {
+    struct Search {
+        DWORD pid;
+        HWND main;
+        std::wstring part;
+        HWND found = nullptr;
+    } s{pid, mainWindow, part};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(p);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner != s.pid || w == s.main || !IsWindowVisible(w)) return TRUE;
+            EnumChildWindows(
+                w,
+                [](HWND c, LPARAM p) -> BOOL {
+                    auto& s = *reinterpret_cast<Search*>(p);
+                    wchar_t text[512] = {};
+                    GetWindowTextW(c, text, 512);
+                    if (std::wstring(text).find(s.part) != std::wstring::npos) s.found = GetAncestor(c, GA_ROOT);
+                    return s.found == nullptr;
+                },
+                p);
+            return s.found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+// A visible top-level window of the process whose caption begins with prefix, or null.
+HWND FindWindowOf(DWORD pid, const std::wstring& prefix) {
+    struct Search {
+        DWORD pid;
+        std::wstring prefix;
+        HWND found = nullptr;
+    } s{pid, prefix};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(p);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            wchar_t text[256] = {};
+            GetWindowTextW(w, text, 256);
+            if (owner == s.pid && IsWindowVisible(w) && std::wstring(text).rfind(s.prefix, 0) == 0) s.found = w;
+            return s.found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+// Starts plivex.exe without arguments and waits for its window in "HWND".
+std::optional<HWND> StartWorkingInstance(Program& first) {
+    std::optional<HWND> hwnd;
+    for (int i = 0; i < 200 && !(hwnd && IsWindow(*hwnd)); ++i) {
+        Pump(50);
+        hwnd = ReadMainWindowHandle();
+    }
+    if (!hwnd || !IsWindow(*hwnd)) return std::nullopt;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(*hwnd, &owner);
+    if (owner != first.id()) return std::nullopt;
+    return hwnd;
+}
+
+// The working instance takes the posted hand-over in its loop (1024 is also a
+// dialog manager message, which must not swallow it) and works the names in
+// Deal: a missing name is reported there, after the values were taken.
+TEST_F(Startup, WorkingInstanceTakesTheHandOverIntoABatch) {
+    test::TempDir dir;
+    const std::string missing = LongPathOf(dir.path()) + "存在しないファイル.txt";
+    Program first({});
+    ASSERT_TRUE(first.started());
+    const std::optional<HWND> hwnd = StartWorkingInstance(first);
+    ASSERT_TRUE(hwnd) << "the working instance did not start";
+
+    Program second({missing});
+    ASSERT_TRUE(second.started());
+    EXPECT_EQ(second.Wait(), 0u);
+    HWND box = nullptr;
+    for (int i = 0; i < 200 && !box; ++i) {
+        Pump(50);
+        box = FindMessageBox(first.id(), *hwnd, Widen(missing));
+    }
+    ASSERT_TRUE(box) << "no \"file not found\" message for the handed-over name";
+    EXPECT_TRUE(TakeSendFiles().empty());  // taken and deleted by the receiver
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+
+    PostMessageW(*hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(first.Wait(), 0u);
+    EXPECT_FALSE(MutexExists());
+}
+
+// While a batch waits at its password prompt, a further hand-over is not
+// worked: its values stay in the registry and are read with the next one.
+TEST_F(Startup, HandOverDuringABatchWaitsForTheNext) {
+    test::TempDir dir;
+    const std::string base = LongPathOf(dir.path());
+    ASSERT_TRUE(test::WriteAll(base + "first.txt", "1"));
+    ASSERT_TRUE(test::WriteAll(base + "second.txt", "2"));
+    Program first({});
+    ASSERT_TRUE(first.started());
+    const std::optional<HWND> hwnd = StartWorkingInstance(first);
+    ASSERT_TRUE(hwnd) << "the working instance did not start";
+
+    const auto promptFor = [&] {
+        HWND prompt = nullptr;
+        for (int i = 0; i < 200 && !prompt; ++i) {
+            Pump(50);
+            prompt = FindWindowOf(first.id(), L"パスワード入力");
+        }
+        return prompt;
+    };
+    {
+        Program sender({base + "first.txt"});
+        EXPECT_EQ(sender.Wait(), 0u);
+    }
+    HWND prompt = promptFor();
+    ASSERT_TRUE(prompt) << "the first hand-over did not reach a batch";
+    {
+        Program sender({base + "second.txt"});
+        EXPECT_EQ(sender.Wait(), 0u);
+    }
+    Pump(500);  // time enough for a receiver that wrongly took it
+    const auto stored = [] {
+        wchar_t text[MAX_PATH] = {};
+        DWORD size = sizeof text;
+        return RegGetValueW(HKEY_CURRENT_USER, kSystemKeyPath, L"SendFile1", RRF_RT_REG_SZ, nullptr, text, &size) ==
+                       ERROR_SUCCESS
+                   ? std::optional<std::string>(Narrow(text))
+                   : std::nullopt;
+    };
+    EXPECT_EQ(stored(), base + "second.txt");
+
+    PostMessageW(prompt, WM_CLOSE, 0, 0);  // cancel: the batch ends
+    for (int i = 0; i < 100 && IsWindowVisible(prompt); ++i) Pump(50);
+    // The next hand-over's message takes the values left behind.
+    PostMessageW(*hwnd, WM_USER, 0, 0);
+    prompt = promptFor();
+    ASSERT_TRUE(prompt) << "the values left behind were not worked";
+    EXPECT_EQ(stored(), std::nullopt);
+    PostMessageW(prompt, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 100 && IsWindowVisible(prompt); ++i) Pump(50);
+    PostMessageW(*hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(first.Wait(), 0u);
+}
+
+}  // namespace
+}  // namespace plivex
