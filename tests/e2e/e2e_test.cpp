@@ -1,9 +1,10 @@
-// The whole program, black-box: a file named on plivex.exe's command line is
-// encrypted after the password is typed into the dialog the user sees; the
-// container on disk must be what the codec makes of the same file.
+// The whole program, black-box: plivex.exe is started as a user starts it and
+// answered from outside through its windows only. Containers on disk must be
+// what the codec makes of the same file, and melted files the original bytes.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <optional>
 #include <string>
@@ -11,93 +12,19 @@
 
 #include "codec/cipher.h"
 #include "codec/codec.h"
+#include "codec/texts.h"
 #include "mem_files.h"
 #include "options/custom_set.h"
 #include "scripted_ui.h"
 #include "sys/cp932.h"
 #include "sys/text_win.h"
 #include "win_support.h"
+#include "window_driver.h"
 
 namespace plivex {
 namespace {
 
-// plivex.exe with arguments, its output nowhere; ended in the destructor if still running.
-class Program {
-public:
-    explicit Program(const std::vector<std::string>& args) {
-        std::wstring cmd = L"\"" + Widen(PLIVEX_EXE) + L"\"";
-        for (const auto& a : args) cmd += L" \"" + Widen(a) + L"\"";
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        started_ = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_) != FALSE;
-    }
-    ~Program() {
-        if (!started_) return;
-        if (WaitForSingleObject(pi_.hProcess, 0) != WAIT_OBJECT_0) {
-            TerminateProcess(pi_.hProcess, 99);
-            WaitForSingleObject(pi_.hProcess, 5000);
-        }
-        CloseHandle(pi_.hProcess);
-        CloseHandle(pi_.hThread);
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-    bool started() const { return started_; }
-    DWORD id() const { return pi_.dwProcessId; }
-    std::optional<DWORD> Wait(DWORD ms) {
-        if (WaitForSingleObject(pi_.hProcess, ms) != WAIT_OBJECT_0) return std::nullopt;
-        DWORD code = 0;
-        GetExitCodeProcess(pi_.hProcess, &code);
-        return code;
-    }
-
-private:
-    PROCESS_INFORMATION pi_{};
-    bool started_ = false;
-};
-
-std::wstring TextOf(HWND w) {
-    wchar_t text[256] = {};
-    GetWindowTextW(w, text, 256);
-    return text;
-}
-
-std::wstring ClassOf(HWND w) {
-    wchar_t name[64] = {};
-    GetClassNameW(w, name, 64);
-    return name;
-}
-
-// A visible top-level window of the process whose caption begins with prefix.
-HWND FindWindowOf(DWORD pid, const std::wstring& prefix) {
-    struct Search {
-        DWORD pid;
-        std::wstring prefix;
-        HWND found = nullptr;
-    } s{pid, prefix};
-    EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(p);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner == s.pid && IsWindowVisible(w) && TextOf(w).rfind(s.prefix, 0) == 0) s.found = w;
-            return s.found == nullptr;
-        },
-        reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
-
-std::vector<HWND> Children(HWND parent) {
-    std::vector<HWND> all;
-    EnumChildWindows(
-        parent,
-        [](HWND c, LPARAM p) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(p)->push_back(c);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&all));
-    return all;
-}
+using namespace e2e;
 
 std::string LongPathOf(const std::string& path) {
     wchar_t buf[MAX_PATH];
@@ -105,55 +32,175 @@ std::string LongPathOf(const std::string& path) {
     return n > 0 && n < MAX_PATH ? Narrow(buf) : path;
 }
 
+// Some bytes of every value after a Japanese line, so a codec fault anywhere shows.
+std::string SampleContent(const std::string& line, int salt) {
+    std::string content = line + "\r\n";
+    for (int i = 0; i < 3000; ++i) content += static_cast<char>((i * 7 + salt) % 256);
+    return content;
+}
+
+// What the codec writes when it encrypts content stored as `name` (a bare
+// file name) into `containerName` with the password: the reference bytes.
+std::optional<std::string> CodecContainer(const std::string& name, const std::string& containerName,
+                                          const std::string& content, const std::string& password) {
+    test::MemFiles files;
+    test::ScriptedUi ui;
+    const TCustomSet defaults;
+    const std::string source = "C:\\d\\" + name, container = "C:\\d\\" + containerName;
+    files.files[source] = content;
+    Codec codec(files, ui, defaults);
+    const std::optional<std::string> passwordBytes = Utf8ToCp932(password);
+    if (!passwordBytes || codec.Encode(source, container, 0, 1, MakeKeyString(*passwordBytes)) != 0 ||
+        !files.Has(container))
+        return std::nullopt;
+    return files.At(container);
+}
+
+// Types the password into every visible edit of the dialog and clicks OK;
+// returns how many edits there were (encryption asks twice, decryption once).
+int AnswerPassword(HWND dialog, const std::string& password) {
+    int edits = 0;
+    for (HWND c : Children(dialog)) {
+        if (ClassOf(c) == L"Edit" && IsWindowVisible(c) && TypeInto(c, Widen(password))) ++edits;
+    }
+    Click(ButtonOf(dialog, L"&OK"));
+    return edits;
+}
+
 TEST(EndToEnd, CommandLineFileIsEncryptedWithThePasswordTypedIntoTheDialog) {
     test::TempDir dir;
     const std::string folder = LongPathOf(dir.path());
     const std::string plain = folder + "報告書.doc";
-    std::string content = "第1四半期の報告\r\n";
-    for (int i = 0; i < 3000; ++i) content += static_cast<char>(i * 7 % 256);
+    const std::string content = SampleContent("第1四半期の報告", 0);
     ASSERT_TRUE(test::WriteAll(plain, content));
     const std::string password = "ひみつ Pass1";
 
     Program plivex({plain, "/Q"});
     ASSERT_TRUE(plivex.started());
-    HWND dialog = nullptr;
-    for (int i = 0; i < 400 && !dialog; ++i) {
-        Sleep(50);
-        dialog = FindWindowOf(plivex.id(), L"パスワード入力");
-    }
-    ASSERT_TRUE(dialog) << "no password dialog";
+    const HWND dialog = WaitForWindow(plivex.id(), L"パスワード入力");
+    ASSERT_TRUE(dialog) << "no password dialog; " << Describe(plivex.id());
     EXPECT_EQ(TextOf(dialog), L"パスワード入力 - 暗号化 -");
+    EXPECT_EQ(AnswerPassword(dialog, password), 2);
+    ASSERT_EQ(plivex.Wait(20000), 0u) << "the program did not end after its batch; " << Describe(plivex.id());
 
-    // Encryption asks twice: the password and its confirmation.
-    int edits = 0;
-    HWND ok = nullptr;
-    for (HWND c : Children(dialog)) {
-        if (ClassOf(c) == L"Edit" && IsWindowVisible(c)) {
-            SetWindowTextW(c, Widen(password).c_str());
-            ++edits;
-        }
-        if (ClassOf(c) == L"Button" && TextOf(c) == L"&OK") ok = c;
-    }
-    EXPECT_EQ(edits, 2);
-    ASSERT_TRUE(ok);
-    PostMessageW(ok, BM_CLICK, 0, 0);
-    ASSERT_EQ(plivex.Wait(20000), 0u) << "the program did not end after its batch";
-
-    // What the codec writes for the same file, name and password.
-    test::MemFiles files;
-    test::ScriptedUi ui;
-    const TCustomSet defaults;
-    const std::string source = "C:\\d\\報告書.doc";
-    files.files[source] = content;
-    Codec codec(files, ui, defaults);
-    const std::optional<std::string> passwordBytes = Utf8ToCp932(password);
-    ASSERT_TRUE(passwordBytes);
-    ASSERT_EQ(codec.Encode(source, "C:\\d\\報告書.pvx", 0, 1, MakeKeyString(*passwordBytes)), 0);
-
+    const std::optional<std::string> expected = CodecContainer("報告書.doc", "報告書.pvx", content, password);
+    ASSERT_TRUE(expected);
     const std::optional<std::string> container = test::ReadAll(folder + "報告書.pvx");
     ASSERT_TRUE(container) << "no container beside the file";
-    EXPECT_TRUE(*container == files.At("C:\\d\\報告書.pvx")) << "the container differs from the codec's output";
-    EXPECT_EQ(test::FileExists(plain), files.Has(source));  // the plain file goes as the default options say
+    EXPECT_TRUE(*container == *expected) << "the container differs from the codec's output";
+    EXPECT_FALSE(test::FileExists(plain)) << "the default options delete the plain file";
+}
+
+TEST(EndToEnd, DroppedFileIsEncryptedAndTheStatusBarNamesIt) {
+    test::TempDir dir;
+    const std::string folder = LongPathOf(dir.path());
+    const std::string name = "企画書 第2版.doc";
+    const std::string content = SampleContent("新製品の企画", 3);
+    ASSERT_TRUE(test::WriteAll(folder + name, content));
+    const std::string password = "drop パス";
+
+    Program plivex({});
+    ASSERT_TRUE(plivex.started());
+    const HWND main = WaitForMainWindow(plivex.id());
+    ASSERT_TRUE(main) << "no main window; " << Describe(plivex.id());
+    ASSERT_TRUE(DropFile(plivex.process(), main, Widen(folder + name)));
+
+    const HWND dialog = WaitForWindow(plivex.id(), L"パスワード入力 - 暗号化 -");
+    ASSERT_TRUE(dialog) << "no password dialog after the drop; " << Describe(plivex.id());
+    EXPECT_EQ(AnswerPassword(dialog, password), 2);
+
+    const HWND bar = ChildOfClass(main, STATUSCLASSNAMEW);
+    ASSERT_TRUE(bar);
+    const std::wstring expectedStatus = Widen("暗号化：" + name);
+    std::wstring status;
+    EXPECT_TRUE(WaitFor([&] { return (status = StatusTextOf(plivex.process(), bar)) == expectedStatus; }))
+        << "status bar shows \"" << Narrow(status) << "\"; " << Describe(plivex.id());
+
+    const std::optional<std::string> expected = CodecContainer(name, "企画書 第2版.pvx", content, password);
+    ASSERT_TRUE(expected);
+    const std::optional<std::string> container = test::ReadAll(folder + "企画書 第2版.pvx");
+    ASSERT_TRUE(container) << "no container beside the dropped file";
+    EXPECT_TRUE(*container == *expected) << "the container differs from the codec's output";
+    EXPECT_FALSE(test::FileExists(folder + name)) << "the default options delete the plain file";
+
+    // Started without files, it stays open until closed like any window.
+    EXPECT_EQ(plivex.Wait(0), std::nullopt);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(plivex.Wait(10000), 0u) << "the program did not end on WM_CLOSE; " << Describe(plivex.id());
+}
+
+TEST(EndToEnd, ContainerOnTheCommandLineMeltsIntoTheStoredName) {
+    test::TempDir dir;
+    const std::string folder = LongPathOf(dir.path());
+    // The container was renamed after encryption: the stored name decides the melted one.
+    const std::string name = "議事録.dat";
+    const std::string content = SampleContent("定例会議の議事録", 5);
+    const std::string password = "解凍 Key9";
+    const std::optional<std::string> bytes = CodecContainer(name, "議事録.pvx", content, password);
+    ASSERT_TRUE(bytes);
+    const std::string container = folder + "受け取り.pvx", plain = folder + name;
+    ASSERT_TRUE(test::WriteAll(container, *bytes));
+
+    Program plivex({container, "/Q"});
+    ASSERT_TRUE(plivex.started());
+    const HWND dialog = WaitForWindow(plivex.id(), L"パスワード入力 - 解凍 -");
+    ASSERT_TRUE(dialog) << "no password dialog; " << Describe(plivex.id());
+    // Opening the melted file with its application is not part of this run.
+    const HWND useMelted = ButtonOf(dialog, L"&U・解凍したファイルを利用する");
+    ASSERT_TRUE(useMelted);
+    EXPECT_EQ(SendMessageW(useMelted, BM_GETCHECK, 0, 0), BST_CHECKED) << "ticked by default for one file";
+    SendMessageW(useMelted, BM_SETCHECK, BST_UNCHECKED, 0);
+    EXPECT_EQ(AnswerPassword(dialog, password), 1);
+
+    const HWND nameQuestion = WaitForMessageBox(plivex.id(), L"解凍ファイル名は");
+    ASSERT_TRUE(nameQuestion) << "no question about the name; " << Describe(plivex.id());
+    EXPECT_EQ(MessageTextOf(nameQuestion), Widen(text::ConfirmMeltName(plain)));
+    Click(GetDlgItem(nameQuestion, IDYES));
+
+    // ".dat" has no application in the test prefix, so the default options ask before deleting.
+    const HWND deleteQuestion = WaitForMessageBox(plivex.id(), L"解凍したファイル");
+    ASSERT_TRUE(deleteQuestion) << "no question about deleting the container; " << Describe(plivex.id());
+    EXPECT_EQ(MessageTextOf(deleteQuestion), Widen(text::ConfirmDeleteUnrelated(plain, container)));
+    Click(GetDlgItem(deleteQuestion, IDYES));
+
+    ASSERT_EQ(plivex.Wait(20000), 0u) << "the program did not end after its batch; " << Describe(plivex.id());
+    const std::optional<std::string> melted = test::ReadAll(plain);
+    ASSERT_TRUE(melted) << "no melted file under the stored name";
+    EXPECT_TRUE(*melted == content) << "the melted file differs from the original";
+    EXPECT_FALSE(test::FileExists(container)) << "the container stays after Yes to deleting it";
+}
+
+TEST(EndToEnd, SecondCopyHandsItsFileToTheRunningOne) {
+    test::TempDir dir;
+    const std::string folder = LongPathOf(dir.path());
+    const std::string plain = folder + "メモ.txt";
+    const std::string content = SampleContent("引き継ぎのメモ", 11);
+    ASSERT_TRUE(test::WriteAll(plain, content));
+    const std::string password = "二つ目 2nd";
+
+    Program running({});
+    ASSERT_TRUE(running.started());
+    const HWND main = WaitForMainWindow(running.id());
+    ASSERT_TRUE(main) << "no main window; " << Describe(running.id());
+
+    Program second({plain});
+    ASSERT_TRUE(second.started());
+    EXPECT_EQ(second.Wait(10000), 0u) << "the second copy did not end at once; " << Describe(second.id());
+
+    const HWND dialog = WaitForWindow(running.id(), L"パスワード入力 - 暗号化 -");
+    ASSERT_TRUE(dialog) << "the running copy asked no password; " << Describe(running.id());
+    EXPECT_EQ(AnswerPassword(dialog, password), 2);
+
+    const std::optional<std::string> expected = CodecContainer("メモ.txt", "メモ.pvx", content, password);
+    ASSERT_TRUE(expected);
+    std::optional<std::string> container;
+    EXPECT_TRUE(WaitFor([&] { return !test::FileExists(plain) && (container = test::ReadAll(folder + "メモ.pvx")); }))
+        << Describe(running.id());
+    ASSERT_TRUE(container) << "no container beside the handed-over file";
+    EXPECT_TRUE(*container == *expected) << "the container differs from the codec's output";
+
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(running.Wait(10000), 0u) << "the running copy did not end on WM_CLOSE; " << Describe(running.id());
 }
 
 }  // namespace

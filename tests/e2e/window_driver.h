@@ -1,0 +1,264 @@
+// Driving plivex.exe from outside, as a user would: start it, find its windows
+// by caption or text, type, click, drop files and read the status bar.
+// Nothing here reaches into the program except through window messages and
+// the memory that cross-process messages without marshalling need.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "codec/texts.h"
+#include "sys/text_win.h"
+#include "win_support.h"
+
+namespace plivex::e2e {
+
+// Never wait longer for the program than this; it normally answers within a second.
+inline constexpr DWORD kPatience = 15000;
+// Answers to our messages must not hang the test if the program is stuck.
+inline constexpr UINT kSendTimeout = 5000;
+
+// plivex.exe with arguments; its output goes to a file of its own. Ended in the
+// destructor if still running, so a failed test never leaves it behind.
+class Program {
+public:
+    explicit Program(const std::vector<std::string>& args) {
+        std::wstring cmd = L"\"" + Widen(PLIVEX_EXE) + L"\"";
+        for (const auto& a : args) cmd += L" \"" + Widen(a) + L"\"";
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        const HANDLE out = CreateFileW(Widen(logs_ / "output.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (out == INVALID_HANDLE_VALUE) return;
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = nullptr;
+        si.hStdOutput = out;
+        si.hStdError = out;
+        started_ = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi_) != FALSE;
+        CloseHandle(out);
+    }
+    ~Program() {
+        if (!started_) return;
+        if (WaitForSingleObject(pi_.hProcess, 0) != WAIT_OBJECT_0) {
+            TerminateProcess(pi_.hProcess, 99);
+            WaitForSingleObject(pi_.hProcess, 5000);
+        }
+        CloseHandle(pi_.hProcess);
+        CloseHandle(pi_.hThread);
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+    bool started() const { return started_; }
+    DWORD id() const { return pi_.dwProcessId; }
+    HANDLE process() const { return pi_.hProcess; }
+    // The exit code, or nothing while it still runs after ms.
+    std::optional<DWORD> Wait(DWORD ms) {
+        if (WaitForSingleObject(pi_.hProcess, ms) != WAIT_OBJECT_0) return std::nullopt;
+        DWORD code = 0;
+        GetExitCodeProcess(pi_.hProcess, &code);
+        return code;
+    }
+
+private:
+    test::TempDir logs_;  // destroyed after the process has ended
+    PROCESS_INFORMATION pi_{};
+    bool started_ = false;
+};
+
+// Polls until ready() holds; false after ms. The program works at its own pace.
+template <class Ready>
+bool WaitFor(Ready ready, DWORD ms = kPatience) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    for (;;) {
+        if (ready()) return true;
+        if (GetTickCount64() >= end) return false;
+        Sleep(20);
+    }
+}
+
+inline std::wstring TextOf(HWND w) {
+    wchar_t text[512] = {};
+    GetWindowTextW(w, text, 512);
+    return text;
+}
+
+inline std::wstring ClassOf(HWND w) {
+    wchar_t name[64] = {};
+    GetClassNameW(w, name, 64);
+    return name;
+}
+
+inline std::vector<HWND> Children(HWND parent) {
+    std::vector<HWND> all;
+    EnumChildWindows(
+        parent,
+        [](HWND c, LPARAM p) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(p)->push_back(c);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+
+// The visible top-level windows of one process, in Z order.
+inline std::vector<HWND> WindowsOf(DWORD pid) {
+    struct Search {
+        DWORD pid;
+        std::vector<HWND> found;
+    } s{pid, {}};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(p);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == s.pid && IsWindowVisible(w)) s.found.push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+template <class Match>
+HWND FindWindowOf(DWORD pid, Match match) {
+    for (HWND w : WindowsOf(pid))
+        if (match(w)) return w;
+    return nullptr;
+}
+
+// The text of a message box: its static control that is not the icon.
+inline std::wstring MessageTextOf(HWND box) {
+    for (HWND c : Children(box))
+        if (ClassOf(c) == L"Static" && !TextOf(c).empty()) return TextOf(c);
+    return {};
+}
+
+// A window whose caption begins with prefix, once the program shows it.
+inline HWND WaitForWindow(DWORD pid, const std::wstring& prefix) {
+    HWND found = nullptr;
+    WaitFor([&] {
+        found = FindWindowOf(pid, [&](HWND w) { return TextOf(w).rfind(prefix, 0) == 0; });
+        return found != nullptr;
+    });
+    return found;
+}
+
+inline HWND ChildOfClass(HWND parent, const wchar_t* className) {
+    for (HWND c : Children(parent))
+        if (ClassOf(c) == className) return c;
+    return nullptr;
+}
+
+// The main window. Message boxes carry the same caption and forms are dialogs
+// too, so it is told apart by its status bar.
+inline HWND WaitForMainWindow(DWORD pid) {
+    const std::wstring title = Widen(kAppTitle);
+    HWND found = nullptr;
+    WaitFor([&] {
+        found = FindWindowOf(pid, [&](HWND w) { return TextOf(w) == title && ChildOfClass(w, STATUSCLASSNAMEW); });
+        return found != nullptr;
+    });
+    return found;
+}
+
+// A standard message box whose text begins with prefix.
+inline HWND WaitForMessageBox(DWORD pid, const std::wstring& prefix) {
+    HWND found = nullptr;
+    WaitFor([&] {
+        found = FindWindowOf(
+            pid, [&](HWND w) { return ClassOf(w) == L"#32770" && MessageTextOf(w).rfind(prefix, 0) == 0; });
+        return found != nullptr;
+    });
+    return found;
+}
+
+// What the process shows, for failure messages: every window's caption and texts.
+inline std::string Describe(DWORD pid) {
+    std::wstring all = L"windows:";
+    for (HWND w : WindowsOf(pid)) {
+        all += L" [" + ClassOf(w) + L" \"" + TextOf(w) + L"\"";
+        for (HWND c : Children(w))
+            if (!TextOf(c).empty()) all += L" \"" + TextOf(c) + L"\"";
+        all += L"]";
+    }
+    return Narrow(all);
+}
+
+inline HWND ButtonOf(HWND parent, const std::wstring& caption) {
+    for (HWND c : Children(parent))
+        if (ClassOf(c) == L"Button" && TextOf(c) == caption) return c;
+    return nullptr;
+}
+
+// Posted: a click that opens a modal window would block a sent one.
+inline bool Click(HWND button) { return button && PostMessageW(button, BM_CLICK, 0, 0); }
+
+inline bool TypeInto(HWND edit, const std::wstring& text) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
+                               kSendTimeout, &result) &&
+           result == TRUE;
+}
+
+// Memory in another process, released at the end of the scope.
+class RemoteBlock {
+public:
+    RemoteBlock(HANDLE process, std::size_t size)
+        : process_(process), at_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
+    ~RemoteBlock() {
+        if (at_ && !keep_) VirtualFreeEx(process_, at_, 0, MEM_RELEASE);
+    }
+    RemoteBlock(const RemoteBlock&) = delete;
+    RemoteBlock& operator=(const RemoteBlock&) = delete;
+    void* at() const { return at_; }
+    // The receiver owns it from now on (a drop handle is freed by the program).
+    void Leave() { keep_ = true; }
+
+private:
+    HANDLE process_;
+    void* at_;
+    bool keep_ = false;
+};
+
+// The simple panel's text. SB_GETTEXTW is not marshalled between processes,
+// so its buffer lives in the program's memory and is read back from there.
+inline std::wstring StatusTextOf(HANDLE process, HWND bar) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(bar, SB_GETTEXTLENGTHW, 0, 0, SMTO_ABORTIFHUNG, kSendTimeout, &length)) return {};
+    const std::size_t chars = LOWORD(length) + 1;
+    RemoteBlock buffer(process, chars * sizeof(wchar_t));
+    if (!buffer.at()) return {};
+    DWORD_PTR ignored = 0;
+    if (!SendMessageTimeoutW(bar, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(buffer.at()), SMTO_ABORTIFHUNG, kSendTimeout,
+                             &ignored))
+        return {};
+    std::wstring text(chars, L'\0');
+    SIZE_T read = 0;
+    if (!ReadProcessMemory(process, buffer.at(), text.data(), chars * sizeof(wchar_t), &read)) return {};
+    text.resize(LOWORD(length));
+    return text;
+}
+
+// Drops one file on the window as Explorer does. A global handle is not carried
+// into another process, so the DROPFILES block is built in the program's memory.
+inline bool DropFile(HANDLE process, HWND target, const std::wstring& path) {
+    std::vector<char> block(sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t), 0);
+    auto* header = reinterpret_cast<DROPFILES*>(block.data());
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    memcpy(block.data() + sizeof(DROPFILES), path.c_str(), path.size() * sizeof(wchar_t));  // the list ends in two zeros
+    RemoteBlock remote(process, block.size());
+    SIZE_T written = 0;
+    if (!remote.at() || !WriteProcessMemory(process, remote.at(), block.data(), block.size(), &written) ||
+        written != block.size() || !PostMessageW(target, WM_DROPFILES, reinterpret_cast<WPARAM>(remote.at()), 0))
+        return false;
+    remote.Leave();
+    return true;
+}
+
+}  // namespace plivex::e2e
