@@ -25,12 +25,7 @@ namespace plivex {
 namespace {
 
 using namespace e2e;
-
-std::string LongPathOf(const std::string& path) {
-    wchar_t buf[MAX_PATH];
-    const DWORD n = GetLongPathNameW(Widen(path).c_str(), buf, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? Narrow(buf) : path;
-}
+using test::LongPathOf;
 
 // Some bytes of every value after a Japanese line, so a codec fault anywhere shows.
 std::string SampleContent(const std::string& line, int salt) {

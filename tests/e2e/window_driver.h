@@ -23,52 +23,10 @@ inline constexpr DWORD kPatience = 15000;
 // Answers to our messages must not hang the test if the program is stuck.
 inline constexpr UINT kSendTimeout = 5000;
 
-// plivex.exe with arguments; its output goes to a file of its own. Ended in the
-// destructor if still running, so a failed test never leaves it behind.
-class Program {
+// plivex.exe with arguments, ended in the destructor if still running.
+class Program : public test::Program {
 public:
-    explicit Program(const std::vector<std::string>& args) {
-        std::wstring cmd = L"\"" + Widen(PLIVEX_EXE) + L"\"";
-        for (const auto& a : args) cmd += L" \"" + Widen(a) + L"\"";
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        const HANDLE out = CreateFileW(Widen(logs_ / "output.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (out == INVALID_HANDLE_VALUE) return;
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdInput = nullptr;
-        si.hStdOutput = out;
-        si.hStdError = out;
-        started_ = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi_) != FALSE;
-        CloseHandle(out);
-    }
-    ~Program() {
-        if (!started_) return;
-        if (WaitForSingleObject(pi_.hProcess, 0) != WAIT_OBJECT_0) {
-            TerminateProcess(pi_.hProcess, 99);
-            WaitForSingleObject(pi_.hProcess, 5000);
-        }
-        CloseHandle(pi_.hProcess);
-        CloseHandle(pi_.hThread);
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-    bool started() const { return started_; }
-    DWORD id() const { return pi_.dwProcessId; }
-    HANDLE process() const { return pi_.hProcess; }
-    // The exit code, or nothing while it still runs after ms.
-    std::optional<DWORD> Wait(DWORD ms) {
-        if (WaitForSingleObject(pi_.hProcess, ms) != WAIT_OBJECT_0) return std::nullopt;
-        DWORD code = 0;
-        GetExitCodeProcess(pi_.hProcess, &code);
-        return code;
-    }
-
-private:
-    test::TempDir logs_;  // destroyed after the process has ended
-    PROCESS_INFORMATION pi_{};
-    bool started_ = false;
+    explicit Program(const std::vector<std::string>& args) : test::Program(PLIVEX_EXE, args) {}
 };
 
 // Polls until ready() holds; false after ms. The program works at its own pace.

@@ -9,6 +9,10 @@
 namespace plivex {
 namespace {
 
+using test::KeyExists;
+using test::LongPathOf;
+using test::ShortPathOf;
+
 using Names = std::vector<std::string>;
 
 bool ValueExists(const wchar_t* name) {
@@ -20,13 +24,6 @@ void SetString(const wchar_t* name, const std::wstring& data) {
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kSystemKeyPath, name, REG_SZ, data.c_str(),
                               static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))),
               ERROR_SUCCESS);
-}
-
-bool KeyExists(const wchar_t* path) {
-    HKEY k;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
-    RegCloseKey(k);
-    return true;
 }
 
 // Leaves no hand-over values behind for other tests or for the program.
@@ -104,18 +101,6 @@ TEST_F(Instance, DeletingTheProgramKeyKeepsItsParent) {
     EXPECT_FALSE(ReadMainWindowHandle());
     RegDeleteKeyW(HKEY_CURRENT_USER, sibling);
     if (!parentExisted) RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\QUORVA");
-}
-
-std::string LongPathOf(const std::string& path) {
-    wchar_t buf[MAX_PATH];
-    const DWORD n = GetLongPathNameW(Widen(path).c_str(), buf, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? Narrow(buf) : path;
-}
-
-std::string ShortPathOf(const std::string& path) {
-    wchar_t buf[MAX_PATH];
-    const DWORD n = GetShortPathNameW(Widen(path).c_str(), buf, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? Narrow(buf) : path;
 }
 
 // Lower case after the drive letter, as a user might type it.

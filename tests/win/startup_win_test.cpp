@@ -17,60 +17,17 @@ namespace {
 constexpr wchar_t kMutexName[] = L"PlivexMutex";
 constexpr DWORD kTimeout = 20000;
 
-// Pumps this thread's messages (the receiver window's) for about ms milliseconds.
-void Pump(DWORD ms) {
-    const ULONGLONG end = GetTickCount64() + ms;
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        const ULONGLONG now = GetTickCount64();
-        if (now >= end) return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
-    }
-}
+using test::KeyExists;
+using test::LongPathOf;
+using test::Pump;
+using test::ShortPathOf;
 
-// plivex.exe with arguments; ended in the destructor if it is still running.
-class Program {
+// plivex.exe with arguments, in a working folder if given.
+class Program : public test::Program {
 public:
-    explicit Program(const std::vector<std::string>& args, const std::string& folder = "") {
-        std::wstring cmd = L"\"" + Widen(PLIVEX_EXE) + L"\"";
-        for (const auto& a : args) cmd += L" \"" + Widen(a) + L"\"";
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        const std::wstring cwd = Widen(folder);
-        started_ = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                  folder.empty() ? nullptr : cwd.c_str(), &si, &pi_) != FALSE;
-    }
-    ~Program() {
-        if (!started_) return;
-        if (WaitForSingleObject(pi_.hProcess, 0) != WAIT_OBJECT_0) {
-            TerminateProcess(pi_.hProcess, 99);
-            WaitForSingleObject(pi_.hProcess, 5000);
-        }
-        CloseHandle(pi_.hProcess);
-        CloseHandle(pi_.hThread);
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    bool started() const { return started_; }
-    DWORD id() const { return pi_.dwProcessId; }
-    bool running() const { return started_ && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
-    // The exit code, or nullopt when it is still running after ms; messages keep flowing meanwhile.
-    std::optional<DWORD> Wait(DWORD ms = kTimeout) {
-        const ULONGLONG end = GetTickCount64() + ms;
-        while (running()) {
-            if (GetTickCount64() >= end) return std::nullopt;
-            Pump(20);
-        }
-        DWORD code = 0;
-        GetExitCodeProcess(pi_.hProcess, &code);
-        return code;
-    }
-
-private:
-    PROCESS_INFORMATION pi_{};
-    bool started_ = false;
+    explicit Program(const std::vector<std::string>& args, const std::string& folder = "")
+        : test::Program(PLIVEX_EXE, args, folder) {}
+    std::optional<DWORD> Wait(DWORD ms = kTimeout) { return test::Program::Wait(ms); }
 };
 
 // Stands in for the working instance: holds its mutex, is the window named in
@@ -108,29 +65,10 @@ private:
     HANDLE mutex_ = nullptr;
 };
 
-bool KeyExists(const wchar_t* path) {
-    HKEY k;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
-    RegCloseKey(k);
-    return true;
-}
-
 bool MutexExists() {
     HANDLE h = OpenMutexW(SYNCHRONIZE, FALSE, kMutexName);
     if (h) CloseHandle(h);
     return h != nullptr;
-}
-
-std::string LongPathOf(const std::string& path) {
-    wchar_t buf[MAX_PATH];
-    const DWORD n = GetLongPathNameW(Widen(path).c_str(), buf, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? Narrow(buf) : path;
-}
-
-std::string ShortPathOf(const std::string& path) {
-    wchar_t buf[MAX_PATH];
-    const DWORD n = GetShortPathNameW(Widen(path).c_str(), buf, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? Narrow(buf) : path;
 }
 
 // Every test starts from an empty program key and leaves none behind.

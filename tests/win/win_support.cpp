@@ -79,6 +79,75 @@ void RemoveTree(const std::string& folder) {
     RemoveDirectoryW(Widen(folder).c_str());
 }
 
+std::string LongPathOf(const std::string& path) {
+    wchar_t buf[MAX_PATH];
+    const DWORD n = GetLongPathNameW(Widen(path).c_str(), buf, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? Narrow(buf) : path;
+}
+
+std::string ShortPathOf(const std::string& path) {
+    wchar_t buf[MAX_PATH];
+    const DWORD n = GetShortPathNameW(Widen(path).c_str(), buf, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? Narrow(buf) : path;
+}
+
+bool KeyExists(const wchar_t* path) {
+    HKEY k;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    RegCloseKey(k);
+    return true;
+}
+
+void Pump(DWORD ms) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end) return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+    }
+}
+
+Program::Program(const std::string& exe, const std::vector<std::string>& args, const std::string& folder) {
+    std::wstring cmd = L"\"" + Widen(exe) + L"\"";
+    for (const auto& a : args) cmd += L" \"" + Widen(a) + L"\"";
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    const HANDLE out = CreateFileW(Widen(logs_ / "output.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = out;
+    si.hStdError = out;
+    const std::wstring cwd = Widen(folder);
+    started_ = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                              folder.empty() ? nullptr : cwd.c_str(), &si, &pi_) != FALSE;
+    CloseHandle(out);
+}
+
+Program::~Program() {
+    if (!started_) return;
+    if (running()) {
+        TerminateProcess(pi_.hProcess, 99);
+        WaitForSingleObject(pi_.hProcess, 5000);
+    }
+    CloseHandle(pi_.hProcess);
+    CloseHandle(pi_.hThread);
+}
+
+std::optional<DWORD> Program::Wait(DWORD ms) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    while (running()) {
+        if (GetTickCount64() >= end) return std::nullopt;
+        Pump(20);
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return code;
+}
+
 HeldFile::HeldFile(const std::string& path) {
     static unsigned counter = 0;
     const std::wstring tag = L"plivex-hold-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);

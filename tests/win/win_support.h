@@ -31,6 +31,39 @@ bool FileExists(const std::string& path);
 std::vector<std::string> ListFolder(const std::string& folder);
 void RemoveTree(const std::string& folder);
 
+// The long and the short (8.3) form of an existing path; the path itself where there is none.
+std::string LongPathOf(const std::string& path);
+std::string ShortPathOf(const std::string& path);
+
+// Whether a key exists under HKEY_CURRENT_USER.
+bool KeyExists(const wchar_t* path);
+
+// Handles this thread's messages for about ms milliseconds.
+void Pump(DWORD ms);
+
+// A program started with arguments (and a working folder, if given); its
+// output goes to a file of its own, never a pipe. Ended in the destructor if
+// still running, so a failed test never leaves it behind.
+class Program {
+public:
+    Program(const std::string& exe, const std::vector<std::string>& args, const std::string& folder = "");
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    bool started() const { return started_; }
+    DWORD id() const { return pi_.dwProcessId; }
+    HANDLE process() const { return pi_.hProcess; }
+    bool running() const { return started_ && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
+    // The exit code, or nullopt while it still runs after ms; this thread's messages keep flowing.
+    std::optional<DWORD> Wait(DWORD ms);
+
+private:
+    TempDir logs_;  // destroyed after the process has ended
+    PROCESS_INFORMATION pi_{};
+    bool started_ = false;
+};
+
 // Another process holding a file open without sharing while it lives.
 class HeldFile {
 public:
