@@ -77,19 +77,28 @@ int Codec::Convert(InputFile& in, std::uint64_t count, std::uint32_t position, b
     return 0;
 }
 
+// Opens the file to convert and takes its size; on failure the message is shown and null returned.
+std::unique_ptr<InputFile> Codec::OpenInput(const std::string& path, std::uint64_t& size) {
+    std::unique_ptr<InputFile> in = files_.OpenRead(path);
+    if (!in) {
+        Message(path, text::kCaptionOpenFailed, kStyleExclamation);
+        return nullptr;
+    }
+    const std::optional<std::uint64_t> known = in->Size();
+    if (!known) {
+        Message(std::string(text::kSizeFailed), "", kStyleExclamation);
+        return nullptr;
+    }
+    size = *known;
+    return in;
+}
+
 int Codec::Encode(const std::string& source, std::string container, int carried, int version, std::string_view key) {
     if (source == kDummySource) return kSkipped;
 
-    std::unique_ptr<InputFile> in = files_.OpenRead(source);
-    if (!in) {
-        Message(source, text::kCaptionOpenFailed, kStyleExclamation);
-        return kFailed;
-    }
-    const std::optional<std::uint64_t> size = in->Size();
-    if (!size) {
-        Message(std::string(text::kSizeFailed), "", kStyleExclamation);
-        return kFailed;
-    }
+    std::uint64_t size = 0;
+    std::unique_ptr<InputFile> in = OpenInput(source, size);
+    if (!in) return kFailed;
     // Limits of the format, checked before anything is asked or written.
     const std::optional<std::string> name = Utf8ToCp932(FileNamePart(source));
     if (!name) {
@@ -100,7 +109,7 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
         Message(text::NameTooLong(source), "", kStyleExclamation);
         return kFailed;
     }
-    if (2 + name->size() + *size > kMaxContainerSize) {
+    if (2 + name->size() + size > kMaxContainerSize) {
         Message(text::FileTooLarge(source), "", kStyleExclamation);
         return kFailed;
     }
@@ -124,7 +133,7 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
     std::uint32_t position = 2;
     EncodeBytes(name->data(), header.data() + 2, static_cast<std::int32_t>(name->size()), position, key);
     const bool replace = ReplacesExisting(answer, options_.FOverlap);
-    if (Convert(*in, *size, position, true, key, header, source, container, replace) == kFailed) return kFailed;
+    if (Convert(*in, size, position, true, key, header, source, container, replace) == kFailed) return kFailed;
 
     in.reset();  // the source is closed before it may be deleted
     if (options_.DelRawF) files_.Remove(source);
@@ -132,19 +141,12 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
 }
 
 int Codec::Melt(const std::string& container, std::string& plain, int carried, int& version, std::string_view key) {
-    std::unique_ptr<InputFile> in = files_.OpenRead(container);
-    if (!in) {
-        Message(container, text::kCaptionOpenFailed, kStyleExclamation);
-        return kFailed;
-    }
-    const std::optional<std::uint64_t> size = in->Size();
-    if (!size) {
-        Message(std::string(text::kSizeFailed), "", kStyleExclamation);
-        return kFailed;
-    }
+    std::uint64_t size = 0;
+    std::unique_ptr<InputFile> in = OpenInput(container, size);
+    if (!in) return kFailed;
     // A container too short for its header and name, or beyond the format's sizes, is not ours.
     unsigned char head[2];
-    if (*size < 2 || *size > kMaxContainerSize) {
+    if (size < 2 || size > kMaxContainerSize) {
         Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
         return kFailed;
     }
@@ -154,7 +156,7 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
     }
     version = head[0];
     const std::size_t n = head[1];
-    if (*size < 2 + n) {
+    if (size < 2 + n) {
         Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
         return kFailed;
     }
@@ -190,7 +192,7 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
         Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
         return kFailed;
     }
-    if (Convert(*in, *size - 2 - n, position, false, key, std::string(), container, plain,
+    if (Convert(*in, size - 2 - n, position, false, key, std::string(), container, plain,
                 ReplacesExisting(answer, options_.FOverlap)) == kFailed)
         return kFailed;
 

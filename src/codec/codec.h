@@ -54,6 +54,7 @@ public:
 
 private:
     int Message(const std::string& text, std::string_view caption, unsigned style);
+    std::unique_ptr<InputFile> OpenInput(const std::string& path, std::uint64_t& size);
     int Convert(InputFile& in, std::uint64_t count, std::uint32_t position, bool encode, std::string_view key,
                 const std::string& header, const std::string& sourcePath, const std::string& target, bool replace);
 
