@@ -1,0 +1,79 @@
+// Applications started on melted files, watched until they end so that each
+// file is encrypted again with the key string that melted it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "codec/codec.h"
+#include "codec/secret.h"
+
+namespace plivex {
+
+
+inline constexpr std::uint32_t kStillActive = 259;
+// The file name of an entry that only stands for an application already running.
+// Placeholders carry kDummySource as their file name.
+
+// A process being waited for. Shared because after a take-over two entries wait
+// on one process; the handle goes when the last of them lets go of it.
+class WatchedProcess {
+public:
+    virtual ~WatchedProcess() = default;
+    // Nothing when the system cannot tell; such a process counts as ended.
+    virtual std::optional<std::uint32_t> ExitCode() = 0;
+};
+using ProcessRef = std::shared_ptr<WatchedProcess>;
+
+struct TMonPros {
+    std::string FileName;  // the plain file to encrypt again, or kDummySource
+    std::string AppName;   // full path of the application's program file
+    Secret Password;       // the key string of the batch that melted the file
+    bool Alive = true;
+    std::int32_t Version = 0;
+    ProcessRef Process;
+
+    bool IsPlaceholder() const { return FileName == kDummySource; }
+};
+
+class ProsMonList {
+public:
+    // Whether two program paths name the same file (the system's case rules).
+    using SameApp = std::function<bool(const std::string&, const std::string&)>;
+    // Told the file-name part of each file handed back to the codec.
+    using Reencoded = std::function<void(const std::string& fileName)>;
+
+    explicit ProsMonList(SameApp sameApp) : sameApp_(std::move(sameApp)) {}
+
+    void AddEntry(std::string fileName, std::string appName, std::string_view key, std::int32_t version,
+                  ProcessRef process);
+    void AddPlaceholder(std::string appName, ProcessRef process);
+
+    // An ended entry waits on a live entry's process of the same application instead.
+    bool TakeOverProcess(TMonPros& entry, std::size_t index);
+
+    // One tick: every entry whose process has ended either takes over another
+    // live entry's process or is encrypted again (carried state 1) and dropped.
+    void Poll(Codec& codec, const Reencoded& reencoded);
+
+    // Forgets every entry; the files stay as they are.
+    void Clear() { entries_.clear(); }
+
+    std::size_t Count() const { return entries_.size(); }
+    bool Empty() const { return entries_.empty(); }
+    const TMonPros& operator[](std::size_t i) const { return *entries_[i]; }
+
+private:
+    // Pointers, so that an entry stays put while an append during a modal
+    // question of the codec grows the list.
+    std::vector<std::unique_ptr<TMonPros>> entries_;
+    SameApp sameApp_;
+};
+
+}  // namespace plivex

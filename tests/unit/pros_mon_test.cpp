@@ -1,0 +1,165 @@
+// The watch list of opened applications, driven tick by tick with scripted
+// process ends over an in-memory file system.
+#include <gtest/gtest.h>
+
+#include <cctype>
+
+#include "codec/cipher.h"
+#include "codec/codec.h"
+#include "mem_files.h"
+#include "monitor/pros_mon.h"
+#include "scripted_ui.h"
+
+namespace plivex {
+namespace {
+
+struct FakeProcess : WatchedProcess {
+    std::optional<std::uint32_t> code = kStillActive;
+    std::optional<std::uint32_t> ExitCode() override { return code; }
+    void End() { code = 0; }
+};
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+class ProsMonTest : public ::testing::Test {
+protected:
+    test::MemFiles fs;
+    test::ScriptedUi ui;
+    TCustomSet opt;
+    Codec codec{fs, ui, opt};
+    ProsMonList list{SameIgnoringCase};
+    std::vector<std::string> reported;
+    const std::string key = MakeKeyString("pw");
+    const std::string doc = "C:\\d\\report.doc", pvx = "C:\\d\\report.pvx";
+    const std::string editor = "C:\\Apps\\Editor.exe";
+
+    std::shared_ptr<FakeProcess> Started() { return std::make_shared<FakeProcess>(); }
+    void Tick() {
+        list.Poll(codec, [this](const std::string& name) { reported.push_back(name); });
+    }
+    // What Encode makes of the document's bytes with the batch's key.
+    std::string ExpectedContainer(const std::string& content) {
+        test::MemFiles other;
+        other.files[doc] = content;
+        Codec reference(other, ui, opt);
+        EXPECT_EQ(reference.Encode(doc, pvx, 0, kFormatVersion, key), kNoClash);
+        return other.At(pvx);
+    }
+};
+
+TEST_F(ProsMonTest, EndedApplicationGetsItsFileEncryptedAgainAndReleasesTheProcess) {
+    fs.files[doc] = "edited text";
+    auto process = Started();
+    std::weak_ptr<FakeProcess> watch = process;
+    list.AddEntry(doc, editor, key, kFormatVersion, std::move(process));
+
+    Tick();
+    Tick();
+    EXPECT_EQ(list.Count(), 1u) << "still running";
+    EXPECT_FALSE(fs.Has(pvx));
+
+    watch.lock()->End();
+    Tick();
+    EXPECT_TRUE(list.Empty());
+    EXPECT_TRUE(watch.expired()) << "the handle outlives every entry";
+    ASSERT_TRUE(fs.Has(pvx));
+    EXPECT_EQ(fs.At(pvx), ExpectedContainer("edited text"));
+    EXPECT_FALSE(fs.Has(doc)) << "DelRawF on deletes the plain file";
+    EXPECT_EQ(reported, std::vector<std::string>{"report.doc"});
+}
+
+TEST_F(ProsMonTest, FileHandedToARunningInstanceWaitsForThatInstance) {
+    fs.files[doc] = "text";
+    auto running = Started(), launched = Started();
+    std::weak_ptr<FakeProcess> launchedWatch = launched;
+    list.AddPlaceholder("c:\\apps\\EDITOR.EXE", running);  // the snapshot may spell it otherwise
+    list.AddEntry(doc, editor, key, kFormatVersion, launched);
+    launched->End();  // it passed the file on and ended at once
+    launched.reset();
+
+    Tick();
+    ASSERT_EQ(list.Count(), 2u);
+    EXPECT_FALSE(list[1].Alive);
+    EXPECT_EQ(list[1].Process, running) << "the real entry now waits on the running instance";
+    EXPECT_TRUE(launchedWatch.expired()) << "the ended process is released once no entry holds it";
+    Tick();
+    EXPECT_FALSE(fs.Has(pvx));
+    EXPECT_EQ(fs.files.size(), 1u);
+
+    running->End();
+    Tick();
+    EXPECT_TRUE(list.Empty()) << "placeholder and real entry finish in the same tick";
+    EXPECT_TRUE(fs.Has(pvx));
+    EXPECT_EQ(reported, std::vector<std::string>{"report.doc"});
+}
+
+TEST_F(ProsMonTest, TwoEntriesOfOneApplicationEndingTogetherFinishOneTickApart) {
+    const std::string memo = "C:\\d\\memo.txt";
+    fs.files[doc] = "a";
+    fs.files[memo] = "b";
+    auto first = Started(), second = Started();
+    list.AddEntry(doc, editor, key, kFormatVersion, first);
+    list.AddEntry(memo, editor, key, kFormatVersion, second);
+    list.AddEntry("C:\\d\\other.xls", "C:\\Apps\\Sheet.exe", key, kFormatVersion, Started());
+    first->End();
+    second->End();
+
+    Tick();
+    EXPECT_EQ(reported, std::vector<std::string>{"memo.txt"});
+    ASSERT_EQ(list.Count(), 2u);
+    EXPECT_EQ(list[0].FileName, doc);
+    Tick();
+    EXPECT_EQ(reported, (std::vector<std::string>{"memo.txt", "report.doc"}));
+    EXPECT_EQ(list.Count(), 1u) << "another application is not taken over";
+    EXPECT_TRUE(fs.Has(pvx) && fs.Has("C:\\d\\memo.pvx"));
+}
+
+TEST_F(ProsMonTest, PlaceholdersAndUnqueryableProcessesAreDroppedWithoutTouchingTheDisk) {
+    fs.files["C:\\d\\($Dummy).pvx"] = "someone's container";
+    auto unknown = Started();
+    unknown->code.reset();  // the system cannot tell: counts as ended, never as running
+    list.AddPlaceholder(editor, unknown);
+    list.AddPlaceholder(editor, nullptr);
+    const auto before = fs.files;
+
+    Tick();
+    EXPECT_EQ(list.Count(), 1u) << "the first waits one tick on the other's process";
+    Tick();
+    EXPECT_TRUE(list.Empty());
+    EXPECT_EQ(fs.files, before);
+    EXPECT_TRUE(reported.empty());
+    EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(ProsMonTest, ContainerStillThereIsHandledByTheClashRuleAsAfterAnAnswer) {
+    fs.files[doc] = "new";
+    fs.files[pvx] = "old container";
+    opt.FOverlap = foAddNum;
+    auto process = Started();
+    list.AddEntry(doc, editor, key, kFormatVersion, process);
+    process->End();
+    Tick();
+    EXPECT_EQ(fs.At(pvx), "old container");
+    EXPECT_TRUE(fs.Has("C:\\d\\report_2.pvx")) << "numbered beside the old one";
+    EXPECT_TRUE(ui.askedOverwrite.empty());
+
+    // Asking: the carried state 1 means no earlier "All yes" can skip the question.
+    fs.files[doc] = "newer";
+    opt.FOverlap = foAskUser;
+    ui.overwrite.push_back({kOverwrite, ""});
+    process = Started();
+    list.AddEntry(doc, editor, key, kFormatVersion, process);
+    process->End();
+    Tick();
+    EXPECT_EQ(ui.askedOverwrite.size(), 1u);
+    EXPECT_EQ(fs.At(pvx), ExpectedContainer("newer"));
+}
+
+}  // namespace
+}  // namespace plivex
