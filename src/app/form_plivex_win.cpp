@@ -3,10 +3,16 @@
 #include <cstdint>
 #include <limits>
 
+#include "app/batch.h"
+#include "codec/codec.h"
+#include "codec/codec_ui_win.h"
 #include "codec/texts.h"
 #include "dialogs/place_win.h"
+#include "monitor/open_with_win.h"
 #include "options/options.h"
+#include "sys/system_files.h"
 #include "sys/text_win.h"
+#include "ui/msgbox_win.h"
 
 namespace plivex {
 
@@ -18,7 +24,11 @@ TFormPlivex::TFormPlivex()
       SButtonHelp(*this, 40, 40, 30, 30, "HELP_BMP", "ヘルプ"),
       SButtonHomePage(*this, 72, 40, 30, 30, "HOMEPAGE_BMP", "作者のホームページ"),
       SButtonAbout(*this, 136, 40, 30, 30, "ABOUT_BMP", "バージョン情報"),
-      SBar(*this) {
+      SBar(*this),
+      ProsMonList(SameProgramPath),
+      TimerProsMon(1000) {
+    TimerProsMon.OnTimer = [this] { TimerProsMonTimer(); };
+    TimerProsMon.SetEnabled(true);
     ButtonRefer.SetDefault(true);
     ButtonRefer.OnClick = [this] { ButtonReferClick(); };
     SButtonSetting.OnClick = [this] { SButtonSettingClick(); };
@@ -52,6 +62,35 @@ void TFormPlivex::ShowStatusHelpShown() { SetStatusText("ヘルプを表示し�
 void TFormPlivex::ShowStatusAbout() { SetStatusText(AboutDialog.AppName() + "  " + AboutDialog.AppVer()); }
 void TFormPlivex::ShowStatusOptionsImported() { SetStatusText("外持ファイルから設定を読み込みました。"); }
 void TFormPlivex::ShowStatusReencoded(const std::string& fileName) { SetStatusText("再暗号化：" + fileName); }
+
+void TFormPlivex::OpenMelted(const std::string& plain, int version, const std::string& key) {
+    std::string appPath;
+    ProcessRef process;
+    if (!OpenWithApp(plain, appPath, process, ProsMonList)) return;
+    if (CustomSet().Reencode) ProsMonList.AddEntry(plain, appPath, key, version, std::move(process));
+}
+
+void TFormPlivex::TimerProsMonTimer() {
+    // Off while the codec may show a modal question, so no tick runs inside another.
+    TimerProsMon.SetEnabled(false);
+    WinCodecUi ui;
+    Codec codec(SystemFiles(), ui, CustomSet());
+    ProsMonList.Poll(codec, [this](const std::string& fileName) { ShowStatusReencoded(fileName); });
+    // Not while a batch waits in one of its dialogs: it would be cut off half-way.
+    if (CLParam.Quit && ProsMonList.Empty() && DealIdle()) {
+        Close();
+        if (!Visible()) return;
+    }
+    TimerProsMon.SetEnabled(true);
+}
+
+bool TFormPlivex::FormCloseQuery() {
+    if (ProsMonList.Empty()) return true;
+    if (ui::MsgBox(text::ConfirmCloseWhileInUse(), "", kStyleYesNo) != kIdYes) return false;
+    // The plain files stay as they are; their applications keep running.
+    ProsMonList.Clear();
+    return true;
+}
 
 void TFormPlivex::ButtonReferClick() {
     try {

@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "codec/secret.h"
 #include "dialogs/about_win.h"
 #include "filesel/file_sel_win.h"
+#include "monitor/pros_mon.h"
 #include "ui/controls_win.h"
 #include "ui/form_win.h"
 #include "ui/status_bar_win.h"
@@ -41,6 +43,10 @@ public:
     TAboutDialog AboutDialog;
     // The password the next prompt offers; wiped whenever it is replaced or cleared.
     Secret LastPW;
+    TCLParam CLParam;
+    // Applications opened on melted files, polled by TimerProsMon once a second.
+    TMonProsList ProsMonList;
+    ui::Timer TimerProsMon;
 
     // Every list of dropped or chosen files goes here, in the order given.
     std::function<void(std::vector<std::string>)> OnFiles;
@@ -54,6 +60,13 @@ public:
     void ShowStatusAbout();
     void ShowStatusOptionsImported();
     void ShowStatusReencoded(const std::string& fileName);
+
+    // After a melt the user asked to open: start its application and, with
+    // Reencode, watch it so the file is encrypted again when it ends.
+    void OpenMelted(const std::string& plain, int version, const std::string& key);
+    void TimerProsMonTimer();
+    // Whether the window may close: asks while files wait for re-encryption.
+    bool FormCloseQuery();
 
     void ButtonReferClick();
     void SButtonSettingClick();

@@ -68,7 +68,10 @@ void HandOverToWorkingInstance(const std::vector<std::string>& arguments) {
 class WorkingInstance {
 public:
     WorkingInstance()
-        : deal_(form_.LastPW, [this](const std::string& text) { form_.SetStatusText(text); }) {
+        : deal_(form_.LastPW, [this](const std::string& text) { form_.SetStatusText(text); },
+                [this](const std::string& plain, int version, const std::string& key) {
+                    form_.OpenMelted(plain, version, key);
+                }) {
         form_.OnFiles = [this](std::vector<std::string> files) { deal_.Run(files); };
         form_.OnCloseQuery = [this] { return CloseQuery(); };
         SetWindowSubclass(form_.Handle(), SessionEndProc, 0, reinterpret_cast<DWORD_PTR>(this));
@@ -107,22 +110,24 @@ private:
     // Options are reported in argument order before any password prompt;
     // the files are worked as one batch. True when there were files.
     bool ProcessCommandLine(const std::vector<std::string>& arguments) {
-        const CommandLineResult parsed = ParseCommandLine(arguments, param_);
+        const CommandLineResult parsed = ParseCommandLine(arguments, form_.CLParam);
         for (const auto& message : parsed.messages) ui::MsgBox(message, "", kStyleExclamation);
         if (parsed.files.empty()) return false;
         deal_.Run(LongNames(parsed.files));
         // Files named on the command line end the run once they are done.
-        param_.Quit = true;
+        form_.CLParam.Quit = true;
         return true;
     }
 
-    // With Quit the window closes as soon as it is shown, through the normal close path.
-    // Watched files (which will keep it open) arrive with the process monitor.
+    // With Quit the window closes as soon as it is shown, through the normal close
+    // path, unless applications opened on melted files are still watched: then
+    // the monitor timer closes it once the last of them has ended.
     void FormShown() {
-        if (param_.Quit) SendMessageW(form_.Handle(), WM_CLOSE, 0, 0);
+        if (form_.CLParam.Quit && form_.ProsMonList.Empty()) SendMessageW(form_.Handle(), WM_CLOSE, 0, 0);
     }
 
     bool CloseQuery() {
+        if (!form_.FormCloseQuery()) return false;
         ExitStep();
         PostQuitMessage(0);
         return true;
@@ -131,7 +136,7 @@ private:
     void ExitStep() {
         if (exited_) return;  // WM_ENDSESSION may come before the close
         exited_ = true;
-        if (param_.RegClear) DeleteProgramKey();
+        if (form_.CLParam.RegClear) DeleteProgramKey();
         else SaveSettings(form_);
     }
 
@@ -167,7 +172,6 @@ private:
     }
 
     TFormPlivex form_;
-    TCLParam param_;
     Deal deal_;
     bool exited_ = false;
 };

@@ -31,12 +31,15 @@ int WinCodecUi::AskOverwrite(std::string& path) {
     return AskOverwriteWithDialog(path);
 }
 
-bool WinCodecUi::HasAssociation(const std::string& path) {
+std::optional<std::string> AssociatedApplication(const std::string& path) {
     const auto wide = TryWiden(path);
-    if (!wide) return false;
+    if (!wide) return std::nullopt;
     wchar_t exe[MAX_PATH] = {};
-    const auto found = reinterpret_cast<INT_PTR>(FindExecutableW(wide->c_str(), nullptr, exe));
-    return found > 32;
+    // Values up to 32 are the shell's error codes.
+    if (reinterpret_cast<INT_PTR>(FindExecutableW(wide->c_str(), nullptr, exe)) <= 32) return std::nullopt;
+    return Narrow(exe);
 }
+
+bool WinCodecUi::HasAssociation(const std::string& path) { return AssociatedApplication(path).has_value(); }
 
 }  // namespace plivex

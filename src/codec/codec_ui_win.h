@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "codec/codec.h"
@@ -14,6 +15,9 @@ namespace plivex {
 using OverwriteAsker = std::function<int(std::string& path)>;
 // Returns the previous asker.
 OverwriteAsker SetOverwriteAsker(OverwriteAsker asker);
+
+// The program the shell associates with the file's type, as the shell names it.
+std::optional<std::string> AssociatedApplication(const std::string& path);
 
 class WinCodecUi : public CodecUi {
 public:

@@ -5,7 +5,7 @@
 
 namespace plivex {
 
-void ProsMonList::AddEntry(std::string fileName, std::string appName, std::string_view key, std::int32_t version,
+void TMonProsList::AddEntry(std::string fileName, std::string appName, std::string_view key, std::int32_t version,
                            ProcessRef process) {
     auto entry = std::make_unique<TMonPros>();
     entry->FileName = std::move(fileName);
@@ -16,11 +16,11 @@ void ProsMonList::AddEntry(std::string fileName, std::string appName, std::strin
     entries_.push_back(std::move(entry));
 }
 
-void ProsMonList::AddPlaceholder(std::string appName, ProcessRef process) {
+void TMonProsList::AddPlaceholder(std::string appName, ProcessRef process) {
     AddEntry(std::string(kDummySource), std::move(appName), {}, 0, std::move(process));
 }
 
-bool ProsMonList::TakeOverProcess(TMonPros& entry, std::size_t index) {
+bool TMonProsList::TakeOverProcess(TMonPros& entry, std::size_t index) {
     for (std::size_t j = 0; j < entries_.size(); ++j) {
         if (j == index) continue;
         const TMonPros& other = *entries_[j];
@@ -32,7 +32,7 @@ bool ProsMonList::TakeOverProcess(TMonPros& entry, std::size_t index) {
     return false;
 }
 
-void ProsMonList::Poll(Codec& codec, const Reencoded& reencoded) {
+void TMonProsList::Poll(Codec& codec, const Reencoded& reencoded) {
     std::vector<std::size_t> finished;
     // The count is read anew each round: a batch may append while the codec asks a question.
     for (std::size_t i = 0; i < entries_.size(); ++i) {

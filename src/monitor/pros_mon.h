@@ -42,14 +42,14 @@ struct TMonPros {
     bool IsPlaceholder() const { return FileName == kDummySource; }
 };
 
-class ProsMonList {
+class TMonProsList {
 public:
     // Whether two program paths name the same file (the system's case rules).
     using SameApp = std::function<bool(const std::string&, const std::string&)>;
     // Told the file-name part of each file handed back to the codec.
     using Reencoded = std::function<void(const std::string& fileName)>;
 
-    explicit ProsMonList(SameApp sameApp) : sameApp_(std::move(sameApp)) {}
+    explicit TMonProsList(SameApp sameApp) : sameApp_(std::move(sameApp)) {}
 
     void AddEntry(std::string fileName, std::string appName, std::string_view key, std::int32_t version,
                   ProcessRef process);

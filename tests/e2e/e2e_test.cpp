@@ -198,5 +198,52 @@ TEST(EndToEnd, SecondCopyHandsItsFileToTheRunningOne) {
     EXPECT_EQ(running.Wait(10000), 0u) << "the running copy did not end on WM_CLOSE; " << Describe(running.id());
 }
 
+TEST(EndToEnd, MeltedDocumentIsOpenedAndEncryptedAgainWhenItsApplicationEnds) {
+    test::TestAppGuard apps;
+    test::Association association(".pvxdoc", test::TestAppPath());
+    test::TempDir dir;
+    const std::string folder = LongPathOf(dir.path());
+    const std::string name = "report.pvxdoc", plain = folder + name, container = folder + "report.pvx";
+    const std::string content = SampleContent("月次報告", 17);
+    const std::string password = "使う pw";
+    const std::optional<std::string> original = CodecContainer(name, "report.pvx", content, password);
+    ASSERT_TRUE(original);
+    ASSERT_TRUE(test::WriteAll(container, *original));
+
+    Program plivex({"/Q", container});
+    ASSERT_TRUE(plivex.started());
+    const HWND dialog = WaitForWindow(plivex.id(), L"パスワード入力 - 解凍 -");
+    ASSERT_TRUE(dialog) << "no password dialog; " << Describe(plivex.id());
+    const HWND useMelted = ButtonOf(dialog, L"&U・解凍したファイルを利用する");
+    ASSERT_TRUE(useMelted);
+    EXPECT_EQ(SendMessageW(useMelted, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(AnswerPassword(dialog, password), 1);
+    const HWND nameQuestion = WaitForMessageBox(plivex.id(), L"解凍ファイル名は");
+    ASSERT_TRUE(nameQuestion) << Describe(plivex.id());
+    Click(GetDlgItem(nameQuestion, IDYES));
+
+    HWND app = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        for (HWND w : test::TestAppWindows())
+            if (TextOf(w).find(Widen(plain)) != std::wstring::npos) app = w;
+        return app != nullptr;
+    })) << "the document was not opened; " << Describe(plivex.id());
+    EXPECT_EQ(test::ReadAll(plain).value_or(""), content);
+    EXPECT_FALSE(test::FileExists(container)) << "the container goes once the document is melted";
+
+    // It waits minimised for the application, however long it takes.
+    const HWND main = WaitForMainWindow(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex.id());
+    EXPECT_TRUE(IsIconic(main));
+    EXPECT_EQ(plivex.Wait(2500), std::nullopt) << "the program ended while its document was open";
+
+    ASSERT_TRUE(test::CloseTestApp(app));
+    ASSERT_EQ(plivex.Wait(10000), 0u) << "the program did not end after re-encrypting; " << Describe(plivex.id());
+    EXPECT_FALSE(test::FileExists(plain)) << "the plain document is removed again";
+    const std::optional<std::string> again = test::ReadAll(container);
+    ASSERT_TRUE(again) << "no container after the application ended";
+    EXPECT_TRUE(*again == *original) << "the container differs from the one melted";
+}
+
 }  // namespace
 }  // namespace plivex

@@ -33,7 +33,7 @@ protected:
     test::ScriptedUi ui;
     TCustomSet opt;
     Codec codec{fs, ui, opt};
-    ProsMonList list{SameIgnoringCase};
+    TMonProsList list{SameIgnoringCase};
     std::vector<std::string> reported;
     const std::string key = MakeKeyString("pw");
     const std::string doc = "C:\\d\\report.doc", pvx = "C:\\d\\report.pvx";

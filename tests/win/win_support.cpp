@@ -177,4 +177,56 @@ HeldFile::~HeldFile() {
     if (quit_) CloseHandle(quit_);
 }
 
+namespace {
+void SetDefault(const std::wstring& key, const std::wstring& value) {
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, REG_SZ, value.c_str(),
+                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+}  // namespace
+
+Association::Association(const std::string& ext, const std::string& exe)
+    : ext_(Widen(ext)), progId_(L"PlivexTest" + Widen(ext)) {
+    const std::wstring classes = L"Software\\Classes\\";
+    SetDefault(classes + ext_, progId_);
+    SetDefault(classes + progId_ + L"\\shell\\open\\command", L"\"" + Widen(exe) + L"\" \"%1\"");
+}
+
+Association::~Association() {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + ext_).c_str());
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + ext_).c_str());
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + progId_).c_str());
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + progId_).c_str());
+}
+
+std::string TestAppPath() {
+    std::string path = PLIVEX_TEST_APP;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+std::vector<HWND> TestAppWindows() {
+    std::vector<HWND> found;
+    for (HWND w = FindWindowExW(nullptr, nullptr, L"PlivexTestApp", nullptr); w;
+         w = FindWindowExW(nullptr, w, L"PlivexTestApp", nullptr))
+        found.push_back(w);
+    return found;
+}
+
+bool CloseTestApp(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    const HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    if (!process) return false;
+    const bool ended = WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
+    if (!ended) TerminateProcess(process, 9);
+    CloseHandle(process);
+    return ended;
+}
+
+TestAppGuard::~TestAppGuard() {
+    for (HWND w : TestAppWindows()) CloseTestApp(w);
+}
+
 }  // namespace plivex::test

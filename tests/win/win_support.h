@@ -78,4 +78,33 @@ private:
     bool held_ = false;
 };
 
+// A file type that the shell associates with a program while the object
+// lives (Wine reads associations from HKLM\Software\Classes only).
+class Association {
+public:
+    // ext with its dot; exe as a Windows path.
+    Association(const std::string& ext, const std::string& exe);
+    ~Association();
+    Association(const Association&) = delete;
+    Association& operator=(const Association&) = delete;
+
+private:
+    std::wstring ext_, progId_;
+};
+
+// The test application associated with the tests' documents (test_app.cpp).
+std::string TestAppPath();
+// Its open windows; each title is the command line it was started with.
+std::vector<HWND> TestAppWindows();
+// Closes a copy of it as a user would and waits until its process has ended.
+bool CloseTestApp(HWND window);
+// Closes every copy still open when a test ends, so none outlives it.
+class TestAppGuard {
+public:
+    TestAppGuard() = default;
+    ~TestAppGuard();
+    TestAppGuard(const TestAppGuard&) = delete;
+    TestAppGuard& operator=(const TestAppGuard&) = delete;
+};
+
 }  // namespace plivex::test

@@ -1,0 +1,234 @@
+// Opening melted files with their application and encrypting them again when
+// it ends, with real processes: the test application is associated with the
+// ".pvxdoc" type while these tests run.
+#include <gtest/gtest.h>
+
+#include "app/form_plivex_win.h"
+#include "codec/cipher.h"
+#include "codec/codec.h"
+#include "codec/codec_ui_win.h"
+#include "codec/names.h"
+#include "codec/texts.h"
+#include "monitor/open_with_win.h"
+#include "options/options.h"
+#include "sys/system_files.h"
+#include "sys/text_win.h"
+#include "ui/msgbox_win.h"
+#include "ui_support.h"
+#include "win_support.h"
+
+namespace plivex {
+namespace {
+
+using test::LongPathOf;
+
+template <class Ready>
+bool PumpUntil(Ready ready, DWORD ms = 10000) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    while (!ready()) {
+        if (GetTickCount64() >= end) return false;
+        test::Pump(50);
+    }
+    return true;
+}
+
+class Monitor : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ui::SetMsgBoxResponder([this](const std::string& text, const std::string&, unsigned style) {
+            shown.push_back(text);
+            return style == kStyleYesNo ? answer : kIdOk;
+        });
+        SetEnvironmentVariableW(L"PLIVEX_TEST_APP_SINGLE", nullptr);
+    }
+    void TearDown() override {
+        ui::SetMsgBoxResponder(nullptr);
+        SetEnvironmentVariableW(L"PLIVEX_TEST_APP_SINGLE", nullptr);
+    }
+
+    // A plain file as a melt leaves it, opened at once as the batch does.
+    std::string OpenMelted(const std::string& name, const std::string& content) {
+        const std::string plain = folder + name;
+        EXPECT_TRUE(test::WriteAll(plain, content));
+        form.OpenMelted(plain, kFormatVersion, key);
+        return plain;
+    }
+    // The copy of the test application started on this file.
+    HWND AppWindowOn(const std::string& plain) {
+        HWND found = nullptr;
+        PumpUntil([&] {
+            for (HWND w : test::TestAppWindows()) {
+                wchar_t title[2048] = {};
+                GetWindowTextW(w, title, 2048);
+                if (std::wstring(title).find(Widen(plain)) != std::wstring::npos) found = w;
+            }
+            return found != nullptr;
+        });
+        return found;
+    }
+    std::wstring TitleOf(HWND w) {
+        wchar_t title[2048] = {};
+        GetWindowTextW(w, title, 2048);
+        return title;
+    }
+    std::string Container(const std::string& content, const std::string& name) {
+        test::TempDir other;
+        const std::string plain = other / name;
+        test::WriteAll(plain, content);
+        WinCodecUi ui;
+        const TCustomSet defaults;
+        Codec codec(SystemFiles(), ui, defaults);
+        EXPECT_EQ(codec.Encode(plain, ChangeExt(plain, "pvx"), 0, kFormatVersion, key), kNoClash);
+        return test::ReadAll(ChangeExt(plain, "pvx")).value_or("");
+    }
+
+    test::OptionsGuard options;
+    test::TestAppGuard apps;
+    test::Association association{".pvxdoc", test::TestAppPath()};
+    test::TempDir dir;
+    const std::string folder = LongPathOf(dir.path());
+    const std::string key = MakeKeyString("再暗号 key");
+    std::vector<std::string> shown;
+    int answer = kIdNo;
+    TFormPlivex form;
+};
+
+TEST_F(Monitor, EndingTheApplicationEncryptsTheFileAgainWithinASecond) {
+    const DWORD handlesBefore = [] {
+        DWORD n = 0;
+        GetProcessHandleCount(GetCurrentProcess(), &n);
+        return n;
+    }();
+    for (int round = 0; round < 3; ++round) {
+        const std::string name = "報告書" + std::to_string(round) + ".pvxdoc";
+        const std::string plain = OpenMelted(name, "本文 " + std::to_string(round));
+        const HWND app = AppWindowOn(plain);
+        ASSERT_TRUE(app) << "the associated application did not start";
+        EXPECT_EQ(TitleOf(app), Widen(text::Quoted(LongPathOf(test::TestAppPath())) + " " + text::Quoted(plain)));
+        ASSERT_EQ(form.ProsMonList.Count(), 1u);
+        EXPECT_EQ(form.ProsMonList[0].FileName, plain);
+
+        test::Pump(1200);
+        EXPECT_TRUE(test::FileExists(plain)) << "plain while the application runs";
+        ASSERT_TRUE(test::CloseTestApp(app));
+        const ULONGLONG ended = GetTickCount64();
+        ASSERT_TRUE(PumpUntil([&] { return form.ProsMonList.Empty(); }));
+        EXPECT_LE(GetTickCount64() - ended, 2500u) << "polled once a second";
+        EXPECT_EQ(test::ReadAll(ChangeExt(plain, "pvx")).value_or(""), Container("本文 " + std::to_string(round), name));
+        EXPECT_FALSE(test::FileExists(plain)) << "DelRawF removes the plain file";
+        EXPECT_EQ(form.SBar.SimpleText(), "再暗号化：" + name);
+    }
+    DWORD handlesAfter = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
+    EXPECT_LE(handlesAfter, handlesBefore + 2) << "process handles are closed once no entry needs them";
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(Monitor, ARunningCopyThatTakesOverTheFileIsWaitedFor) {
+    SetEnvironmentVariableW(L"PLIVEX_TEST_APP_SINGLE", L"1");
+    test::Program running(test::TestAppPath(), {});
+    ASSERT_TRUE(running.started());
+    ASSERT_TRUE(PumpUntil([] { return !test::TestAppWindows().empty(); }));
+    const HWND runningWindow = test::TestAppWindows().front();
+
+    const std::string plain = OpenMelted("共有.pvxdoc", "handed over");
+    ASSERT_EQ(form.ProsMonList.Count(), 2u);
+    EXPECT_TRUE(form.ProsMonList[0].IsPlaceholder());
+    EXPECT_TRUE(SameProgramPath(form.ProsMonList[0].AppName, test::TestAppPath()));
+    ASSERT_TRUE(PumpUntil([&] { return TitleOf(runningWindow).find(Widen(plain)) != std::wstring::npos; }))
+        << "the started copy hands the file to the running one";
+    test::Pump(2200);
+    ASSERT_EQ(form.ProsMonList.Count(), 2u) << "the started copy ended, the running one still works on the file";
+    EXPECT_FALSE(form.ProsMonList[1].Alive);
+    EXPECT_TRUE(test::FileExists(plain));
+
+    ASSERT_TRUE(test::CloseTestApp(runningWindow));
+    ASSERT_TRUE(PumpUntil([&] { return form.ProsMonList.Empty(); }));
+    EXPECT_EQ(test::ReadAll(ChangeExt(plain, "pvx")).value_or(""), Container("handed over", "共有.pvxdoc"));
+}
+
+TEST_F(Monitor, LeftoverContainerAndKeptPlainFileFollowTheOptions) {
+    CustomSet().DelPvF = false;
+    CustomSet().DelRawF = false;
+    for (const int overlap : {foAskUser, foAddNum}) {
+        SCOPED_TRACE(overlap);
+        CustomSet().FOverlap = overlap;
+        const std::string name = "表" + std::to_string(overlap) + ".pvxdoc";
+        const std::string container = ChangeExt(folder + name, "pvx");
+        ASSERT_TRUE(test::WriteAll(container, "the container it was melted from"));
+        std::vector<std::string> asked;
+        const OverwriteAsker previous = SetOverwriteAsker([&](std::string& path) {
+            asked.push_back(path);
+            return kOverwrite;
+        });
+        const std::string plain = OpenMelted(name, "edited");
+        ASSERT_TRUE(test::CloseTestApp(AppWindowOn(plain)));
+        ASSERT_TRUE(PumpUntil([&] { return form.ProsMonList.Empty(); }));
+        SetOverwriteAsker(previous);
+
+        EXPECT_EQ(test::ReadAll(plain).value_or(""), "edited") << "DelRawF off keeps the plain file";
+        if (overlap == foAskUser) {
+            EXPECT_EQ(asked, std::vector<std::string>{container}) << "asked even after All yes in a batch";
+            EXPECT_EQ(test::ReadAll(container).value_or(""), Container("edited", name));
+        } else {
+            EXPECT_TRUE(asked.empty());
+            EXPECT_EQ(test::ReadAll(container).value_or(""), "the container it was melted from");
+            EXPECT_EQ(test::ReadAll(ChangeExt(folder + "表2_2.pvxdoc", "pvx")).value_or(""),
+                      Container("edited", name));
+        }
+    }
+}
+
+TEST_F(Monitor, WithoutReencodeOnlyPlaceholdersAreKeptAndDroppedQuietly) {
+    CustomSet().Reencode = false;
+    test::Program running(test::TestAppPath(), {});
+    ASSERT_TRUE(PumpUntil([] { return !test::TestAppWindows().empty(); }));
+    const std::string plain = OpenMelted("メモ.pvxdoc", "not watched");
+    ASSERT_TRUE(AppWindowOn(plain)) << "still opened at once";
+    ASSERT_EQ(form.ProsMonList.Count(), 1u);
+    EXPECT_TRUE(form.ProsMonList[0].IsPlaceholder());
+
+    for (HWND w : test::TestAppWindows()) ASSERT_TRUE(test::CloseTestApp(w));
+    ASSERT_TRUE(PumpUntil([&] { return form.ProsMonList.Empty(); }));
+    EXPECT_EQ(test::ListFolder(folder), std::vector<std::string>{"メモ.pvxdoc"});
+    EXPECT_EQ(form.SBar.SimpleText(), "");
+}
+
+TEST_F(Monitor, MissingAssociationAndBrokenProgramAreReported) {
+    const std::string garbled = OpenMelted("k#9@x~.q7z", "wrong password");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], text::NotAssociated(garbled));
+
+    const std::string broken = folder + "broken.exe";
+    ASSERT_TRUE(test::WriteAll(broken, "not a program"));
+    test::Association brokenType(".pvxbad", broken);
+    const std::string plain = OpenMelted("資料.pvxbad", "x");
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1], text::CannotOpenWith(plain, broken));
+    EXPECT_TRUE(form.ProsMonList.Empty());
+    EXPECT_TRUE(test::TestAppWindows().empty());
+}
+
+TEST_F(Monitor, ClosingWhileFilesAreInUseAsksFirst) {
+    EXPECT_TRUE(form.FormCloseQuery()) << "nothing watched: no question";
+    EXPECT_TRUE(shown.empty());
+
+    const std::string plain = OpenMelted("下書き.pvxdoc", "draft");
+    ASSERT_EQ(form.ProsMonList.Count(), 1u);
+    answer = kIdNo;
+    EXPECT_FALSE(form.FormCloseQuery());
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], text::ConfirmCloseWhileInUse());
+    EXPECT_EQ(form.ProsMonList.Count(), 1u) << "No keeps watching";
+
+    answer = kIdYes;
+    EXPECT_TRUE(form.FormCloseQuery());
+    EXPECT_TRUE(form.ProsMonList.Empty());
+    ASSERT_TRUE(test::CloseTestApp(AppWindowOn(plain)));
+    test::Pump(1500);
+    EXPECT_EQ(test::ReadAll(plain).value_or(""), "draft") << "Yes leaves the file plain";
+    EXPECT_FALSE(test::FileExists(ChangeExt(plain, "pvx")));
+}
+
+}  // namespace
+}  // namespace plivex
