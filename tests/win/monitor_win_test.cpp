@@ -194,6 +194,17 @@ TEST_F(Monitor, WithoutReencodeOnlyPlaceholdersAreKeptAndDroppedQuietly) {
     EXPECT_EQ(form.SBar.SimpleText(), "");
 }
 
+TEST_F(Monitor, AMeltedProgramIsStartedWithoutArgument) {
+    const std::string program = OpenMelted("道具.exe", test::ReadAll(test::TestAppPath()).value_or(""));
+    const HWND window = AppWindowOn(program);
+    ASSERT_TRUE(window) << "the melted program did not start";
+    EXPECT_EQ(TitleOf(window), Widen(text::Quoted(program)));
+    ASSERT_EQ(form.ProsMonList.Count(), 1u);
+    ASSERT_TRUE(test::CloseTestApp(window));
+    ASSERT_TRUE(PumpUntil([&] { return form.ProsMonList.Empty(); }));
+    EXPECT_TRUE(test::FileExists(ChangeExt(program, "pvx")));
+}
+
 TEST_F(Monitor, MissingAssociationAndBrokenProgramAreReported) {
     const std::string garbled = OpenMelted("k#9@x~.q7z", "wrong password");
     ASSERT_EQ(shown.size(), 1u);
