@@ -101,43 +101,26 @@ void TFormSetting::Open(ui::Form* reference) {
     BringToFront();
 }
 
-SettingView TFormSetting::ReadView() const {
+std::vector<std::pair<ui::CheckBox*, bool SettingView::*>> TFormSetting::Ticks() {
+    return {{&CBoxConMeltFName, &SettingView::ConMeltFName}, {&CBoxUseMeltF, &SettingView::UseMeltF},
+            {&CBoxUseManyMeltF, &SettingView::UseManyMeltF}, {&CBoxReencode, &SettingView::Reencode},
+            {&CBoxDelRawF, &SettingView::DelRawF},           {&CBoxDelPvF, &SettingView::DelPvF},
+            {&CBoxConDelUnrela, &SettingView::ConDelUnrela}, {&RButtonFOAskUser, &SettingView::FOAskUser},
+            {&RButtonFOAddNum, &SettingView::FOAddNum},      {&CBoxSeePW, &SettingView::SeePW},
+            {&CBoxRecyclePW, &SettingView::RecyclePW},       {&CBoxStayOnTop, &SettingView::StayOnTop},
+            {&RButtonDPSCenter, &SettingView::DPSCenter},    {&RButtonDPBeside, &SettingView::DPBeside},
+            {&CBoxUseNN, &SettingView::UseNN}};
+}
+
+SettingView TFormSetting::ReadView() {
     SettingView v;
-    v.ConMeltFName = CBoxConMeltFName.Checked();
-    v.UseMeltF = CBoxUseMeltF.Checked();
-    v.UseManyMeltF = CBoxUseManyMeltF.Checked();
-    v.Reencode = CBoxReencode.Checked();
-    v.DelRawF = CBoxDelRawF.Checked();
-    v.DelPvF = CBoxDelPvF.Checked();
-    v.ConDelUnrela = CBoxConDelUnrela.Checked();
-    v.FOAskUser = RButtonFOAskUser.Checked();
-    v.FOAddNum = RButtonFOAddNum.Checked();
-    v.SeePW = CBoxSeePW.Checked();
-    v.RecyclePW = CBoxRecyclePW.Checked();
-    v.StayOnTop = CBoxStayOnTop.Checked();
-    v.DPSCenter = RButtonDPSCenter.Checked();
-    v.DPBeside = RButtonDPBeside.Checked();
-    v.UseNN = CBoxUseNN.Checked();
+    for (const auto& [box, shown] : Ticks()) v.*shown = box->Checked();
     return v;
 }
 
 void TFormSetting::SetControls() {
     const SettingView v = ViewFromRecord(Setting);
-    CBoxConMeltFName.SetChecked(v.ConMeltFName);
-    CBoxUseMeltF.SetChecked(v.UseMeltF);
-    CBoxUseManyMeltF.SetChecked(v.UseManyMeltF);
-    CBoxReencode.SetChecked(v.Reencode);
-    CBoxDelRawF.SetChecked(v.DelRawF);
-    CBoxDelPvF.SetChecked(v.DelPvF);
-    CBoxConDelUnrela.SetChecked(v.ConDelUnrela);
-    RButtonFOAskUser.SetChecked(v.FOAskUser);
-    RButtonFOAddNum.SetChecked(v.FOAddNum);
-    CBoxSeePW.SetChecked(v.SeePW);
-    CBoxRecyclePW.SetChecked(v.RecyclePW);
-    CBoxStayOnTop.SetChecked(v.StayOnTop);
-    RButtonDPSCenter.SetChecked(v.DPSCenter);
-    RButtonDPBeside.SetChecked(v.DPBeside);
-    CBoxUseNN.SetChecked(v.UseNN);
+    for (const auto& [box, shown] : Ticks()) box->SetChecked(v.*shown);
     ApplyEnabling();
 }
 
@@ -148,7 +131,7 @@ void TFormSetting::ApplyEnabling() {
     CBoxConDelUnrela.SetEnabled(e.ConDelUnrela);
 }
 
-TCustomSet TFormSetting::ControlsToRecord(const TCustomSet& previous) const {
+TCustomSet TFormSetting::ControlsToRecord(const TCustomSet& previous) {
     return RecordFromView(ReadView(), previous);
 }
 

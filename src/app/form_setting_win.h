@@ -7,6 +7,8 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/setting_rules.h"
 #include "filesel/file_sel_win.h"
@@ -74,7 +76,7 @@ public:
     void SetControls();
     void ApplyEnabling();
     // The record the controls stand for; radio groups without a selection keep previous's value.
-    TCustomSet ControlsToRecord(const TCustomSet& previous) const;
+    TCustomSet ControlsToRecord(const TCustomSet& previous);
 
     void ButtonOkClick();
     void ButtonCancelClick();
@@ -88,7 +90,9 @@ protected:
     LRESULT HandleNotification(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    SettingView ReadView() const;
+    // Every tick and radio button with the member of the view it shows.
+    std::vector<std::pair<ui::CheckBox*, bool SettingView::*>> Ticks();
+    SettingView ReadView();
     void Publish();
     void ShowFileSel(const std::string& caption, bool mustExist, bool overwritePrompt, UINT message);
     void ExportChosen();

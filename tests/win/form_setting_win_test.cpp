@@ -95,6 +95,39 @@ TEST_F(FormSetting, PagesCaptionsHintsAndEveryCaptionFitsItsControl) {
     ReleaseDC(dlg.Handle(), dc);
 }
 
+TEST_F(FormSetting, EachCaptionShowsItsOwnField) {
+    TFormSetting& dlg = Open();
+    const std::pair<const char*, bool TCustomSet::*> ticks[] = {
+        {"&F・解凍する前にファイル名を確認", &TCustomSet::ConMeltFName},
+        {"&U・解凍したファイルを即座に利用", &TCustomSet::UseMeltF},
+        {"&M・複数解凍した時も利用", &TCustomSet::UseManyMeltF},
+        {"&R・利用後に再び暗号化", &TCustomSet::Reencode},
+        {"&P・暗号化する時に元のファイルを削除", &TCustomSet::DelRawF},
+        {"&S・解凍する時に暗号化ファイルを削除", &TCustomSet::DelPvF},
+        {"&L・関連づけられていない場合は確認", &TCustomSet::ConDelUnrela},
+        {"&V・パスワードを見えるようにする", &TCustomSet::SeePW},
+        {"&R・起動中はパスワードを再利用", &TCustomSet::RecyclePW},
+        {"&T・常に手前に表示", &TCustomSet::StayOnTop},
+        {"&N・ヘルプブラウザとしてＮetscapeを使用", &TCustomSet::UseNN}};
+    // The tick under a caption, found as the user finds it: by its text on one of the pages.
+    auto shown = [&](const std::string& caption) {
+        for (const ui::TabSheet* page : {&dlg.TaFile, &dlg.TaOther})
+            for (ui::Control* c : page->Controls())
+                if (c->Text() == caption) return static_cast<ui::CheckBox*>(c)->Checked();
+        ADD_FAILURE() << "no " << caption;
+        return false;
+    };
+    for (const auto& [caption, field] : ticks) {
+        dlg.Setting = TCustomSet();
+        dlg.Setting.*field = !(dlg.Setting.*field);
+        dlg.SetControls();
+        for (const auto& [other, otherField] : ticks) EXPECT_EQ(shown(other), dlg.Setting.*otherField) << other;
+        EXPECT_EQ(dlg.ControlsToRecord(TCustomSet()), dlg.Setting) << caption;
+    }
+    EXPECT_TRUE(shown("&N・番号を付加する") && shown("&S・画面中央"));
+    EXPECT_FALSE(shown("&Q・ユーザーに尋ねる") || shown("&B・メインウィンドウのそば"));
+}
+
 TEST_F(FormSetting, EnablingRuleKeepsTicksAndOkStoresGreyedTicks) {
     TFormSetting& dlg = Open();
     EXPECT_TRUE(dlg.CBoxUseManyMeltF.Enabled() && dlg.CBoxReencode.Enabled() && dlg.CBoxConDelUnrela.Enabled());
