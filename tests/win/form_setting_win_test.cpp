@@ -255,12 +255,20 @@ TEST_F(FormSetting, ExportWritesWhatIsShownAndImportOfAnOlderFileKeepsUseNNDefau
     EXPECT_FALSE(dlg.CBoxDelPvF.Checked());
 }
 
-TEST_F(FormSetting, HelpNamesThePageShown) {
+TEST_F(FormSetting, HelpAndAcceleratorsFollowThePageShown) {
     TFormSetting& dlg = Open();
     std::vector<std::string> anchors;
     dlg.OnHelp = [&](const std::string& anchor) { anchors.push_back(anchor); };
     dlg.ButtonHelp.Click();
+    // Both pages use R: Alt+R toggles only the tick on the page shown.
+    ASSERT_TRUE(dlg.CBoxReencode.Checked());
+    test::Key(dlg, 'R', true);
+    EXPECT_FALSE(dlg.CBoxReencode.Checked());
+    EXPECT_FALSE(dlg.CBoxRecyclePW.Checked());
     dlg.PCSetting.SetActivePage(dlg.TaOther);
+    test::Key(dlg, 'R', true);
+    EXPECT_TRUE(dlg.CBoxRecyclePW.Checked());
+    EXPECT_FALSE(dlg.CBoxReencode.Checked());
     dlg.ButtonHelp.Click();
     EXPECT_EQ(anchors, (std::vector<std::string>{"Filetab", "Sonotatab"}));
 }
