@@ -48,16 +48,25 @@ TEST_F(ExportFileWin, WrittenFileReadsBackAndReplacesAnOlderOne) {
 TEST_F(ExportFileWin, FailedWriteIsReportedAndLeavesTheOldFileWhole) {
     const std::string missing = dir / "nofolder\\a.pvxe";
     EXPECT_FALSE(WriteExportFile(missing, TCustomSet()));
-    const std::string old = dir / "old.pvxe";
-    ASSERT_TRUE(test::WriteAll(old, "PlivexIE$1\r\n0\r\n"));
-    ASSERT_TRUE(SetFileAttributesW(Widen(old).c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_FALSE(WriteExportFile(old, TCustomSet()));
-    SetFileAttributesW(Widen(old).c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(shown, std::vector<std::string>{"プリベックス|48|ファイルに保存できません。\n" + missing});
 
-    EXPECT_EQ(shown, (std::vector<std::string>{"プリベックス|48|ファイルに保存できません。\n" + missing,
-                                               "プリベックス|48|ファイルに保存できません。\n" + old}));
-    EXPECT_EQ(test::ReadAll(old), "PlivexIE$1\r\n0\r\n");
-    EXPECT_EQ(test::ListFolder(dir.path()), std::vector<std::string>{"old.pvxe"});
+    // T: is a small tmpfs prepared by scripts/test; filled up, the new text cannot be written.
+    ULARGE_INTEGER freeBytes, total;
+    if (!GetDiskFreeSpaceExW(L"T:\\", &freeBytes, &total, nullptr) || total.QuadPart > 4u << 20)
+        GTEST_SKIP() << "no small disk on T: (mounting not permitted here)";
+    for (const auto& name : test::ListFolder("T:\\")) DeleteFileW(Widen("T:\\" + name).c_str());
+    const std::string old = "T:\\old.pvxe", oldText = "PlivexIE$1\r\n0\r\n";
+    ASSERT_TRUE(test::WriteAll(old, oldText));
+    ASSERT_TRUE(GetDiskFreeSpaceExW(L"T:\\", &freeBytes, &total, nullptr));
+    test::WriteAll("T:\\fill.bin", std::string(static_cast<std::size_t>(freeBytes.QuadPart), 'x'));
+    ASSERT_TRUE(GetDiskFreeSpaceExW(L"T:\\", &freeBytes, &total, nullptr));
+    ASSERT_EQ(freeBytes.QuadPart, 0u);
+    shown.clear();
+    EXPECT_FALSE(WriteExportFile(old, TCustomSet()));
+    EXPECT_EQ(shown, std::vector<std::string>{"プリベックス|48|ファイルに保存できません。\n" + old});
+    EXPECT_EQ(test::ReadAll(old), oldText);
+    EXPECT_EQ(test::ListFolder("T:\\"), (std::vector<std::string>{"fill.bin", "old.pvxe"}));
+    for (const auto& name : test::ListFolder("T:\\")) DeleteFileW(Widen("T:\\" + name).c_str());
 }
 
 TEST_F(ExportFileWin, ReadFailuresTellTheUserExceptForAnEmptyFile) {
