@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/form_plivex_win.h"
+#include "app/settings_win.h"
 #include "codec/texts.h"
 #include "dialogs/place_win.h"
 #include "options/export_file.h"
@@ -11,16 +12,6 @@
 #include "ui/app_win.h"
 
 namespace plivex {
-
-namespace {
-
-// The folder the export and import dialog starts in.
-std::string& ExportFolder() {
-    static std::string folder;
-    return folder;
-}
-
-}  // namespace
 
 TFormSetting::TFormSetting(ui::Form* owner)
     : Form(401, 326, std::string(kAppTitle) + "の設定", ui::BorderStyle::Single,
@@ -90,7 +81,7 @@ TFormSetting::TFormSetting(ui::Form* owner)
     PCSetting.SetActivePage(TaFile);
     // The export type comes first, before the component's own "all files".
     FileSel.AddFileType("外持ファイル", "*." + std::string(kExportExt), 0);
-    FileSel.SetInitialFolder(ExportFolder());
+    FileSel.SetInitialFolder(ExitState().EHFolder);
     FileSel.SetNotifyControl(this);
 }
 
@@ -181,13 +172,13 @@ void TFormSetting::ButtonExptClick() { ShowFileSel("設定を外持ファイル�
 void TFormSetting::ButtonImptClick() { ShowFileSel("外持ファイルから設定を読み込む", true, false, kMsgImportChosen); }
 
 void TFormSetting::ExportChosen() {
-    ExportFolder() = FileSel.InitialFolder();
+    ExitState().EHFolder = FileSel.InitialFolder();
     // What the controls show, applied or not; the writer reports its own failure.
     WriteExportFile(FileSel.FileName(), ControlsToRecord(TCustomSet()));
 }
 
 void TFormSetting::ImportChosen() {
-    ExportFolder() = FileSel.InitialFolder();
+    ExitState().EHFolder = FileSel.InitialFolder();
     // An older file lacks later fields: they keep the defaults, not the copy's values.
     TCustomSet imported;
     if (!ReadExportFile(FileSel.FileName(), imported)) return;

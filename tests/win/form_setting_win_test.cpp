@@ -5,6 +5,8 @@
 
 #include "app/form_plivex_win.h"
 #include "app/form_setting_win.h"
+#include "app/settings_win.h"
+#include "filesel/file_types.h"
 #include "sys/text_win.h"
 #include "ui/app_win.h"
 #include "ui/msgbox_win.h"
@@ -27,6 +29,7 @@ protected:
     void TearDown() override {
         if (main.FormSetting) main.FormSetting->Close();
         ui::SetMsgBoxResponder(nullptr);
+        ExitState() = savedExitState;
     }
     // Opens the dialog as the main window's settings button does.
     TFormSetting& Open() {
@@ -34,17 +37,19 @@ protected:
         ui::Application::Get().ProcessMessages();
         return *main.FormSetting;
     }
-    // Chooses name in the dialog's file selection, opened by button, in folder.
-    void Choose(TFormSetting& dlg, ui::Button& button, const std::string& name) {
-        dlg.FileSel.SetInitialFolder(tmp.path().substr(0, tmp.path().size() - 1));
+    // Chooses name in the dialog's file selection, opened by button, in the
+    // folder it starts in or in the one the user goes to.
+    void Choose(TFormSetting& dlg, ui::Button& button, const std::string& name, const std::string& goTo = "") {
         button.Click();
         TFormFileSel& sel = *dlg.FileSel.Form();
         ASSERT_TRUE(sel.Visible());
+        if (!goTo.empty()) sel.EViewLite.SetFolderName(goTo);
         sel.EditFileName.SetText(name);
         sel.ButtonOk.Click();
     }
 
     test::OptionsGuard options;
+    TExitState savedExitState = ExitState();
     test::TempDir tmp;
     TFormPlivex main;
     std::vector<std::string> asked;
@@ -217,19 +222,27 @@ TEST_F(FormSetting, ValuesWithoutARadioButtonSelectNoneAndSurvive) {
 TEST_F(FormSetting, ExportWritesWhatIsShownAndImportOfAnOlderFileKeepsUseNNDefault) {
     CustomSet().UseNN = false;
     const TCustomSet before = CustomSet();
+    // The file dialog starts in the remembered folder; the one chosen in is remembered next.
+    const std::string start = tmp / "前回";
+    const std::string chosen = tmp / "控えの場所";
+    CreateDirectoryW(Widen(start).c_str(), nullptr);
+    CreateDirectoryW(Widen(chosen).c_str(), nullptr);
+    ExitState().EHFolder = start;
     TFormSetting& dlg = Open();
+    EXPECT_TRUE(SameTextIgnoringCase(dlg.FileSel.InitialFolder(), start));
     dlg.CBoxSeePW.Click();  // not applied
     dlg.RButtonFOAskUser.Click();
-    Choose(dlg, dlg.ButtonExpt, "控え");
+    Choose(dlg, dlg.ButtonExpt, "控え", chosen);
+    EXPECT_TRUE(SameTextIgnoringCase(ExitState().EHFolder, chosen));
     EXPECT_EQ(dlg.FileSel.GetCaption(), "設定を外持ファイルに保存");
     EXPECT_EQ(dlg.FileSel.FileTypeList().front(), "外持ファイル (*.pvxe)");
-    EXPECT_EQ(test::ReadAll(tmp / "控え.pvxe"),
+    EXPECT_EQ(test::ReadAll(chosen + "\\控え.pvxe"),
               "PlivexIE$2\r\n1\r\n1\r\n1\r\n1\r\n0\r\n1\r\n1\r\n0\r\n1\r\n0\r\n0\r\n0\r\n0\r\n");
     EXPECT_FALSE(CustomSet().SeePW);
     EXPECT_TRUE(dlg.Visible());
 
     // The older version has no UseNN line: the import starts from the defaults, not from the copy.
-    ASSERT_TRUE(test::WriteAll(tmp / "旧.pvxe", "PlivexIE$1\r\n0\r\n0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n0\r\n1\r\n1\r\n0\r\n"));
+    ASSERT_TRUE(test::WriteAll(chosen + "\\旧.pvxe", "PlivexIE$1\r\n0\r\n0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n0\r\n1\r\n1\r\n0\r\n"));
     Choose(dlg, dlg.ButtonImpt, "旧.pvxe");
     EXPECT_EQ(dlg.FileSel.GetCaption(), "外持ファイルから設定を読み込む");
     EXPECT_TRUE(asked.empty());
@@ -241,8 +254,8 @@ TEST_F(FormSetting, ExportWritesWhatIsShownAndImportOfAnOlderFileKeepsUseNNDefau
     EXPECT_TRUE(dlg.RButtonFOAskUser.Checked());
     EXPECT_FALSE(CustomSet().StayOnTop);  // nothing published
 
-    // A file that is no export file changes nothing; Cancel then reopening shows the imported copy.
-    ASSERT_TRUE(test::WriteAll(tmp / "別物.pvxe", "plivexie$2\r\n0\r\n"));
+    // A file that is no export file changes nothing; closing without OK and reopening shows the imported copy.
+    ASSERT_TRUE(test::WriteAll(chosen + "\\別物.pvxe", "plivexie$2\r\n0\r\n"));
     Choose(dlg, dlg.ButtonImpt, "別物.pvxe");
     EXPECT_EQ(asked.size(), 1u);
     // Closed by its close box, the dialog takes its open file dialog with it.
