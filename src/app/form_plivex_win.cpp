@@ -112,9 +112,15 @@ void TFormPlivex::SButtonAboutClick() {
     }
 }
 
-// The options dialog, help and the home page arrive with their own subsystems;
-// until then these commands do nothing.
-void TFormPlivex::SButtonSettingClick() {}
+void TFormPlivex::SButtonSettingClick() {
+    if (!FormSetting) {
+        ui::BusyCursor busy;
+        FormSetting = std::make_unique<TFormSetting>(this);
+    }
+    FormSetting->Open(this);
+}
+
+// Help and the home page arrive with their own subsystem; until then these commands do nothing.
 void TFormPlivex::SButtonHelpClick() {}
 void TFormPlivex::SButtonHomePageClick() {}
 

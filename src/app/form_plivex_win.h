@@ -5,10 +5,12 @@
 #include <shellapi.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/form_setting_win.h"
 #include "codec/secret.h"
 #include "dialogs/about_win.h"
 #include "filesel/file_sel_win.h"
@@ -41,6 +43,8 @@ public:
 
     TFileSel FileSel;
     TAboutDialog AboutDialog;
+    // The options dialog, made on first use and kept for the run.
+    std::unique_ptr<TFormSetting> FormSetting;
     // The password the next prompt offers; wiped whenever it is replaced or cleared.
     Secret LastPW;
     TCLParam CLParam;

@@ -13,6 +13,7 @@
 #include "app/deal_win.h"
 #include "app/form_plivex_win.h"
 #include "app/instance_win.h"
+#include "app/settings_win.h"
 #include "codec/texts.h"
 #include "sys/text_win.h"
 #include "ui/app_win.h"
@@ -46,11 +47,9 @@ std::vector<std::string> LongNames(const std::vector<std::string>& names) {
 
 void ReportException(const char* what) { ui::MsgBox(what, "", kStyleExclamation); }
 
-// The options and window state come from the registry with the persistence
-// of the options, which is not built yet: until then every run starts with
-// the defaults and nothing is written back.
-void LoadSettings(TFormPlivex&) {}
-void SaveSettings(const TFormPlivex&) {}
+// The options and window state of the last run, from and to the registry.
+void LoadSettings(TFormPlivex& form) { LoadRegistrySettings(form, ProgramFolder() + "\\"); }
+void SaveSettings(const TFormPlivex& form) { SaveRegistrySettings(form); }
 
 // A second copy: bring the working one to the front, hand over the file
 // arguments and end. It loads and saves no settings.

@@ -1,6 +1,7 @@
 #include "screenshot_scenes_win.h"
 
 #include "app/form_plivex_win.h"
+#include "app/form_setting_win.h"
 #include "dialogs/about_win.h"
 #include "dialogs/check_fe_win.h"
 #include "dialogs/input_pw_win.h"
@@ -80,6 +81,20 @@ int RenderScenes() {
         ++count;
         for (const auto& f : files) DeleteFileW((docs + L"\\" + f).c_str());
         for (auto it = folders.rbegin(); it != folders.rend(); ++it) RemoveDirectoryW(it->c_str());
+    }
+
+    // Both pages of the options dialog, with the defaults.
+    {
+        TFormSetting setting(nullptr);
+        setting.Setting = TCustomSet();
+        setting.Show();
+        ui::Application::Get().ProcessMessages();
+        CaptureForm(setting, "options-file");
+        setting.PCSetting.SetActivePage(setting.TaOther);
+        ui::Application::Get().ProcessMessages();
+        CaptureForm(setting, "options-other");
+        setting.Hide();
+        count += 2;
     }
 
     // The main window after an encryption pass.

@@ -3,11 +3,13 @@
 // start, receipt of a hand-over and exit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/instance_win.h"
+#include "app/settings_win.h"
 #include "sys/text_win.h"
 #include "win_support.h"
 
@@ -84,6 +86,8 @@ protected:
 TEST_F(Startup, SecondInstanceWithoutFilesWritesAndPostsNothing) {
     Receiver receiver;
     ASSERT_TRUE(WriteMainWindowHandle(receiver.hwnd()));
+    const DWORD left = 77;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kExitStateKeyPath, L"MWLeft", REG_DWORD, &left, sizeof left), ERROR_SUCCESS);
     Program second({"/Q"});
     ASSERT_TRUE(second.started());
     EXPECT_EQ(second.Wait(), 0u);
@@ -91,6 +95,9 @@ TEST_F(Startup, SecondInstanceWithoutFilesWritesAndPostsNothing) {
     EXPECT_TRUE(Receiver::posts().empty());
     EXPECT_TRUE(TakeSendFiles().empty());
     EXPECT_EQ(ReadMainWindowHandle(), receiver.hwnd());  // the working instance's value is kept
+    // It neither loads nor saves the working instance's settings.
+    EXPECT_EQ(test::RegistryValues(kExitStateKeyPath), (test::NamedValues{{"MWLeft", "77"}}));
+    EXPECT_FALSE(KeyExists(kPreferenceKeyPath));
 }
 
 TEST_F(Startup, SecondInstanceHandsOverItsFilesInLongFormWithOnePost) {
@@ -147,6 +154,22 @@ TEST_F(Startup, QuitClosesAtOnceLeavingHwndAndClearRemovesTheKey) {
         EXPECT_FALSE(KeyExists(kProgramKeyPath));
         EXPECT_TRUE(KeyExists(L"Software\\QUORVA"));  // only the program's own key goes
     }
+}
+
+TEST_F(Startup, FirstStartSavesTheDefaultsAndTheProgramFolder) {
+    Program first({"/q"});
+    ASSERT_TRUE(first.started());
+    EXPECT_EQ(first.Wait(), 0u);
+    std::string folder = PLIVEX_EXE;
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    folder.resize(folder.rfind('\\') + 1);
+    EXPECT_EQ(test::RegistryValues(kExitStateKeyPath),
+              (test::NamedValues{{"MWLeft", "0"}, {"MWTop", "0"}, {"SelFolder", folder}, {"EHFolder", folder}}));
+    EXPECT_EQ(test::RegistryValues(kPreferenceKeyPath),
+              (test::NamedValues{{"ConMeltFName", "1"}, {"UseMeltF", "1"}, {"UseManyMeltF", "0"}, {"Reencode", "1"},
+                                 {"DelRawF", "1"}, {"DelPvF", "1"}, {"ConDelUnrela", "1"}, {"FOverlap", "2"},
+                                 {"SeePW", "0"}, {"RecyclePW", "0"}, {"StayOnTop", "0"}, {"DlgPos", "0"},
+                                 {"UseNN", "1"}}));
 }
 
 // A visible message box of the process whose text contains part, or null.

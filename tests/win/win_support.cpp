@@ -1,6 +1,7 @@
 #include "win_support.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "sys/text_win.h"
 
@@ -96,6 +97,25 @@ bool KeyExists(const wchar_t* path) {
     if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
     RegCloseKey(k);
     return true;
+}
+
+NamedValues RegistryValues(const wchar_t* path) {
+    NamedValues out;
+    HKEY k;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, &k) != ERROR_SUCCESS) return out;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        wchar_t data[1024] = {};
+        DWORD nameLen = 256, size = sizeof data - sizeof(wchar_t), type = 0;
+        if (RegEnumValueW(k, i, name, &nameLen, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
+            ERROR_SUCCESS)
+            break;
+        LONG number = 0;
+        std::memcpy(&number, data, sizeof number);
+        out.emplace(Narrow(name), type == REG_DWORD ? std::to_string(number) : Narrow(data));
+    }
+    RegCloseKey(k);
+    return out;
 }
 
 void Pump(DWORD ms) {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,6 +38,10 @@ std::string ShortPathOf(const std::string& path);
 
 // Whether a key exists under HKEY_CURRENT_USER.
 bool KeyExists(const wchar_t* path);
+
+// Names and data (numbers in decimal) of a key's values.
+using NamedValues = std::map<std::string, std::string>;
+NamedValues RegistryValues(const wchar_t* path);
 
 // Handles this thread's messages for about ms milliseconds.
 void Pump(DWORD ms);

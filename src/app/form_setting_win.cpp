@@ -1,0 +1,195 @@
+#include "app/form_setting_win.h"
+
+#include <string>
+
+#include "app/form_plivex_win.h"
+#include "app/settings_win.h"
+#include "codec/texts.h"
+#include "dialogs/place_win.h"
+#include "options/export_file.h"
+#include "options/export_file_win.h"
+#include "options/options.h"
+#include "ui/app_win.h"
+
+namespace plivex {
+
+TFormSetting::TFormSetting(ui::Form* owner)
+    : Form(401, 326, std::string(kAppTitle) + "の設定", ui::BorderStyle::Single,
+           ui::BorderIcons{true, true, false, false}),
+      PCSetting(*this, 8, 8, 273, 310, 0),
+      TaFile(PCSetting.AddPage("ファイル")),
+      TaOther(PCSetting.AddPage("その他")),
+      CBoxConMeltFName(*this, 20, 40, 248, 17, "&F・解凍する前にファイル名を確認", 1),
+      CBoxUseMeltF(*this, 20, 64, 248, 17, "&U・解凍したファイルを即座に利用", 2),
+      CBoxUseManyMeltF(*this, 36, 88, 224, 17, "&M・複数解凍した時も利用", 3),
+      CBoxReencode(*this, 36, 112, 224, 17, "&R・利用後に再び暗号化", 4),
+      CBoxDelRawF(*this, 20, 136, 248, 17, "&P・暗号化する時に元のファイルを削除", 5),
+      CBoxDelPvF(*this, 20, 160, 248, 17, "&S・解凍する時に暗号化ファイルを削除", 6),
+      CBoxConDelUnrela(*this, 36, 184, 224, 17, "&L・関連づけられていない場合は確認", 7),
+      GBoxFOverlap(*this, 20, 216, 249, 81, "ファイル名が重複する場合"),
+      RButtonFOAskUser(*this, 36, 240, 224, 17, "&Q・ユーザーに尋ねる", 8, true),
+      RButtonFOAddNum(*this, 36, 264, 224, 17, "&N・番号を付加する", 9, false),
+      CBoxSeePW(*this, 20, 40, 248, 17, "&V・パスワードを見えるようにする", 10),
+      CBoxRecyclePW(*this, 20, 64, 248, 17, "&R・起動中はパスワードを再利用", 11),
+      CBoxStayOnTop(*this, 20, 88, 248, 17, "&T・常に手前に表示", 12),
+      GBoxDlgPos(*this, 20, 120, 249, 81, "ダイアログの表示位置"),
+      RButtonDPSCenter(*this, 36, 144, 224, 17, "&S・画面中央", 13, true),
+      RButtonDPBeside(*this, 36, 168, 224, 17, "&B・メインウィンドウのそば", 14, false),
+      CBoxUseNN(*this, 20, 216, 248, 17, "&N・ヘルプブラウザとしてＮetscapeを使用", 15),
+      ButtonOk(*this, 289, 8, 104, 25, "&OK", 16),
+      ButtonCancel(*this, 289, 40, 104, 25, "&C・キャンセル", 17),
+      ButtonApply(*this, 289, 72, 104, 25, "&A・適用", 18),
+      ButtonHelp(*this, 289, 112, 104, 25, "&H・ヘルプ", 19),
+      ButtonInit(*this, 289, 229, 104, 25, "&D・デフォルト", 20),
+      ButtonImpt(*this, 289, 261, 104, 25, "&I・インポート", 21),
+      ButtonExpt(*this, 289, 293, 104, 25, "&E・エクスポート", 22),
+      Hints(*this),
+      Setting(CustomSet()),
+      owner_(owner) {
+    TaFile.Add({&CBoxConMeltFName, &CBoxUseMeltF, &CBoxUseManyMeltF, &CBoxReencode, &CBoxDelRawF, &CBoxDelPvF,
+                &CBoxConDelUnrela, &GBoxFOverlap, &RButtonFOAskUser, &RButtonFOAddNum});
+    TaOther.Add({&CBoxSeePW, &CBoxRecyclePW, &CBoxStayOnTop, &GBoxDlgPos, &RButtonDPSCenter, &RButtonDPBeside,
+                 &CBoxUseNN});
+
+    ButtonOk.SetDefault(true);
+    ButtonCancel.SetCancel(true);
+    Hints.Add(ButtonOk, "新たな設定を有効にします");
+    Hints.Add(ButtonCancel, "設定変更を中止し、今までの設定を使用します");
+    Hints.Add(ButtonApply, "ダイアログを閉じずに、新たな設定を有効にします");
+    Hints.Add(ButtonHelp, "ヘルプを表示します");
+    Hints.Add(ButtonInit, "ＱＵＯＲＶＡの標準設定に戻します");
+    Hints.Add(ButtonImpt, "外持ファイルから設定を読み込みます");
+    Hints.Add(ButtonExpt, "現在の設定を外持ファイルにバックアップします");
+
+    ButtonOk.OnClick = [this] { ButtonOkClick(); };
+    ButtonCancel.OnClick = [this] { ButtonCancelClick(); };
+    ButtonApply.OnClick = [this] { ButtonApplyClick(); };
+    ButtonHelp.OnClick = [this] { ButtonHelpClick(); };
+    ButtonInit.OnClick = [this] { ButtonInitClick(); };
+    ButtonImpt.OnClick = [this] { ButtonImptClick(); };
+    ButtonExpt.OnClick = [this] { ButtonExptClick(); };
+    CBoxUseMeltF.OnClick = [this] { ApplyEnabling(); };
+    CBoxDelPvF.OnClick = [this] { ApplyEnabling(); };
+    OnShow = [this] { SetControls(); };
+    // However the window closes, its file dialog goes with it.
+    OnCloseQuery = [this] {
+        if (FileSel.IsCreated()) FileSel.Hide(false);
+        return true;
+    };
+
+    ui::Application::Get().BringToFront();
+    PCSetting.SetActivePage(TaFile);
+    // The export type comes first, before the component's own "all files".
+    FileSel.AddFileType("外持ファイル", "*." + std::string(kExportExt), 0);
+    FileSel.SetInitialFolder(ExitState().EHFolder);
+    FileSel.SetNotifyControl(this);
+}
+
+void TFormSetting::Open(ui::Form* reference) {
+    Restore();
+    PlaceDialogForm(reference, *this);
+    Show();
+    BringToFront();
+}
+
+std::vector<std::pair<ui::CheckBox*, bool SettingView::*>> TFormSetting::Ticks() {
+    return {{&CBoxConMeltFName, &SettingView::ConMeltFName}, {&CBoxUseMeltF, &SettingView::UseMeltF},
+            {&CBoxUseManyMeltF, &SettingView::UseManyMeltF}, {&CBoxReencode, &SettingView::Reencode},
+            {&CBoxDelRawF, &SettingView::DelRawF},           {&CBoxDelPvF, &SettingView::DelPvF},
+            {&CBoxConDelUnrela, &SettingView::ConDelUnrela}, {&RButtonFOAskUser, &SettingView::FOAskUser},
+            {&RButtonFOAddNum, &SettingView::FOAddNum},      {&CBoxSeePW, &SettingView::SeePW},
+            {&CBoxRecyclePW, &SettingView::RecyclePW},       {&CBoxStayOnTop, &SettingView::StayOnTop},
+            {&RButtonDPSCenter, &SettingView::DPSCenter},    {&RButtonDPBeside, &SettingView::DPBeside},
+            {&CBoxUseNN, &SettingView::UseNN}};
+}
+
+SettingView TFormSetting::ReadView() {
+    SettingView v;
+    for (const auto& [box, shown] : Ticks()) v.*shown = box->Checked();
+    return v;
+}
+
+void TFormSetting::SetControls() {
+    const SettingView v = ViewFromRecord(Setting);
+    for (const auto& [box, shown] : Ticks()) box->SetChecked(v.*shown);
+    ApplyEnabling();
+}
+
+void TFormSetting::ApplyEnabling() {
+    const SettingEnabling e = EnablingFor(ReadView());
+    CBoxUseManyMeltF.SetEnabled(e.UseManyMeltF);
+    CBoxReencode.SetEnabled(e.Reencode);
+    CBoxConDelUnrela.SetEnabled(e.ConDelUnrela);
+}
+
+TCustomSet TFormSetting::ControlsToRecord(const TCustomSet& previous) {
+    return RecordFromView(ReadView(), previous);
+}
+
+void TFormSetting::Publish() {
+    if (owner_) owner_->Perform(kMsgOptionsChanged, 0, reinterpret_cast<LPARAM>(&Setting));
+}
+
+void TFormSetting::ButtonOkClick() {
+    Setting = ControlsToRecord(Setting);
+    Close();
+    Publish();
+}
+
+void TFormSetting::ButtonCancelClick() { Close(); }
+
+void TFormSetting::ButtonApplyClick() {
+    Setting = ControlsToRecord(Setting);
+    Publish();
+}
+
+void TFormSetting::ButtonHelpClick() {
+    if (OnHelp) OnHelp(TaFile.Active() ? kHelpAnchorFile : kHelpAnchorOther);
+}
+
+void TFormSetting::ButtonInitClick() {
+    Setting = TCustomSet();
+    SetControls();
+}
+
+void TFormSetting::ShowFileSel(const std::string& caption, bool mustExist, bool overwritePrompt, UINT message) {
+    FileSel.SetCaption(caption);
+    FileSel.SetFileMustExist(mustExist);
+    FileSel.SetOverwritePrompt(overwritePrompt);
+    FileSel.SetNotifyMessage(static_cast<std::int32_t>(message));
+    try {
+        FileSel.Create();
+        PlaceDialogComponent(this, FileSel);
+        FileSel.RefreshDialog();
+        FileSel.Show();
+    } catch (const DialogCreateError&) {
+        // The user was told already; the command is simply abandoned.
+    }
+}
+
+void TFormSetting::ButtonExptClick() { ShowFileSel("設定を外持ファイルに保存", false, true, kMsgExportChosen); }
+
+void TFormSetting::ButtonImptClick() { ShowFileSel("外持ファイルから設定を読み込む", true, false, kMsgImportChosen); }
+
+void TFormSetting::ExportChosen() {
+    ExitState().EHFolder = FileSel.InitialFolder();
+    // What the controls show, applied or not; the writer reports its own failure.
+    WriteExportFile(FileSel.FileName(), ControlsToRecord(TCustomSet()));
+}
+
+void TFormSetting::ImportChosen() {
+    ExitState().EHFolder = FileSel.InitialFolder();
+    // An older file lacks later fields: they keep the defaults, not the copy's values.
+    TCustomSet imported;
+    if (!ReadExportFile(FileSel.FileName(), imported)) return;
+    Setting = imported;
+    SetControls();
+}
+
+LRESULT TFormSetting::HandleNotification(UINT msg, WPARAM, LPARAM) {
+    if (msg == kMsgExportChosen) ExportChosen();
+    else if (msg == kMsgImportChosen) ImportChosen();
+    return 0;
+}
+
+}  // namespace plivex

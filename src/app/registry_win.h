@@ -1,0 +1,34 @@
+// Values under HKEY_CURRENT_USER, as the program's key and its sections use them.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace plivex {
+
+// An open key under HKEY_CURRENT_USER, closed on scope exit; get() is null
+// when it could not be opened (or, with create, created).
+class RegKey {
+public:
+    RegKey(const wchar_t* path, bool create);
+    ~RegKey();
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+    HKEY get() const { return h_; }
+
+    // nullopt when missing or not a REG_DWORD.
+    std::optional<std::int32_t> ReadInt(const wchar_t* name) const;
+    // nullopt when missing or neither REG_SZ nor REG_EXPAND_SZ.
+    std::optional<std::string> ReadString(const wchar_t* name) const;
+    bool Exists(const wchar_t* name) const;
+    bool WriteInt(const wchar_t* name, std::int32_t value) const;
+    bool WriteString(const wchar_t* name, const std::string& value) const;
+
+private:
+    HKEY h_ = nullptr;
+};
+
+}  // namespace plivex

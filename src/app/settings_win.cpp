@@ -1,0 +1,140 @@
+#include "app/settings_win.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+
+#include "app/form_plivex_win.h"
+#include "app/registry_win.h"
+#include "options/export_file.h"
+#include "options/export_file_win.h"
+#include "options/options.h"
+#include "sys/text_win.h"
+
+namespace plivex {
+
+namespace {
+
+// The values of Preference in the order they are read and written, which
+// is the order of the options dialog's controls.
+struct PreferenceValue {
+    const wchar_t* name;
+    bool TCustomSet::*flag;
+    std::int32_t TCustomSet::*number;
+};
+constexpr PreferenceValue kPreference[] = {
+    {L"ConMeltFName", &TCustomSet::ConMeltFName, nullptr},
+    {L"UseMeltF", &TCustomSet::UseMeltF, nullptr},
+    {L"UseManyMeltF", &TCustomSet::UseManyMeltF, nullptr},
+    {L"Reencode", &TCustomSet::Reencode, nullptr},
+    {L"DelRawF", &TCustomSet::DelRawF, nullptr},
+    {L"DelPvF", &TCustomSet::DelPvF, nullptr},
+    {L"ConDelUnrela", &TCustomSet::ConDelUnrela, nullptr},
+    {L"FOverlap", nullptr, &TCustomSet::FOverlap},
+    {L"SeePW", &TCustomSet::SeePW, nullptr},
+    {L"RecyclePW", &TCustomSet::RecyclePW, nullptr},
+    {L"StayOnTop", &TCustomSet::StayOnTop, nullptr},
+    {L"DlgPos", nullptr, &TCustomSet::DlgPos},
+    {L"UseNN", &TCustomSet::UseNN, nullptr},
+};
+
+void LoadExitState(TFormPlivex& form, const std::string& programFolder) {
+    const RegKey key(kExitStateKeyPath, true);
+    const std::optional<std::int32_t> left = key.ReadInt(L"MWLeft");
+    const std::optional<std::int32_t> top = key.ReadInt(L"MWTop");
+    // A missing folder reads as empty; only a value of another type fails.
+    const std::optional<std::string> sel = key.Exists(L"SelFolder") ? key.ReadString(L"SelFolder") : "";
+    const std::optional<std::string> eh = key.Exists(L"EHFolder") ? key.ReadString(L"EHFolder") : "";
+    if (left && top && sel && eh) {
+        form.SetPosition(*left, *top);
+        form.FileSel.SetInitialFolder(*sel);
+        ExitState().EHFolder = *eh;
+    } else {
+        form.SetPosition(0, 0);
+        form.FileSel.SetInitialFolder(programFolder);
+        ExitState().EHFolder = programFolder;
+    }
+}
+
+// The first settings export file that the folder lists, folders left out.
+std::optional<std::string> FirstExportFile(const std::string& folder) {
+    WIN32_FIND_DATAW fd;
+    const HANDLE h = FindFirstFileW(Widen(folder + "*." + std::string(kExportExt)).c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::optional<std::string> found;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) found = folder + Narrow(fd.cFileName);
+    } while (!found && FindNextFileW(h, &fd));
+    FindClose(h);
+    return found;
+}
+
+// True when every value was read; the values before a failing one stay in force.
+bool LoadPreference() {
+    const RegKey key(kPreferenceKeyPath, true);
+    TCustomSet& options = CustomSet();
+    for (const PreferenceValue& v : kPreference) {
+        const std::optional<std::int32_t> n = key.ReadInt(v.name);
+        if (!n) return false;
+        if (v.flag) options.*v.flag = *n != 0;
+        else options.*v.number = *n;
+    }
+    return true;
+}
+
+void ImportBesideProgram(TFormPlivex& form, const std::string& programFolder) {
+    const std::optional<std::string> file = FirstExportFile(programFolder);
+    if (!file) return;
+    TCustomSet imported = CustomSet();
+    if (!ReadExportFile(*file, imported)) return;
+    CustomSet() = imported;
+    form.ShowStatusOptionsImported();
+}
+
+// Where the window is when it is not minimised: a minimised window's own
+// rectangle lies far off the screen and would hide it at the next start.
+POINT RestoredTopLeft(const TFormPlivex& form) {
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof wp;
+    if (IsIconic(form.Handle()) && GetWindowPlacement(form.Handle(), &wp))
+        return {wp.rcNormalPosition.left, wp.rcNormalPosition.top};
+    return {form.Left(), form.Top()};
+}
+
+// Each section stops at its first failing write; the other is still written.
+void SaveExitState(const TFormPlivex& form) {
+    const RegKey key(kExitStateKeyPath, true);
+    const POINT at = RestoredTopLeft(form);
+    if (!key.WriteInt(L"MWLeft", at.x) || !key.WriteInt(L"MWTop", at.y)) return;
+    if (!key.WriteString(L"SelFolder", form.FileSel.InitialFolder())) return;
+    key.WriteString(L"EHFolder", ExitState().EHFolder);
+}
+
+void SavePreference() {
+    const RegKey key(kPreferenceKeyPath, true);
+    const TCustomSet& options = CustomSet();
+    for (const PreferenceValue& v : kPreference) {
+        const std::int32_t n = v.flag ? (options.*v.flag ? 1 : 0) : options.*v.number;
+        if (!key.WriteInt(v.name, n)) return;
+    }
+}
+
+}  // namespace
+
+TExitState& ExitState() {
+    static TExitState state;
+    return state;
+}
+
+void LoadRegistrySettings(TFormPlivex& form, const std::string& programFolder) {
+    LoadExitState(form, programFolder);
+    if (!LoadPreference()) ImportBesideProgram(form, programFolder);
+}
+
+void SaveRegistrySettings(const TFormPlivex& form) {
+    SaveExitState(form);
+    SavePreference();
+}
+
+}  // namespace plivex

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include "options/export_file.h"
+
+namespace plivex {
+namespace {
+
+// Every field away from its default, enumerations outside their ranges.
+TCustomSet Unusual() {
+    TCustomSet s;
+    s.ConDelUnrela = false;
+    s.DelPvF = false;
+    s.RecyclePW = true;
+    s.SeePW = true;
+    s.UseMeltF = false;
+    s.UseManyMeltF = true;
+    s.UseNN = false;
+    s.DlgPos = 7;
+    s.FOverlap = -5;
+    return s;
+}
+
+TEST(ExportFile, DefaultsAreWrittenByteForByte) {
+    EXPECT_EQ(ExportText(TCustomSet()),
+              "PlivexIE$2\r\n1\r\n1\r\n1\r\n1\r\n0\r\n1\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n2\r\n");
+}
+
+TEST(ExportFile, WrittenRecordReadsBackOverAnyStartingRecord) {
+    for (const TCustomSet& written : {TCustomSet(), Unusual()}) {
+        for (TCustomSet start : {TCustomSet(), Unusual()}) {
+            ASSERT_EQ(ParseExportText(ExportText(written), start), ExportRead::kRead);
+            EXPECT_EQ(start, written);
+        }
+    }
+    EXPECT_NE(ExportText(Unusual()).find("\r\n7\r\n-5\r\n"), std::string::npos);
+}
+
+TEST(ExportFile, OlderVersionKeepsUseNNFromTheStartingRecord) {
+    // Mixed line ends: CR LF, lone LF and lone CR all end a line.
+    const std::string older = "PlivexIE$1\r\n0\n0\r1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n0\r\n1\r\n1\r\n0\r\n";
+    TCustomSet s;
+    ASSERT_EQ(ParseExportText(older, s), ExportRead::kRead);
+    EXPECT_TRUE(s.UseNN);
+    EXPECT_FALSE(s.ConDelUnrela || s.ConMeltFName || s.UseMeltF);
+    EXPECT_TRUE(s.RecyclePW && s.SeePW && s.StayOnTop && s.UseManyMeltF);
+    EXPECT_EQ(s.DlgPos, 1);
+    EXPECT_EQ(s.FOverlap, 0);
+
+    TCustomSet off;
+    off.UseNN = false;
+    ASSERT_EQ(ParseExportText(older, off), ExportRead::kRead);
+    EXPECT_FALSE(off.UseNN);
+}
+
+TEST(ExportFile, UnknownFirstLineOrNoLineAtAllIsRefusedLeavingTheRecord) {
+    const std::string body = "\r\n0\r\n0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";
+    for (const char* first : {"PlivexIE$2 ", "plivexie$2", "PlivexIE$3", " PlivexIE$1", ""}) {
+        TCustomSet s;
+        EXPECT_EQ(ParseExportText(first + body, s), ExportRead::kNotExport) << first;
+        EXPECT_EQ(s, TCustomSet()) << first;
+    }
+    TCustomSet s = Unusual();
+    EXPECT_EQ(ParseExportText("", s), ExportRead::kNoLines);
+    EXPECT_EQ(s, Unusual());
+}
+
+TEST(ExportFile, ReadingStopsAtTheFirstMissingOrBadLineAndStillSucceeds) {
+    const std::string full = ExportText(Unusual());
+    // Cut after the sixth line: ConDelUnrela to RecyclePW come from the file.
+    std::size_t cut = 0;
+    for (int i = 0; i < 6; ++i) cut = full.find("\r\n", cut) + 2;
+    TCustomSet s;
+    ASSERT_EQ(ParseExportText(full.substr(0, cut), s), ExportRead::kRead);
+    TCustomSet expected;
+    expected.ConDelUnrela = false;
+    expected.DelPvF = false;
+    expected.RecyclePW = true;
+    EXPECT_EQ(s, expected);
+
+    // A word, a bare sign or a number beyond 32 bits stops the reading there; lines after it are ignored.
+    for (const char* bad : {"yes", "-", "2147483648", "1 ", "0x1"}) {
+        TCustomSet t;
+        const std::string text = "PlivexIE$2\r\n0\r\n+0\r\n-1\r\n" + std::string(bad) + "\r\n1\r\n0\r\n";
+        ASSERT_EQ(ParseExportText(text, t), ExportRead::kRead) << bad;
+        TCustomSet want;
+        want.ConDelUnrela = false;
+        want.ConMeltFName = false;
+        EXPECT_EQ(t, want) << bad;
+    }
+
+    // The extremes of 32 bits convert; lines after the last value are ignored.
+    TCustomSet t;
+    ASSERT_EQ(ParseExportText("PlivexIE$1\n1\n1\n1\n1\n1\n1\n1\n1\n1\n1\n-2147483648\n2147483647\nextra\n", t),
+              ExportRead::kRead);
+    EXPECT_EQ(t.DlgPos, INT32_MIN);
+    EXPECT_EQ(t.FOverlap, INT32_MAX);
+}
+
+}  // namespace
+}  // namespace plivex
