@@ -10,13 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "codec/cipher.h"
-#include "codec/codec.h"
 #include "codec/texts.h"
-#include "mem_files.h"
-#include "options/custom_set.h"
-#include "scripted_ui.h"
-#include "sys/cp932.h"
+#include "e2e_support.h"
 #include "sys/text_win.h"
 #include "win_support.h"
 #include "window_driver.h"
@@ -26,41 +21,6 @@ namespace {
 
 using namespace e2e;
 using test::LongPathOf;
-
-// Some bytes of every value after a Japanese line, so a codec fault anywhere shows.
-std::string SampleContent(const std::string& line, int salt) {
-    std::string content = line + "\r\n";
-    for (int i = 0; i < 3000; ++i) content += static_cast<char>((i * 7 + salt) % 256);
-    return content;
-}
-
-// What the codec writes when it encrypts content stored as `name` (a bare
-// file name) into `containerName` with the password: the reference bytes.
-std::optional<std::string> CodecContainer(const std::string& name, const std::string& containerName,
-                                          const std::string& content, const std::string& password) {
-    test::MemFiles files;
-    test::ScriptedUi ui;
-    const TCustomSet defaults;
-    const std::string source = "C:\\d\\" + name, container = "C:\\d\\" + containerName;
-    files.files[source] = content;
-    Codec codec(files, ui, defaults);
-    const std::optional<std::string> passwordBytes = Utf8ToCp932(password);
-    if (!passwordBytes || codec.Encode(source, container, 0, 1, MakeKeyString(*passwordBytes)) != 0 ||
-        !files.Has(container))
-        return std::nullopt;
-    return files.At(container);
-}
-
-// Types the password into every visible edit of the dialog and clicks OK;
-// returns how many edits there were (encryption asks twice, decryption once).
-int AnswerPassword(HWND dialog, const std::string& password) {
-    int edits = 0;
-    for (HWND c : Children(dialog)) {
-        if (ClassOf(c) == L"Edit" && IsWindowVisible(c) && TypeInto(c, Widen(password))) ++edits;
-    }
-    Click(ButtonOf(dialog, L"&OK"));
-    return edits;
-}
 
 TEST(EndToEnd, CommandLineFileIsEncryptedWithThePasswordTypedIntoTheDialog) {
     test::TempDir dir;

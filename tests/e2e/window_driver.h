@@ -202,14 +202,16 @@ inline std::wstring StatusTextOf(HANDLE process, HWND bar) {
     return text;
 }
 
-// Drops one file on the window as Explorer does. A global handle is not carried
+// Drops files on the window as Explorer does. A global handle is not carried
 // into another process, so the DROPFILES block is built in the program's memory.
-inline bool DropFile(HANDLE process, HWND target, const std::wstring& path) {
-    std::vector<char> block(sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t), 0);
+inline bool DropFiles(HANDLE process, HWND target, const std::vector<std::wstring>& paths) {
+    std::wstring names;
+    for (const auto& p : paths) names += p + L'\0';
+    std::vector<char> block(sizeof(DROPFILES) + (names.size() + 1) * sizeof(wchar_t), 0);
     auto* header = reinterpret_cast<DROPFILES*>(block.data());
     header->pFiles = sizeof(DROPFILES);
     header->fWide = TRUE;
-    memcpy(block.data() + sizeof(DROPFILES), path.c_str(), path.size() * sizeof(wchar_t));  // the list ends in two zeros
+    memcpy(block.data() + sizeof(DROPFILES), names.c_str(), names.size() * sizeof(wchar_t));  // ends in two zeros
     RemoteBlock remote(process, block.size());
     SIZE_T written = 0;
     if (!remote.at() || !WriteProcessMemory(process, remote.at(), block.data(), block.size(), &written) ||
@@ -217,6 +219,10 @@ inline bool DropFile(HANDLE process, HWND target, const std::wstring& path) {
         return false;
     remote.Leave();
     return true;
+}
+
+inline bool DropFile(HANDLE process, HWND target, const std::wstring& path) {
+    return DropFiles(process, target, {path});
 }
 
 }  // namespace plivex::e2e

@@ -1,0 +1,155 @@
+// What the black-box tests share besides the window driver: sample files, the
+// reference containers the codec makes of them, answering the password prompt,
+// and the registry values a user's earlier runs would have left.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "codec/cipher.h"
+#include "codec/codec.h"
+#include "mem_files.h"
+#include "options/custom_set.h"
+#include "scripted_ui.h"
+#include "sys/cp932.h"
+#include "sys/text_win.h"
+#include "window_driver.h"
+
+namespace plivex::e2e {
+
+inline constexpr wchar_t kProgramKey[] = L"Software\\QUORVA\\Plivex";
+
+// A key of HKEY_CURRENT_USER with its subkeys and values (or its absence), put
+// back as it was when the object ends.
+class SavedRegistryKey {
+public:
+    explicit SavedRegistryKey(std::wstring path) : path_(std::move(path)) {
+        static unsigned counter = 0;
+        HKEY key, backup;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+        backup_ = L"Software\\PlivexE2eBackup\\" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                  std::to_wstring(++counter);
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, backup_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &backup,
+                            nullptr) == ERROR_SUCCESS) {
+            RegCopyTreeW(key, nullptr, backup);
+            RegCloseKey(backup);
+        }
+        RegCloseKey(key);
+    }
+    ~SavedRegistryKey() {
+        RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
+        RegDeleteKeyW(HKEY_CURRENT_USER, path_.c_str());
+        if (backup_.empty()) return;
+        HKEY key, backup;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, backup_.c_str(), 0, KEY_READ, &backup) == ERROR_SUCCESS) {
+            if (RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                nullptr) == ERROR_SUCCESS) {
+                RegCopyTreeW(backup, nullptr, key);
+                RegCloseKey(key);
+            }
+            RegCloseKey(backup);
+        }
+        RegDeleteTreeW(HKEY_CURRENT_USER, backup_.c_str());
+        RegDeleteKeyW(HKEY_CURRENT_USER, backup_.c_str());
+        RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\PlivexE2eBackup");  // only once empty
+    }
+    SavedRegistryKey(const SavedRegistryKey&) = delete;
+    SavedRegistryKey& operator=(const SavedRegistryKey&) = delete;
+
+private:
+    std::wstring path_, backup_;
+};
+
+// Some bytes of every value after a Japanese line, so a codec fault anywhere shows.
+inline std::string SampleContent(const std::string& line, int salt) {
+    std::string content = line + "\r\n";
+    for (int i = 0; i < 3000; ++i) content += static_cast<char>((i * 7 + salt) % 256);
+    return content;
+}
+
+// What the codec writes when it encrypts content stored as `name` (a bare
+// file name) into `containerName` with the password: the reference bytes.
+inline std::optional<std::string> CodecContainer(const std::string& name, const std::string& containerName,
+                                                 const std::string& content, const std::string& password) {
+    test::MemFiles files;
+    test::ScriptedUi ui;
+    const TCustomSet defaults;
+    const std::string source = "C:\\d\\" + name, container = "C:\\d\\" + containerName;
+    files.files[source] = content;
+    Codec codec(files, ui, defaults);
+    const std::optional<std::string> passwordBytes = Utf8ToCp932(password);
+    if (!passwordBytes || codec.Encode(source, container, 0, 1, MakeKeyString(*passwordBytes)) != 0 ||
+        !files.Has(container))
+        return std::nullopt;
+    return files.At(container);
+}
+
+// Files compared byte for byte, without printing binary contents on failure.
+inline testing::AssertionResult SameBytes(const std::optional<std::string>& actual,
+                                          const std::optional<std::string>& expected) {
+    if (actual == expected) return testing::AssertionSuccess();
+    auto describe = [](const std::optional<std::string>& f) {
+        return f ? std::to_string(f->size()) + " bytes" : std::string("no file");
+    };
+    return testing::AssertionFailure() << describe(actual) << " where " << describe(expected)
+                                       << " of other content were expected";
+}
+
+// Types the password into every visible edit of the dialog and clicks OK;
+// returns how many edits there were (encryption asks twice, decryption once).
+inline int AnswerPassword(HWND dialog, const std::string& password) {
+    int edits = 0;
+    for (HWND c : Children(dialog)) {
+        if (ClassOf(c) == L"Edit" && IsWindowVisible(c) && TypeInto(c, Widen(password))) ++edits;
+    }
+    Click(ButtonOf(dialog, L"&OK"));
+    return edits;
+}
+
+// Waits for the password prompt of a pass ("暗号化" or "解凍") and answers it.
+inline int AnswerPasswordPrompt(DWORD pid, const std::string& pass, const std::string& password) {
+    const HWND dialog = WaitForWindow(pid, Widen("パスワード入力 - " + pass + " -"));
+    return dialog ? AnswerPassword(dialog, password) : 0;
+}
+
+// The options as an earlier run saved them: all thirteen values, or the
+// program ignores the section and starts from its defaults.
+inline void WritePreferences(const TCustomSet& o) {
+    const std::pair<const wchar_t*, DWORD> values[] = {
+        {L"ConMeltFName", o.ConMeltFName}, {L"UseMeltF", o.UseMeltF},   {L"UseManyMeltF", o.UseManyMeltF},
+        {L"Reencode", o.Reencode},         {L"DelRawF", o.DelRawF},     {L"DelPvF", o.DelPvF},
+        {L"ConDelUnrela", o.ConDelUnrela}, {L"FOverlap", DWORD(o.FOverlap)}, {L"SeePW", o.SeePW},
+        {L"RecyclePW", o.RecyclePW},       {L"StayOnTop", o.StayOnTop}, {L"DlgPos", DWORD(o.DlgPos)},
+        {L"UseNN", o.UseNN}};
+    const std::wstring key = std::wstring(kProgramKey) + L"\\Preference";
+    for (const auto& [name, value] : values)
+        RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_DWORD, &value, sizeof value);
+}
+
+// The control whose top-left corner lies at (left, top) of the parent's client area.
+inline HWND ChildAt(HWND parent, int left, int top) {
+    for (HWND c : Children(parent)) {
+        RECT r;
+        GetWindowRect(c, &r);
+        POINT p{r.left, r.top};
+        ScreenToClient(parent, &p);
+        if (GetParent(c) == parent && p.x == left && p.y == top) return c;
+    }
+    return nullptr;
+}
+
+// Waits until the main window's status bar shows what the predicate accepts; the text last seen.
+template <class Accept>
+std::wstring WaitForStatus(HANDLE process, HWND main, Accept accept) {
+    const HWND bar = ChildOfClass(main, STATUSCLASSNAMEW);
+    std::wstring status;
+    WaitFor([&] { return accept(status = StatusTextOf(process, bar)); });
+    return status;
+}
+
+}  // namespace plivex::e2e
