@@ -51,17 +51,6 @@ std::optional<std::string> CodecContainer(const std::string& name, const std::st
     return files.At(container);
 }
 
-// Types the password into every visible edit of the dialog and clicks OK;
-// returns how many edits there were (encryption asks twice, decryption once).
-int AnswerPassword(HWND dialog, const std::string& password) {
-    int edits = 0;
-    for (HWND c : Children(dialog)) {
-        if (ClassOf(c) == L"Edit" && IsWindowVisible(c) && TypeInto(c, Widen(password))) ++edits;
-    }
-    Click(ButtonOf(dialog, L"&OK"));
-    return edits;
-}
-
 TEST(EndToEnd, CommandLineFileIsEncryptedWithThePasswordTypedIntoTheDialog) {
     test::TempDir dir;
     const std::string folder = LongPathOf(dir.path());
