@@ -198,11 +198,17 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
 
     in.reset();  // the container is closed before it may be deleted
     if (options_.DelPvF) {
-        bool remove = !options_.ConDelUnrela || ui_.HasAssociation(plain);
-        if (!remove) {
-            const int reply = Message(text::ConfirmDeleteUnrelated(plain, container), "", kStyleYesNoCancel);
-            if (reply == kIdCancel) return kFailed;
-            remove = reply == kIdYes;
+        bool remove = true;
+        if (options_.ConDelUnrela) {
+            if (!ui_.HasAssociation(plain)) {
+                const int reply = Message(text::ConfirmDeleteUnrelated(plain, container), "", kStyleYesNoCancel);
+                if (reply == kIdCancel) return kFailed;
+                remove = reply == kIdYes;
+            }
+        } else if (!options_.ConMeltFName) {
+            // Nobody saw the name: a type that nothing opens is the last sign of a
+            // wrong password, and then the container holds the only good copy.
+            remove = ui_.HasAssociation(plain);
         }
         if (remove) files_.Remove(container);
     }

@@ -53,7 +53,9 @@ ModalHook SetModalHook(ModalHook hook) {
 }
 
 HFONT FormFont() {
-    static HFONT font = CreateFontW(-Application::Get().Scale(13), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+    // Rounded down, unlike positions: text laid out at 96 DPI must never grow
+    // wider than its scaled control (13 px at 150 % is 19, not 20).
+    static HFONT font = CreateFontW(-(13 * Application::Get().Dpi() / 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                     SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                     DEFAULT_PITCH | FF_DONTCARE, L"MS UI Gothic");
     return font;

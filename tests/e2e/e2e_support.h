@@ -100,17 +100,6 @@ inline testing::AssertionResult SameBytes(const std::optional<std::string>& actu
                                        << " of other content were expected";
 }
 
-// Types the password into every visible edit of the dialog and clicks OK;
-// returns how many edits there were (encryption asks twice, decryption once).
-inline int AnswerPassword(HWND dialog, const std::string& password) {
-    int edits = 0;
-    for (HWND c : Children(dialog)) {
-        if (ClassOf(c) == L"Edit" && IsWindowVisible(c) && TypeInto(c, Widen(password))) ++edits;
-    }
-    Click(ButtonOf(dialog, L"&OK"));
-    return edits;
-}
-
 // Waits for the password prompt of a pass ("暗号化" or "解凍") and answers it.
 inline int AnswerPasswordPrompt(DWORD pid, const std::string& pass, const std::string& password) {
     const HWND dialog = WaitForWindow(pid, Widen("パスワード入力 - " + pass + " -"));

@@ -32,8 +32,7 @@ std::optional<DWORD> CloseProgram(Program& plivex, HWND main) {
 
 TEST(Roads, DroppedFolderOfBothKindsIsEncryptedThenMeltedDownToItsSubfolders) {
     SavedRegistryKey saved(kProgramKey);
-    TCustomSet options;  // the questions about stored names and deleting have their own test
-    options.ConMeltFName = false;
+    TCustomSet options;  // the question before deleting a container has its own test
     options.ConDelUnrela = false;
     WritePreferences(options);
     test::TempDir dir;
@@ -65,6 +64,12 @@ TEST(Roads, DroppedFolderOfBothKindsIsEncryptedThenMeltedDownToItsSubfolders) {
     ASSERT_TRUE(DropFile(plivex.process(), main, Widen(top)));
     EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", lockPw), 2) << Describe(plivex.id());
     EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "解凍", openPw), 1) << Describe(plivex.id());
+    for (std::size_t i = 0; i < sealed.size(); ++i) {
+        const HWND nameQuestion = WaitForMessageBox(plivex.id(), L"解凍ファイル名は");
+        ASSERT_TRUE(nameQuestion) << Describe(plivex.id());
+        Click(GetDlgItem(nameQuestion, IDYES));
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(nameQuestion); }));
+    }
     // The files of a folder come before those of its subfolders.
     const std::wstring expected = L"解凍：a.pvx　他1個";
     EXPECT_EQ(WaitForStatus(plivex.process(), main, [&](const std::wstring& s) { return s == expected; }), expected)

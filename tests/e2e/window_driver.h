@@ -163,6 +163,17 @@ inline bool TypeInto(HWND edit, const std::wstring& text) {
            result == TRUE;
 }
 
+// Types the password into every visible edit of the dialog and clicks OK;
+// returns how many edits there were (encryption asks twice, decryption once).
+inline int AnswerPassword(HWND dialog, const std::string& password) {
+    int edits = 0;
+    for (HWND c : Children(dialog)) {
+        if (ClassOf(c) == L"Edit" && IsWindowVisible(c) && TypeInto(c, Widen(password))) ++edits;
+    }
+    Click(ButtonOf(dialog, L"&OK"));
+    return edits;
+}
+
 // Memory in another process, released at the end of the scope.
 class RemoteBlock {
 public:

@@ -4,25 +4,17 @@
 
 #include "codec/cipher.h"
 #include "codec/codec.h"
+#include "craft.h"
 #include "mem_files.h"
 #include "scripted_ui.h"
 
 namespace plivex {
 namespace {
 
+using test::Craft;
 using test::MemFiles;
 using test::ScriptedUi;
 
-// A container made by hand from the format's layout, for names Encode would never store.
-std::string Craft(const std::string& storedCp932, const std::string& body, const std::string& key, int version = 1) {
-    std::string c(2 + storedCp932.size() + body.size(), '\0');
-    c[0] = static_cast<char>(version);
-    c[1] = static_cast<char>(storedCp932.size());
-    std::uint32_t pos = 2;
-    EncodeBytes(storedCp932.data(), c.data() + 2, static_cast<std::int32_t>(storedCp932.size()), pos, key);
-    EncodeBytes(body.data(), c.data() + 2 + storedCp932.size(), static_cast<std::int32_t>(body.size()), pos, key);
-    return c;
-}
 
 std::string Pattern(std::size_t n, int seed = 0) {
     std::string s(n, '\0');
@@ -501,10 +493,15 @@ TEST_F(CodecTest, ContainerDeletionRules) {
     EXPECT_TRUE(melt([](ScriptedUi& u) { u.answers.push_back(kIdCancel); }, kFailed).first);
     // An associated type loses its container silently.
     EXPECT_FALSE(melt([](ScriptedUi& u) { u.association = [](const std::string&) { return true; }; }, 0).first);
-    // Without the question, or without deleting, nothing is looked up.
-    auto noLookup = [](ScriptedUi& u) { u.association = [](const std::string&) -> bool { throw std::logic_error("looked up"); }; };
+    // Neither question on: deleted silently only where an application opens the type.
     opt.ConDelUnrela = false;
-    EXPECT_FALSE(melt(noLookup, 0).first);
+    EXPECT_TRUE(melt([](ScriptedUi&) {}, 0).first);
+    EXPECT_FALSE(melt([](ScriptedUi& u) { u.association = [](const std::string&) { return true; }; }, 0).first);
+    // A name the user confirmed, or no deleting: nothing is looked up.
+    auto noLookup = [](ScriptedUi& u) { u.association = [](const std::string&) -> bool { throw std::logic_error("looked up"); }; };
+    opt.ConMeltFName = true;
+    EXPECT_FALSE(melt([&](ScriptedUi& u) { noLookup(u); u.answers.push_back(kIdYes); }, 0).first);
+    opt.ConMeltFName = false;
     opt.ConDelUnrela = true;
     opt.DelPvF = false;
     EXPECT_TRUE(melt(noLookup, 0).first);

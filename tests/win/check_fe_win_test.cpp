@@ -265,7 +265,7 @@ protected:
         SetOverwriteAsker(nullptr);
         opt.FOverlap = foAskUser;
         opt.ConMeltFName = false;
-        opt.ConDelUnrela = false;
+        opt.DelPvF = false;  // melted containers stay, whatever this prefix associates
         ui::SetModalHook([this](ui::Form& f) {
             auto& dialog = dynamic_cast<TFormCheckFE&>(f);
             asked.push_back(dialog.TargetPath);
@@ -309,7 +309,7 @@ TEST_F(CheckFECodec, AllYesAnswersTheLaterClashesOfTheBatch) {
     EXPECT_EQ(codec.Melt(dir / "x.pvx", plain, carried, version, key), kOverwriteAll);
 
     EXPECT_EQ(asked, std::vector<std::string>{dir / "a.pvx"});
-    EXPECT_EQ(test::ListFolder(dir.path()), (std::vector<std::string>{"a.pvx", "b.pvx", "c.pvx", "x.txt"}));
+    EXPECT_EQ(test::ListFolder(dir.path()), (std::vector<std::string>{"a.pvx", "b.pvx", "c.pvx", "x.pvx", "x.txt"}));
     EXPECT_EQ(test::ReadAll(dir / "x.txt"), "melted");
     // The overwritten containers are real ones: they melt back.
     for (const char* n : {"a", "b"}) {

@@ -7,6 +7,7 @@
 #include "codec/codec_ui_win.h"
 #include "codec/names.h"
 #include "dialogs/check_fe_win.h"
+#include "craft.h"
 #include "scripted_ui.h"
 #include "sys/system_files.h"
 #include "sys/text_win.h"
@@ -16,18 +17,9 @@
 namespace plivex {
 namespace {
 
+using test::Craft;
 using test::Shown;
 using test::TempDir;
-
-std::string Craft(const std::string& storedCp932, const std::string& body, const std::string& key) {
-    std::string c(2 + storedCp932.size() + body.size(), '\0');
-    c[0] = 1;
-    c[1] = static_cast<char>(storedCp932.size());
-    std::uint32_t pos = 2;
-    EncodeBytes(storedCp932.data(), c.data() + 2, static_cast<std::int32_t>(storedCp932.size()), pos, key);
-    EncodeBytes(body.data(), c.data() + 2 + storedCp932.size(), static_cast<std::int32_t>(body.size()), pos, key);
-    return c;
-}
 
 class CodecWin : public ::testing::Test {
 protected:
@@ -75,7 +67,7 @@ protected:
 
 TEST_F(CodecWin, KnownAnswerContainersOnRealFiles) {
     opt.ConMeltFName = false;
-    opt.ConDelUnrela = false;
+    opt.DelPvF = false;
     for (const auto& v : test::LoadKatVectors()) {
         SCOPED_TRACE(v.id);
         const std::string k = MakeKeyString(v.password);
@@ -85,15 +77,16 @@ TEST_F(CodecWin, KnownAnswerContainersOnRealFiles) {
         EXPECT_FALSE(test::FileExists(src));
         EXPECT_TRUE(test::ReadAll(ChangeExt(src, "pvx")) == v.container);
 
-        // Renamed, it melts under the stored name and the container goes.
+        // Renamed, it melts under the stored name.
         ASSERT_TRUE(MoveFileW(Widen(ChangeExt(src, "pvx")).c_str(), Widen(dir / "renamed.pvx").c_str()));
         std::string plain;
         int version = 0;
         ASSERT_EQ(codec.Melt(dir / "renamed.pvx", plain, 0, version, k), 0);
         EXPECT_EQ(plain, src);
         EXPECT_TRUE(test::ReadAll(src) == v.body);
-        EXPECT_FALSE(test::FileExists(dir / "renamed.pvx"));
+        EXPECT_TRUE(test::ReadAll(dir / "renamed.pvx") == v.container);
         ASSERT_TRUE(DeleteFileW(Widen(src).c_str()));
+        ASSERT_TRUE(DeleteFileW(Widen(dir / "renamed.pvx").c_str()));
         EXPECT_TRUE(test::ListFolder(dir.path()).empty());
     }
     EXPECT_TRUE(shown.empty());

@@ -46,7 +46,7 @@ protected:
         TCustomSet& o = CustomSet();
         o = TCustomSet{};
         o.ConMeltFName = false;  // no name question after each melt
-        o.ConDelUnrela = false;  // whatever this prefix associates with .txt
+        o.DelPvF = false;        // containers stay, whatever this prefix associates with their types
         ui::SetMsgBoxResponder([this](const std::string& t, const std::string& c, unsigned s) {
             log.push_back("msg " + c + "|" + t);
             return s == kStyleExclamation ? kIdOk : kIdYes;
@@ -162,7 +162,7 @@ TEST_F(DealWin, MixedInputEncryptsFirstThenMeltsWithOnePromptPerPass) {
     EXPECT_TRUE(FileExists(dir / "f\\p.pvx"));
     EXPECT_TRUE(FileExists(dir / "a.pvx.pvx"));
     EXPECT_FALSE(FileExists(dir / "a.pvx.txt"));
-    EXPECT_FALSE(FileExists(dir / "A.PVX"));
+    EXPECT_TRUE(FileExists(dir / "A.PVX"));
 
     // Only containers, the box left unticked: one prompt, nothing opened.
     log.clear();
