@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "app/help_win.h"
 #include "codec/texts.h"
 #include "dialogs/place_win.h"
 #include "options/options.h"
@@ -73,11 +74,13 @@ void TFormPlivex::SButtonAboutClick() {
     }
 }
 
-// The options dialog, help and the home page arrive with their own subsystems;
-// until then these commands do nothing.
+// The options dialog arrives with its own subsystem; until then this command does nothing.
 void TFormPlivex::SButtonSettingClick() {}
-void TFormPlivex::SButtonHelpClick() {}
-void TFormPlivex::SButtonHomePageClick() {}
+void TFormPlivex::SButtonHelpClick() {
+    if (ShowHelp(std::string(help::kHelpFileName), std::string(help::kAnchorMain), CustomSet().UseNN))
+        ShowStatusHelpShown();
+}
+void TFormPlivex::SButtonHomePageClick() { OpenHomePage(std::string(help::kHomePageAddress)); }
 
 void TFormPlivex::HandOver(std::vector<std::string> files) {
     if (OnFiles) OnFiles(std::move(files));
