@@ -38,6 +38,21 @@ std::string ShortPathOf(const std::string& path);
 // Whether a key exists under HKEY_CURRENT_USER.
 bool KeyExists(const wchar_t* path);
 
+// Saves a registry key with its values and subkeys (or its absence) and puts
+// it back as it was at the end, whatever the test did to it meanwhile.
+class SavedRegistryKey {
+public:
+    SavedRegistryKey(HKEY root, std::wstring path);
+    ~SavedRegistryKey();
+    SavedRegistryKey(const SavedRegistryKey&) = delete;
+    SavedRegistryKey& operator=(const SavedRegistryKey&) = delete;
+
+private:
+    HKEY root_;
+    std::wstring path_;
+    std::wstring backup_;  // under HKEY_CURRENT_USER; empty when the key did not exist
+};
+
 // Handles this thread's messages for about ms milliseconds.
 void Pump(DWORD ms);
 
