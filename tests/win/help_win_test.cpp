@@ -10,10 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "app/form_plivex_win.h"
 #include "app/help_win.h"
 #include "codec/texts.h"
 #include "sys/text_win.h"
 #include "ui/msgbox_win.h"
+#include "ui_support.h"
 #include "win_support.h"
 
 namespace plivex {
@@ -160,6 +162,28 @@ TEST_F(HelpWin, BrowserStartedForDdeIsNotStartedAgain) {
     EXPECT_EQ(Records(), (std::vector<std::string>{"start " + nn, "serving", "dde about:",
                                                    "dde " + helpFile + "#Kihonsousa", "exit"}));
     EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(HelpWin, MainWindowHelpButtonOpensTheBasicChapterAndSaysSo) {
+    test::OptionsGuard options;
+    CustomSet().UseNN = true;
+    TFormPlivex form;
+    SetDefault(kAppPathKey, "");
+    form.SButtonHelpClick();
+    EXPECT_EQ(shown.size(), 1u);
+    EXPECT_EQ(form.SBar.SimpleText(), "");
+
+    const std::string nn = Browser("nn.exe");
+    SetDefault(kAppPathKey, nn);
+    EnvVar serve(L"PLIVEX_TEST_BROWSER_SERVE", "NSShell");
+    form.SButtonHelpClick();
+    ASSERT_TRUE(WaitFor("exit"));
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::string besideUs = Narrow(self);
+    besideUs = besideUs.substr(0, besideUs.find_last_of('\\') + 1) + "Plivex.htm#Kihonsousa";
+    EXPECT_EQ(Records().at(3), "dde " + besideUs);
+    EXPECT_EQ(form.SBar.SimpleText(), "ヘルプを表示しました。");
 }
 
 TEST(HelpFile, BesideTheProgramWithItsChapters) {
