@@ -75,7 +75,8 @@ public:
         while (pending_) {
             const ULONGLONG now = GetTickCount64();
             if (now >= end || !ui::Application::Get().ProcessMessages()) break;
-            if (pending_) MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(end - now, 50)), QS_ALLINPUT);
+            const auto wait = static_cast<DWORD>(std::min<ULONGLONG>(end - now, 50));
+            if (pending_) MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
         }
         return true;
     }
