@@ -62,25 +62,6 @@ TEST(Help, MessagesQuoteTheNameAsGiven) {
               "\"https://plivex.example/\"\nをご覧下さい。");
 }
 
-TEST(Help, BrowserFromAppPathsOrTheAssociation) {
-    FakeSystem sys;
-    sys.association = "C:\\assoc.exe";
-    std::string browser;
-    sys.appPath = "";  // present but empty still wins
-    EXPECT_TRUE(FindBrowser(sys, "C:\\P\\Plivex.htm", true, browser));
-    EXPECT_EQ(browser, "");
-    sys.appPath.reset();  // key absent: the association, as with the option off
-    EXPECT_TRUE(FindBrowser(sys, "C:\\P\\Plivex.htm", true, browser));
-    EXPECT_EQ(browser, "C:\\assoc.exe");
-    sys.appPath = "C:\\nn.exe";
-    sys.calls.clear();
-    EXPECT_TRUE(FindBrowser(sys, "C:\\P\\Plivex.htm", false, browser));
-    EXPECT_EQ(browser, "C:\\assoc.exe");
-    EXPECT_EQ(sys.calls, std::vector<std::string>{"assoc C:\\P\\Plivex.htm"});
-    sys.association.reset();
-    EXPECT_FALSE(FindBrowser(sys, "C:\\P\\Plivex.htm", false, browser));
-}
-
 TEST(Help, AcceptedDdeCommandEndsIt) {
     FakeSystem sys;
     sys.appPath = "C:\\Web\\Explorer\\b.exe";
