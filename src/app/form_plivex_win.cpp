@@ -6,6 +6,7 @@
 #include "app/batch.h"
 #include "codec/codec.h"
 #include "codec/codec_ui_win.h"
+#include "app/help_win.h"
 #include "codec/texts.h"
 #include "dialogs/place_win.h"
 #include "monitor/open_with_win.h"
@@ -116,13 +117,19 @@ void TFormPlivex::SButtonSettingClick() {
     if (!FormSetting) {
         ui::BusyCursor busy;
         FormSetting = std::make_unique<TFormSetting>(this);
+        // The help of the options in force, not of the dialog's unconfirmed copy.
+        FormSetting->OnHelp = [](const std::string& anchor) {
+            ShowHelp(std::string(help::kHelpFileName), anchor, CustomSet().UseNN);
+        };
     }
     FormSetting->Open(this);
 }
 
-// Help and the home page arrive with their own subsystem; until then these commands do nothing.
-void TFormPlivex::SButtonHelpClick() {}
-void TFormPlivex::SButtonHomePageClick() {}
+void TFormPlivex::SButtonHelpClick() {
+    if (ShowHelp(std::string(help::kHelpFileName), std::string(help::kAnchorMain), CustomSet().UseNN))
+        ShowStatusHelpShown();
+}
+void TFormPlivex::SButtonHomePageClick() { OpenHomePage(std::string(help::kHomePageAddress)); }
 
 void TFormPlivex::HandOver(std::vector<std::string> files) {
     if (OnFiles) OnFiles(std::move(files));

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/form_plivex_win.h"
+#include "app/help.h"
 #include "app/settings_win.h"
 #include "codec/texts.h"
 #include "dialogs/place_win.h"
@@ -144,7 +145,7 @@ void TFormSetting::ButtonApplyClick() {
 }
 
 void TFormSetting::ButtonHelpClick() {
-    if (OnHelp) OnHelp(TaFile.Active() ? kHelpAnchorFile : kHelpAnchorOther);
+    if (OnHelp) OnHelp(std::string(TaFile.Active() ? help::kAnchorFileTab : help::kAnchorOtherTab));
 }
 
 void TFormSetting::ButtonInitClick() {

@@ -1,10 +1,15 @@
 // Renders every form of the program, in each of its states, into BMP files
-// (scripts/screenshots turns them into PNGs), so a person can look at them.
+// (scripts/screenshots turns them into PNGs), so a person can look at them,
+// and reports what would look wrong at the display's DPI (exit code 1).
 //   screenshots OUTPUT-FOLDER
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,11 +24,167 @@ namespace {
 
 std::wstring g_folder;
 int g_written = 0;
+int g_layoutFaults = 0;
+
+std::wstring ClassOf(HWND w) {
+    wchar_t name[64] = {};
+    GetClassNameW(w, name, 64);
+    return name;
+}
+
+std::wstring TextOf(HWND w) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(w)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(w, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+RECT RectIn(HWND w, HWND parent) {
+    RECT r;
+    GetWindowRect(w, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// A label: a static control that shows its text.
+bool IsTextStatic(HWND w) {
+    if (ClassOf(w) != L"Static") return false;
+    const LONG type = GetWindowLongW(w, GWL_STYLE) & SS_TYPEMASK;
+    return type <= SS_RIGHT || type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP;
+}
+
+// Frames drawn behind other controls: they may hold them.
+bool IsContainer(HWND w) {
+    const std::wstring cls = ClassOf(w);
+    const LONG style = GetWindowLongW(w, GWL_STYLE);
+    if (cls == L"Button") return (style & BS_TYPEMASK) == BS_GROUPBOX;
+    if (cls == L"Static") return (style & SS_TYPEMASK) >= SS_ETCHEDHORZ || (style & SS_TYPEMASK) == SS_ETCHEDFRAME;
+    return cls == WC_TABCONTROLW || cls == L"#32770";
+}
+
+// The room a control gives its caption, or none for controls whose text scrolls or is not a caption.
+std::optional<int> CaptionRoom(HWND w, const RECT& client) {
+    const std::wstring cls = ClassOf(w);
+    const LONG style = GetWindowLongW(w, GWL_STYLE);
+    const int width = client.right - client.left;
+    if (cls == L"Static") return IsTextStatic(w) ? std::optional<int>(width) : std::nullopt;
+    if (cls != L"Button") return std::nullopt;
+    switch (style & BS_TYPEMASK) {
+    case BS_CHECKBOX: case BS_AUTOCHECKBOX: case BS_RADIOBUTTON: case BS_AUTORADIOBUTTON: case BS_3STATE:
+    case BS_AUTO3STATE:
+        // The box and the gap after it, as the system draws them.
+        return width - GetSystemMetrics(SM_CXMENUCHECK) - GetSystemMetrics(SM_CXEDGE) * 2;
+    case BS_GROUPBOX:
+        return width - 2 * GetSystemMetrics(SM_CXEDGE) * 4;
+    case BS_OWNERDRAW:
+        return std::nullopt;
+    default:
+        return width - 2 * GetSystemMetrics(SM_CXEDGE);
+    }
+}
+
+// The caption's size in the control's font, & prefixes left out.
+SIZE CaptionSize(HWND w, const std::wstring& text) {
+    HDC dc = GetDC(w);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0)));
+    RECT need{0, 0, 0, 0};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &need, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(dc, old);
+    ReleaseDC(w, dc);
+    return {need.right, need.bottom};
+}
+
+// How far from the left the text's ink reaches: the advance width of the last
+// glyph may end in blank pixels, which cannot overlap anything.
+int InkWidth(HWND w, const std::wstring& text) {
+    const SIZE size = CaptionSize(w, text);
+    if (size.cx <= 0 || size.cy <= 0) return 0;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size.cx, size.cy);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0)));
+    RECT all{0, 0, size.cx, size.cy};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkMode(dc, TRANSPARENT);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &all, DT_SINGLELINE);
+    int ink = 0;
+    for (int x = size.cx - 1; x >= 0 && ink == 0; --x)
+        for (int y = 0; y < size.cy; ++y)
+            if (GetPixel(dc, x, y) != RGB(255, 255, 255)) {
+                ink = x + 1;
+                break;
+            }
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return ink;
+}
+
+// Where a control shows something: a one-line label only where its text is.
+RECT InkRect(HWND w, HWND parent) {
+    RECT r = RectIn(w, parent);
+    const LONG style = GetWindowLongW(w, GWL_STYLE);
+    const std::wstring text = TextOf(w);
+    if (!IsTextStatic(w) || text.empty()) return r;
+    const int width = std::min<int>(InkWidth(w, text), r.right - r.left);
+    switch (style & SS_TYPEMASK) {
+    case SS_CENTER: r.left += (r.right - r.left - width) / 2; r.right = r.left + width; break;
+    case SS_RIGHT: r.left = r.right - width; break;
+    default: r.right = r.left + width; break;
+    }
+    return r;
+}
+
+void LayoutFault(const std::string& scene, const std::wstring& what) {
+    ++g_layoutFaults;
+    std::fprintf(stderr, "LAYOUT %s: %s\n", scene.c_str(), Narrow(what).c_str());
+}
+
+// What a person would see as wrong: a caption wider than its control, a
+// control reaching out of its parent, two controls on top of each other.
+void CheckLayout(HWND parent, const std::string& scene) {
+    std::vector<HWND> children;
+    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (IsWindowVisible(c)) children.push_back(c);
+    RECT area;
+    GetClientRect(parent, &area);
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        const HWND c = children[i];
+        const RECT r = RectIn(c, parent);
+        const std::wstring name = ClassOf(c) + L" \"" + TextOf(c) + L"\"";
+        if (r.left < area.left || r.top < area.top || r.right > area.right || r.bottom > area.bottom)
+            LayoutFault(scene, name + L" reaches out of its window");
+        RECT client;
+        GetClientRect(c, &client);
+        const std::wstring text = TextOf(c);
+        if (const std::optional<int> room = CaptionRoom(c, client); room && !text.empty()) {
+            const SIZE need = CaptionSize(c, text);
+            const bool wraps = ClassOf(c) == L"Static" && !(GetWindowLongW(c, GWL_STYLE) & SS_LEFTNOWORDWRAP) &&
+                               client.bottom >= 2 * need.cy;
+            if (need.cx > *room && !wraps)
+                LayoutFault(scene, name + L" needs " + std::to_wstring(need.cx) + L" px, has " + std::to_wstring(*room));
+            if (need.cy > client.bottom) LayoutFault(scene, name + L" is cut at the bottom");
+        }
+        const RECT ink = InkRect(c, parent);
+        for (std::size_t j = i + 1; j < children.size(); ++j) {
+            RECT both;
+            const RECT other = InkRect(children[j], parent);
+            if (!IsContainer(c) && !IsContainer(children[j]) && IntersectRect(&both, &ink, &other))
+                LayoutFault(scene, name + L" overlaps " + ClassOf(children[j]) + L" \"" + TextOf(children[j]) +
+                                       L"\" by " + std::to_wstring(both.right - both.left) + L" px");
+        }
+        CheckLayout(c, scene);
+    }
+}
 
 // Copies the window with its frame, as drawn, into a 32-bit BMP file.
 bool CaptureWindow(HWND hwnd, const std::string& name) {
     RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_ERASE);
     ui::Application::Get().ProcessMessages();
+    CheckLayout(hwnd, name);
     RECT r;
     GetWindowRect(hwnd, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;
@@ -90,6 +251,7 @@ int wmain(int argc, wchar_t** argv) {
     // Questions that scenes raise are answered No without a box.
     plivex::ui::SetMsgBoxResponder([](const std::string&, const std::string&, unsigned) { return 7; });
     const int expected = plivex::RenderScenes();
-    std::fprintf(stderr, "%d of %d screenshots written\n", plivex::g_written, expected);
-    return plivex::g_written == expected ? 0 : 1;
+    std::fprintf(stderr, "%d of %d screenshots written, %d layout faults\n", plivex::g_written, expected,
+                 plivex::g_layoutFaults);
+    return plivex::g_written == expected && plivex::g_layoutFaults == 0 ? 0 : 1;
 }

@@ -118,6 +118,38 @@ NamedValues RegistryValues(const wchar_t* path) {
     return out;
 }
 
+SavedRegistryKey::SavedRegistryKey(HKEY root, std::wstring path) : root_(root), path_(std::move(path)) {
+    HKEY key;
+    if (RegOpenKeyExW(root_, path_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    static unsigned counter = 0;
+    backup_ = L"Software\\PlivexTestBackup\\" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+    HKEY backup;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, backup_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &backup, nullptr) ==
+        ERROR_SUCCESS) {
+        RegCopyTreeW(key, nullptr, backup);
+        RegCloseKey(backup);
+    }
+    RegCloseKey(key);
+}
+
+SavedRegistryKey::~SavedRegistryKey() {
+    RegDeleteTreeW(root_, path_.c_str());
+    RegDeleteKeyW(root_, path_.c_str());
+    if (backup_.empty()) return;
+    HKEY key, backup;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, backup_.c_str(), 0, KEY_READ, &backup) == ERROR_SUCCESS) {
+        if (RegCreateKeyExW(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+            ERROR_SUCCESS) {
+            RegCopyTreeW(backup, nullptr, key);
+            RegCloseKey(key);
+        }
+        RegCloseKey(backup);
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, backup_.c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, backup_.c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\PlivexTestBackup");  // only once empty
+}
+
 void Pump(DWORD ms) {
     const ULONGLONG end = GetTickCount64() + ms;
     for (;;) {

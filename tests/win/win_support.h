@@ -43,6 +43,21 @@ bool KeyExists(const wchar_t* path);
 using NamedValues = std::map<std::string, std::string>;
 NamedValues RegistryValues(const wchar_t* path);
 
+// Saves a registry key with its values and subkeys (or its absence) and puts
+// it back as it was at the end, whatever the test did to it meanwhile.
+class SavedRegistryKey {
+public:
+    SavedRegistryKey(HKEY root, std::wstring path);
+    ~SavedRegistryKey();
+    SavedRegistryKey(const SavedRegistryKey&) = delete;
+    SavedRegistryKey& operator=(const SavedRegistryKey&) = delete;
+
+private:
+    HKEY root_;
+    std::wstring path_;
+    std::wstring backup_;  // under HKEY_CURRENT_USER; empty when the key did not exist
+};
+
 // Handles this thread's messages for about ms milliseconds.
 void Pump(DWORD ms);
 

@@ -1,0 +1,199 @@
+// Help and home page with a stand-in browser (test_browser.exe) registered in
+// the test prefix: as the Netscape App Paths entry, as the program of ".htm",
+// and as a DDE server.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/form_plivex_win.h"
+#include "app/help_win.h"
+#include "codec/texts.h"
+#include "sys/text_win.h"
+#include "ui/msgbox_win.h"
+#include "ui_support.h"
+#include "win_support.h"
+
+namespace plivex {
+namespace {
+
+constexpr const wchar_t* kAppPathKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Netscape.exe";
+
+void SetDefault(const std::wstring& key, const std::string& value) {
+    const std::wstring w = Widen(value);
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, REG_SZ, w.c_str(),
+                              static_cast<DWORD>((w.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+}
+
+// An environment variable for this process and the browsers it starts.
+class EnvVar {
+public:
+    EnvVar(const wchar_t* name, const std::string& value) : name_(name) { SetEnvironmentVariableW(name, Widen(value).c_str()); }
+    ~EnvVar() { SetEnvironmentVariableW(name_, nullptr); }
+
+private:
+    const wchar_t* name_;
+};
+
+class HelpWin : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(test::WriteAll(helpFile, "<html></html>"));
+        ui::SetMsgBoxResponder([this](const std::string& t, const std::string& c, unsigned s) {
+            shown.push_back(t + "|" + c + "|" + std::to_string(s));
+            return kIdOk;
+        });
+    }
+    void TearDown() override { ui::SetMsgBoxResponder(nullptr); }
+
+    // A copy of the stand-in browser at dir/name.
+    std::string Browser(const std::string& name) {
+        const std::string path = dir / name;
+        const size_t slash = path.find_last_of('\\');
+        CreateDirectoryW(Widen(path.substr(0, slash)).c_str(), nullptr);
+        wchar_t self[MAX_PATH];
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring source = self;
+        source = source.substr(0, source.find_last_of(L"\\/") + 1) + L"test_browser.exe";
+        EXPECT_TRUE(CopyFileW(source.c_str(), Widen(path).c_str(), FALSE));
+        return path;
+    }
+    void Associate(const std::string& browser) {
+        SetDefault(L"Software\\Classes\\.htm", "PlivexTest.Browser");
+        SetDefault(L"Software\\Classes\\PlivexTest.Browser\\shell\\open\\command", "\"" + browser + "\" \"%1\"");
+    }
+
+    std::vector<std::string> Records() {
+        std::vector<std::string> lines;
+        std::istringstream in(test::ReadAll(log).value_or(""));
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines;
+    }
+    // Waits (handling messages) until a record equal to line is there.
+    bool WaitFor(const std::string& line, DWORD ms = 10000) {
+        const ULONGLONG end = GetTickCount64() + ms;
+        for (;;) {
+            const auto r = Records();
+            if (std::find(r.begin(), r.end(), line) != r.end()) return true;
+            if (GetTickCount64() >= end) return false;
+            test::Pump(50);
+        }
+    }
+
+    test::TempDir dir;
+    const std::string helpFile = dir / "Plivex.htm";
+    const std::string log = dir / "log.txt";
+    EnvVar logVar{L"PLIVEX_TEST_BROWSER_LOG", log};
+    test::SavedRegistryKey appPath{HKEY_LOCAL_MACHINE, kAppPathKey};
+    test::SavedRegistryKey htm{HKEY_LOCAL_MACHINE, L"Software\\Classes\\.htm"};
+    test::SavedRegistryKey progId{HKEY_LOCAL_MACHINE, L"Software\\Classes\\PlivexTest.Browser"};
+    std::vector<std::string> shown;
+};
+
+TEST_F(HelpWin, NetscapeAppPathChosenOnlyWithTheOptionAndWhileTheKeyIsThere) {
+    const std::string nn = Browser("nn.exe");
+    const std::string assoc = Browser("assoc.exe");
+    Associate(assoc);
+    SetDefault(kAppPathKey, nn);
+
+    // A browser without DDE is started by each conversation, then with the page.
+    EXPECT_TRUE(ShowHelp(helpFile, "Filetab", true));
+    ASSERT_TRUE(WaitFor("arg " + helpFile + "#Filetab"));
+    EXPECT_EQ(Records(), (std::vector<std::string>{"start " + nn, "start " + nn, "start " + nn,
+                                                   "arg " + helpFile + "#Filetab"}));
+
+    std::string browser;
+    EXPECT_TRUE(FindBrowser(helpFile, false, browser));
+    EXPECT_EQ(test::LongPathOf(browser), test::LongPathOf(assoc));
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kAppPathKey);
+    EXPECT_TRUE(FindBrowser(helpFile, true, browser));
+    EXPECT_EQ(test::LongPathOf(browser), test::LongPathOf(assoc));
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(HelpWin, EmptyAppPathValueEndsInTheMessage) {
+    Associate(Browser("assoc.exe"));
+    SetDefault(kAppPathKey, "");
+    std::string browser = "x";
+    EXPECT_TRUE(FindBrowser(helpFile, true, browser));
+    EXPECT_EQ(browser, "");
+    EXPECT_FALSE(ShowHelp(helpFile, "Kihonsousa", true));
+    EXPECT_EQ(shown, std::vector<std::string>{help::HelpNotShownText(helpFile) + "|プリベックス|48"});
+    test::Pump(300);
+    EXPECT_TRUE(Records().empty());
+}
+
+TEST_F(HelpWin, NoAssociationAndNoHelpFileEndInTheMessage) {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.htm");
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.htm");
+    EXPECT_FALSE(ShowHelp("Plivex.htm", "Kihonsousa", false));  // also absent beside this test program
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].find("\n\"Plivex.htm\"\n"), std::string::npos) << shown[0];
+
+    EXPECT_FALSE(OpenHomePage(dir / "missing.htm"));
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1], help::HomePageNotOpenedText(dir / "missing.htm") + "|プリベックス|48");
+}
+
+TEST_F(HelpWin, RunningBrowserWithExploreInItsPathTakesThePageByDde) {
+    const std::string ie = Browser("ExPlOrEr\\web.exe");
+    SetDefault(kAppPathKey, ie);
+    test::Program server(ie, {"--serve", "IExplore"});
+    ASSERT_TRUE(WaitFor("serving"));
+
+    EXPECT_TRUE(ShowHelp(helpFile, "Sonotatab", true));
+    ASSERT_TRUE(WaitFor("exit"));
+    EXPECT_EQ(Records(), (std::vector<std::string>{"start " + ie, "serving", "dde about:",
+                                                   "dde " + helpFile + "#Sonotatab", "exit"}));
+}
+
+TEST_F(HelpWin, BrowserStartedForDdeIsNotStartedAgain) {
+    const std::string nn = Browser("nn.exe");
+    SetDefault(kAppPathKey, nn);
+    EnvVar serve(L"PLIVEX_TEST_BROWSER_SERVE", "NSShell");
+
+    EXPECT_TRUE(ShowHelp(helpFile, "Kihonsousa", true));
+    ASSERT_TRUE(WaitFor("exit"));
+    EXPECT_EQ(Records(), (std::vector<std::string>{"start " + nn, "serving", "dde about:",
+                                                   "dde " + helpFile + "#Kihonsousa", "exit"}));
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(HelpWin, MainWindowHelpButtonOpensTheBasicChapterAndSaysSo) {
+    test::OptionsGuard options;
+    CustomSet().UseNN = true;
+    TFormPlivex form;
+    SetDefault(kAppPathKey, "");
+    form.SButtonHelpClick();
+    EXPECT_EQ(shown.size(), 1u);
+    EXPECT_EQ(form.SBar.SimpleText(), "");
+
+    const std::string nn = Browser("nn.exe");
+    SetDefault(kAppPathKey, nn);
+    EnvVar serve(L"PLIVEX_TEST_BROWSER_SERVE", "NSShell");
+    form.SButtonHelpClick();
+    ASSERT_TRUE(WaitFor("exit"));
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::string besideUs = Narrow(self);
+    besideUs = besideUs.substr(0, besideUs.find_last_of('\\') + 1) + "Plivex.htm#Kihonsousa";
+    EXPECT_EQ(Records().at(3), "dde " + besideUs);
+    EXPECT_EQ(form.SBar.SimpleText(), "ヘルプを表示しました。");
+}
+
+TEST(HelpFile, BesideTheProgramWithItsChapters) {
+    std::string exe = PLIVEX_EXE;
+    const auto page = test::ReadAll(exe.substr(0, exe.find_last_of("\\/") + 1) + "Plivex.htm");
+    ASSERT_TRUE(page.has_value());
+    EXPECT_NE(page->find("charset=\"utf-8\""), std::string::npos);
+    for (const char* anchor : {"Kihonsousa", "Filetab", "Sonotatab"})
+        EXPECT_NE(page->find("id=\"" + std::string(anchor) + "\""), std::string::npos) << anchor;
+}
+
+}  // namespace
+}  // namespace plivex
