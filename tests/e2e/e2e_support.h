@@ -24,47 +24,6 @@ namespace plivex::e2e {
 
 inline constexpr wchar_t kProgramKey[] = L"Software\\QUORVA\\Plivex";
 
-// A key of HKEY_CURRENT_USER with its subkeys and values (or its absence), put
-// back as it was when the object ends.
-class SavedRegistryKey {
-public:
-    explicit SavedRegistryKey(std::wstring path) : path_(std::move(path)) {
-        static unsigned counter = 0;
-        HKEY key, backup;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-        backup_ = L"Software\\PlivexE2eBackup\\" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                  std::to_wstring(++counter);
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, backup_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &backup,
-                            nullptr) == ERROR_SUCCESS) {
-            RegCopyTreeW(key, nullptr, backup);
-            RegCloseKey(backup);
-        }
-        RegCloseKey(key);
-    }
-    ~SavedRegistryKey() {
-        RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
-        RegDeleteKeyW(HKEY_CURRENT_USER, path_.c_str());
-        if (backup_.empty()) return;
-        HKEY key, backup;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, backup_.c_str(), 0, KEY_READ, &backup) == ERROR_SUCCESS) {
-            if (RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                nullptr) == ERROR_SUCCESS) {
-                RegCopyTreeW(backup, nullptr, key);
-                RegCloseKey(key);
-            }
-            RegCloseKey(backup);
-        }
-        RegDeleteTreeW(HKEY_CURRENT_USER, backup_.c_str());
-        RegDeleteKeyW(HKEY_CURRENT_USER, backup_.c_str());
-        RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\PlivexE2eBackup");  // only once empty
-    }
-    SavedRegistryKey(const SavedRegistryKey&) = delete;
-    SavedRegistryKey& operator=(const SavedRegistryKey&) = delete;
-
-private:
-    std::wstring path_, backup_;
-};
-
 // Some bytes of every value after a Japanese line, so a codec fault anywhere shows.
 inline std::string SampleContent(const std::string& line, int salt) {
     std::string content = line + "\r\n";

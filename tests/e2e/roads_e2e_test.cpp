@@ -1,6 +1,6 @@
 // The other ways a user works with plivex.exe, each driven from outside only:
 // a folder of both kinds, the Browse dialog, every answer to a name clash, the
-// command-line options, and an option that has to outlive a restart.
+// command-line options, an option that has to outlive a restart, and help.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -31,7 +31,7 @@ std::optional<DWORD> CloseProgram(Program& plivex, HWND main) {
 }
 
 TEST(Roads, DroppedFolderOfBothKindsIsEncryptedThenMeltedDownToItsSubfolders) {
-    SavedRegistryKey saved(kProgramKey);
+    test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
     TCustomSet options;  // the question before deleting a container has its own test
     options.ConDelUnrela = false;
     WritePreferences(options);
@@ -88,7 +88,7 @@ TEST(Roads, DroppedFolderOfBothKindsIsEncryptedThenMeltedDownToItsSubfolders) {
 }
 
 TEST(Roads, FileTypedIntoTheBrowseDialogIsEncrypted) {
-    SavedRegistryKey saved(kProgramKey);
+    test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
     test::TempDir dir;
     const std::string folder = LongPathOf(dir.path()), name = "見積書.txt", other = "他の書類.txt";
     const std::string content = SampleContent("見積", 6), password = "参照 Ref3";
@@ -130,7 +130,7 @@ TEST(Roads, FileTypedIntoTheBrowseDialogIsEncrypted) {
 }
 
 TEST(Roads, EveryAnswerToANameClashWritesSkipsOrRenamesAsChosen) {
-    SavedRegistryKey saved(kProgramKey);
+    test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
     TCustomSet options;
     options.FOverlap = foAskUser;
     WritePreferences(options);
@@ -204,7 +204,7 @@ TEST(Roads, EveryAnswerToANameClashWritesSkipsOrRenamesAsChosen) {
 }
 
 TEST(Roads, QuitAloneClosesAtOnceAndRegClearLeavesNoKeyAfterExit) {
-    SavedRegistryKey saved(kProgramKey);
+    test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
     RegDeleteTreeW(HKEY_CURRENT_USER, kProgramKey);
     RegDeleteKeyW(HKEY_CURRENT_USER, kProgramKey);
     {
@@ -224,7 +224,7 @@ TEST(Roads, QuitAloneClosesAtOnceAndRegClearLeavesNoKeyAfterExit) {
 }
 
 TEST(Roads, OptionChangedInTheOptionsDialogSurvivesARestart) {
-    SavedRegistryKey saved(kProgramKey);
+    test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
     WritePreferences(TCustomSet{});
     const std::wstring deletePlain = L"&P・暗号化する時に元のファイルを削除";
     for (const bool firstRun : {true, false}) {
@@ -250,6 +250,43 @@ TEST(Roads, OptionChangedInTheOptionsDialogSurvivesARestart) {
         EXPECT_EQ(CloseProgram(plivex, main), 0u);
         EXPECT_EQ(test::RegistryValues(kPreferenceKey.c_str())["DelRawF"], "0");
     }
+}
+
+TEST(Roads, HelpButtonOpensTheBasicChapterBesideTheProgramInTheBrowser) {
+    test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
+    const wchar_t* appPath = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Netscape.exe";
+    test::SavedRegistryKey savedAppPath(HKEY_LOCAL_MACHINE, appPath);
+    WritePreferences(TCustomSet{});  // the help browser is the one registered under that name
+    const auto windowsPath = [](std::string path) {
+        for (char& c : path)
+            if (c == '/') c = '\\';
+        return path;
+    };
+    const std::string browser = windowsPath(PLIVEX_TEST_BROWSER), exe = windowsPath(PLIVEX_EXE);
+    const std::wstring value = Widen(browser);
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, appPath, nullptr, REG_SZ, value.c_str(),
+                              static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    test::TempDir dir;
+    const std::string log = dir / "browser.txt";
+    test::EnvVar logTo(L"PLIVEX_TEST_BROWSER_LOG", log), serve(L"PLIVEX_TEST_BROWSER_SERVE", "NSShell");
+
+    Program plivex({});
+    const HWND main = WaitForMainWindow(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex.id());
+    ASSERT_TRUE(Click(ChildAt(main, 40, 40))) << "no help tool button";
+    const std::wstring shown = L"ヘルプを表示しました。";
+    EXPECT_EQ(WaitForStatus(plivex.process(), main, [&](const std::wstring& s) { return s == shown; }), shown)
+        << Describe(plivex.id());
+    // The browser ends by itself once it has the page.
+    std::string records;
+    EXPECT_TRUE(WaitFor([&] {
+        records = test::ReadAll(log).value_or("");
+        return records.find("exit\n") != std::string::npos;
+    }));
+    const std::string page = exe.substr(0, exe.rfind('\\') + 1) + "Plivex.htm#Kihonsousa";
+    EXPECT_EQ(records, "start " + browser + "\nserving\ndde about:\ndde " + page + "\nexit\n");
+    EXPECT_EQ(CloseProgram(plivex, main), 0u);
 }
 
 }  // namespace

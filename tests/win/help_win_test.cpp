@@ -30,16 +30,6 @@ void SetDefault(const std::wstring& key, const std::string& value) {
               ERROR_SUCCESS);
 }
 
-// An environment variable for this process and the browsers it starts.
-class EnvVar {
-public:
-    EnvVar(const wchar_t* name, const std::string& value) : name_(name) { SetEnvironmentVariableW(name, Widen(value).c_str()); }
-    ~EnvVar() { SetEnvironmentVariableW(name_, nullptr); }
-
-private:
-    const wchar_t* name_;
-};
-
 class HelpWin : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -88,7 +78,7 @@ protected:
     test::TempDir dir;
     const std::string helpFile = dir / "Plivex.htm";
     const std::string log = dir / "log.txt";
-    EnvVar logVar{L"PLIVEX_TEST_BROWSER_LOG", log};
+    test::EnvVar logVar{L"PLIVEX_TEST_BROWSER_LOG", log};
     test::SavedRegistryKey appPath{HKEY_LOCAL_MACHINE, kAppPathKey};
     test::SavedRegistryKey htm{HKEY_LOCAL_MACHINE, L"Software\\Classes\\.htm"};
     test::SavedRegistryKey progId{HKEY_LOCAL_MACHINE, L"Software\\Classes\\PlivexTest.Browser"};
@@ -155,7 +145,7 @@ TEST_F(HelpWin, RunningBrowserWithExploreInItsPathTakesThePageByDde) {
 TEST_F(HelpWin, BrowserStartedForDdeIsNotStartedAgain) {
     const std::string nn = Browser("nn.exe");
     SetDefault(kAppPathKey, nn);
-    EnvVar serve(L"PLIVEX_TEST_BROWSER_SERVE", "NSShell");
+    test::EnvVar serve(L"PLIVEX_TEST_BROWSER_SERVE", "NSShell");
 
     EXPECT_TRUE(ShowHelp(helpFile, "Kihonsousa", true));
     ASSERT_TRUE(WaitFor("exit"));
@@ -175,7 +165,7 @@ TEST_F(HelpWin, MainWindowHelpButtonOpensTheBasicChapterAndSaysSo) {
 
     const std::string nn = Browser("nn.exe");
     SetDefault(kAppPathKey, nn);
-    EnvVar serve(L"PLIVEX_TEST_BROWSER_SERVE", "NSShell");
+    test::EnvVar serve(L"PLIVEX_TEST_BROWSER_SERVE", "NSShell");
     form.SButtonHelpClick();
     ASSERT_TRUE(WaitFor("exit"));
     wchar_t self[MAX_PATH];

@@ -150,6 +150,10 @@ SavedRegistryKey::~SavedRegistryKey() {
     RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\PlivexTestBackup");  // only once empty
 }
 
+EnvVar::EnvVar(const wchar_t* name, const std::string& value) : name_(name) {
+    SetEnvironmentVariableW(name, Widen(value).c_str());
+}
+
 void Pump(DWORD ms) {
     const ULONGLONG end = GetTickCount64() + ms;
     for (;;) {

@@ -58,6 +58,18 @@ private:
     std::wstring backup_;  // under HKEY_CURRENT_USER; empty when the key did not exist
 };
 
+// An environment variable for this process and the programs it starts, removed at the end.
+class EnvVar {
+public:
+    EnvVar(const wchar_t* name, const std::string& value);
+    ~EnvVar() { SetEnvironmentVariableW(name_, nullptr); }
+    EnvVar(const EnvVar&) = delete;
+    EnvVar& operator=(const EnvVar&) = delete;
+
+private:
+    const wchar_t* name_;
+};
+
 // Handles this thread's messages for about ms milliseconds.
 void Pump(DWORD ms);
 
