@@ -1,0 +1,87 @@
+// The program's command line on arbitrary arguments (one per input line):
+// invariants that start-up and the hand-over to a running copy rely on.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+
+using namespace plivex;
+
+namespace {
+
+const std::string kMalformed = "オプションの記述形式が不正です。\n";
+const std::string kUnknown = "このオプションは指定できません。\n";
+
+void Check(bool ok) {
+    if (!ok) std::abort();
+}
+
+bool SameLetter(char c, char upper) { return c == upper || c == upper - 'A' + 'a'; }
+
+// The options that set a flag, read straight from their description: the
+// switch, then Q and nothing else, or R and C followed by anything.
+bool IsQuit(const std::string& a) { return a.size() == 2 && (a[0] == '/' || a[0] == '-') && SameLetter(a[1], 'Q'); }
+bool IsRegClear(const std::string& a) {
+    return a.size() >= 3 && (a[0] == '/' || a[0] == '-') && SameLetter(a[1], 'R') && SameLetter(a[2], 'C');
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::vector<std::string> args(1);
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] == '\n') args.emplace_back();
+        else args.back() += static_cast<char>(data[i]);
+    }
+    if (args.size() > 64) return 0;
+
+    TCLParam param;
+    const CommandLineResult r = ParseCommandLine(args, param);
+
+    // Every argument on its own, then the whole line must be just those put together:
+    // where an argument stands never changes what it means.
+    std::vector<std::string> files, messages;
+    bool quit = false, regClear = false;
+    for (const std::string& a : args) {
+        const bool option = IsOption(a);
+        Check(option == (!a.empty() && (a[0] == '/' || a[0] == '-')));
+
+        TCLParam one;
+        const CommandLineResult alone = ParseCommandLine({a}, one);
+        if (a.empty()) {
+            // An empty argument names nothing and is not an option.
+            Check(alone.files.empty() && alone.messages.empty() && !one.Quit && !one.RegClear);
+        } else if (!option) {
+            // A name is kept exactly as typed and never reported or taken as a flag.
+            Check(alone.files.size() == 1 && alone.files[0] == a);
+            Check(alone.messages.empty() && !one.Quit && !one.RegClear);
+        } else {
+            // An option is never a file; it sets its flag, or else it is reported once, as typed.
+            Check(alone.files.empty());
+            Check(one.Quit == IsQuit(a) && one.RegClear == IsRegClear(a));
+            if (IsQuit(a) || IsRegClear(a)) {
+                Check(alone.messages.empty());
+            } else {
+                Check(alone.messages.size() == 1);
+                const std::string& text = a[1] == '=' ? kMalformed : kUnknown;
+                Check(alone.messages[0] == text + a);
+            }
+        }
+        // Flags already set stay set.
+        TCLParam set{true, true};
+        ParseCommandLine({a}, set);
+        Check(set.Quit && set.RegClear);
+
+        files.insert(files.end(), alone.files.begin(), alone.files.end());
+        messages.insert(messages.end(), alone.messages.begin(), alone.messages.end());
+        quit = quit || one.Quit;
+        regClear = regClear || one.RegClear;
+    }
+    Check(r.files == files && r.messages == messages);
+    Check(param.Quit == quit && param.RegClear == regClear);
+    // A second copy hands over the very names the first one would work.
+    Check(FileArguments(args) == r.files);
+    return 0;
+}
