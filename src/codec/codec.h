@@ -50,7 +50,7 @@ public:
     int CheckFileExist(std::string& path, int carried);
 
     // Bytes read and written per step; the memory a conversion needs.
-    static constexpr std::size_t kChunkSize = 1 << 20;
+    static constexpr std::size_t kChunkSize = 256 << 10;
 
 private:
     int Message(const std::string& text, std::string_view caption, unsigned style);
