@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "app/batch.h"
+#include "app/deal_win.h"
 #include "codec/codec.h"
 #include "codec/codec_ui_win.h"
 #include "app/help_win.h"
@@ -135,23 +136,9 @@ void TFormPlivex::HandOver(std::vector<std::string> files) {
     if (OnFiles) OnFiles(std::move(files));
 }
 
-void TFormPlivex::FilesDropped(HDROP drop) {
-    std::vector<std::string> files;
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < count; ++i) {
-        // Each name read at its own length, so long paths are not cut.
-        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-        std::wstring name(length + 1, L'\0');
-        name.resize(DragQueryFileW(drop, i, name.data(), length + 1));
-        files.push_back(Narrow(name));
-    }
-    DragFinish(drop);
-    HandOver(std::move(files));
-}
-
 std::optional<LRESULT> TFormPlivex::HandleMessage(UINT msg, WPARAM wParam, LPARAM) {
     if (msg == WM_DROPFILES) {
-        FilesDropped(reinterpret_cast<HDROP>(wParam));
+        HandOver(DropFiles(reinterpret_cast<HDROP>(wParam)));
         return 0;
     }
     return std::nullopt;

@@ -83,7 +83,6 @@ protected:
     LRESULT HandleNotification(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void FilesDropped(HDROP drop);
     void HandOver(std::vector<std::string> files);
 };
 
