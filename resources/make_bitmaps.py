@@ -1,12 +1,15 @@
 #!/usr/bin/env python3
-"""Draws the main window's tool-button bitmaps: 24x24, 16 colours (4 bits per
-pixel, the standard Windows 16-colour palette), on a silver (C0C0C0) ground
-that the buttons treat as transparent, keyed by the bottom-left pixel.
+"""Draws the main window's tool-button bitmaps: 16 colours (4 bits per pixel,
+the standard Windows 16-colour palette), on a silver (C0C0C0) ground that the
+buttons treat as transparent, keyed by the bottom-left pixel.
 
     python3 make_bitmaps.py [--preview PNG]
 
 Writes setting.bmp (a gear), help.bmp (a book with a question mark),
-homepage.bmp (a house) and about.bmp (an "i" in a circle) beside this script.
+homepage.bmp (a house) and about.bmp (an "i" in a circle) beside this script,
+24x24, and the same drawings at 36x36 and 48x48 for 144 and 192 DPI
+(setting_36.bmp, ...): each is drawn afresh at its size from one design on a
+24-unit grid, so that the buttons stay crisp where an enlarged 24x24 would blur.
 Standard library only. Shapes are sampled once per pixel centre, without
 anti-aliasing: 16 colours leave no in-between shades, and a blend towards
 silver would punch holes in the drawing when silver is made transparent.
@@ -20,7 +23,8 @@ import struct
 import sys
 import zlib
 
-SIZE = 24
+DESIGN = 24           # the drawings' own grid
+SIZES = (24, 36, 48)  # 96, 144 and 192 DPI
 
 # The Windows 16-colour palette, in its usual order.
 PALETTE = [
@@ -35,37 +39,51 @@ GROUND = SILVER
 
 
 class Grid:
-    def __init__(self):
-        self.px = [[GROUND] * SIZE for _ in range(SIZE)]
+    """A size x size bitmap; every drawing call takes design units (DESIGN
+    across), so one drawing serves every size."""
+
+    def __init__(self, size):
+        self.size = size
+        self.scale = size / DESIGN
+        self.px = [[GROUND] * size for _ in range(size)]
+
+    def _inside_at(self, inside, x, y):
+        """inside() at the centre of pixel (x, y), in design units."""
+        return inside((x + 0.5) / self.scale, (y + 0.5) / self.scale)
 
     def fill(self, inside, colour):
         """inside(x, y) -> bool, tested at every pixel centre."""
-        for y in range(SIZE):
-            for x in range(SIZE):
-                if inside(x + 0.5, y + 0.5):
+        for y in range(self.size):
+            for x in range(self.size):
+                if self._inside_at(inside, x, y):
                     self.px[y][x] = colour
 
     def outline(self, inside, colour):
         """Paints the shape's own edge pixels: those inside with a side
         neighbour outside. A crisp 1 px line at any slant, unlike an inset."""
-        edge = [(x, y) for y in range(SIZE) for x in range(SIZE)
-                if inside(x + 0.5, y + 0.5)
-                and not all(inside(x + dx + 0.5, y + dy + 0.5) for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)))]
+        n = self.size
+        edge = [(x, y) for y in range(n) for x in range(n)
+                if self._inside_at(inside, x, y)
+                and not all(self._inside_at(inside, x + dx, y + dy) for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)))]
         for x, y in edge:
             self.px[y][x] = colour
 
+    def _pixel(self, design):
+        """The first pixel whose centre lies at or beyond a design coordinate."""
+        return math.ceil(design * self.scale - 0.5)
+
     def rect(self, x0, y0, x1, y1, colour):
-        """Pixels x0..x1-1, y0..y1-1."""
-        for y in range(y0, y1):
-            for x in range(x0, x1):
+        """Design units x0..x1, y0..y1: at 24x24 the pixels x0..x1-1, y0..y1-1."""
+        for y in range(self._pixel(y0), self._pixel(y1)):
+            for x in range(self._pixel(x0), self._pixel(x1)):
                 self.px[y][x] = colour
 
     def glyph(self, x0, y0, rows, colour):
-        """Pixel art: 'X' marks a pixel, anything else leaves it."""
+        """Pixel art on the design grid: 'X' marks a unit, anything else leaves it."""
         for dy, row in enumerate(rows):
             for dx, ch in enumerate(row):
                 if ch == 'X':
-                    self.px[y0 + dy][x0 + dx] = colour
+                    self.rect(x0 + dx, y0 + dy, x0 + dx + 1, y0 + dy + 1, colour)
 
 
 def disc(cx, cy, r):
@@ -85,8 +103,8 @@ def polygon(points):
 
 # --- the four drawings ---
 
-def gear():
-    g = Grid()
+def gear(size):
+    g = Grid(size)
     cx = cy = 12.0
     teeth, r_root, r_tip, r_hole = 8, 8.0, 11.0, 3.0
 
@@ -107,8 +125,8 @@ def gear():
     return g
 
 
-def book():
-    g = Grid()
+def book(size):
+    g = Grid(size)
     # The page edges show below and right of the cover, then the cover on top.
     g.rect(6, 3, 21, 22, BLACK)
     g.rect(7, 4, 20, 21, WHITE)
@@ -132,8 +150,8 @@ def book():
     return g
 
 
-def house():
-    g = Grid()
+def house(size):
+    g = Grid(size)
     # Chimney first, so the roof's outline runs over its foot.
     g.rect(15, 3, 19, 10, BLACK)
     g.rect(16, 4, 18, 10, MAROON)
@@ -154,8 +172,8 @@ def house():
     return g
 
 
-def info():
-    g = Grid()
+def info(size):
+    g = Grid(size)
     g.fill(disc(12, 12, 11), NAVY)
     g.fill(disc(12, 12, 10), BLUE)
     g.glyph(9, 4, [
@@ -180,13 +198,14 @@ BITMAPS = [('setting.bmp', gear), ('help.bmp', book), ('homepage.bmp', house), (
 # --- output ---
 
 def write_bmp(path, grid):
+    size = grid.size
     rows = b''
     for row in reversed(grid.px):  # bottom-up: the first pixel stored is the bottom-left one
-        line = bytes((row[x] << 4) | row[x + 1] for x in range(0, SIZE, 2))
+        line = bytes((row[x] << 4) | row[x + 1] for x in range(0, size, 2))
         rows += line + b'\0' * (-len(line) % 4)
     palette = b''.join(bytes((b, g, r, 0)) for r, g, b in PALETTE)
     offset = 14 + 40 + len(palette)
-    info = struct.pack('<IiiHHIIiiII', 40, SIZE, SIZE, 1, 4, 0, len(rows), 2835, 2835, 16, 16)
+    info = struct.pack('<IiiHHIIiiII', 40, size, size, 1, 4, 0, len(rows), 2835, 2835, 16, 16)
     with open(path, 'wb') as f:
         f.write(struct.pack('<2sIHHI', b'BM', offset + len(rows), 0, 0, offset) + info + palette + rows)
 
@@ -204,29 +223,39 @@ def write_png(path, rows):
 
 
 def preview(path, grids):
-    """4x on silver (as stored) and on white (with silver made transparent)."""
+    """Each drawing at 4x, a row per size, on silver (as stored) and on white
+    (with silver made transparent)."""
     scale, pad = 4, 8
-    cell = SIZE * scale + pad
+    cell = max(g.size for g in grids) * scale + pad
+    columns = len(BITMAPS)
     out = []
     for ground in (None, (255, 255, 255)):
-        band = [[(255, 255, 255)] * (pad + cell * len(grids)) for _ in range(cell + pad)]
-        for i, g in enumerate(grids):
-            for y in range(SIZE * scale):
-                for x in range(SIZE * scale):
-                    c = g.px[y // scale][x // scale]
-                    band[pad + y][pad + i * cell + x] = ground if ground and c == GROUND else PALETTE[c]
-        out += band
+        for first in range(0, len(grids), columns):
+            band = [[(255, 255, 255)] * (pad + cell * columns) for _ in range(cell + pad)]
+            for i, g in enumerate(grids[first:first + columns]):
+                for y in range(g.size * scale):
+                    for x in range(g.size * scale):
+                        c = g.px[y // scale][x // scale]
+                        band[pad + y][pad + i * cell + x] = ground if ground and c == GROUND else PALETTE[c]
+            out += band
     write_png(path, out)
+
+
+def file_name(name, size):
+    """setting.bmp at the design size, setting_36.bmp at 36x36."""
+    stem, ext = os.path.splitext(name)
+    return name if size == DESIGN else '%s_%d%s' % (stem, size, ext)
 
 
 def main(argv):
     here = os.path.dirname(os.path.abspath(__file__))
     grids = []
-    for name, draw in BITMAPS:
-        g = draw()
-        assert g.px[SIZE - 1][0] == GROUND, name + ': the bottom-left pixel must be the ground'
-        write_bmp(os.path.join(here, name), g)
-        grids.append(g)
+    for size in SIZES:
+        for name, draw in BITMAPS:
+            g = draw(size)
+            assert g.px[size - 1][0] == GROUND, name + ': the bottom-left pixel must be the ground'
+            write_bmp(os.path.join(here, file_name(name, size)), g)
+            grids.append(g)
     if len(argv) == 3 and argv[1] == '--preview':
         preview(argv[2], grids)
     elif len(argv) != 1:

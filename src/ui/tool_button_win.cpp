@@ -49,12 +49,25 @@ ToolButton::~ToolButton() {
 
 bool ToolButton::LoadPicture(const std::string& bitmapName) {
     if (bitmap_) DeleteObject(bitmap_);
-    // The first pixel of a bottom-up bitmap is its bottom-left one: its colour
-    // becomes the button face, and the greys follow the system's 3D colours.
-    bitmap_ = static_cast<HBITMAP>(LoadImageW(Application::Get().Instance(), Widen(bitmapName).c_str(), IMAGE_BITMAP,
-                                              0, 0, LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS));
+    bitmap_ = nullptr;
+    // A drawing made for the screen's size where there is one (NAME_36 for a
+    // 24-pixel design at 144 DPI): enlarging the 24x24 one would blur it.
+    const int wanted = Application::Get().Scale(kDesignBitmapSize);
+    for (const int size : {48, 36}) {
+        if (size > wanted) continue;
+        bitmap_ = LoadBitmapResource(bitmapName + "_" + std::to_string(size));
+        if (bitmap_) break;
+    }
+    if (!bitmap_) bitmap_ = LoadBitmapResource(bitmapName);
     InvalidateRect(hwnd_, nullptr, TRUE);
     return bitmap_ != nullptr;
+}
+
+HBITMAP ToolButton::LoadBitmapResource(const std::string& name) {
+    // The first pixel of a bottom-up bitmap is its bottom-left one: its colour
+    // becomes the button face, and the greys follow the system's 3D colours.
+    return static_cast<HBITMAP>(LoadImageW(Application::Get().Instance(), Widen(name).c_str(), IMAGE_BITMAP, 0, 0,
+                                           LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS));
 }
 
 std::string ToolButton::Hint() const {

@@ -13,7 +13,9 @@ namespace plivex::ui {
 class ToolButton : public Control {
 public:
     // bitmapName names a bitmap resource of the program (16 colours; its
-    // bottom-left pixel's colour is see-through). A missing one leaves the button without a picture.
+    // bottom-left pixel's colour is see-through), drawn for 96 DPI at 24x24;
+    // bitmapName_36 and bitmapName_48, where present, are used at 144 and 192 DPI.
+    // A missing one leaves the button without a picture.
     ToolButton(Form& form, int left, int top, int width, int height, const std::string& bitmapName,
                const std::string& hint = "");
     ~ToolButton() override;
@@ -40,7 +42,10 @@ public:
 private:
     void SetHot(bool hot);
     void SetPressed(bool pressed);
+    static HBITMAP LoadBitmapResource(const std::string& name);
     static LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR ref);
+
+    static constexpr int kDesignBitmapSize = 24;
 
     HBITMAP bitmap_ = nullptr;
     HWND tooltip_ = nullptr;

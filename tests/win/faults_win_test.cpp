@@ -128,7 +128,9 @@ TEST_F(Faults, SourceRemovedAfterItsFolderWasReadEndsTheBatchCleanly) {
     Strings listed;
     onPrompt = [&](const Strings& files) {
         listed = files;
-        if (files.size() == 3) EXPECT_TRUE(DeleteFileW(Widen(files[1]).c_str()));
+        if (files.size() == 3) {
+            EXPECT_TRUE(DeleteFileW(Widen(files[1]).c_str()));
+        }
     };
 
     deal.Run({dir / "d"});

@@ -355,24 +355,30 @@ TEST(Manifest, LoaderReadsDpiAwareTrue) {
 
 // --- tool-button bitmaps ---
 
-class ToolBitmap : public testing::TestWithParam<const wchar_t*> {};
+struct ToolBitmapCase {
+    const wchar_t* name;
+    int size;  // 24 for 96 DPI, 36 for 144, 48 for 192
+};
 
-TEST_P(ToolBitmap, Is24x24With16ColoursOnASilverGround) {
-    HRSRC res = FindResourceW(nullptr, GetParam(), RT_BITMAP);
+class ToolBitmap : public testing::TestWithParam<ToolBitmapCase> {};
+
+TEST_P(ToolBitmap, IsSquareWith16ColoursOnASilverGround) {
+    const int size = GetParam().size;
+    HRSRC res = FindResourceW(nullptr, GetParam().name, RT_BITMAP);
     ASSERT_NE(res, nullptr);
     const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, res)));
     ASSERT_NE(data, nullptr);
     BITMAPINFOHEADER h;
     ASSERT_GE(SizeofResource(nullptr, res), sizeof h);
     std::memcpy(&h, data, sizeof h);
-    EXPECT_EQ(h.biWidth, 24);
-    EXPECT_EQ(h.biHeight, 24);  // positive: bottom-up, so the first pixel stored is the bottom-left one
+    EXPECT_EQ(h.biWidth, size);
+    EXPECT_EQ(h.biHeight, size);  // positive: bottom-up, so the first pixel stored is the bottom-left one
     EXPECT_EQ(h.biBitCount, 4);
     EXPECT_EQ(h.biCompression, static_cast<DWORD>(BI_RGB));
     const DWORD colours = h.biClrUsed ? h.biClrUsed : 16;
     ASSERT_LE(colours, 16u);
-    const DWORD stride = 12;  // 24 pixels at 4 bits, already a multiple of 4 bytes
-    ASSERT_EQ(SizeofResource(nullptr, res), h.biSize + colours * sizeof(RGBQUAD) + 24 * stride);
+    const DWORD stride = (size * 4 + 31) / 32 * 4;  // rows padded to whole 4-byte words
+    ASSERT_EQ(SizeofResource(nullptr, res), h.biSize + colours * sizeof(RGBQUAD) + size * stride);
 
     const auto* palette = reinterpret_cast<const RGBQUAD*>(data + h.biSize);
     const BYTE* bits = data + h.biSize + colours * sizeof(RGBQUAD);
@@ -386,28 +392,35 @@ TEST_P(ToolBitmap, Is24x24With16ColoursOnASilverGround) {
 
     // A drawing, not an empty button: a good part of the pixels are not ground.
     int drawn = 0;
-    for (int i = 0; i < 24 * 24; ++i) {
-        const int index = (i % 2 == 0) ? bits[i / 2] >> 4 : bits[i / 2] & 0x0F;
-        if (colour(index) != RGB(0xC0, 0xC0, 0xC0)) ++drawn;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const BYTE pair = bits[y * stride + x / 2];
+            if (colour(x % 2 == 0 ? pair >> 4 : pair & 0x0F) != RGB(0xC0, 0xC0, 0xC0)) ++drawn;
+        }
     }
-    EXPECT_GT(drawn, 24 * 24 / 4);
+    EXPECT_GT(drawn, size * size / 4);
 
-    HBITMAP bmp = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), GetParam(), IMAGE_BITMAP, 0, 0, 0));
+    HBITMAP bmp = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), GetParam().name, IMAGE_BITMAP, 0, 0, 0));
     ASSERT_NE(bmp, nullptr);
     BITMAP bm{};
     EXPECT_TRUE(GetObjectW(bmp, sizeof bm, &bm));
-    EXPECT_EQ(bm.bmWidth, 24);
-    EXPECT_EQ(bm.bmHeight, 24);
+    EXPECT_EQ(bm.bmWidth, size);
+    EXPECT_EQ(bm.bmHeight, size);
     DeleteObject(bmp);
 }
 
 INSTANTIATE_TEST_SUITE_P(Resources, ToolBitmap,
-                         testing::Values(L"SETTING_BMP", L"HELP_BMP", L"HOMEPAGE_BMP", L"ABOUT_BMP"),
-                         [](const testing::TestParamInfo<const wchar_t*>& info) {
+                         testing::Values(ToolBitmapCase{L"SETTING_BMP", 24}, ToolBitmapCase{L"HELP_BMP", 24},
+                                         ToolBitmapCase{L"HOMEPAGE_BMP", 24}, ToolBitmapCase{L"ABOUT_BMP", 24},
+                                         ToolBitmapCase{L"SETTING_BMP_36", 36}, ToolBitmapCase{L"HELP_BMP_36", 36},
+                                         ToolBitmapCase{L"HOMEPAGE_BMP_36", 36}, ToolBitmapCase{L"ABOUT_BMP_36", 36},
+                                         ToolBitmapCase{L"SETTING_BMP_48", 48}, ToolBitmapCase{L"HELP_BMP_48", 48},
+                                         ToolBitmapCase{L"HOMEPAGE_BMP_48", 48}, ToolBitmapCase{L"ABOUT_BMP_48", 48}),
+                         [](const testing::TestParamInfo<ToolBitmapCase>& info) {
                              std::string name;
-                             for (const wchar_t* p = info.param; *p && *p != L'_'; ++p)
+                             for (const wchar_t* p = info.param.name; *p && *p != L'_'; ++p)
                                  name += static_cast<char>(*p);
-                             return name;
+                             return name + std::to_string(info.param.size);
                          });
 
 // --- pvx.exe, read from outside ---
