@@ -56,6 +56,11 @@ std::vector<std::string> TakeSendFiles() {
     return files;
 }
 
+bool SendFilesWaiting() {
+    const RegKey key(kSystemKeyPath, false);
+    return key.get() && key.Exists(SendFileName(1).c_str());
+}
+
 bool DeleteProgramKey() {
     const LSTATUS s = RegDeleteTreeW(HKEY_CURRENT_USER, kProgramKeyPath);
     if (s == ERROR_FILE_NOT_FOUND) return true;

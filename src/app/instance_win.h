@@ -28,6 +28,8 @@ std::size_t WriteSendFiles(const std::vector<std::string>& paths);
 // Reads "SendFile1", "SendFile2", ... up to the first missing number (or one
 // that is not a string), deleting each value after reading it.
 std::vector<std::string> TakeSendFiles();
+// Whether a hand-over is waiting to be taken ("SendFile1" exists).
+bool SendFilesWaiting();
 
 // Deletes the program's key with everything beneath it (the parent stays).
 // True also when the key was already gone.

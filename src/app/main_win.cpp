@@ -71,7 +71,7 @@ public:
                 [this](const std::string& plain, int version, const std::string& key) {
                     form_.OpenMelted(plain, version, key);
                 }) {
-        form_.OnFiles = [this](std::vector<std::string> files) { deal_.Run(files); };
+        form_.OnFiles = [this](std::vector<std::string> files) { RunBatch(files); };
         form_.OnCloseQuery = [this] { return CloseQuery(); };
         SetWindowSubclass(form_.Handle(), SessionEndProc, 0, reinterpret_cast<DWORD_PTR>(this));
     }
@@ -112,7 +112,7 @@ private:
         const CommandLineResult parsed = ParseCommandLine(arguments, form_.CLParam);
         for (const auto& message : parsed.messages) ui::MsgBox(message, "", kStyleExclamation);
         if (parsed.files.empty()) return false;
-        deal_.Run(LongNames(parsed.files));
+        RunBatch(LongNames(parsed.files));
         // Files named on the command line end the run once they are done.
         form_.CLParam.Quit = true;
         return true;
@@ -149,12 +149,19 @@ private:
         return true;
     }
 
-    // A hand-over that arrives during a batch is left in the registry; its
-    // values are read with the next one.
+    // A hand-over that arrives during a batch is left in the registry.
     void ReceiveHandOver() {
         if (!DealIdle()) return;
         const std::vector<std::string> files = TakeSendFiles();
+        RunBatch(files);
+    }
+
+    // Names handed over while the batch ran (held off above, or swallowed by a
+    // message box's own loop, where 1024 is the dialog manager's) are worked
+    // once it ends, rather than waiting for a further copy to be started.
+    void RunBatch(const std::vector<std::string>& files) {
         deal_.Run(files);
+        if (DealIdle() && SendFilesWaiting()) PostMessageW(form_.Handle(), kMsgHandOver, 0, 0);
     }
 
     // WM_ENDSESSION is sent, not posted, so it is caught in the window itself.
