@@ -2,6 +2,7 @@
 // handle of ours) can touch a file while it is converted.
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 
 #include "codec/names.h"
@@ -33,6 +34,33 @@ private:
 
 HANDLE Open(const std::wstring& path, DWORD access, DWORD disposition) {
     return CreateFileW(path.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// A conversion cut off (the program killed, the power lost) leaves its
+// temporary file behind, perhaps holding part of a melted file in plain. The
+// next conversion into that folder removes such files once they are old: one
+// still being written is open without sharing and cannot be removed, and the
+// age spares one that is complete and about to be renamed.
+constexpr std::uint64_t kStaleAfter = 10ull * 60 * 10000000;  // ten minutes in 100 ns units
+
+std::uint64_t Ticks(const FILETIME& t) { return (std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; }
+
+void RemoveStaleTemps(const std::string& folder) {
+    const auto wideFolder = TryWiden(folder);
+    if (!wideFolder) return;
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileW((*wideFolder + Widen(kTempPrefix) + L"*.tmp").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    do {
+        if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) continue;
+        // The pattern also matches short names; only our own long names count.
+        if (!IsWinTempName(Narrow(data.cFileName))) continue;
+        if (Ticks(now) < Ticks(data.ftLastWriteTime) + kStaleAfter) continue;
+        DeleteFileW((*wideFolder + data.cFileName).c_str());
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
 }
 
 class WinInput : public InputFile {
@@ -106,6 +134,7 @@ public:
 
     std::unique_ptr<OutputFile> CreateTemp(const std::string& target, std::string& tempPath) override {
         const std::string folder = FolderPart(target);
+        RemoveStaleTemps(folder);
         DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
         for (int attempt = 0; attempt < 100; ++attempt) {
             char name[32];

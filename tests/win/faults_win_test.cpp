@@ -212,5 +212,50 @@ TEST_F(Faults, WrongPasswordUnderEverySafeguardKeepsTheContainer) {
     }
 }
 
+// Sets a file's last write time minutes into the past.
+bool MakeOlder(const std::string& path, int minutes) {
+    const HANDLE h = CreateFileW(Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
+    t.QuadPart -= static_cast<ULONGLONG>(minutes) * 60 * 10000000;
+    const FILETIME then{t.LowPart, t.HighPart};
+    const bool ok = SetFileTime(h, nullptr, nullptr, &then) != 0;
+    CloseHandle(h);
+    return ok;
+}
+
+// What a killed conversion left behind goes with the next conversion into the
+// folder, once it is old; a recent one, one another program still holds, and
+// files that only look like ours stay.
+TEST_F(Faults, OldTemporaryFilesOfACutOffConversionGoWithTheNext) {
+    TempDir dir;
+    ASSERT_TRUE(WriteAll(dir / "report.txt", Body(1000, 3)));
+    const Strings stale{"~plvx0000abcd.tmp", "~plvx7f3e0a12.tmp"};
+    const Strings kept{"~plvx00001234.tmp", "~plvx0000beef.tmp", "~plvx0000FFFF.tmp", "~plvx-notes.tmp",
+                       "~plvx12345678.tmpx"};
+    for (const std::string& name : stale) ASSERT_TRUE(WriteAll(dir / name, "partly melted"));
+    for (const std::string& name : kept) ASSERT_TRUE(WriteAll(dir / name, "kept"));
+    for (const std::string& name : stale) ASSERT_TRUE(MakeOlder(dir / name, 60));
+    for (const std::string& name : kept) {
+        if (name == "~plvx00001234.tmp") continue;  // that one is recent
+        ASSERT_TRUE(MakeOlder(dir / name, 60));
+    }
+    {
+        test::HeldFile holder(dir / "~plvx0000beef.tmp");
+        ASSERT_TRUE(holder.held());
+        deal.Run({dir / "report.txt"});
+    }
+
+    Strings expected = kept;
+    expected.push_back("report.pvx");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(ListFolder(dir.path()), expected);
+    EXPECT_TRUE(ReadAll(dir / "report.pvx") == ContainerOf("report.txt", Body(1000, 3)));
+    for (const std::string& name : kept) EXPECT_EQ(ReadAll(dir / name), "kept") << name;
+}
+
 }  // namespace
 }  // namespace plivex
