@@ -7,6 +7,7 @@
 
 #include "app/form_plivex_win.h"
 #include "app/registry_win.h"
+#include "dialogs/placement.h"
 #include "options/export_file.h"
 #include "options/export_file_win.h"
 #include "options/options.h"
@@ -39,6 +40,21 @@ constexpr PreferenceValue kPreference[] = {
     {L"UseNN", &TCustomSet::UseNN, nullptr},
 };
 
+// A position saved on a screen that is gone (a second monitor unplugged, a
+// smaller resolution) would open the window where nobody can reach it: a window
+// that no monitor shows is moved into the work area of the nearest one.
+void KeepOnAScreen(TFormPlivex& form) {
+    RECT r{form.Left(), form.Top(), form.Left() + form.Width(), form.Top() + form.Height()};
+    if (MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) return;
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &info)) return;
+    const RECT& work = info.rcWork;
+    const Point inside = ClampToScreen({r.left - work.left, r.top - work.top}, form.Width(), form.Height(),
+                                       {work.right - work.left, work.bottom - work.top});
+    form.SetPosition(work.left + inside.left, work.top + inside.top);
+}
+
 void LoadExitState(TFormPlivex& form, const std::string& programFolder) {
     const RegKey key(kExitStateKeyPath, true);
     const std::optional<std::int32_t> left = key.ReadInt(L"MWLeft");
@@ -48,6 +64,7 @@ void LoadExitState(TFormPlivex& form, const std::string& programFolder) {
     const std::optional<std::string> eh = key.Exists(L"EHFolder") ? key.ReadString(L"EHFolder") : "";
     if (left && top && sel && eh) {
         form.SetPosition(*left, *top);
+        KeepOnAScreen(form);
         form.FileSel.SetInitialFolder(*sel);
         ExitState().EHFolder = *eh;
     } else {

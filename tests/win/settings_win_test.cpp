@@ -105,6 +105,29 @@ TEST_F(Settings, FirstStartUsesDefaultsAndTheProgramFolderThenSavesAndReloads) {
     EXPECT_EQ(Status(), "");
 }
 
+// A position no screen shows any more brings the window back inside the
+// screen's work area; one partly on the screen is kept as it was.
+TEST_F(Settings, WindowSavedOnAScreenThatIsGoneComesBackIntoView) {
+    SetString(kExitStateKeyPath, L"SelFolder", "C:\\a");
+    SetString(kExitStateKeyPath, L"EHFolder", "C:\\b");
+    RECT work{};
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+    const auto loadAt = [&](int left, int top) {
+        SetInt(kExitStateKeyPath, L"MWLeft", left);
+        SetInt(kExitStateKeyPath, L"MWTop", top);
+        LoadRegistrySettings(form, dir.path());
+    };
+    loadAt(work.right + 500, work.bottom + 300);  // a monitor to the lower right, now unplugged
+    EXPECT_EQ(form.Left(), work.right - form.Width());
+    EXPECT_EQ(form.Top(), work.bottom - form.Height());
+    loadAt(-32000, -32000);  // where a minimised window used to be saved
+    EXPECT_EQ(form.Left(), work.left);
+    EXPECT_EQ(form.Top(), work.top);
+    loadAt(-20, 33);
+    EXPECT_EQ(form.Left(), -20);
+    EXPECT_EQ(form.Top(), 33);
+}
+
 TEST_F(Settings, UnreadableWindowStateFallsBackWhole) {
     // MWTop missing: not even the stored left is kept.
     SetInt(kExitStateKeyPath, L"MWLeft", 300);
