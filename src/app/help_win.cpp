@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/registry_win.h"
+#include "codec/codec_ui_win.h"
 #include "codec/texts.h"
 #include "filesel/file_sel_win.h"
 #include "sys/text_win.h"
@@ -140,29 +142,11 @@ void StartBrowser(const std::string& browser) {
 }  // namespace
 
 std::optional<std::string> WinHelpSystem::NetscapeAppPath() {
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kNetscapeKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return std::nullopt;
-    std::optional<std::string> value;
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExW(key, nullptr, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
-        (type == REG_SZ || type == REG_EXPAND_SZ)) {
-        std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
-        size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-        if (RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(text.data()), &size) ==
-            ERROR_SUCCESS) {
-            text.resize(wcsnlen(text.c_str(), text.size()));
-            value = Narrow(text);
-        }
-    }
-    RegCloseKey(key);
-    return value;
+    return RegKey(HKEY_LOCAL_MACHINE, kNetscapeKey).ReadString(nullptr);  // the key's default value
 }
 
 std::optional<std::string> WinHelpSystem::AssociatedProgram(const std::string& file) {
-    wchar_t program[MAX_PATH] = {};
-    const auto result = reinterpret_cast<INT_PTR>(FindExecutableW(Widen(file).c_str(), nullptr, program));
-    if (result <= 32) return std::nullopt;
-    return Narrow(program);
+    return AssociatedApplication(file);
 }
 
 bool WinHelpSystem::DdeExecute(std::string_view service, const std::string& browser, const std::string& command) {

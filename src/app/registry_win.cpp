@@ -11,6 +11,10 @@ RegKey::RegKey(const wchar_t* path, bool create) {
     if (s != ERROR_SUCCESS) h_ = nullptr;
 }
 
+RegKey::RegKey(HKEY root, const wchar_t* path) {
+    if (RegOpenKeyExW(root, path, 0, KEY_QUERY_VALUE, &h_) != ERROR_SUCCESS) h_ = nullptr;
+}
+
 RegKey::~RegKey() {
     if (h_) RegCloseKey(h_);
 }

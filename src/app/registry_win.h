@@ -1,4 +1,5 @@
-// Values under HKEY_CURRENT_USER, as the program's key and its sections use them.
+// Registry values: the program's key and its sections under HKEY_CURRENT_USER,
+// and, read only, keys of the system.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +15,8 @@ namespace plivex {
 class RegKey {
 public:
     RegKey(const wchar_t* path, bool create);
+    // Opened for reading only, under root (HKEY_LOCAL_MACHINE needs no rights to read).
+    RegKey(HKEY root, const wchar_t* path);
     ~RegKey();
     RegKey(const RegKey&) = delete;
     RegKey& operator=(const RegKey&) = delete;

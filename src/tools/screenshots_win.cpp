@@ -32,11 +32,7 @@ std::wstring ClassOf(HWND w) {
     return name;
 }
 
-std::wstring TextOf(HWND w) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(w)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(w, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
+std::wstring TextOf(HWND w) { return Widen(WindowText(w)); }
 
 RECT RectIn(HWND w, HWND parent) {
     RECT r;
