@@ -1,5 +1,7 @@
 #include "monitor/pros_mon.h"
 
+#include <algorithm>
+
 #include "codec/codec.h"
 #include "codec/names.h"
 
@@ -13,6 +15,7 @@ void TMonProsList::AddEntry(std::string fileName, std::string appName, std::stri
     entry->Password = Secret(std::string(key));
     entry->Version = version;
     entry->Process = std::move(process);
+    entry->Serial = nextSerial_++;
     entries_.push_back(std::move(entry));
 }
 
@@ -32,23 +35,43 @@ bool TMonProsList::TakeOverProcess(TMonPros& entry, std::size_t index) {
     return false;
 }
 
+std::optional<std::size_t> TMonProsList::IndexOf(std::uint64_t serial) const {
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        if (entries_[i]->Serial == serial) return i;
+    return std::nullopt;
+}
+
 void TMonProsList::Poll(Codec& codec, const Reencoded& reencoded) {
-    std::vector<std::size_t> finished;
+    std::vector<std::uint64_t> finished;
+    auto isFinished = [&](std::uint64_t serial) {
+        return std::find(finished.begin(), finished.end(), serial) != finished.end();
+    };
     // The count is read anew each round: a batch may append while the codec asks a question.
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         TMonPros& entry = *entries_[i];
+        if (isFinished(entry.Serial)) continue;
         const std::optional<std::uint32_t> code = entry.Process ? entry.Process->ExitCode() : std::nullopt;
         if (code && *code == kStillActive) continue;
         entry.Alive = false;
         if (TakeOverProcess(entry, i)) continue;
+        // Copies: while the codec asks, the entry may be destroyed under us.
+        const std::uint64_t serial = entry.Serial;
+        const std::string file = entry.FileName;
+        const Secret key = entry.Password;
+        const std::int32_t version = entry.Version;
+        const bool placeholder = entry.IsPlaceholder();
+        finished.push_back(serial);
         // The result is not examined: the codec has told the user of any failure,
         // and a failed re-encryption is not retried.
-        codec.Encode(entry.FileName, ChangeExt(entry.FileName, kContainerExt), kOverwrite, entry.Version,
-                     entry.Password.str());
-        finished.push_back(i);
-        if (!entry.IsPlaceholder() && reencoded) reencoded(FileNamePart(entry.FileName));
+        codec.Encode(file, ChangeExt(file, kContainerExt), kOverwrite, version, key.str());
+        if (!placeholder && reencoded) reencoded(FileNamePart(file));
+        // Go on from where the entry stands now; if it went, from the start,
+        // past the entries already finished.
+        const std::optional<std::size_t> now = IndexOf(serial);
+        if (!now) i = static_cast<std::size_t>(-1);
+        else i = *now;
     }
-    for (auto it = finished.rbegin(); it != finished.rend(); ++it) entries_.erase(entries_.begin() + *it);
+    std::erase_if(entries_, [&](const std::unique_ptr<TMonPros>& e) { return isFinished(e->Serial); });
 }
 
 }  // namespace plivex

@@ -38,6 +38,8 @@ struct TMonPros {
     bool Alive = true;
     std::int32_t Version = 0;
     ProcessRef Process;
+    // Tells entries apart across a message loop, where the list may change.
+    std::uint64_t Serial = 0;
 
     bool IsPlaceholder() const { return FileName == kDummySource; }
 };
@@ -60,6 +62,8 @@ public:
 
     // One tick: every entry whose process has ended either takes over another
     // live entry's process or is encrypted again (carried state 1) and dropped.
+    // The codec may ask a question whose message loop changes the list (a
+    // batch appends, closing the program clears it); the tick copes with both.
     void Poll(Codec& codec, const Reencoded& reencoded);
 
     // Forgets every entry; the files stay as they are.
@@ -74,6 +78,8 @@ private:
     // question of the codec grows the list.
     std::vector<std::unique_ptr<TMonPros>> entries_;
     SameApp sameApp_;
+    std::uint64_t nextSerial_ = 1;
+    std::optional<std::size_t> IndexOf(std::uint64_t serial) const;
 };
 
 }  // namespace plivex

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <functional>
+#include <utility>
 
 #include "codec/cipher.h"
 #include "codec/codec.h"
@@ -159,6 +161,41 @@ TEST_F(ProsMonTest, ContainerStillThereIsHandledByTheClashRuleAsAfterAnAnswer) {
     Tick();
     EXPECT_EQ(ui.askedOverwrite.size(), 1u);
     EXPECT_EQ(fs.At(pvx), ExpectedContainer("newer"));
+}
+
+// The codec's question runs a message loop: meanwhile the user may close the
+// program (the list is cleared, the files left plain) and a batch may append.
+TEST_F(ProsMonTest, ListChangedWhileTheCodecAsksIsTakenAsItIsAfterwards) {
+    struct AskingUi : test::ScriptedUi {
+        std::function<void()> meanwhile;
+        int AskOverwrite(std::string& path) override {
+            if (meanwhile) std::exchange(meanwhile, nullptr)();
+            return ScriptedUi::AskOverwrite(path);
+        }
+    } asking;
+    Codec askingCodec(fs, asking, opt);
+    opt.FOverlap = foAskUser;
+    const std::string other = "C:\\d\\memo.txt", later = "C:\\d\\later.doc";
+    fs.files[doc] = "edited";
+    fs.files[pvx] = "old container";
+    fs.files[other] = "memo";
+    auto first = Started(), second = Started();
+    list.AddEntry(doc, editor, key, kFormatVersion, first);
+    list.AddEntry(other, "C:\\Apps\\Notes.exe", key, kFormatVersion, second);
+    first->End();
+    second->End();
+    asking.overwrite.push_back({kSkipped, ""});
+    asking.meanwhile = [&] {
+        list.Clear();
+        list.AddEntry(later, editor, key, kFormatVersion, Started());
+    };
+    list.Poll(askingCodec, [this](const std::string& name) { reported.push_back(name); });
+
+    ASSERT_EQ(list.Count(), 1u) << "the entry appended meanwhile stays watched";
+    EXPECT_EQ(list[0].FileName, later);
+    EXPECT_FALSE(fs.Has("C:\\d\\memo.pvx")) << "an entry cleared meanwhile is not encrypted again";
+    EXPECT_EQ(fs.At(other), "memo");
+    EXPECT_EQ(asking.askedOverwrite.size(), 1u);
 }
 
 }  // namespace
