@@ -1,5 +1,6 @@
-// The program's command line on arbitrary arguments (one per input line):
-// invariants that start-up and the hand-over to a running copy rely on.
+// The program's command line on arbitrary input, split as a whole line and
+// taken as arguments (one per input line): invariants that start-up and the
+// hand-over to a running copy rely on.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -27,9 +28,22 @@ bool IsRegClear(const std::string& a) {
     return a.size() >= 3 && (a[0] == '/' || a[0] == '-') && SameLetter(a[1], 'R') && SameLetter(a[2], 'C');
 }
 
+// Splitting never keeps a quote, and arguments put back in quotes, as a
+// second copy's caller would write them, split into the very same arguments.
+void CheckSplit(const std::string& line) {
+    const std::vector<std::string> split = SplitCommandLine(line);
+    std::string quoted;
+    for (const std::string& a : split) {
+        Check(a.find('"') == std::string::npos);
+        quoted += "\"" + a + "\" ";
+    }
+    Check(SplitCommandLine(quoted) == split);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    CheckSplit(std::string(reinterpret_cast<const char*>(data), size));
     std::vector<std::string> args(1);
     for (std::size_t i = 0; i < size; ++i) {
         if (data[i] == '\n') args.emplace_back();
@@ -50,11 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
         TCLParam one;
         const CommandLineResult alone = ParseCommandLine({a}, one);
-        if (a.empty()) {
-            // An empty argument names nothing and is not an option.
-            Check(alone.files.empty() && alone.messages.empty() && !one.Quit && !one.RegClear);
-        } else if (!option) {
-            // A name is kept exactly as typed and never reported or taken as a flag.
+        if (!option) {
+            // A name, the empty one too, is kept exactly as typed and never reported or taken as a flag.
             Check(alone.files.size() == 1 && alone.files[0] == a);
             Check(alone.messages.empty() && !one.Quit && !one.RegClear);
         } else {

@@ -8,6 +8,27 @@ char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + '
 
 }  // namespace
 
+std::vector<std::string> SplitCommandLine(std::string_view line) {
+    std::vector<std::string> args;
+    std::string current;
+    bool inArgument = false, quoted = false;
+    for (const char c : line) {
+        if (c == '"') {
+            quoted = !quoted;
+            inArgument = true;
+        } else if (!quoted && (c == ' ' || c == '\t')) {
+            if (inArgument) args.push_back(std::move(current));
+            current.clear();
+            inArgument = false;
+        } else {
+            current += c;
+            inArgument = true;
+        }
+    }
+    if (inArgument) args.push_back(std::move(current));
+    return args;
+}
+
 bool IsOption(const std::string& argument) {
     return !argument.empty() && (argument[0] == '/' || argument[0] == '-');
 }
@@ -15,14 +36,13 @@ bool IsOption(const std::string& argument) {
 std::vector<std::string> FileArguments(const std::vector<std::string>& arguments) {
     std::vector<std::string> files;
     for (const auto& a : arguments)
-        if (!a.empty() && !IsOption(a)) files.push_back(a);
+        if (!IsOption(a)) files.push_back(a);
     return files;
 }
 
 CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, TCLParam& param) {
     CommandLineResult r;
     for (const auto& a : arguments) {
-        if (a.empty()) continue;
         if (!IsOption(a)) {
             r.files.push_back(a);
             continue;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace plivex {
@@ -13,6 +14,15 @@ struct TCLParam {
     bool Quit = false;      // close once nothing is left to watch
     bool RegClear = false;  // remove the program's registry key at exit instead of saving
 };
+
+// Splits a command line into its arguments (the program's name first):
+// blanks and tabs outside quotes separate them; a double quote switches
+// grouping on and off and is dropped; text before, inside and after quotes
+// joins into one argument; a quote left open runs to the end of the line;
+// a backslash is an ordinary character, so "D:\" is D:\ (a drive root or a
+// folder handed over by the shell) and not an escaped quote. "" is an
+// argument of its own, empty.
+std::vector<std::string> SplitCommandLine(std::string_view line);
 
 // An argument that begins with "/" or "-" is an option, whatever follows.
 bool IsOption(const std::string& argument);
@@ -27,8 +37,8 @@ struct CommandLineResult {
 };
 
 // Examines the arguments (without the program name): sets the flags of
-// recognised options and reports malformed and unknown ones. Empty arguments
-// name nothing and are skipped.
+// recognised options and reports malformed and unknown ones. An empty
+// argument is a file name like any other (the batch reports it as missing).
 CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, TCLParam& param);
 
 }  // namespace plivex

@@ -51,12 +51,33 @@ TEST(CommandLine, MalformedAndUnknownOptionsAreReportedAndIgnored) {
 TEST(CommandLine, FilesKeepTheirOrderWhereverOptionsStand) {
     TCLParam p;
     const auto r = ParseCommandLine({"C:\\a b\\報告.doc", "/X", "", "rel\\x.pvx", "-q", "C:\\PROGRA~1\\n.txt"}, p);
-    EXPECT_EQ(r.files, (Args{"C:\\a b\\報告.doc", "rel\\x.pvx", "C:\\PROGRA~1\\n.txt"}));
+    // An empty argument is a name like any other; the batch reports it as missing.
+    EXPECT_EQ(r.files, (Args{"C:\\a b\\報告.doc", "", "rel\\x.pvx", "C:\\PROGRA~1\\n.txt"}));
     EXPECT_EQ(r.messages, (Args{kUnknown + "/X"}));  // reported before the batch runs
     EXPECT_TRUE(p.Quit);
     // A second instance hands over the same names and drops its options.
-    EXPECT_EQ(FileArguments({"/Q", "C:\\one.txt", "-rc", "", "two.txt"}), (Args{"C:\\one.txt", "two.txt"}));
+    EXPECT_EQ(FileArguments({"/Q", "C:\\one.txt", "-rc", "", "two.txt"}), (Args{"C:\\one.txt", "", "two.txt"}));
     EXPECT_TRUE(FileArguments({"/Q", "-RC"}).empty());
+}
+
+// As the shell writes command lines: a backslash before a quote is no escape.
+TEST(CommandLine, SplitsAtBlanksOutsideQuotesAndKeepsBackslashes) {
+    const std::pair<std::string, Args> cases[] = {
+        {R"("C:\Program Files\plivex.exe" "D:\" /Q)", {R"(C:\Program Files\plivex.exe)", R"(D:\)", "/Q"}},
+        {R"(plivex.exe "C:\新しい フォルダー\" -rc)", {"plivex.exe", R"(C:\新しい フォルダー\)", "-rc"}},
+        {"p \t a\tb  c \t", {"p", "a", "b", "c"}},
+        {R"(p a"b c"d)", {"p", "ab cd"}},
+        {R"(p "abc)", {"p", "abc"}},
+        {R"(p "a b)", {"p", "a b"}},
+        {R"(p "" x "")", {"p", "", "x", ""}},
+        {R"(p ""a""b"")", {"p", "ab"}},
+        {R"(p a\\"b c")", {"p", R"(a\\b c)"}},
+        {R"(p \"x\")", {"p", R"(\x\)"}},
+        {"", {}},
+        {" \t ", {}},
+        {"\"", {""}},
+    };
+    for (const auto& [line, expected] : cases) EXPECT_EQ(SplitCommandLine(line), expected) << line;
 }
 
 }  // namespace
