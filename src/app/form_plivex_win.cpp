@@ -84,6 +84,7 @@ void TFormPlivex::TimerProsMonTimer() {
         if (!Visible()) return;
     }
     TimerProsMon.SetEnabled(true);
+    if (OnTick) OnTick();
 }
 
 bool TFormPlivex::FormCloseQuery() {

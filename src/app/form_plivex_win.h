@@ -54,6 +54,8 @@ public:
 
     // Every list of dropped or chosen files goes here, in the order given.
     std::function<void(std::vector<std::string>)> OnFiles;
+    // Called at the end of every monitor tick.
+    std::function<void()> OnTick;
 
     // Applies the options in force: forgets LastPW unless RecyclePW, stays on top by StayOnTop.
     void ApplyOptions();

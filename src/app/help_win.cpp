@@ -74,6 +74,8 @@ public:
         pending_ = true;
         pendingId_ = id;
         const ULONGLONG end = GetTickCount64() + kTransactionWaitMs;
+        // Messages handled here must not start work inside the wait.
+        const ui::LoopScope loop;
         while (pending_) {
             const ULONGLONG now = GetTickCount64();
             if (now >= end || !ui::Application::Get().ProcessMessages()) break;

@@ -5,7 +5,9 @@
 #include <shellapi.h>
 
 #include <exception>
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/batch.h"
@@ -27,14 +29,11 @@ constexpr wchar_t kMutexName[] = L"PlivexMutex";
 constexpr UINT kMsgHandOver = WM_USER;  // 1024, posted by a second instance
 constexpr int kTooltipTime = 5000;
 
-// The arguments as the runtime splits them, without the program's name.
+// The arguments without the program's name. Not CommandLineToArgvW: it
+// takes \" for an escaped quote, so "D:\" /Q would become one argument.
 std::vector<std::string> Arguments() {
-    std::vector<std::string> result;
-    int argc = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (!argv) return result;
-    for (int i = 1; i < argc; ++i) result.push_back(Narrow(argv[i]));
-    LocalFree(argv);
+    std::vector<std::string> result = SplitCommandLine(Narrow(GetCommandLineW()));
+    if (!result.empty()) result.erase(result.begin());
     return result;
 }
 
@@ -71,8 +70,9 @@ public:
                 [this](const std::string& plain, int version, const std::string& key) {
                     form_.OpenMelted(plain, version, key);
                 }) {
-        form_.OnFiles = [this](std::vector<std::string> files) { RunBatch(files); };
+        form_.OnFiles = [this](std::vector<std::string> files) { RunBatch(std::move(files)); };
         form_.OnCloseQuery = [this] { return CloseQuery(); };
+        form_.OnTick = [this] { RemindOfWaitingWork(); };
         SetWindowSubclass(form_.Handle(), SessionEndProc, 0, reinterpret_cast<DWORD_PTR>(this));
     }
     ~WorkingInstance() {
@@ -133,10 +133,21 @@ private:
     }
 
     void ExitStep() {
-        if (exited_) return;  // WM_ENDSESSION may come before the close
+        if (exited_) return;  // the session's end came before the close
         exited_ = true;
         if (form_.CLParam.RegClear) DeleteProgramKey();
         else SaveSettings(form_);
+    }
+
+    // WM_ENDSESSION: the exit step runs whether the session ends or not. When
+    // it ends, a close that may still follow saves nothing again; when another
+    // program cancelled the log-off, the run goes on and its real end saves
+    // what changed meanwhile, and under /RC second copies must still find us.
+    void SessionEnd(bool ending) {
+        ExitStep();
+        if (ending) return;
+        exited_ = false;
+        if (form_.CLParam.RegClear) WriteMainWindowHandle(form_.Handle());
     }
 
     bool FilterMessage(const MSG& msg) {
@@ -149,19 +160,36 @@ private:
         return true;
     }
 
-    // A hand-over that arrives during a batch is left in the registry.
-    void ReceiveHandOver() {
-        if (!DealIdle()) return;
-        const std::vector<std::string> files = TakeSendFiles();
-        RunBatch(files);
+    // A hand-over that arrives during a batch is left in the registry until it ends.
+    void ReceiveHandOver() { WorkWaiting(); }
+
+    // Work starts only when no batch runs and no modal loop is open: a batch
+    // never nests inside another, nor inside a question asked meanwhile.
+    bool Idle() const { return DealIdle() && ui::Application::Get().Idle(); }
+
+    // Dropped or chosen files wait their turn here; names a second copy handed
+    // over wait in the registry.
+    void RunBatch(std::vector<std::string> files) {
+        waiting_.insert(waiting_.end(), std::make_move_iterator(files.begin()), std::make_move_iterator(files.end()));
+        WorkWaiting();
     }
 
-    // Names handed over while the batch ran (held off above, or swallowed by a
-    // message box's own loop, where 1024 is the dialog manager's) are worked
-    // once it ends, rather than waiting for a further copy to be started.
-    void RunBatch(const std::vector<std::string>& files) {
-        deal_.Run(files);
-        if (DealIdle() && SendFilesWaiting()) PostMessageW(form_.Handle(), kMsgHandOver, 0, 0);
+    // Works what waits, as one batch, and again for what arrived during it.
+    void WorkWaiting() {
+        while (Idle()) {
+            std::vector<std::string> files = std::exchange(waiting_, {});
+            for (std::string& f : TakeSendFiles()) files.push_back(std::move(f));
+            if (files.empty()) return;
+            deal_.Run(files);
+        }
+    }
+
+    // Once a second: what arrived while the program was busy, or a hand-over
+    // whose message a modal loop swallowed (1024 is the dialog manager's
+    // there), is taken up as soon as the program is idle again. Posted, so
+    // that the batch runs from the message loop and not inside the timer.
+    void RemindOfWaitingWork() {
+        if (Idle() && (!waiting_.empty() || SendFilesWaiting())) PostMessageW(form_.Handle(), kMsgHandOver, 0, 0);
     }
 
     // WM_ENDSESSION is sent, not posted, so it is caught in the window itself.
@@ -169,7 +197,7 @@ private:
                                            DWORD_PTR self) {
         if (msg == WM_ENDSESSION) {
             try {
-                reinterpret_cast<WorkingInstance*>(self)->ExitStep();
+                reinterpret_cast<WorkingInstance*>(self)->SessionEnd(wParam != FALSE);
             } catch (const std::exception& e) {
                 ReportException(e.what());
             }
@@ -179,6 +207,7 @@ private:
 
     TFormPlivex form_;
     Deal deal_;
+    std::vector<std::string> waiting_;
     bool exited_ = false;
 };
 

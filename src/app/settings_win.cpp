@@ -111,12 +111,18 @@ void ImportBesideProgram(TFormPlivex& form, const std::string& programFolder) {
 
 // Where the window is when it is not minimised: a minimised window's own
 // rectangle lies far off the screen and would hide it at the next start.
+// The restored one comes in workspace coordinates; the registry holds screen ones.
 POINT RestoredTopLeft(const TFormPlivex& form) {
     WINDOWPLACEMENT wp{};
     wp.length = sizeof wp;
-    if (IsIconic(form.Handle()) && GetWindowPlacement(form.Handle(), &wp))
-        return {wp.rcNormalPosition.left, wp.rcNormalPosition.top};
-    return {form.Left(), form.Top()};
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!IsIconic(form.Handle()) || !GetWindowPlacement(form.Handle(), &wp) ||
+        !GetMonitorInfoW(MonitorFromWindow(form.Handle(), MONITOR_DEFAULTTONEAREST), &info))
+        return {form.Left(), form.Top()};
+    const Point p = WorkspaceToScreen({wp.rcNormalPosition.left, wp.rcNormalPosition.top},
+                                      {info.rcMonitor.left, info.rcMonitor.top}, {info.rcWork.left, info.rcWork.top});
+    return {p.left, p.top};
 }
 
 // Each section stops at its first failing write; the other is still written.

@@ -10,6 +10,11 @@ Point ClampToScreen(Point p, std::int32_t formWidth, std::int32_t formHeight, Sc
     return p;
 }
 
+Point WorkspaceToScreen(Point workspace, Point monitorOrigin, Point workAreaOrigin) {
+    return {workspace.left + (workAreaOrigin.left - monitorOrigin.left),
+            workspace.top + (workAreaOrigin.top - monitorOrigin.top)};
+}
+
 Point CenterOnScreen(std::int32_t formWidth, std::int32_t formHeight, ScreenSize screen) {
     return {(screen.width - formWidth) / 2, (screen.height - formHeight) / 2};
 }

@@ -25,6 +25,12 @@ struct ScreenSize {
 // edge on the screen's edge.
 Point ClampToScreen(Point position, std::int32_t formWidth, std::int32_t formHeight, ScreenSize screen);
 
+// A top-level window's restored position as the system reports it for a
+// minimised window is in workspace coordinates, counted from the corner of
+// its monitor's work area (a taskbar at the top or left moves that corner);
+// screen coordinates add the work area's offset within the monitor.
+Point WorkspaceToScreen(Point workspace, Point monitorOrigin, Point workAreaOrigin);
+
 // Centre of the screen for a form, truncating toward zero.
 Point CenterOnScreen(std::int32_t formWidth, std::int32_t formHeight, ScreenSize screen);
 

@@ -1,6 +1,7 @@
 #include "ui/app_win.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "codec/texts.h"
 #include "sys/text_win.h"
@@ -20,9 +21,68 @@ Application::Application() : title_(kAppTitle), instance_(GetModuleHandleW(nullp
     if (dpi_ <= 0) dpi_ = 96;
 }
 
-HWND Application::ActiveWindow() const {
-    HWND active = GetActiveWindow();
-    return active ? active : (mainForm_ ? mainForm_->Handle() : nullptr);
+void Application::SetMainForm(Form* form) {
+    mainForm_ = form;
+    if (!form) return;
+    const HWND h = form->Handle();
+    SetWindowLongPtrW(h, GWLP_HWNDPARENT, 0);
+    SetWindowLongPtrW(h, GWL_EXSTYLE, GetWindowLongPtrW(h, GWL_EXSTYLE) | WS_EX_APPWINDOW);
+}
+
+namespace {
+
+bool IsDialogWindow(HWND w) {
+    wchar_t name[16] = {};
+    return GetClassNameW(w, name, 16) > 0 && std::wstring_view(name) == L"#32770";
+}
+
+// The program's visible top-level dialog windows (our forms and message boxes), front first.
+std::vector<HWND> VisibleDialogs() {
+    std::vector<HWND> found;
+    const DWORD thread = GetCurrentThreadId();
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (GetWindowThreadProcessId(w, nullptr) == thread && IsWindowVisible(w) && IsDialogWindow(w))
+            found.push_back(w);
+    }
+    return found;
+}
+
+}  // namespace
+
+HWND Application::FrontWindow() const {
+    if (modalDepth_ > 0) {
+        for (HWND w : VisibleDialogs())
+            if (IsWindowEnabled(w)) return w;
+    }
+    for (auto it = askers_.rbegin(); it != askers_.rend(); ++it)
+        if (IsWindowVisible(*it) && IsWindowEnabled(*it)) return *it;
+    if (mainForm_ && mainForm_->Visible()) return mainForm_->Handle();
+    return nullptr;
+}
+
+bool Application::Idle() const {
+    if (modalDepth_ > 0) return false;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (GetGUIThreadInfo(GetCurrentThreadId(), &info) &&
+        (info.flags & (GUI_INMOVESIZE | GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)))
+        return false;
+    return true;
+}
+
+ModalScope::ModalScope(HWND keep) {
+    for (HWND w : VisibleDialogs()) {
+        if (w != keep && IsWindowEnabled(w)) {
+            EnableWindow(w, FALSE);
+            disabled_.push_back(w);
+        }
+    }
+}
+
+void ModalScope::EnableOthers() {
+    for (auto it = disabled_.rbegin(); it != disabled_.rend(); ++it)
+        if (IsWindow(*it)) EnableWindow(*it, TRUE);
+    disabled_.clear();
 }
 
 void Application::BringToFront() {

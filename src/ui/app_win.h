@@ -24,10 +24,25 @@ public:
     int HintHidePause() const { return hintHidePause_; }
     void SetHintHidePause(int ms) { hintHidePause_ = ms; }
 
-    // The program's window that is active now, or null.
-    HWND ActiveWindow() const;
     Form* MainForm() const { return mainForm_; }
-    void SetMainForm(Form* form) { mainForm_ = form; }
+    // The main form gets the program's taskbar button: unlike the other
+    // forms it is not owned by the hidden anchor window.
+    void SetMainForm(Form* form);
+
+    // The window a message box or modal form opened now belongs to, whoever
+    // has the foreground: the innermost modal window while one is open, else
+    // the form whose handler is asking, else the main form when it is visible;
+    // null while no window of the program is visible.
+    HWND FrontWindow() const;
+    // The form whose handler runs now (nested handlers stack up).
+    void PushAsker(HWND form) { askers_.push_back(form); }
+    void PopAsker() { askers_.pop_back(); }
+
+    // Modal loops running now: modal forms, message boxes, waits that pump messages.
+    int ModalDepth() const { return modalDepth_; }
+    // No modal loop of ours and none of the system's (moving, sizing, a menu)
+    // is running: work may start without nesting inside one.
+    bool Idle() const;
     // Brings the program to the front (its active or main window).
     void BringToFront();
 
@@ -74,7 +89,46 @@ private:
     HWND owner_ = nullptr;
     std::vector<std::unique_ptr<Form>> doomed_;
     MessageFilter filter_;
+    std::vector<HWND> askers_;
+    int modalDepth_ = 0;
+    friend class LoopScope;
     static LRESULT CALLBACK OwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+};
+
+// A modal loop that runs for the scope (counted, so work waits for it to end).
+class LoopScope {
+public:
+    LoopScope() { ++Application::Get().modalDepth_; }
+    ~LoopScope() { --Application::Get().modalDepth_; }
+    LoopScope(const LoopScope&) = delete;
+    LoopScope& operator=(const LoopScope&) = delete;
+};
+
+// A modal window open for the scope: every other visible window of the
+// program (forms and message boxes) except keep is disabled, so nothing of
+// it takes input, whatever program has the foreground.
+class ModalScope {
+public:
+    explicit ModalScope(HWND keep);
+    ~ModalScope() { EnableOthers(); }
+    ModalScope(const ModalScope&) = delete;
+    ModalScope& operator=(const ModalScope&) = delete;
+    // Gives the disabled windows back (before the modal window hides, so
+    // that Windows activates its owner again).
+    void EnableOthers();
+
+private:
+    LoopScope loop_;
+    std::vector<HWND> disabled_;
+};
+
+// The form whose handler runs for the scope asks any question it shows.
+class AskerScope {
+public:
+    explicit AskerScope(HWND form) { Application::Get().PushAsker(form); }
+    ~AskerScope() { Application::Get().PopAsker(); }
+    AskerScope(const AskerScope&) = delete;
+    AskerScope& operator=(const AskerScope&) = delete;
 };
 
 // Keeps the hourglass up for a scope.

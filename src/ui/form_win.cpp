@@ -101,6 +101,8 @@ INT_PTR CALLBACK Form::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     }
     Form* form = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!form) return FALSE;
+    // What the form's handlers ask, they ask from this form.
+    const AskerScope asking(hwnd);
     try {
         if (const auto result = form->Dispatch(msg, wParam, lParam)) {
             SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, *result);
@@ -115,6 +117,11 @@ INT_PTR CALLBACK Form::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 }
 
 std::optional<LRESULT> Form::HandleMessage(UINT, WPARAM, LPARAM) { return std::nullopt; }
+
+LRESULT Form::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const AskerScope asking(hwnd_);
+    return HandleNotification(msg, wParam, lParam);
+}
 
 std::optional<LRESULT> Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (auto handled = HandleMessage(msg, wParam, lParam)) return handled;
@@ -294,17 +301,16 @@ void Form::EndModal(int result) {
 int Form::ShowModal() {
     Application& app = Application::Get();
     if (Visible()) Hide();
-    // Owned by the window it was opened from, so it stays above it.
-    HWND owner = app.ActiveWindow();
-    if (owner && owner != hwnd_) SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    // Owned by the program's window in front, so it stays above it. While no
+    // window of the program is visible (a batch from the command line) it
+    // stands alone and gets a taskbar button of its own, or it could not be found.
+    HWND owner = app.FrontWindow();
+    if (owner == hwnd_) owner = nullptr;
+    SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner ? owner : app.OwnerWindow()));
+    const LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
+    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, owner ? ex & ~WS_EX_APPWINDOW : ex | WS_EX_APPWINDOW);
 
-    std::vector<HWND> disabled;
-    for (Form* f : app.Forms()) {
-        if (f != this && f->Visible() && IsWindowEnabled(f->hwnd_)) {
-            EnableWindow(f->hwnd_, FALSE);
-            disabled.push_back(f->hwnd_);
-        }
-    }
+    ModalScope modal(hwnd_);
     modalResult_ = mrNone;
     inModal_ = true;
     Show();
@@ -329,7 +335,7 @@ int Form::ShowModal() {
         }
     }
     // Enable the owners before hiding, so that Windows activates them again.
-    for (HWND h : disabled) EnableWindow(h, TRUE);
+    modal.EnableOthers();
     Hide();
     inModal_ = false;
     if (leftOpen) throw std::logic_error("modal form \"" + Caption() + "\" was left open without a result");

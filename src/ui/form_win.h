@@ -112,7 +112,7 @@ public:
     // the form at once, as a synchronous notification between our windows.
     // Those numbers overlap the dialog manager's (DM_SETDEFID is 1025), so
     // they never travel through the window: they reach HandleNotification.
-    LRESULT Perform(UINT msg, WPARAM wParam, LPARAM lParam) { return HandleNotification(msg, wParam, lParam); }
+    LRESULT Perform(UINT msg, WPARAM wParam, LPARAM lParam);
 
 protected:
     // A form's own handling of a window message; return a result to stop default handling.

@@ -17,7 +17,13 @@ MsgBoxResponder& Responder() {
 int MsgBox(const std::string& text, const std::string& caption, unsigned style) {
     const std::string shown = caption.empty() ? Application::Get().Title() : caption;
     if (Responder()) return Responder()(text, shown, style);
-    return MessageBoxW(GetActiveWindow(), Widen(text).c_str(), Widen(shown).c_str(), style);
+    // Owned by the program's window in front, not by whatever is active: with
+    // another program in front that would be nothing, and the program's
+    // windows would go on taking input under the box. The box disables its
+    // owner itself (and activates it again when it closes); the scope disables the rest.
+    const HWND owner = Application::Get().FrontWindow();
+    const ModalScope modal(owner);
+    return MessageBoxW(owner, Widen(text).c_str(), Widen(shown).c_str(), style);
 }
 
 MsgBoxResponder SetMsgBoxResponder(MsgBoxResponder responder) {

@@ -6,7 +6,9 @@
 
 namespace plivex::ui {
 
-// Shows a modal message box owned by the active window. An empty caption
+// Shows a modal message box owned by the program's window in front
+// (Application::FrontWindow); every other window of the program is disabled
+// while it is open. An empty caption
 // becomes the application title. Returns the button pressed (1 OK, 2 Cancel, 6 Yes, 7 No).
 int MsgBox(const std::string& text, const std::string& caption, unsigned style);
 

@@ -29,5 +29,17 @@ TEST(Placement, DlgPosChoosesTheRule) {
     EXPECT_FALSE(PlaceFormPosition(-1, {10, 10}, 353, 206, kXga));
 }
 
+// A window closed while minimised saves where it will be restored to; the
+// system gives that from the work area's corner, the next start reads screen pixels.
+TEST(Placement, WorkspacePositionsBecomeScreenPositions) {
+    // Taskbar 40 px high at the top, and 60 px wide at the left.
+    EXPECT_EQ(WorkspaceToScreen({100, 200}, {0, 0}, {0, 40}), (Point{100, 240}));
+    EXPECT_EQ(WorkspaceToScreen({100, 200}, {0, 0}, {60, 0}), (Point{160, 200}));
+    // A second monitor left of the primary one, its taskbar at the top.
+    EXPECT_EQ(WorkspaceToScreen({-1800, 10}, {-1920, 0}, {-1920, 30}), (Point{-1800, 40}));
+    // Taskbar at the bottom or right: nothing moves.
+    EXPECT_EQ(WorkspaceToScreen({100, 200}, {0, 0}, {0, 0}), (Point{100, 200}));
+}
+
 }  // namespace
 }  // namespace plivex

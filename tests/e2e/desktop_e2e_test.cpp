@@ -1,0 +1,220 @@
+// plivex.exe on a desktop as users have it, driven from outside: another
+// program in front, files arriving while a question is open, the taskbar,
+// command lines as the shell writes them, and the end of a session.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+#include "sys/text_win.h"
+#include "win_support.h"
+#include "window_driver.h"
+
+namespace plivex {
+namespace {
+
+using namespace e2e;
+using test::LongPathOf;
+
+const std::wstring kExitStateKey = std::wstring(kProgramKey) + L"\\ExitState";
+const std::wstring kSystemKey = std::wstring(kProgramKey) + L"\\System";
+
+bool HasExStyle(HWND w, LONG_PTR style) { return (GetWindowLongPtrW(w, GWL_EXSTYLE) & style) != 0; }
+
+// While a batch asks, every window of the program belongs under its box, even
+// when another program has the foreground: nothing else takes input, and a
+// drop that arrives meanwhile is worked after the batch, once.
+TEST(Desktop, BatchQuestionIsOwnedByTheProgramWhileAnotherProgramIsInFront) {
+    test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
+    test::TestAppGuard apps;
+    test::TempDir dir;
+    const std::string folder = LongPathOf(dir.path());
+    const std::string second = folder + "二通目.txt", third = folder + "三通目.txt";
+    ASSERT_TRUE(test::WriteAll(second, SampleContent("二通目", 1)));
+    ASSERT_TRUE(test::WriteAll(third, SampleContent("三通目", 2)));
+
+    Program plivex({});
+    const HWND main = WaitForMainWindow(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex.id());
+    test::Program other(test::TestAppPath(), {"前面のアプリ"});
+    HWND otherWindow = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        const std::vector<HWND> windows = test::TestAppWindows();
+        otherWindow = windows.empty() ? nullptr : windows.front();
+        return otherWindow && GetForegroundWindow() == otherWindow;
+    })) << "the other program did not come to the front";
+
+    ASSERT_TRUE(DropFile(plivex.process(), main, Widen(folder + "ない.txt")));
+    const HWND box = WaitForMessageBox(plivex.id(), L"ファイルが見つかりません。");
+    ASSERT_TRUE(box) << Describe(plivex.id());
+    EXPECT_EQ(GetWindow(box, GW_OWNER), main) << "the box belongs to the window that asked";
+    EXPECT_FALSE(IsWindowEnabled(main)) << "the main window takes drops and clicks under the box";
+
+    // Queued behind the drop, the click closes the box once the drop has arrived.
+    ASSERT_TRUE(DropFile(plivex.process(), main, Widen(second)));
+    Click(GetDlgItem(box, IDOK));
+    const HWND prompt = WaitForWindow(plivex.id(), L"パスワード入力 - 暗号化 -");
+    ASSERT_TRUE(prompt) << "the drop made during the question was lost; " << Describe(plivex.id());
+    EXPECT_FALSE(IsWindow(box)) << "the second batch started inside the first one";
+    EXPECT_EQ(AnswerPassword(prompt, "pw"), 2);
+    EXPECT_EQ(WaitForStatus(plivex.process(), main, [](const std::wstring& s) { return s == L"暗号化：二通目.txt"; }),
+              L"暗号化：二通目.txt");
+    EXPECT_TRUE(test::FileExists(folder + "二通目.pvx"));
+    EXPECT_TRUE(IsWindowEnabled(main));
+
+    // Worked twice, the drop would now report its file as gone; the next thing shown is the next drop's prompt.
+    ASSERT_TRUE(DropFile(plivex.process(), main, Widen(third)));
+    HWND next = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        next = FindWindowOf(plivex.id(), [&](HWND w) {
+            return w != main && (ClassOf(w) == L"#32770" || TextOf(w).rfind(L"パスワード入力", 0) == 0);
+        });
+        return next != nullptr;
+    })) << Describe(plivex.id());
+    EXPECT_EQ(TextOf(next), L"パスワード入力 - 暗号化 -") << "shown instead: " << Narrow(MessageTextOf(next));
+    Click(ButtonOf(next, L"&C･ｷｬﾝｾﾙ"));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(plivex.Wait(10000), 0u) << Describe(plivex.id());
+}
+
+// A second copy's message that a question's own loop swallows (outside any
+// batch) does not leave its files waiting for yet another copy.
+TEST(Desktop, HandOverArrivingUnderAQuestionOutsideABatchIsWorkedOnceTheQuestionCloses) {
+    test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
+    test::TempDir dir;
+    const std::string plain = LongPathOf(dir.path()) + "引継.txt";
+    ASSERT_TRUE(test::WriteAll(plain, SampleContent("引継", 6)));
+
+    Program plivex({});
+    const HWND main = WaitForMainWindow(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex.id());
+    ASSERT_TRUE(Click(ButtonOf(main, L"&R･参照")));
+    const HWND chooser = WaitForWindow(plivex.id(), L"ファイルの選択");
+    ASSERT_TRUE(chooser) << Describe(plivex.id());
+    Click(ButtonOf(chooser, L"&OK"));  // no name typed
+    const HWND box = WaitForMessageBox(plivex.id(), L"ファイルを指定して下さい。");
+    ASSERT_TRUE(box) << Describe(plivex.id());
+    EXPECT_EQ(GetWindow(box, GW_OWNER), chooser) << "the file dialog asked, not the main window";
+    EXPECT_FALSE(IsWindowEnabled(main));
+
+    Program second({plain});
+    ASSERT_EQ(second.Wait(10000), 0u) << Describe(second.id());
+    Click(GetDlgItem(box, IDOK));  // after the hand-over's message, which the box's loop takes
+    const HWND prompt = WaitForWindow(plivex.id(), L"パスワード入力 - 暗号化 -");
+    ASSERT_TRUE(prompt) << "the handed-over file was left waiting; " << Describe(plivex.id());
+    EXPECT_EQ(AnswerPassword(prompt, "pw"), 2);
+    EXPECT_TRUE(WaitFor([&] { return test::FileExists(LongPathOf(dir.path()) + "引継.pvx"); }));
+    EXPECT_TRUE(test::RegistryValues(kSystemKey.c_str()).count("SendFile1") == 0);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(plivex.Wait(10000), 0u) << Describe(plivex.id());
+}
+
+// The main window has the program's taskbar button and its dialogs have none
+// of their own; a prompt of a command-line batch, before any window of the
+// program is shown, stands alone with a button of its own.
+TEST(Desktop, MainWindowOwnsTheTaskbarButtonAndALonePromptHasItsOwn) {
+    test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
+    test::TempDir dir;
+    const std::string plain = LongPathOf(dir.path()) + "報告.txt";
+    ASSERT_TRUE(test::WriteAll(plain, SampleContent("報告", 4)));
+    {
+        Program plivex({plain, "/Q"});
+        const HWND prompt = WaitForWindow(plivex.id(), L"パスワード入力 - 暗号化 -");
+        ASSERT_TRUE(prompt) << Describe(plivex.id());
+        EXPECT_TRUE(HasExStyle(prompt, WS_EX_APPWINDOW)) << "a prompt from Explorer cannot be found on the taskbar";
+        EXPECT_EQ(AnswerPassword(prompt, "pw"), 2);
+        EXPECT_EQ(plivex.Wait(20000), 0u) << Describe(plivex.id());
+    }
+    Program plivex({});
+    const HWND main = WaitForMainWindow(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex.id());
+    EXPECT_EQ(GetWindow(main, GW_OWNER), nullptr) << "an owned window gets no taskbar button";
+    EXPECT_TRUE(HasExStyle(main, WS_EX_APPWINDOW));
+    ASSERT_TRUE(DropFile(plivex.process(), main, Widen(LongPathOf(dir.path()) + "報告.pvx")));
+    const HWND prompt = WaitForWindow(plivex.id(), L"パスワード入力 - 解凍 -");
+    ASSERT_TRUE(prompt) << Describe(plivex.id());
+    EXPECT_EQ(GetWindow(prompt, GW_OWNER), main);
+    EXPECT_FALSE(HasExStyle(prompt, WS_EX_APPWINDOW)) << "a dialog takes a second taskbar button";
+    Click(ButtonOf(prompt, L"&C･ｷｬﾝｾﾙ"));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(plivex.Wait(10000), 0u) << Describe(plivex.id());
+}
+
+// Send To and a folder's own menu hand over "D:\folder\" with the backslash
+// before the closing quote: it is a folder, not an escaped quote, and the
+// option after it still counts.
+TEST(Desktop, FolderEndingInABackslashAsTheShellWritesItIsWorkedAndQuitStillCounts) {
+    test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
+    test::TempDir dir;
+    const std::string folder = LongPathOf(dir.path());
+    ASSERT_EQ(folder.back(), '\\');
+    ASSERT_TRUE(test::WriteAll(folder + "写真.jpg", SampleContent("写真", 5)));
+
+    Program plivex({folder, "/Q"});  // the line reads "...plivex.exe" "Z:\...\" "/Q"
+    const HWND prompt = WaitForWindow(plivex.id(), L"パスワード入力 - 暗号化 -");
+    ASSERT_TRUE(prompt) << Describe(plivex.id());
+    EXPECT_EQ(AnswerPassword(prompt, "pw"), 2);
+    EXPECT_EQ(plivex.Wait(20000), 0u) << "/Q was lost; " << Describe(plivex.id());
+    EXPECT_EQ(test::ListFolder(folder), std::vector<std::string>{"写真.pvx"});
+}
+
+// A log-off that another program cancels is not the end of the run: what
+// changes afterwards is saved at the real close. One that goes through saves once.
+TEST(Desktop, SessionEndSavesAndACancelledOneLetsTheRealCloseSaveAgain) {
+    test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
+    auto sessionEnd = [](HWND main, bool ending) {
+        DWORD_PTR ignored = 0;
+        return SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, kSendTimeout, &ignored) &&
+               SendMessageTimeoutW(main, WM_ENDSESSION, ending, 0, SMTO_ABORTIFHUNG, kSendTimeout, &ignored);
+    };
+    auto moveTo = [](HWND main, int left, int top) {
+        SetWindowPos(main, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    {
+        Program plivex({});
+        const HWND main = WaitForMainWindow(plivex.id());
+        ASSERT_TRUE(main) << Describe(plivex.id());
+        moveTo(main, 40, 50);
+        ASSERT_TRUE(sessionEnd(main, false));
+        EXPECT_EQ(test::RegistryValues(kExitStateKey.c_str())["MWLeft"], "40") << "saved at the session's end";
+        moveTo(main, 321, 123);
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        ASSERT_EQ(plivex.Wait(10000), 0u) << Describe(plivex.id());
+        test::NamedValues state = test::RegistryValues(kExitStateKey.c_str());
+        EXPECT_EQ(state["MWLeft"], "321") << "the move after a cancelled log-off was lost";
+        EXPECT_EQ(state["MWTop"], "123");
+    }
+    {
+        Program plivex({});
+        const HWND main = WaitForMainWindow(plivex.id());
+        ASSERT_TRUE(main) << Describe(plivex.id());
+        ASSERT_TRUE(sessionEnd(main, true));
+        EXPECT_EQ(test::RegistryValues(kExitStateKey.c_str())["MWLeft"], "321");
+        // Whatever the process does after the session has ended, it saves nothing over this.
+        const DWORD marker = 777;
+        RegSetKeyValueW(HKEY_CURRENT_USER, kExitStateKey.c_str(), L"MWLeft", REG_DWORD, &marker, sizeof marker);
+        moveTo(main, 10, 10);
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        ASSERT_EQ(plivex.Wait(10000), 0u) << Describe(plivex.id());
+        EXPECT_EQ(test::RegistryValues(kExitStateKey.c_str())["MWLeft"], "777") << "the settings were saved twice";
+    }
+    // Under /RC the key goes each time; a copy that carries on must still be found by second copies.
+    Program plivex({"/RC"});
+    const HWND main = WaitForMainWindow(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex.id());
+    ASSERT_TRUE(sessionEnd(main, false));
+    EXPECT_EQ(test::RegistryValues(kSystemKey.c_str())["HWND"],
+              std::to_string(static_cast<int>(reinterpret_cast<INT_PTR>(main))));
+    EXPECT_FALSE(test::KeyExists(kExitStateKey.c_str()));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    ASSERT_EQ(plivex.Wait(10000), 0u) << Describe(plivex.id());
+    EXPECT_FALSE(test::KeyExists(kProgramKey));
+}
+
+}  // namespace
+}  // namespace plivex
