@@ -89,7 +89,7 @@ void TFormPlivex::TimerProsMonTimer() {
 
 bool TFormPlivex::FormCloseQuery() {
     if (ProsMonList.Empty()) return true;
-    if (ui::MsgBox(text::ConfirmCloseWhileInUse(), "", kStyleYesNo) != kIdYes) return false;
+    if (ui::MsgBox(text::ConfirmCloseWhileInUse(), "", kStyleYesNo | kDefaultNo) != kIdYes) return false;
     // The plain files stay as they are; their applications keep running.
     ProsMonList.Clear();
     return true;

@@ -201,7 +201,8 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
         bool remove = true;
         if (options_.ConDelUnrela) {
             if (!ui_.HasAssociation(plain)) {
-                const int reply = Message(text::ConfirmDeleteUnrelated(plain, container), "", kStyleYesNoCancel);
+                const int reply = Message(text::ConfirmDeleteUnrelated(plain, container), "",
+                                          kStyleYesNoCancel | kDefaultNo);
                 if (reply == kIdCancel) return kFailed;
                 remove = reply == kIdYes;
             }

@@ -13,6 +13,9 @@ inline constexpr unsigned kStyleExclamation = 48;  // OK, exclamation mark
 inline constexpr unsigned kStyleYesNo = 36;        // Yes/No, question mark
 inline constexpr unsigned kStyleYesNoCancel = 35;  // Yes/No/Cancel, question mark
 inline constexpr unsigned kStyleYesNoWarn = 52;    // Yes/No, exclamation mark
+// Added to a style: the second button ("No") is the default, so Enter pressed
+// in a hurry never deletes or replaces anything.
+inline constexpr unsigned kDefaultNo = 256;
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;
 inline constexpr int kIdYes = 6;

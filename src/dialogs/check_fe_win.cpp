@@ -62,7 +62,7 @@ void TFormCheckFE::ButtonRenameClick() {
     const std::string newPath = FolderPart(TargetPath) + EditFName.Text();
     if (IsExistingFile(newPath) &&
         ui::MsgBox("ファイル " + text::Quoted(newPath) + " は既に存在します。\n上書きしてよろしいですか？", "",
-                   kStyleYesNoWarn) != kIdYes)
+                   kStyleYesNoWarn | kDefaultNo) != kIdYes)
         return;  // stays open, unchanged, for another name or another answer
     TargetPath = newPath;
     EndModal(kRenamed);

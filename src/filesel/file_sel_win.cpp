@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "codec/names.h"
+#include "codec/texts.h"
 #include "dialogs/place_win.h"
 #include "sys/text_win.h"
 #include "ui/app_win.h"
@@ -192,7 +193,7 @@ void TFormFileSel::ButtonOkClick() {
         ui::MsgBox("ファイルが存在しません。", "", 48);
         return;
     }
-    if (OverwritePrompt && !probe.Missing() && ui::MsgBox("上書きしてよろしいですか？", "", 52) == ui::mrNo) return;
+    if (OverwritePrompt && !probe.Missing() && ui::MsgBox("上書きしてよろしいですか？", "", kStyleYesNoWarn | kDefaultNo) == ui::mrNo) return;
     probe.Close();
 
     if (FileSel) FileSel->DialogToProp();

@@ -196,7 +196,7 @@ TEST_F(CheckFE, RenameOntoAnExistingFileAsksFirst) {
     for (const Shown& s : shown) {
         EXPECT_EQ(s.text, OverwriteQuestion(other));
         EXPECT_EQ(s.caption, "プリベックス");
-        EXPECT_EQ(s.style, 52u);
+        EXPECT_EQ(s.style, 52u | 256u) << "No is the default: Enter replaces nothing";
     }
     EXPECT_EQ(test::ReadAll(other), "other");
 }

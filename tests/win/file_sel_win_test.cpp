@@ -376,7 +376,7 @@ TEST_F(FileSel, OverwritePromptAsksForExistingFilesOnly) {
     const std::string path = form.EViewLite.PathName();
     answer = ui::mrNo;
     Accept("データ.pvx");
-    EXPECT_EQ(asked, Strings{"上書きしてよろしいですか？|プリベックス|52"});
+    EXPECT_EQ(asked, Strings{"上書きしてよろしいですか？|プリベックス|308"});
     EXPECT_TRUE(form.Visible());
     EXPECT_EQ(sel.FileName(), "");
     EXPECT_TRUE(receiver.received.empty());

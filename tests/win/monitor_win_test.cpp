@@ -37,7 +37,8 @@ protected:
     void SetUp() override {
         ui::SetMsgBoxResponder([this](const std::string& text, const std::string&, unsigned style) {
             shown.push_back(text);
-            return style == kStyleYesNo ? answer : kIdOk;
+            styles.push_back(style);
+            return (style & ~kDefaultNo) == kStyleYesNo ? answer : kIdOk;
         });
         SetEnvironmentVariableW(L"PLIVEX_TEST_APP_SINGLE", nullptr);
     }
@@ -90,6 +91,7 @@ protected:
     const std::string key = MakeKeyString("再暗号 key");
     std::vector<std::string> shown;
     int answer = kIdNo;
+    std::vector<unsigned> styles;
     TFormPlivex form;
 };
 
@@ -230,6 +232,7 @@ TEST_F(Monitor, ClosingWhileFilesAreInUseAsksFirst) {
     EXPECT_FALSE(form.FormCloseQuery());
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0], text::ConfirmCloseWhileInUse());
+    EXPECT_EQ(styles[0], kStyleYesNo | kDefaultNo) << "Enter keeps the program running";
     EXPECT_EQ(form.ProsMonList.Count(), 1u) << "No keeps watching";
 
     answer = kIdYes;
