@@ -109,6 +109,7 @@ void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW) {
         SecureWipe(*bytes);
         const Secret key(MakeKeyString(cp932.str()));
 
+        bool stop = false;
         for (const std::string& file : files) {
             int result;
             if (pass == kPassEncrypt) {
@@ -119,15 +120,22 @@ void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW) {
                 result = host.Melt(file, plain, carried, version, key.str());
                 if (result > kRenamed) {
                     host.InternalError(text::kDealRoutine);
-                    return;
+                    stop = true;
+                    break;
                 }
                 const bool written = result == kNoClash || result == kOverwrite || result == kOverwriteAll ||
                                      result == kRenamed;
                 if (written && answer.openMelted) host.Melted(plain, version, key.str());
             }
             carried = result;
-            if (result == kFailed) return;
+            if (result == kFailed) {
+                stop = true;
+                break;
+            }
         }
+        // Also when the batch stops: files finished before stay finished and may be undeleted.
+        host.ReportNotDeleted();
+        if (stop) return;
         host.Status(PassStatusText(pass, files));
     }
 }

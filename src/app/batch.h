@@ -75,6 +75,8 @@ public:
     // A melted file the user asked to open at once.
     virtual void Melted(const std::string& plain, int version, const std::string& key) = 0;
     virtual void Status(const std::string& text) = 0;
+    // A pass has ended, however: the files it could not delete are told now.
+    virtual void ReportNotDeleted() = 0;
     virtual void InternalError(std::string_view routine) = 0;
 };
 

@@ -39,6 +39,10 @@ public:
     void Status(const std::string& text) override {
         if (status_) status_(text);
     }
+    void ReportNotDeleted() override {
+        const std::vector<std::string> paths = codec_.TakeNotDeleted();
+        if (!paths.empty()) ui::MsgBox(text::NotDeleted(paths), "", kStyleExclamation);
+    }
     void InternalError(std::string_view routine) override {
         ui::MsgBox(std::string(routine), std::string(text::kCaptionInternalError), kStyleExclamation);
     }

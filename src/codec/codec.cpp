@@ -36,6 +36,10 @@ int Codec::Message(const std::string& text, std::string_view caption, unsigned s
     return ui_.MsgBox(text, std::string(caption), style);
 }
 
+void Codec::RemoveSource(const std::string& path) {
+    if (!files_.Remove(path)) notDeleted_.push_back(path);
+}
+
 // Writes header followed by count transformed bytes of in to a temporary file
 // beside target, then gives it target's name. On any failure the temporary
 // file is removed, the message shown, and kFailed returned; 0 on success.
@@ -136,7 +140,7 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
     if (Convert(*in, size, position, true, key, header, source, container, replace) == kFailed) return kFailed;
 
     in.reset();  // the source is closed before it may be deleted
-    if (options_.DelRawF) files_.Remove(source);
+    if (options_.DelRawF) RemoveSource(source);
     return result;
 }
 
@@ -211,7 +215,7 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
             // wrong password, and then the container holds the only good copy.
             remove = ui_.HasAssociation(plain);
         }
-        if (remove) files_.Remove(container);
+        if (remove) RemoveSource(container);
     }
     return result;
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "codec/file_access.h"
 #include "options/custom_set.h"
@@ -49,11 +51,17 @@ public:
     int Melt(const std::string& container, std::string& plain, int carried, int& version, std::string_view key);
     int CheckFileExist(std::string& path, int carried);
 
+    // The sources the options said to delete after their conversion but that
+    // could not be deleted (read-only, held by another program), since the
+    // last call; the caller tells the user once for many files.
+    std::vector<std::string> TakeNotDeleted() { return std::exchange(notDeleted_, {}); }
+
     // Bytes read and written per step; the memory a conversion needs.
     static constexpr std::size_t kChunkSize = 256 << 10;
 
 private:
     int Message(const std::string& text, std::string_view caption, unsigned style);
+    void RemoveSource(const std::string& path);
     std::unique_ptr<InputFile> OpenInput(const std::string& path, std::uint64_t& size);
     int Convert(InputFile& in, std::uint64_t count, std::uint32_t position, bool encode, std::string_view key,
                 const std::string& header, const std::string& sourcePath, const std::string& target, bool replace);
@@ -61,6 +69,7 @@ private:
     FileAccess& files_;
     CodecUi& ui_;
     const TCustomSet& options_;
+    std::vector<std::string> notDeleted_;
 };
 
 }  // namespace plivex

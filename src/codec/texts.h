@@ -1,8 +1,10 @@
 // The program's own texts, message styles and answers used by the codec.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace plivex {
 
@@ -68,6 +70,15 @@ inline std::string NotAssociated(std::string_view plain) {
 }
 inline std::string CannotOpenWith(std::string_view plain, std::string_view app) {
     return "ファイル " + Quoted(plain) + " は開けません。\n " + Quoted(app) + " が壊れている可能性があります。";
+}
+// The files a pass could not delete (read-only, held open): one full path a
+// line, at most ten, then how many more.
+inline std::string NotDeleted(const std::vector<std::string>& paths) {
+    constexpr std::size_t kListed = 10;
+    std::string text = "次のファイルを削除できませんでした。ファイルは残っています。";
+    for (std::size_t i = 0; i < paths.size() && i < kListed; ++i) text += "\n" + paths[i];
+    if (paths.size() > kListed) text += "\n…他" + std::to_string(paths.size() - kListed) + "個";
+    return text;
 }
 inline std::string ConfirmCloseWhileInUse() {
     return "再暗号化すべきファイルが他のアプリケーションによって使われています。\n今" + std::string(kAppTitle) +

@@ -272,6 +272,11 @@ int Run(const Command& command, PvxConsole& console) {
                 console.Out("暗号化：" + file + " → " + container + "\n");
             else
                 failed = true;
+            // --delete asked for it: a plain file left behind is a failure to report.
+            if (const std::vector<std::string> kept = codec.TakeNotDeleted(); !kept.empty()) {
+                ui.MsgBox(text::NotDeleted(kept), "", kStyleExclamation);
+                failed = true;
+            }
         } else {
             if (!NameFitsFormat(file)) {
                 ui.MsgBox("ファイル名に「\\」か「:」を含む暗号化ファイルは解凍できません。名前を変えて下さい。\n" +

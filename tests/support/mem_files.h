@@ -19,6 +19,7 @@ public:
     std::set<std::string> folders;             // names taken by folders
     std::set<std::string> locked;              // held open without sharing by another program
     std::set<std::string> readOnlyFolders;     // folder parts (with separator) where nothing can be created
+    std::set<std::string> readOnly;            // files that can be read but not deleted
 
     // Faults.
     std::set<std::string> sizeFails;                 // Size() fails
@@ -63,7 +64,7 @@ public:
         return true;
     }
     bool Remove(const std::string& path) override {
-        if (locked.count(path) || open_.count(path)) return false;
+        if (locked.count(path) || open_.count(path) || readOnly.count(path)) return false;
         return files.erase(path) != 0;
     }
 

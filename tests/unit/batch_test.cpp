@@ -150,6 +150,7 @@ public:
     }
     void Status(const std::string& text) override { log.push_back("status " + text); }
     void InternalError(std::string_view routine) override { log.push_back("internal " + std::string(routine)); }
+    void ReportNotDeleted() override { log.push_back("pass end"); }
 
 private:
     int Result(const std::string& f, int carried, const std::string& key) {
@@ -169,10 +170,11 @@ TEST(Batch, PassesPromptOnceEachEncryptFirstAndCarryResultsAcross) {
                  {"C:\\z.pvx", kRenamed}, {"C:\\w.pvx", kSkipped}};
     Secret last(std::string("old"));
     RunPasses({{"C:\\a.txt", "C:\\b"}, {"C:\\x.pvx", "C:\\y.pvx", "C:\\z.pvx", "C:\\w.pvx", "C:\\v.pvx"}}, h, last);
-    EXPECT_EQ(h.log, (Strings{"ask 0 2 [old]", "enc C:\\a.txt > C:\\a.pvx", "enc C:\\b > C:\\b.pvx",
+    EXPECT_EQ(h.log, (Strings{"ask 0 2 [old]", "enc C:\\a.txt > C:\\a.pvx", "enc C:\\b > C:\\b.pvx", "pass end",
                               "status 暗号化：a.txt　他1個", "ask 1 5 []", "melt C:\\x.pvx", "melt C:\\y.pvx",
                               "open C:\\y.pvx.plain v1", "melt C:\\z.pvx", "open C:\\z.pvx.plain v1", "melt C:\\w.pvx",
-                              "melt C:\\v.pvx", "open C:\\v.pvx.plain v1", "status 解凍：x.pvx　他4個"}));
+                              "melt C:\\v.pvx", "open C:\\v.pvx.plain v1", "pass end",
+                              "status 解凍：x.pvx　他4個"}));
     // Each file gets the previous file's result, also across the passes.
     EXPECT_EQ(h.carriedSeen, (std::vector<int>{0, kSkipAll, kRenamed, kSkipAll, kOverwriteAll, kRenamed, kSkipped}));
     // One key string per pass: the code page 932 bytes of the password and the suffix.
@@ -197,7 +199,8 @@ TEST(Batch, CancelFailureAndInternalErrorEndTheBatch) {
         h.results = {{"C:\\2", kFailed}};
         Secret last;
         RunPasses({{"C:\\1", "C:\\2", "C:\\3", "C:\\4", "C:\\5"}, {"C:\\x.pvx"}}, h, last);
-        EXPECT_EQ(h.log, (Strings{"ask 0 5 []", "enc C:\\1 > C:\\1.pvx", "enc C:\\2 > C:\\2.pvx"}));
+        // Files finished before the failure may still be undeleted: the pass's end is told.
+        EXPECT_EQ(h.log, (Strings{"ask 0 5 []", "enc C:\\1 > C:\\1.pvx", "enc C:\\2 > C:\\2.pvx", "pass end"}));
     }
     {
         FakeHost h;  // a failed melt is not opened and stops the pass
@@ -205,7 +208,7 @@ TEST(Batch, CancelFailureAndInternalErrorEndTheBatch) {
         h.results = {{"C:\\x.pvx", kFailed}};
         Secret last;
         RunPasses({{}, {"C:\\x.pvx", "C:\\y.pvx"}}, h, last);
-        EXPECT_EQ(h.log, (Strings{"ask 1 2 []", "melt C:\\x.pvx"}));
+        EXPECT_EQ(h.log, (Strings{"ask 1 2 []", "melt C:\\x.pvx", "pass end"}));
     }
     {
         FakeHost h;  // an impossible melt result
@@ -213,7 +216,7 @@ TEST(Batch, CancelFailureAndInternalErrorEndTheBatch) {
         h.results = {{"C:\\x.pvx", 7}};
         Secret last;
         RunPasses({{}, {"C:\\x.pvx", "C:\\y.pvx"}}, h, last);
-        EXPECT_EQ(h.log, (Strings{"ask 1 2 []", "melt C:\\x.pvx", "internal Deal()"}));
+        EXPECT_EQ(h.log, (Strings{"ask 1 2 []", "melt C:\\x.pvx", "internal Deal()", "pass end"}));
     }
     {
         FakeHost h;  // a password without code page 932 form never becomes a key
@@ -237,7 +240,7 @@ TEST(Batch, RecyclePWRemembersTheBarePasswordForTheNextPrompt) {
     Secret last;
     RunPasses({{"C:\\a"}, {"C:\\b.pvx"}}, h, last);
     EXPECT_EQ(h.log[0], "ask 0 1 []");
-    EXPECT_EQ(h.log[3], "ask 1 1 [first]");
+    EXPECT_EQ(h.log[4], "ask 1 1 [first]");
     EXPECT_EQ(last.str(), "second");
 }
 

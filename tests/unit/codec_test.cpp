@@ -106,6 +106,35 @@ TEST_F(CodecTest, SourceThatCannotBeOpenedIsNamed) {
     EXPECT_FALSE(fs.Has("C:\\held.pvx"));
 }
 
+// A source the options say to delete but that stays (read-only) is not
+// passed over in silence: the caller collects it and tells the user.
+TEST_F(CodecTest, SourcesThatCannotBeDeletedAreCollectedForOneReport) {
+    fs.files["C:\\ro.txt"] = "plain";
+    fs.readOnly.insert("C:\\ro.txt");
+    fs.files["C:\\ok.txt"] = "plain";
+    EXPECT_EQ(Encode("C:\\ro.txt"), kNoClash);
+    EXPECT_EQ(Encode("C:\\ok.txt"), kNoClash);
+    EXPECT_TRUE(fs.Has("C:\\ro.pvx") && fs.Has("C:\\ro.txt") && !fs.Has("C:\\ok.txt"));
+    opt.ConMeltFName = false;
+    fs.files["C:\\sub\\ro.pvx"] = fs.At("C:\\ro.pvx");
+    fs.readOnly.insert("C:\\sub\\ro.pvx");
+    std::string plain;
+    EXPECT_EQ(Melt("C:\\sub\\ro.pvx", plain), kNoClash);
+    EXPECT_TRUE(ui.shown.empty()) << "told once, by the caller, not per file";
+    EXPECT_EQ(codec.TakeNotDeleted(), (std::vector<std::string>{"C:\\ro.txt", "C:\\sub\\ro.pvx"}));
+    EXPECT_TRUE(codec.TakeNotDeleted().empty());
+
+    std::vector<std::string> many;
+    for (int i = 1; i <= 12; ++i) many.push_back("C:\\f" + std::to_string(i));
+    const std::string header = "次のファイルを削除できませんでした。ファイルは残っています。";
+    EXPECT_EQ(text::NotDeleted({"C:\\a", "D:\\b"}), header + "\nC:\\a\nD:\\b");
+    std::string ten = header;
+    for (int i = 1; i <= 10; ++i) ten += "\nC:\\f" + std::to_string(i);
+    EXPECT_EQ(text::NotDeleted(many), ten + "\n…他2個");
+    many.resize(10);
+    EXPECT_EQ(text::NotDeleted(many), ten);
+}
+
 TEST_F(CodecTest, SizeFailureWritesNothing) {
     fs.files["C:\\a.txt"] = "abc";
     fs.sizeFails.insert("C:\\a.txt");

@@ -211,6 +211,35 @@ TEST_F(DealWin, AFailureEndsTheBatchAndKeepsTheStatus) {
     EXPECT_TRUE(FileExists(dir / "z.pvx"));
 }
 
+// A read-only source stays where the options say it goes: the user learns it
+// once per pass, with every such file named, and the batch goes on.
+TEST_F(DealWin, FilesThatCannotBeDeletedAreNamedOnceAtTheEndOfEachPass) {
+    CustomSet().DelPvF = true;  // asked for each melted type without an application, and answered Yes
+    MakeContainer("c1.pvx", "one.dat", "1");
+    MakeContainer("c2.pvx", "two.dat", "2");
+    ASSERT_TRUE(WriteAll(dir / "p1.txt", "1") && WriteAll(dir / "p2.txt", "2"));
+    struct ReadOnly {
+        std::vector<std::wstring> paths;
+        ~ReadOnly() {
+            for (const auto& p : paths) SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
+    } readOnly{{Widen(dir / "p1.txt"), Widen(dir / "c1.pvx")}};
+    for (const auto& p : readOnly.paths) ASSERT_TRUE(SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_READONLY));
+
+    prompts = {{}, {}};
+    Run({"p1.txt", "p2.txt", "c1.pvx", "c2.pvx"});
+    Strings told;
+    for (const std::string& line : log)
+        if (line.rfind("msg プリベックス|次の", 0) == 0 || line.rfind("status", 0) == 0) told.push_back(line);
+    const std::string header = "msg プリベックス|次のファイルを削除できませんでした。ファイルは残っています。\n";
+    EXPECT_EQ(told, (Strings{header + (dir / "p1.txt"), "status 暗号化：p1.txt　他1個", header + (dir / "c1.pvx"),
+                             "status 解凍：c1.pvx　他1個"}));
+    EXPECT_TRUE(FileExists(dir / "p1.txt") && FileExists(dir / "p1.pvx"));
+    EXPECT_TRUE(!FileExists(dir / "p2.txt") && FileExists(dir / "p2.pvx"));
+    EXPECT_TRUE(FileExists(dir / "c1.pvx") && FileExists(dir / "one.dat"));
+    EXPECT_TRUE(!FileExists(dir / "c2.pvx") && FileExists(dir / "two.dat"));
+}
+
 TEST_F(DealWin, RecyclePWDecidesWhatTheNextPromptOffers) {
     ASSERT_TRUE(WriteAll(dir / "a.txt", "a"));
     CustomSet().RecyclePW = true;
