@@ -87,6 +87,9 @@ TFormSetting::TFormSetting(ui::Form* owner)
 }
 
 void TFormSetting::Open(ui::Form* reference) {
+    // Cancel, Esc and the close box drop what was not applied (Default and
+    // Import included): every opening starts from the options in force.
+    if (!Visible()) Setting = CustomSet();
     Restore();
     PlaceDialogForm(reference, *this);
     Show();

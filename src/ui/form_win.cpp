@@ -264,6 +264,7 @@ void Form::Show() {
         return;
     }
     if (!shownOnce_) ArrangeTabOrder();
+    if (!inModal_) AttachToFront();
     if (position_ == FormPosition::ScreenCenter) {
         SetPosition((GetSystemMetrics(SM_CXSCREEN) - Width()) / 2, (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2);
     }
@@ -272,6 +273,21 @@ void Form::Show() {
     SetForegroundWindow(hwnd_);
     FocusFirst();
     shownOnce_ = true;
+}
+
+// Owned by the program's window in front, so it stays above it and, when it
+// closes, Windows activates that window again. While no window of the program
+// is visible (a batch from the command line) it stands alone and gets a
+// taskbar button of its own, or it could not be found. The main form keeps
+// the taskbar button it has.
+void Form::AttachToFront() {
+    Application& app = Application::Get();
+    if (app.MainForm() == this) return;
+    HWND owner = app.FrontWindow();
+    if (owner == hwnd_) owner = nullptr;
+    SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner ? owner : app.OwnerWindow()));
+    const LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
+    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, owner ? ex & ~WS_EX_APPWINDOW : ex | WS_EX_APPWINDOW);
 }
 
 void Form::Hide() { ShowWindow(hwnd_, SW_HIDE); }
@@ -301,15 +317,7 @@ void Form::EndModal(int result) {
 int Form::ShowModal() {
     Application& app = Application::Get();
     if (Visible()) Hide();
-    // Owned by the program's window in front, so it stays above it. While no
-    // window of the program is visible (a batch from the command line) it
-    // stands alone and gets a taskbar button of its own, or it could not be found.
-    HWND owner = app.FrontWindow();
-    if (owner == hwnd_) owner = nullptr;
-    SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner ? owner : app.OwnerWindow()));
-    const LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
-    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, owner ? ex & ~WS_EX_APPWINDOW : ex | WS_EX_APPWINDOW);
-
+    AttachToFront();
     ModalScope modal(hwnd_);
     modalResult_ = mrNone;
     inModal_ = true;

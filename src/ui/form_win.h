@@ -124,6 +124,7 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     std::optional<LRESULT> Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
     void ApplyStyle();
+    void AttachToFront();
     void ArrangeTabOrder();
     void FocusFirst();
     Button* FindButton(bool wantDefault) const;

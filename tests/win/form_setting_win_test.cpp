@@ -181,15 +181,22 @@ TEST_F(FormSetting, ApplyRepeatsTheWholeRecordDefaultThenCancelPublishesNothing)
     EXPECT_FALSE(dlg.Visible());
     EXPECT_TRUE(CustomSet().SeePW);
     EXPECT_EQ(main.SBar.SimpleText(), "");
-    // The same window comes back, minimised or not, showing its copy: the defaults.
+    // The same window comes back showing the options in force: Cancel dropped the defaults.
     TFormSetting* const first = &dlg;
+    EXPECT_EQ(&Open(), first);
+    EXPECT_TRUE(dlg.CBoxSeePW.Checked());
+    EXPECT_TRUE(dlg.CBoxDelRawF.Checked());
+    dlg.ButtonOk.Click();
+    EXPECT_EQ(CustomSet().SeePW, true) << "a later OK applies nothing the user cancelled";
+    // Minimised, it comes back as it was, keeping what it shows.
+    Open();
+    dlg.CBoxStayOnTop.Click();
     ShowWindow(dlg.Handle(), SW_MINIMIZE);
     EXPECT_EQ(&Open(), first);
     EXPECT_TRUE(dlg.Visible());
     EXPECT_FALSE(dlg.Minimized());
-    EXPECT_FALSE(dlg.CBoxSeePW.Checked());
-    // Unapplied ticks are dropped by Esc, the cancel key: the next opening shows the copy.
-    dlg.CBoxStayOnTop.Click();
+    EXPECT_TRUE(dlg.CBoxStayOnTop.Checked());
+    // Esc, the cancel key, drops unapplied ticks too.
     dlg.CBoxStayOnTop.SetFocus();
     test::Key(dlg, VK_ESCAPE);
     EXPECT_FALSE(dlg.Visible());
@@ -254,7 +261,7 @@ TEST_F(FormSetting, ExportWritesWhatIsShownAndImportOfAnOlderFileKeepsUseNNDefau
     EXPECT_TRUE(dlg.RButtonFOAskUser.Checked());
     EXPECT_FALSE(CustomSet().StayOnTop);  // nothing published
 
-    // A file that is no export file changes nothing; closing without OK and reopening shows the imported copy.
+    // A file that is no export file changes nothing; closing without OK drops the import.
     ASSERT_TRUE(test::WriteAll(chosen + "\\別物.pvxe", "plivexie$2\r\n0\r\n"));
     Choose(dlg, dlg.ButtonImpt, "別物.pvxe");
     EXPECT_EQ(asked.size(), 1u);
@@ -264,8 +271,25 @@ TEST_F(FormSetting, ExportWritesWhatIsShownAndImportOfAnOlderFileKeepsUseNNDefau
     EXPECT_FALSE(dlg.Visible() || dlg.FileSel.Form()->Visible());
     EXPECT_EQ(CustomSet(), before);
     Open();
-    EXPECT_TRUE(dlg.CBoxStayOnTop.Checked() && dlg.RButtonDPBeside.Checked());
-    EXPECT_FALSE(dlg.CBoxDelPvF.Checked());
+    EXPECT_FALSE(dlg.CBoxStayOnTop.Checked() || dlg.RButtonDPBeside.Checked() || dlg.CBoxUseNN.Checked());
+    EXPECT_TRUE(dlg.CBoxDelPvF.Checked());
+}
+
+// The dialog that opened a file dialog is the one active again when it closes,
+// so Enter goes on working in it and not in the main window behind.
+TEST_F(FormSetting, ClosingItsFileDialogGivesTheActivationBackToTheOptionsDialog) {
+    main.Show();
+    TFormSetting& dlg = Open();
+    ASSERT_EQ(GetActiveWindow(), dlg.Handle());
+    SendMessageW(dlg.ButtonExpt.Handle(), BM_CLICK, 0, 0);  // through the window, as a user's click
+    TFormFileSel& sel = *dlg.FileSel.Form();
+    ASSERT_TRUE(sel.Visible());
+    EXPECT_EQ(GetWindow(sel.Handle(), GW_OWNER), dlg.Handle());
+    EXPECT_EQ(GetActiveWindow(), sel.Handle());
+    SendMessageW(sel.ButtonCancel.Handle(), BM_CLICK, 0, 0);
+    EXPECT_FALSE(sel.Visible());
+    EXPECT_EQ(GetActiveWindow(), dlg.Handle()) << "the main window took the activation";
+    main.Hide();
 }
 
 TEST_F(FormSetting, HelpAndAcceleratorsFollowThePageShown) {
