@@ -39,6 +39,13 @@ private:
     HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
 
+// Whether a typed full path names an existing folder.
+bool IsFolder(const std::string& path) {
+    const std::optional<std::wstring> wide = TryWiden(path);
+    const DWORD attributes = wide ? GetFileAttributesW(wide->c_str()) : INVALID_FILE_ATTRIBUTES;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // Holds a list box's repainting while it is refilled.
 class NoRedraw {
 public:
@@ -177,15 +184,24 @@ void TFormFileSel::RefreshFileList() {
     }
 }
 
-void TFormFileSel::AddDefaultExt() { FileName = plivex::AddDefaultExt(FileName, EditFileType.Text()); }
-
 void TFormFileSel::ButtonOkClick() {
     if (EditFileName.Text().empty()) {
         ui::MsgBox("ファイルを指定して下さい。", "", 48);
         return;
     }
-    FileName = EViewLite.PathName() + EditFileName.Text();
-    AddDefaultExt();
+    const std::string typed = EditFileName.Text();
+    if (IsAbsolutePath(typed)) {
+        // A full path names its own folder: the tree goes there, and a folder
+        // is only gone to, not accepted.
+        if (IsFolder(typed)) {
+            EViewLite.SetFolderName(typed);
+            EditFileName.SetText("");
+            return;
+        }
+        const std::string folder = FolderOfFile(typed);
+        if (IsFolder(folder)) EViewLite.SetFolderName(folder);
+    }
+    FileName = AcceptedPath(EViewLite.PathName(), typed, EditFileType.Text());
     EditFileName.SetText(FileNamePart(FileName));
 
     ExistenceProbe probe(FileName);
@@ -193,7 +209,9 @@ void TFormFileSel::ButtonOkClick() {
         ui::MsgBox("ファイルが存在しません。", "", 48);
         return;
     }
-    if (OverwritePrompt && !probe.Missing() && ui::MsgBox("上書きしてよろしいですか？", "", kStyleYesNoWarn | kDefaultNo) == ui::mrNo) return;
+    if (OverwritePrompt && !probe.Missing() &&
+        ui::MsgBox("上書きしてよろしいですか？", "", kStyleYesNoWarn | kDefaultNo) == ui::mrNo)
+        return;
     probe.Close();
 
     if (FileSel) FileSel->DialogToProp();

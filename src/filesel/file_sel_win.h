@@ -73,7 +73,6 @@ public:
     void RefreshFileList();
 
 private:
-    void AddDefaultExt();
     void ButtonOkClick();
     void FormShow();
     void CBoxFileTypeChange();

@@ -158,8 +158,16 @@ std::string AddDefaultExt(std::string_view path, std::string_view patterns) {
     return out;
 }
 
+bool IsAbsolutePath(std::string_view name) {
+    auto separator = [](char c) { return c == '\\' || c == '/'; };
+    const bool drive = name.size() >= 3 && ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z')) &&
+                       name[1] == ':' && separator(name[2]);
+    const bool network = name.size() >= 3 && separator(name[0]) && separator(name[1]) && !separator(name[2]);
+    return drive || network;
+}
+
 std::string AcceptedPath(std::string_view folder, std::string_view typedName, std::string_view patterns) {
-    std::string path(folder);
+    std::string path = IsAbsolutePath(typedName) ? std::string() : std::string(folder);
     path += typedName;
     return AddDefaultExt(path, patterns);
 }

@@ -57,8 +57,12 @@ std::vector<std::string> SplitPatterns(std::string_view patterns);
 // "*.*" nothing).
 std::string AddDefaultExt(std::string_view path, std::string_view patterns);
 
-// The full path of a typed name: always appended to the folder (a typed full
-// path too), then the default extension.
+// Whether a typed name is a full path of its own: a drive letter, ":" and a
+// separator, or a network path "\\server\share".
+bool IsAbsolutePath(std::string_view name);
+
+// The full path of a typed name: a full path as it is, any other name after
+// the folder; then the default extension.
 std::string AcceptedPath(std::string_view folder, std::string_view typedName, std::string_view patterns);
 
 // A multi-select choice: folder + each selected item in list order, then

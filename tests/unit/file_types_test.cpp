@@ -80,9 +80,15 @@ TEST(FileTypes, DefaultExtensionFromTheFirstPattern) {
     // An extension already there is kept, whatever the patterns; a dot in a folder is not one.
     EXPECT_EQ(AddDefaultExt("C:\\文書\\報告.doc", "*.pvx"), "C:\\文書\\報告.doc");
     EXPECT_EQ(AddDefaultExt("C:\\v1.0\\報告", "*.pvx"), "C:\\v1.0\\報告.pvx");
-    // A typed full path goes after the folder all the same.
-    EXPECT_EQ(AcceptedPath("C:\\作業\\", "D:\\他\\名前", "*.pvx"), "C:\\作業\\D:\\他\\名前.pvx");
+    // A typed full path stands on its own; anything else goes after the folder.
+    EXPECT_EQ(AcceptedPath("C:\\作業\\", "D:\\他\\名前", "*.pvx"), "D:\\他\\名前.pvx");
+    EXPECT_EQ(AcceptedPath("C:\\作業\\", "\\\\srv\\共有\\名前.txt", "*.pvx"), "\\\\srv\\共有\\名前.txt");
     EXPECT_EQ(AcceptedPath("C:\\作業\\", "名前.txt", "*.pvx"), "C:\\作業\\名前.txt");
+    EXPECT_EQ(AcceptedPath("C:\\作業\\", "下\\名前", "*.pvx"), "C:\\作業\\下\\名前.pvx");
+    for (const char* full : {"C:\\a", "z:/a", "\\\\srv\\s"}) EXPECT_TRUE(IsAbsolutePath(full)) << full;
+    // A drive without its root, a root without its drive, a lone name: relative.
+    for (const char* part : {"C:a", "C:", "\\a", "\\\\", "\\\\\\x", "1:\\a", "名前", ""})
+        EXPECT_FALSE(IsAbsolutePath(part)) << part;
 }
 
 TEST(FileTypes, ChosenFilesInListOrderThenTheTypedName) {

@@ -273,8 +273,8 @@ TEST_F(FileSel, AcceptingAddsTheDefaultExtensionAndNotifiesSynchronously) {
     Key(form, VK_RETURN);  // Enter in the name edit accepts
     EXPECT_EQ(sel.FileName(), form.EViewLite.PathName() + "名前.txt");
     Open();
-    Accept("C:\\他\\全体");  // a full path is still taken as a name in the folder
-    EXPECT_EQ(sel.FileName(), form.EViewLite.PathName() + "C:\\他\\全体.pvx");
+    Accept("C:\\他\\全体");  // a full path stands on its own
+    EXPECT_EQ(sel.FileName(), "C:\\他\\全体.pvx");
     EXPECT_EQ(form.EditFileName.Text(), "全体.pvx");
     Open();
     PickType(form, 0);
@@ -295,6 +295,44 @@ TEST_F(FileSel, AcceptingAddsTheDefaultExtensionAndNotifiesSynchronously) {
     EXPECT_EQ(sel.FileName(), form.EViewLite.PathName() + "無通知2");
     EXPECT_FALSE(form.Visible());
     EXPECT_EQ(receiver.received.size(), 4u);
+}
+
+// A full path typed or pasted into the name field is the file itself, on
+// opening and on saving; one that names a folder takes the tree there.
+TEST_F(FileSel, FullPathsAreTakenAsTheyAreAndAFolderIsGoneTo) {
+    const std::string elsewhere = tmp / "別の場所";
+    CreateDirectoryW(Widen(elsewhere).c_str(), nullptr);
+    ASSERT_TRUE(test::WriteAll(elsewhere + "\\遠く.txt", "x"));
+    sel.SetMultiSelect(true);
+    sel.SetFileMustExist(true);
+    TFormFileSel& form = Open();
+    Accept(elsewhere);
+    EXPECT_TRUE(form.Visible()) << "a folder is not a choice";
+    EXPECT_TRUE(receiver.received.empty());
+    EXPECT_TRUE(SameFolder(form.EViewLite.PathName(), elsewhere + "\\"));
+    EXPECT_EQ(form.EditFileName.Text(), "");
+    Accept(folder + "報告書.txt");
+    EXPECT_EQ(receiver.received.size(), 1u);
+    EXPECT_EQ(sel.FileName(), folder + "報告書.txt");
+    EXPECT_EQ(sel.FileList(), Strings{folder + "報告書.txt"});
+    EXPECT_TRUE(SameFolder(sel.InitialFolder() + "\\", folder)) << "the folder of the chosen file is remembered";
+    Open();
+    Accept(elsewhere + "\\無い.txt");
+    EXPECT_EQ(asked, Strings{"ファイルが存在しません。|プリベックス|48"});
+
+    // Saving: a new file in another folder.
+    asked.clear();
+    sel.SetMultiSelect(false);
+    sel.SetFileMustExist(false);
+    sel.SetOverwritePrompt(true);
+    Open();
+    Accept(elsewhere + "\\控え");
+    EXPECT_EQ(sel.FileName(), elsewhere + "\\控え");
+    EXPECT_TRUE(asked.empty());
+    Open();
+    Accept(elsewhere + "\\");
+    EXPECT_EQ(receiver.received.size(), 2u) << "a folder is not a file to save into";
+    EXPECT_TRUE(form.Visible());
 }
 
 TEST_F(FileSel, MultiSelectTakesSelectedItemsThenTheTypedName) {

@@ -248,9 +248,14 @@ TEST_F(FormSetting, ExportWritesWhatIsShownAndImportOfAnOlderFileKeepsUseNNDefau
     EXPECT_FALSE(CustomSet().SeePW);
     EXPECT_TRUE(dlg.Visible());
 
+    // A full path typed into the name field is where the file goes, default extension added.
+    Choose(dlg, dlg.ButtonExpt, start + "\\控え2");
+    EXPECT_TRUE(test::FileExists(start + "\\控え2.pvxe"));
+    EXPECT_TRUE(SameTextIgnoringCase(ExitState().EHFolder, start));
+
     // The older version has no UseNN line: the import starts from the defaults, not from the copy.
     ASSERT_TRUE(test::WriteAll(chosen + "\\旧.pvxe", "PlivexIE$1\r\n0\r\n0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n0\r\n1\r\n1\r\n0\r\n"));
-    Choose(dlg, dlg.ButtonImpt, "旧.pvxe");
+    Choose(dlg, dlg.ButtonImpt, "旧.pvxe", chosen);
     EXPECT_EQ(dlg.FileSel.GetCaption(), "外持ファイルから設定を読み込む");
     EXPECT_TRUE(asked.empty());
     EXPECT_TRUE(dlg.CBoxUseNN.Checked());
