@@ -147,8 +147,12 @@ void TFormSetting::ButtonApplyClick() {
     Publish();
 }
 
+std::string TFormSetting::HelpAnchor() const {
+    return std::string(TaFile.Active() ? help::kAnchorFileTab : help::kAnchorOtherTab);
+}
+
 void TFormSetting::ButtonHelpClick() {
-    if (OnHelp) OnHelp(std::string(TaFile.Active() ? help::kAnchorFileTab : help::kAnchorOtherTab));
+    if (OnHelp) OnHelp(HelpAnchor());
 }
 
 void TFormSetting::ButtonInitClick() {

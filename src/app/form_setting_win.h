@@ -79,6 +79,8 @@ public:
     void ButtonCancelClick();
     void ButtonApplyClick();
     void ButtonHelpClick();
+    // The chapter of the page shown, for the Help button and F1.
+    std::string HelpAnchor() const override;
     void ButtonInitClick();
     void ButtonImptClick();
     void ButtonExptClick();

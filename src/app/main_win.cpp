@@ -14,8 +14,11 @@
 #include "app/command_line.h"
 #include "app/deal_win.h"
 #include "app/form_plivex_win.h"
+#include "app/help.h"
+#include "app/help_win.h"
 #include "app/instance_win.h"
 #include "app/settings_win.h"
+#include "options/options.h"
 #include "codec/texts.h"
 #include "sys/text_win.h"
 #include "ui/app_win.h"
@@ -93,6 +96,15 @@ public:
         LoadSettings(form_);
         form_.ApplyOptions();
         app.SetHintHidePause(kTooltipTime);
+        // F1 in any window: its chapter, or the basic one.
+        app.SetHelpHandler([](const std::string& anchor) {
+            try {
+                ShowHelp(std::string(help::kHelpFileName), anchor.empty() ? std::string(help::kAnchorMain) : anchor,
+                         CustomSet().UseNN);
+            } catch (const std::exception& e) {
+                ReportException(e.what());
+            }
+        });
 
         const bool worked = ProcessCommandLine(arguments);
         if (worked) {

@@ -49,6 +49,7 @@ TFormCheckFE::TFormCheckFE()
     ButtonRename.SetDefault(true);
     ButtonRename.OnClick = [this] { ButtonRenameClick(); };
     OnShow = [this] { FormShow(); };
+    SetHelpAnchor("Juufuku");  // the help page's chapter on name clashes
 }
 
 void TFormCheckFE::FormShow() {

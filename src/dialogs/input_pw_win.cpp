@@ -122,6 +122,9 @@ void TFormInputPW::ButtonOkClick() {
     SecureWipe(confirmation);
     if (problem) {
         ui::MsgBox(std::string(*problem), "", kStyleExclamation);
+        // The field to type again, its text selected so that typing replaces it:
+        // the confirmation when the two differ, else the password.
+        (*problem == text::kPasswordsDiffer ? EditPWCon : EditPW).FocusAndSelectAll();
         return;
     }
     EndModal(ui::mrOk);

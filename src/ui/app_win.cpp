@@ -109,7 +109,10 @@ void Application::Dispatch(MSG& msg) {
     HWND top = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     if (top) {
         for (Form* f : forms_)
-            if (f->Handle() == top && IsDialogMessageW(top, &msg)) return;
+            if (f->Handle() == top) {
+                if (f->PreTranslateKey(msg) || IsDialogMessageW(top, &msg)) return;
+                break;
+            }
     }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);

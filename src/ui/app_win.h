@@ -51,6 +51,13 @@ public:
     void EndBusy();
     bool Busy() const { return busy_ > 0; }
 
+    // Opens a help chapter (F1 in a form); empty means the basic chapter.
+    using HelpHandler = std::function<void(const std::string& anchor)>;
+    void SetHelpHandler(HelpHandler handler) { help_ = std::move(handler); }
+    void ShowHelp(const std::string& anchor) const {
+        if (help_) help_(anchor);
+    }
+
     // Handles one message as the program's loop does (dialog keys for our forms).
     void Dispatch(MSG& msg);
     // Sees every message of the loop first; returning true consumes it. Posted
@@ -89,6 +96,7 @@ private:
     HWND owner_ = nullptr;
     std::vector<std::unique_ptr<Form>> doomed_;
     MessageFilter filter_;
+    HelpHandler help_;
     std::vector<HWND> askers_;
     int modalDepth_ = 0;
     friend class LoopScope;

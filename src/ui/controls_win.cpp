@@ -112,6 +112,11 @@ void Edit::SetPasswordChar(wchar_t c) {
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
+void Edit::FocusAndSelectAll() {
+    form_.SetActiveControl(this);
+    SendMessageW(hwnd_, EM_SETSEL, 0, -1);
+}
+
 void Edit::SetReadOnly(bool readOnly) { SendMessageW(hwnd_, EM_SETREADONLY, readOnly, 0); }
 bool Edit::Modified() const { return SendMessageW(hwnd_, EM_GETMODIFY, 0, 0) != 0; }
 void Edit::SetModified(bool modified) { SendMessageW(hwnd_, EM_SETMODIFY, modified, 0); }

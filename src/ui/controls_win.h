@@ -109,6 +109,8 @@ public:
     void SetReadOnly(bool readOnly);
     bool Modified() const;
     void SetModified(bool modified);
+    // Takes the focus with all its text selected, so that typing replaces it.
+    void FocusAndSelectAll();
     std::function<void()> OnChange;
     void Command(WORD code) override;
 

@@ -7,6 +7,7 @@
 #include "ui/app_win.h"
 #include "ui/controls_win.h"
 #include "ui/msgbox_win.h"
+#include "ui/page_control_win.h"
 
 namespace plivex::ui {
 
@@ -348,6 +349,23 @@ int Form::ShowModal() {
     inModal_ = false;
     if (leftOpen) throw std::logic_error("modal form \"" + Caption() + "\" was left open without a result");
     return modalResult_;
+}
+
+bool Form::PreTranslateKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN) return false;
+    if (msg.wParam == VK_F1) {
+        const AskerScope asking(hwnd_);
+        Application::Get().ShowHelp(HelpAnchor());
+        return true;
+    }
+    if (msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0) {
+        for (Control* c : controls_)
+            if (auto* pages = dynamic_cast<PageControl*>(c); pages && pages->Visible()) {
+                pages->SelectNext(GetKeyState(VK_SHIFT) >= 0);
+                return true;
+            }
+    }
+    return false;
 }
 
 void Form::SetActiveControl(Control* control) {

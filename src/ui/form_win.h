@@ -97,6 +97,13 @@ public:
     void SetActiveControl(Control* control);
     Control* FocusedControl() const;
 
+    // The help chapter F1 opens in this form; empty for the basic one.
+    virtual std::string HelpAnchor() const { return helpAnchor_; }
+    void SetHelpAnchor(std::string anchor) { helpAnchor_ = std::move(anchor); }
+    // Keys the form takes before the dialog manager: F1 for help, Ctrl+Tab
+    // and Ctrl+Shift+Tab for the pages. True when the key was taken.
+    bool PreTranslateKey(const MSG& msg);
+
     std::function<void()> OnShow;
     // Return false to keep the form open.
     std::function<bool()> OnCloseQuery;
@@ -142,6 +149,7 @@ private:
     Control* activeControl_ = nullptr;
     std::vector<Control*> controls_;
     int nextId_ = 100;
+    std::string helpAnchor_;
 };
 
 // Runs inside ShowModal once the form is visible, in place of the user: it may

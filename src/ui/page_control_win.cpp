@@ -108,6 +108,13 @@ void PageControl::SetActivePage(int index) {
     ShowActive();
 }
 
+void PageControl::SelectNext(bool forward) {
+    const int count = PageCount();
+    if (count < 2) return;
+    SetActivePage((ActivePageIndex() + (forward ? 1 : count - 1)) % count);
+    if (OnChange) OnChange();
+}
+
 void PageControl::ShowActive() {
     const int now = ActivePageIndex();
     if (now == shown_) return;

@@ -64,6 +64,9 @@ public:
     void SetActivePage(int index);
     void SetActivePage(TabSheet& page) { SetActivePage(page.PageIndex()); }
 
+    // The next page, or the previous one, wrapping round: Ctrl+Tab and Ctrl+Shift+Tab.
+    void SelectNext(bool forward);
+
     // The area inside the frame where the pages' controls go, in design pixels of the form's client area.
     RECT PageArea() const;
 

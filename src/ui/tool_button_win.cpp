@@ -18,8 +18,9 @@ const UINT kToolInfoSize = TTTOOLINFOW_V2_SIZE;
 }  // namespace
 
 ToolButton::ToolButton(Form& form, int left, int top, int width, int height, const std::string& bitmapName,
-                       const std::string& hint)
-    : Control(form, CommonControlClass(L"BUTTON"), BS_OWNERDRAW, 0, left, top, width, height, "", -1) {
+                       const std::string& hint, int tabOrder)
+    // The text is never drawn: it names the button for accessibility tools.
+    : Control(form, CommonControlClass(L"BUTTON"), BS_OWNERDRAW, 0, left, top, width, height, hint, tabOrder) {
     LoadPicture(bitmapName);
     SetWindowSubclass(hwnd_, ButtonProc, 0, reinterpret_cast<DWORD_PTR>(this));
 
@@ -83,6 +84,7 @@ std::string ToolButton::Hint() const {
 }
 
 void ToolButton::SetHint(const std::string& hint) {
+    SetWindowTextW(hwnd_, Widen(hint).c_str());
     if (!tooltip_) return;
     std::wstring text = Widen(hint);
     TTTOOLINFOW ti{};
@@ -122,6 +124,11 @@ void ToolButton::Draw(const DRAWITEMSTRUCT& item) {
     BitBlt(dc, x, y, bm.bmWidth, bm.bmHeight, mem, 0, 0, SRCCOPY);
     SelectObject(mem, old);
     DeleteDC(mem);
+    if (item.itemState & ODS_FOCUS) {
+        RECT focus = item.rcItem;
+        InflateRect(&focus, -2, -2);
+        DrawFocusRect(dc, &focus);
+    }
 }
 
 void ToolButton::SetHot(bool hot) {
@@ -180,6 +187,18 @@ LRESULT CALLBACK ToolButton::ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     }
     case WM_CAPTURECHANGED:
         self->SetPressed(false);
+        return 0;
+    case WM_GETDLGCODE: {
+        // Enter presses the focused tool button, as it would a push button,
+        // instead of the form's default button (Space is the button class's).
+        const auto* key = reinterpret_cast<const MSG*>(lParam);
+        if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
+            return DLGC_WANTMESSAGE | DefSubclassProc(hwnd, msg, wParam, lParam);
+        return DefSubclassProc(hwnd, msg, wParam, lParam);
+    }
+    case WM_KEYDOWN:
+        if (wParam != VK_RETURN) return DefSubclassProc(hwnd, msg, wParam, lParam);
+        SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(self->id_, BN_CLICKED), reinterpret_cast<LPARAM>(hwnd));
         return 0;
     default:
         return DefSubclassProc(hwnd, msg, wParam, lParam);

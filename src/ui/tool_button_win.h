@@ -1,4 +1,6 @@
-// Tool button: a flat picture button with a tooltip, which never takes the focus.
+// Tool button: a flat picture button with a tooltip. A click leaves the focus
+// where it was; from the keyboard it is reached with Tab like any button, and
+// its hint is its name for screen readers.
 #pragma once
 
 #include <windows.h>
@@ -17,7 +19,7 @@ public:
     // bitmapName_36 and bitmapName_48, where present, are used at 144 and 192 DPI.
     // A missing one leaves the button without a picture.
     ToolButton(Form& form, int left, int top, int width, int height, const std::string& bitmapName,
-               const std::string& hint = "");
+               const std::string& hint = "", int tabOrder = -1);
     ~ToolButton() override;
 
     bool HasBitmap() const { return bitmap_ != nullptr; }

@@ -146,6 +146,18 @@ TEST_F(CheckFE, KeyboardTabEnterEscAndAccelerators) {
     EXPECT_EQ(Ask(path, [](TFormCheckFE& f) { Key(f, 'B', true); }), kSkipAll);
     EXPECT_EQ(path, existing);
     EXPECT_TRUE(shown.empty());
+    // F1 opens the help chapter on name clashes and leaves the question open.
+    std::vector<std::string> chapters;
+    ui::Application::Get().SetHelpHandler([&](const std::string& anchor) { chapters.push_back(anchor); });
+    EXPECT_EQ(Ask(path,
+                  [](TFormCheckFE& f) {
+                      Key(f, VK_F1);
+                      EXPECT_EQ(f.ModalResult(), ui::mrNone);
+                      Key(f, VK_ESCAPE);
+                  }),
+              kFailed);
+    ui::Application::Get().SetHelpHandler(nullptr);
+    EXPECT_EQ(chapters, std::vector<std::string>{"Juufuku"});
 }
 
 TEST_F(CheckFE, RenameToAFreeNameIsNotQuestioned) {

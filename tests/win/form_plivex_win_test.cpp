@@ -132,6 +132,29 @@ TEST_F(FormPlivex, DroppedNamesReachTheHandlerInOrder) {
     EXPECT_EQ(received[0], names);
 }
 
+// Without a mouse: Tab reaches every tool button, each named by its hint for
+// screen readers; Enter presses the one with the focus; F1 asks for help.
+TEST_F(FormPlivex, ToolButtonsAreReachedWithTabAndPressedWithEnterAndF1AsksForHelp) {
+    std::vector<std::string> chapters;
+    ui::Application::Get().SetHelpHandler([&](const std::string& anchor) { chapters.push_back(anchor); });
+    form.Show();
+    form.ButtonRefer.SetFocus();
+    for (ui::ToolButton* b : {&form.SButtonSetting, &form.SButtonHelp, &form.SButtonHomePage, &form.SButtonAbout}) {
+        test::Key(form, VK_TAB);
+        EXPECT_EQ(GetFocus(), b->Handle()) << b->Hint();
+        EXPECT_EQ(WindowText(b->Handle()), b->Hint());
+    }
+    test::Key(form, VK_RETURN);
+    EXPECT_EQ(form.SBar.SimpleText(), "プリベックス  Ver 3.34") << "Enter pressed the focused About button";
+    ASSERT_TRUE(form.AboutDialog.DialogForm() && form.AboutDialog.DialogForm()->Visible());
+    test::Key(*form.AboutDialog.DialogForm(), VK_F1);
+    form.ButtonRefer.SetFocus();
+    test::Key(form, VK_F1);
+    EXPECT_EQ(chapters, (Strings{"", ""})) << "the basic chapter, in the main window and the about box";
+    ui::Application::Get().SetHelpHandler(nullptr);
+    form.Hide();
+}
+
 TEST_F(FormPlivex, AboutShowsTheBoxAndStatusTexts) {
     form.SetStatusText("暗号化：報告書.doc");
     form.SButtonAbout.Click();

@@ -313,6 +313,30 @@ TEST_F(FormSetting, HelpAndAcceleratorsFollowThePageShown) {
     EXPECT_FALSE(dlg.CBoxReencode.Checked());
     dlg.ButtonHelp.Click();
     EXPECT_EQ(anchors, (std::vector<std::string>{"Filetab", "Sonotatab"}));
+
+    // Ctrl+Tab and Ctrl+Shift+Tab turn the pages; F1 opens the chapter of the page shown.
+    std::vector<std::string> f1;
+    ui::Application::Get().SetHelpHandler([&](const std::string& anchor) { f1.push_back(anchor); });
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    const BYTE saved[2] = {keys[VK_CONTROL], keys[VK_SHIFT]};
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    dlg.CBoxSeePW.SetFocus();
+    test::Key(dlg, VK_TAB);
+    EXPECT_TRUE(dlg.TaFile.Active());
+    test::Key(dlg, VK_F1);
+    test::Key(dlg, VK_TAB);
+    EXPECT_TRUE(dlg.TaOther.Active());
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    test::Key(dlg, VK_TAB);
+    EXPECT_TRUE(dlg.TaFile.Active());
+    keys[VK_CONTROL] = saved[0];
+    keys[VK_SHIFT] = saved[1];
+    SetKeyboardState(keys);
+    ui::Application::Get().SetHelpHandler(nullptr);
+    EXPECT_EQ(f1, (std::vector<std::string>{"Filetab"}));
 }
 
 }  // namespace

@@ -243,6 +243,12 @@ TEST(InputPWWin, EachCheckShowsItsMessageAndKeepsTheDialogOpen) {
         ASSERT_EQ(messages.shown.size(), 1u);
         EXPECT_EQ(messages.shown[0].text, "パスワードが異なっています。");
         EXPECT_EQ(f.ModalResult(), ui::mrNone);
+        // The confirmation has the focus with all of it selected: typing replaces it.
+        EXPECT_EQ(GetFocus(), f.EditPWCon.Handle());
+        DWORD from = 1, to = 0;
+        SendMessageW(f.EditPWCon.Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+        EXPECT_EQ(from, 0u);
+        EXPECT_EQ(to, 3u);
         // Corrected, the same Enter closes it.
         messages.shown.clear();
         f.EditPWCon.SetText("abc");
