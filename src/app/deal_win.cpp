@@ -40,8 +40,8 @@ public:
         if (status_) status_(text);
     }
     void ReportNotDeleted() override {
-        const std::vector<std::string> paths = codec_.TakeNotDeleted();
-        if (!paths.empty()) ui::MsgBox(text::NotDeleted(paths), "", kStyleExclamation);
+        const text::UndeletedFiles kept = codec_.TakeNotDeleted();
+        if (!kept.empty()) ui::MsgBox(text::NotDeleted(kept), "", kStyleExclamation);
     }
     void InternalError(std::string_view routine) override {
         ui::MsgBox(std::string(routine), std::string(text::kCaptionInternalError), kStyleExclamation);

@@ -78,7 +78,7 @@ void TFormPlivex::TimerProsMonTimer() {
     WinCodecUi ui;
     Codec codec(SystemFiles(), ui, CustomSet());
     ProsMonList.Poll(codec, [this](const std::string& fileName) { ShowStatusReencoded(fileName); });
-    if (const std::vector<std::string> kept = codec.TakeNotDeleted(); !kept.empty())
+    if (const text::UndeletedFiles kept = codec.TakeNotDeleted(); !kept.empty())
         ui::MsgBox(text::NotDeleted(kept), "", kStyleExclamation);
     // Not while a batch waits in one of its dialogs: it would be cut off half-way.
     if (CLParam.Quit && ProsMonList.Empty() && DealIdle()) {

@@ -13,15 +13,18 @@ namespace plivex {
 
 namespace {
 
-// Reads exactly size bytes; false on a failure or an early end.
-bool ReadExactly(InputFile& in, unsigned char* buffer, std::size_t size) {
+enum class ReadResult { kRead, kEnded, kFailed };
+
+// Reads exactly size bytes; a file that ends early is no failure of the system.
+ReadResult ReadExactly(InputFile& in, unsigned char* buffer, std::size_t size) {
     while (size > 0) {
         const std::int64_t got = in.Read(buffer, size);
-        if (got <= 0) return false;
+        if (got < 0) return ReadResult::kFailed;
+        if (got == 0) return ReadResult::kEnded;
         buffer += got;
         size -= static_cast<std::size_t>(got);
     }
-    return true;
+    return ReadResult::kRead;
 }
 
 // A name typed in the overwrite question may be an existing file that the user
@@ -37,7 +40,21 @@ int Codec::Message(const std::string& text, std::string_view caption, unsigned s
 }
 
 void Codec::RemoveSource(const std::string& path) {
-    if (!files_.Remove(path)) notDeleted_.push_back(path);
+    if (files_.Remove(path)) return;
+    notDeleted_.paths.push_back(path);
+    const std::string reason = files_.LastError();
+    if (!reason.empty() && std::find(notDeleted_.reasons.begin(), notDeleted_.reasons.end(), reason) ==
+                               notDeleted_.reasons.end())
+        notDeleted_.reasons.push_back(reason);
+}
+
+// The message of a failed file operation with the system's reason, where it
+// gave one, as its last line: "オープン失敗" alone does not say that another
+// program holds the file.
+std::string Codec::WithReason(std::string text) const {
+    const std::string reason = files_.LastError();
+    if (!reason.empty()) text += "\n" + reason;
+    return text;
 }
 
 // Writes header followed by count transformed bytes of in to a temporary file
@@ -49,13 +66,15 @@ int Codec::Convert(InputFile& in, std::uint64_t count, std::uint32_t position, b
     std::string tempPath;
     std::unique_ptr<OutputFile> out = files_.CreateTemp(target, tempPath);
     if (!out) {
-        Message(target, text::kCaptionOpenFailed, kStyleExclamation);
+        Message(WithReason(target), text::kCaptionOpenFailed, kStyleExclamation);
         return kFailed;
     }
-    auto fail = [&](const std::string& message) {
+    // The reason is taken before the clean-up, whose own calls come after the failure.
+    auto fail = [&](const std::string& message, bool systemFailed = true) {
+        const std::string shown = systemFailed ? WithReason(message) : message;
         out.reset();
         files_.Remove(tempPath);
-        Message(message, "", kStyleExclamation);
+        Message(shown, "", kStyleExclamation);
         return kFailed;
     };
     if (!header.empty() && !out->Write(header.data(), header.size())) return fail(text::WriteFailed(target));
@@ -64,7 +83,8 @@ int Codec::Convert(InputFile& in, std::uint64_t count, std::uint32_t position, b
     std::vector<unsigned char> chunk(static_cast<std::size_t>(std::min<std::uint64_t>(count, kChunkSize)));
     for (std::uint64_t left = count; left > 0;) {
         const std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size()));
-        if (!ReadExactly(in, chunk.data(), step)) return fail(text::ReadFailed(sourcePath));
+        if (const ReadResult r = ReadExactly(in, chunk.data(), step); r != ReadResult::kRead)
+            return fail(text::ReadFailed(sourcePath), r == ReadResult::kFailed);
         if (encode) transform.Encode(chunk.data(), chunk.data(), step, position);
         else transform.Melt(chunk.data(), chunk.data(), step, position);
         if (!out->Write(chunk.data(), step)) return fail(text::WriteFailed(target));
@@ -73,11 +93,7 @@ int Codec::Convert(InputFile& in, std::uint64_t count, std::uint32_t position, b
     if (!chunk.empty()) SecureWipe(chunk.data(), chunk.size());  // plain bytes of a melted file
     if (!out->Finish()) return fail(text::WriteFailed(target));
     out.reset();
-    if (!files_.Commit(tempPath, target, replace)) {
-        files_.Remove(tempPath);
-        Message(text::WriteFailed(target), "", kStyleExclamation);
-        return kFailed;
-    }
+    if (!files_.Commit(tempPath, target, replace)) return fail(text::WriteFailed(target));
     return 0;
 }
 
@@ -85,12 +101,12 @@ int Codec::Convert(InputFile& in, std::uint64_t count, std::uint32_t position, b
 std::unique_ptr<InputFile> Codec::OpenInput(const std::string& path, std::uint64_t& size) {
     std::unique_ptr<InputFile> in = files_.OpenRead(path);
     if (!in) {
-        Message(path, text::kCaptionOpenFailed, kStyleExclamation);
+        Message(WithReason(path), text::kCaptionOpenFailed, kStyleExclamation);
         return nullptr;
     }
     const std::optional<std::uint64_t> known = in->Size();
     if (!known) {
-        Message(std::string(text::kSizeFailed), "", kStyleExclamation);
+        Message(WithReason(std::string(text::kSizeFailed)), "", kStyleExclamation);
         return nullptr;
     }
     size = *known;
@@ -123,7 +139,7 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
     const int result = answer == kOverwriteAll ? kOverwriteAll : carried;
 
     if (!files_.CanCreate(container)) {
-        Message(container, text::kCaptionOpenFailed, kStyleExclamation);
+        Message(WithReason(container), text::kCaptionOpenFailed, kStyleExclamation);
         return kFailed;
     }
     if (version != kFormatVersion) {
@@ -154,10 +170,12 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
         Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
         return kFailed;
     }
-    if (!ReadExactly(*in, head, 2)) {
-        Message(text::ReadFailed(container), "", kStyleExclamation);
+    auto readFailed = [&](ReadResult r) {
+        const std::string message = text::ReadFailed(container);
+        Message(r == ReadResult::kFailed ? WithReason(message) : message, "", kStyleExclamation);
         return kFailed;
-    }
+    };
+    if (const ReadResult r = ReadExactly(*in, head, 2); r != ReadResult::kRead) return readFailed(r);
     version = head[0];
     const std::size_t n = head[1];
     if (size < 2 + n) {
@@ -165,10 +183,9 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
         return kFailed;
     }
     std::string stored(n, '\0');
-    if (!ReadExactly(*in, reinterpret_cast<unsigned char*>(stored.data()), n)) {
-        Message(text::ReadFailed(container), "", kStyleExclamation);
-        return kFailed;
-    }
+    if (const ReadResult r = ReadExactly(*in, reinterpret_cast<unsigned char*>(stored.data()), n);
+        r != ReadResult::kRead)
+        return readFailed(r);
     std::uint32_t position = 2;
     MeltBytes(stored.data(), stored.data(), static_cast<std::int32_t>(n), position, key);
 
@@ -189,7 +206,7 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
         return kFailed;
     }
     if (!files_.CanCreate(plain)) {
-        Message(std::string(text::kCreateFailed), text::kCaptionErrorReport, kStyleExclamation);
+        Message(WithReason(std::string(text::kCreateFailed)), text::kCaptionErrorReport, kStyleExclamation);
         return kFailed;
     }
     if (version != kFormatVersion) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "codec/file_access.h"
+#include "codec/texts.h"
 #include "options/custom_set.h"
 
 namespace plivex {
@@ -54,7 +55,7 @@ public:
     // The sources the options said to delete after their conversion but that
     // could not be deleted (read-only, held by another program), since the
     // last call; the caller tells the user once for many files.
-    std::vector<std::string> TakeNotDeleted() { return std::exchange(notDeleted_, {}); }
+    text::UndeletedFiles TakeNotDeleted() { return std::exchange(notDeleted_, {}); }
 
     // Bytes read and written per step; the memory a conversion needs.
     static constexpr std::size_t kChunkSize = 256 << 10;
@@ -62,6 +63,7 @@ public:
 private:
     int Message(const std::string& text, std::string_view caption, unsigned style);
     void RemoveSource(const std::string& path);
+    std::string WithReason(std::string text) const;
     std::unique_ptr<InputFile> OpenInput(const std::string& path, std::uint64_t& size);
     int Convert(InputFile& in, std::uint64_t count, std::uint32_t position, bool encode, std::string_view key,
                 const std::string& header, const std::string& sourcePath, const std::string& target, bool replace);
@@ -69,7 +71,7 @@ private:
     FileAccess& files_;
     CodecUi& ui_;
     const TCustomSet& options_;
-    std::vector<std::string> notDeleted_;
+    text::UndeletedFiles notDeleted_;
 };
 
 }  // namespace plivex

@@ -71,13 +71,21 @@ inline std::string NotAssociated(std::string_view plain) {
 inline std::string CannotOpenWith(std::string_view plain, std::string_view app) {
     return "ファイル " + Quoted(plain) + " は開けません。\n " + Quoted(app) + " が壊れている可能性があります。";
 }
-// The files a pass could not delete (read-only, held open): one full path a
-// line, at most ten, then how many more.
-inline std::string NotDeleted(const std::vector<std::string>& paths) {
+// Files that could not be deleted (read-only, held open), and the system's
+// reasons, each once.
+struct UndeletedFiles {
+    std::vector<std::string> paths;
+    std::vector<std::string> reasons;
+    bool empty() const { return paths.empty(); }
+};
+
+// One full path a line, at most ten, then how many more; the reasons last.
+inline std::string NotDeleted(const UndeletedFiles& files) {
     constexpr std::size_t kListed = 10;
     std::string text = "次のファイルを削除できませんでした。ファイルは残っています。";
-    for (std::size_t i = 0; i < paths.size() && i < kListed; ++i) text += "\n" + paths[i];
-    if (paths.size() > kListed) text += "\n…他" + std::to_string(paths.size() - kListed) + "個";
+    for (std::size_t i = 0; i < files.paths.size() && i < kListed; ++i) text += "\n" + files.paths[i];
+    if (files.paths.size() > kListed) text += "\n…他" + std::to_string(files.paths.size() - kListed) + "個";
+    for (const std::string& reason : files.reasons) text += "\n" + reason;
     return text;
 }
 inline std::string ConfirmCloseWhileInUse() {

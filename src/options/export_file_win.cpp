@@ -45,18 +45,24 @@ std::optional<std::string> LoadText(const std::string& path) {
     return text;
 }
 
+// The system's reason for the failure just met, as a last line, where it gave one.
+std::string Reason() {
+    const std::string reason = SystemFiles().LastError();
+    return reason.empty() ? reason : "\n" + reason;
+}
+
 }  // namespace
 
 bool WriteExportFile(const std::string& path, const TCustomSet& record) {
     if (SaveText(path, ExportText(record))) return true;
-    Warn("ファイルに保存できません。\n" + path);
+    Warn("ファイルに保存できません。\n" + path + Reason());
     return false;
 }
 
 bool ReadExportFile(const std::string& path, TCustomSet& record) {
     const std::optional<std::string> text = LoadText(path);
     if (!text) {
-        Warn("外持ファイルにアクセスできません。\n" + path);
+        Warn("外持ファイルにアクセスできません。\n" + path + Reason());
         return false;
     }
     switch (ParseExportText(*text, record)) {

@@ -32,6 +32,21 @@ private:
     HANDLE h_;
 };
 
+// The error of the last failed file operation, for the message that reports it.
+DWORD lastError = ERROR_SUCCESS;
+
+// Records the system's error of the call that just failed; returns false.
+bool Failed() {
+    lastError = GetLastError();
+    return false;
+}
+
+// A path that is no valid UTF-8 never reaches the system.
+bool InvalidName() {
+    lastError = ERROR_INVALID_NAME;
+    return false;
+}
+
 HANDLE Open(const std::wstring& path, DWORD access, DWORD disposition) {
     return CreateFileW(path.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
@@ -68,13 +83,13 @@ public:
     explicit WinInput(HANDLE h) : file_(h) {}
     std::optional<std::uint64_t> Size() override {
         LARGE_INTEGER size;
-        if (!GetFileSizeEx(file_.Get(), &size)) return std::nullopt;
+        if (!GetFileSizeEx(file_.Get(), &size)) return Failed(), std::nullopt;
         return static_cast<std::uint64_t>(size.QuadPart);
     }
     std::int64_t Read(void* buffer, std::size_t size) override {
         DWORD got = 0;
         const DWORD want = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
-        if (!ReadFile(file_.Get(), buffer, want, &got, nullptr)) return -1;
+        if (!ReadFile(file_.Get(), buffer, want, &got, nullptr)) return Failed(), -1;
         return got;
     }
 
@@ -90,15 +105,15 @@ public:
         while (size > 0) {
             const DWORD want = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
             DWORD put = 0;
-            if (!WriteFile(file_.Get(), p, want, &put, nullptr) || put == 0) return false;
+            if (!WriteFile(file_.Get(), p, want, &put, nullptr) || put == 0) return Failed();
             p += put;
             size -= put;
         }
         return true;
     }
     bool Finish() override {
-        const bool flushed = FlushFileBuffers(file_.Get()) != 0;
-        return file_.Close() && flushed;
+        const bool flushed = FlushFileBuffers(file_.Get()) != 0 || Failed();
+        return (file_.Close() || Failed()) && flushed;
     }
 
 private:
@@ -109,9 +124,9 @@ class WinFiles : public FileAccess {
 public:
     std::unique_ptr<InputFile> OpenRead(const std::string& path) override {
         const auto wide = TryWiden(path);
-        if (!wide) return nullptr;
+        if (!wide) return InvalidName(), nullptr;
         HANDLE h = Open(*wide, GENERIC_READ, OPEN_EXISTING);
-        if (h == INVALID_HANDLE_VALUE) return nullptr;
+        if (h == INVALID_HANDLE_VALUE) return Failed(), nullptr;
         return std::make_unique<WinInput>(h);
     }
 
@@ -122,11 +137,11 @@ public:
 
     bool CanCreate(const std::string& path) override {
         const auto wide = TryWiden(path);
-        if (!wide) return false;
+        if (!wide) return InvalidName();
         if (GetFileAttributesW(wide->c_str()) != INVALID_FILE_ATTRIBUTES)
-            return Handle(Open(*wide, GENERIC_WRITE, OPEN_EXISTING)).Valid();
+            return Handle(Open(*wide, GENERIC_WRITE, OPEN_EXISTING)).Valid() || Failed();
         Handle probe(Open(*wide, GENERIC_WRITE | DELETE, CREATE_NEW));
-        if (!probe.Valid()) return false;
+        if (!probe.Valid()) return Failed();
         probe.Close();
         DeleteFileW(wide->c_str());
         return true;
@@ -141,29 +156,33 @@ public:
             std::snprintf(name, sizeof name, "%s%08lx.tmp", kTempPrefix, static_cast<unsigned long>(seed + attempt * 7919u));
             const std::string candidate = folder + name;
             const auto wide = TryWiden(candidate);
-            if (!wide) return nullptr;
+            if (!wide) return InvalidName(), nullptr;
             HANDLE h = Open(*wide, GENERIC_WRITE, CREATE_NEW);
             if (h != INVALID_HANDLE_VALUE) {
                 tempPath = candidate;
                 return std::make_unique<WinOutput>(h);
             }
-            if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return nullptr;
+            if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
+                return Failed(), nullptr;
         }
-        return nullptr;
+        return Failed(), nullptr;
     }
 
     bool Commit(const std::string& tempPath, const std::string& target, bool replace) override {
         const auto from = TryWiden(tempPath);
         const auto to = TryWiden(target);
-        if (!from || !to) return false;
+        if (!from || !to) return InvalidName();
         const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
-        return MoveFileExW(from->c_str(), to->c_str(), flags) != 0;
+        return MoveFileExW(from->c_str(), to->c_str(), flags) != 0 || Failed();
     }
 
     bool Remove(const std::string& path) override {
         const auto wide = TryWiden(path);
-        return wide && DeleteFileW(wide->c_str()) != 0;
+        if (!wide) return InvalidName();
+        return DeleteFileW(wide->c_str()) != 0 || Failed();
     }
+
+    std::string LastError() const override { return SystemErrorText(lastError); }
 };
 
 }  // namespace

@@ -31,6 +31,21 @@ std::string Narrow(std::wstring_view utf16) {
     return out;
 }
 
+std::string SystemErrorText(DWORD code) {
+    if (code == ERROR_SUCCESS) return {};
+    wchar_t* buffer = nullptr;
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    if (length == 0 || !buffer) return {};
+    std::wstring text(buffer, length);
+    LocalFree(buffer);
+    for (wchar_t& c : text)
+        if (c == L'\r' || c == L'\n') c = L' ';
+    while (!text.empty() && text.back() == L' ') text.pop_back();
+    return Narrow(text);
+}
+
 std::string WindowText(HWND hwnd) {
     const int len = GetWindowTextLengthW(hwnd);
     std::wstring text(static_cast<std::size_t>(len) + 1, L'\0');

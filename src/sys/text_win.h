@@ -16,5 +16,8 @@ std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view utf16);
 // A window's text (caption or control text) as UTF-8.
 std::string WindowText(HWND hwnd);
+// The system's own words for an error code (in the language of the system),
+// on one line; empty when it has none.
+std::string SystemErrorText(DWORD code);
 
 }  // namespace plivex

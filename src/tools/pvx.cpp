@@ -273,7 +273,7 @@ int Run(const Command& command, PvxConsole& console) {
             else
                 failed = true;
             // --delete asked for it: a plain file left behind is a failure to report.
-            if (const std::vector<std::string> kept = codec.TakeNotDeleted(); !kept.empty()) {
+            if (const text::UndeletedFiles kept = codec.TakeNotDeleted(); !kept.empty()) {
                 ui.MsgBox(text::NotDeleted(kept), "", kStyleExclamation);
                 failed = true;
             }

@@ -20,6 +20,7 @@ public:
     std::set<std::string> locked;              // held open without sharing by another program
     std::set<std::string> readOnlyFolders;     // folder parts (with separator) where nothing can be created
     std::set<std::string> readOnly;            // files that can be read but not deleted
+    std::string reason;                        // what LastError() says, as a system would
 
     // Faults.
     std::set<std::string> sizeFails;                 // Size() fails
@@ -67,6 +68,7 @@ public:
         if (locked.count(path) || open_.count(path) || readOnly.count(path)) return false;
         return files.erase(path) != 0;
     }
+    std::string LastError() const override { return reason; }
 
 private:
     class Input : public InputFile {

@@ -121,18 +121,50 @@ TEST_F(CodecTest, SourcesThatCannotBeDeletedAreCollectedForOneReport) {
     std::string plain;
     EXPECT_EQ(Melt("C:\\sub\\ro.pvx", plain), kNoClash);
     EXPECT_TRUE(ui.shown.empty()) << "told once, by the caller, not per file";
-    EXPECT_EQ(codec.TakeNotDeleted(), (std::vector<std::string>{"C:\\ro.txt", "C:\\sub\\ro.pvx"}));
+    const text::UndeletedFiles kept = codec.TakeNotDeleted();
+    EXPECT_EQ(kept.paths, (std::vector<std::string>{"C:\\ro.txt", "C:\\sub\\ro.pvx"}));
+    EXPECT_TRUE(kept.reasons.empty()) << "this file system gives no reasons";
     EXPECT_TRUE(codec.TakeNotDeleted().empty());
 
-    std::vector<std::string> many;
-    for (int i = 1; i <= 12; ++i) many.push_back("C:\\f" + std::to_string(i));
+    // One path a line, at most ten; the system's reasons last, each once.
+    fs.reason = "アクセスが拒否されました。";
+    fs.files["C:\\ro.txt"] = "plain again";
+    fs.files["C:\\ro2.txt"] = "plain";
+    fs.readOnly.insert("C:\\ro2.txt");
+    opt.FOverlap = foAddNum;
+    EXPECT_EQ(Encode("C:\\ro.txt"), kNoClash);  // into ro_2.pvx
+    EXPECT_EQ(Encode("C:\\ro2.txt"), kNoClash);
     const std::string header = "次のファイルを削除できませんでした。ファイルは残っています。";
-    EXPECT_EQ(text::NotDeleted({"C:\\a", "D:\\b"}), header + "\nC:\\a\nD:\\b");
+    EXPECT_EQ(text::NotDeleted(codec.TakeNotDeleted()),
+              header + "\nC:\\ro.txt\nC:\\ro2.txt\nアクセスが拒否されました。");
+    text::UndeletedFiles many;
+    for (int i = 1; i <= 12; ++i) many.paths.push_back("C:\\f" + std::to_string(i));
     std::string ten = header;
     for (int i = 1; i <= 10; ++i) ten += "\nC:\\f" + std::to_string(i);
     EXPECT_EQ(text::NotDeleted(many), ten + "\n…他2個");
-    many.resize(10);
+    many.paths.resize(10);
     EXPECT_EQ(text::NotDeleted(many), ten);
+}
+
+// Where the system says why a file operation failed, its words end the message.
+TEST_F(CodecTest, FailuresEndWithTheSystemsReasonWhereItGaveOne) {
+    fs.reason = "プロセスはファイルにアクセスできません。";
+    fs.files["C:\\held.txt"] = "x";
+    fs.locked.insert("C:\\held.txt");
+    EXPECT_EQ(Encode("C:\\held.txt"), kFailed);
+    ExpectOnly("C:\\held.txt\nプロセスはファイルにアクセスできません。", "オープン失敗");
+    ui.shown.clear();
+    fs.files["C:\\big.txt"] = Pattern(5000, 1);
+    fs.diskFree = 1000;
+    EXPECT_EQ(Encode("C:\\big.txt"), kFailed);
+    ExpectOnly(text::WriteFailed("C:\\big.pvx") + "\nプロセスはファイルにアクセスできません。", "");
+    // A file that ends before its size said is no failure of the system: no reason to give.
+    ui.shown.clear();
+    fs.diskFree = UINT64_MAX;
+    fs.files["C:\\short.txt"] = "abc";
+    fs.fakeSize["C:\\short.txt"] = 10;
+    EXPECT_EQ(Encode("C:\\short.txt"), kFailed);
+    ExpectOnly(text::ReadFailed("C:\\short.txt"), "");
 }
 
 TEST_F(CodecTest, SizeFailureWritesNothing) {

@@ -204,7 +204,7 @@ TEST_F(DealWin, AFailureEndsTheBatchAndKeepsTheStatus) {
     Run({"s1.txt", "z.pvx", "s2.txt", "s3.txt"});
     ASSERT_EQ(log.size(), 2u);
     EXPECT_EQ(log[0], "ask 0|s1.txt|s2.txt|s3.txt");
-    EXPECT_EQ(log[1], "msg オープン失敗|" + (dir / "s2.txt"));
+    EXPECT_EQ(log[1], test::WithReason("msg オープン失敗|" + (dir / "s2.txt"), ERROR_SHARING_VIOLATION));
     EXPECT_TRUE(FileExists(dir / "s1.pvx"));
     EXPECT_TRUE(FileExists(dir / "s3.txt"));
     EXPECT_FALSE(FileExists(dir / "s3.pvx"));
@@ -232,8 +232,9 @@ TEST_F(DealWin, FilesThatCannotBeDeletedAreNamedOnceAtTheEndOfEachPass) {
     for (const std::string& line : log)
         if (line.rfind("msg プリベックス|次の", 0) == 0 || line.rfind("status", 0) == 0) told.push_back(line);
     const std::string header = "msg プリベックス|次のファイルを削除できませんでした。ファイルは残っています。\n";
-    EXPECT_EQ(told, (Strings{header + (dir / "p1.txt"), "status 暗号化：p1.txt　他1個", header + (dir / "c1.pvx"),
-                             "status 解凍：c1.pvx　他1個"}));
+    EXPECT_EQ(told, (Strings{test::WithReason(header + (dir / "p1.txt"), ERROR_ACCESS_DENIED),
+                             "status 暗号化：p1.txt　他1個",
+                             test::WithReason(header + (dir / "c1.pvx"), ERROR_ACCESS_DENIED), "status 解凍：c1.pvx　他1個"}));
     EXPECT_TRUE(FileExists(dir / "p1.txt") && FileExists(dir / "p1.pvx"));
     EXPECT_TRUE(!FileExists(dir / "p2.txt") && FileExists(dir / "p2.pvx"));
     EXPECT_TRUE(FileExists(dir / "c1.pvx") && FileExists(dir / "one.dat"));

@@ -108,7 +108,9 @@ TEST_F(Faults, FullDiskStopsTheBatchWithEveryEarlierFileWhole) {
     paths.push_back("T:\\z.pvx");
 
     deal.Run(paths);
-    EXPECT_EQ(log, (Strings{"ask 0", "msg プリベックス|" + text::WriteFailed("T:\\c.pvx")}));
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0], "ask 0");
+    EXPECT_TRUE(test::EndsWithAReason(log[1], "msg プリベックス|" + text::WriteFailed("T:\\c.pvx"))) << log[1];
     EXPECT_EQ(ListFolder("T:\\"), (Strings{"a.pvx", "b.pvx", "c.txt", "d.txt", "z.pvx"}));
     EXPECT_TRUE(ReadAll("T:\\a.pvx") == ContainerOf("a.txt", bodies[0]));
     EXPECT_TRUE(ReadAll("T:\\b.pvx") == ContainerOf("b.txt", bodies[1]));
@@ -135,7 +137,7 @@ TEST_F(Faults, SourceRemovedAfterItsFolderWasReadEndsTheBatchCleanly) {
 
     deal.Run({dir / "d"});
     ASSERT_EQ(listed.size(), 3u);
-    EXPECT_EQ(log, (Strings{"ask 0", "msg オープン失敗|" + listed[1]}));
+    EXPECT_EQ(log, (Strings{"ask 0", test::WithReason("msg オープン失敗|" + listed[1], ERROR_FILE_NOT_FOUND)}));
     const std::string first = FileNamePart(listed[0]), third = FileNamePart(listed[2]);
     Strings left = {FileNamePart(ChangeExt(first, "pvx")), third, "z.pvx"};
     std::sort(left.begin(), left.end());
@@ -154,7 +156,8 @@ TEST_F(Faults, ContainerHeldByAnotherProgramIsNotMelted) {
         ASSERT_TRUE(holder.held());
         deal.Run({dir / "held.pvx"});
     }
-    EXPECT_EQ(log, (Strings{"ask 1", "msg オープン失敗|" + (dir / "held.pvx")}));
+    // Why, in the system's words: another program holds it.
+    EXPECT_EQ(log, (Strings{"ask 1", test::WithReason("msg オープン失敗|" + (dir / "held.pvx"), ERROR_SHARING_VIOLATION)}));
     EXPECT_EQ(ListFolder(dir.path()), Strings{"held.pvx"});
     EXPECT_TRUE(ReadAll(dir / "held.pvx") == container);
 }

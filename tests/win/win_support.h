@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "sys/text_win.h"
+
 namespace plivex::test {
 
 // A fresh folder under the system's temporary folder, removed with its files at the end.
@@ -35,6 +37,15 @@ void RemoveTree(const std::string& folder);
 // The long and the short (8.3) form of an existing path; the path itself where there is none.
 std::string LongPathOf(const std::string& path);
 std::string ShortPathOf(const std::string& path);
+
+// A failure's message: the text before, then the system's reason on one last
+// line, in whatever words the system uses (for faults whose code varies).
+inline bool EndsWithAReason(const std::string& text, const std::string& before) {
+    return text.size() > before.size() + 1 && text.compare(0, before.size() + 1, before + "\n") == 0 &&
+           text.find('\n', before.size() + 1) == std::string::npos;
+}
+// The text, then the system's words for the error code on a last line.
+inline std::string WithReason(const std::string& text, DWORD code) { return text + "\n" + SystemErrorText(code); }
 
 // Whether a key exists under HKEY_CURRENT_USER.
 bool KeyExists(const wchar_t* path);
