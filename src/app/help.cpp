@@ -44,7 +44,9 @@ std::string_view DdeServiceFor(std::string_view browserPath) {
     return upper.find(marker) != std::string::npos ? kDdeServiceIE : kDdeServiceOther;
 }
 
-std::string HelpNotShownText(std::string_view name) { return PleaseSee("ヘルプを表示できません。", name); }
+std::string HelpNotShownText(std::string_view name, std::string_view fullPath) {
+    return PleaseSee("ヘルプを表示できません。", name) + "\n" + std::string(fullPath);
+}
 
 std::string HomePageNotOpenedText(std::string_view address) {
     return PleaseSee("作者のホームページに接続できません。", address);
@@ -66,8 +68,8 @@ bool FindBrowser(HelpSystem& sys, const std::string& fullPath, bool useNN, std::
 
 bool ShowHelp(HelpSystem& sys, std::string_view programFolder, const std::string& name, const std::string& anchor,
               bool useNN) {
+    const std::string fullPath = HelpFullPath(name, programFolder);
     try {
-        const std::string fullPath = HelpFullPath(name, programFolder);
         const std::string suffix = AnchorSuffix(anchor);
         std::string browser;
         if (FindBrowser(sys, fullPath, useNN, browser)) {
@@ -81,7 +83,7 @@ bool ShowHelp(HelpSystem& sys, std::string_view programFolder, const std::string
     } catch (const std::exception&) {
         // Reported below like any other failure to show the page.
     }
-    sys.ShowMessage(HelpNotShownText(name));
+    sys.ShowMessage(HelpNotShownText(name, fullPath));
     return false;
 }
 

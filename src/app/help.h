@@ -27,7 +27,9 @@ std::string AnchorSuffix(std::string_view anchor);
 // "IExplore" when the path holds "explore" in any letter case, else "NSShell".
 std::string_view DdeServiceFor(std::string_view browserPath);
 
-std::string HelpNotShownText(std::string_view name);
+// Ends with where the help file is, so a user without a browser that the
+// program can drive still finds it.
+std::string HelpNotShownText(std::string_view name, std::string_view fullPath);
 std::string HomePageNotOpenedText(std::string_view address);
 
 // The system calls behind help and home page; the Win32 layer implements them,

@@ -39,7 +39,7 @@ public:
     void ShowMessage(const std::string& text) override { calls.push_back("msg " + text); }
 };
 
-const std::string kHelpMsg = "msg " + HelpNotShownText("Plivex.htm");
+const std::string kHelpMsg = "msg " + HelpNotShownText("Plivex.htm", "C:\\Prog\\Plivex.htm");
 
 TEST(Help, PathsSuffixesAndServices) {
     EXPECT_EQ(HelpFullPath("Plivex.htm", "C:\\Prog"), "C:\\Prog\\Plivex.htm");
@@ -55,8 +55,10 @@ TEST(Help, PathsSuffixesAndServices) {
 }
 
 TEST(Help, MessagesQuoteTheNameAsGiven) {
-    EXPECT_EQ(HelpNotShownText("Plivex.htm"),
-              "ヘルプを表示できません。\nＷＷＷブラウザ（ＮetscapeＮavigator4.5以上推奨）で\n\"Plivex.htm\"\nをご覧下さい。");
+    // The help file's full path is the last line: where to look for it without the program's help.
+    EXPECT_EQ(HelpNotShownText("Plivex.htm", "C:\\Prog\\Plivex.htm"),
+              "ヘルプを表示できません。\nＷＷＷブラウザ（ＮetscapeＮavigator4.5以上推奨）で\n\"Plivex.htm\"\nをご覧下さい。\n"
+              "C:\\Prog\\Plivex.htm");
     EXPECT_EQ(HomePageNotOpenedText(kHomePageAddress),
               "作者のホームページに接続できません。\nＷＷＷブラウザ（ＮetscapeＮavigator4.5以上推奨）で\n"
               "\"https://plivex.example/\"\nをご覧下さい。");

@@ -113,7 +113,7 @@ TEST_F(HelpWin, EmptyAppPathValueEndsInTheMessage) {
     EXPECT_TRUE(FindBrowser(helpFile, true, browser));
     EXPECT_EQ(browser, "");
     EXPECT_FALSE(ShowHelp(helpFile, "Kihonsousa", true));
-    EXPECT_EQ(shown, std::vector<std::string>{help::HelpNotShownText(helpFile) + "|プリベックス|48"});
+    EXPECT_EQ(shown, std::vector<std::string>{help::HelpNotShownText(helpFile, helpFile) + "|プリベックス|48"});
     test::Pump(300);
     EXPECT_TRUE(Records().empty());
 }
@@ -124,6 +124,12 @@ TEST_F(HelpWin, NoAssociationAndNoHelpFileEndInTheMessage) {
     EXPECT_FALSE(ShowHelp("Plivex.htm", "Kihonsousa", false));  // also absent beside this test program
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_NE(shown[0].find("\n\"Plivex.htm\"\n"), std::string::npos) << shown[0];
+    // Its last line says where the help file is: beside the program.
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::string us = Narrow(self);
+    const std::string tail = "をご覧下さい。\n" + us.substr(0, us.find_last_of('\\') + 1) + "Plivex.htm|プリベックス|48";
+    EXPECT_EQ(shown[0].substr(shown[0].size() - std::min(shown[0].size(), tail.size())), tail);
 
     EXPECT_FALSE(OpenHomePage(dir / "missing.htm"));
     ASSERT_EQ(shown.size(), 2u);
