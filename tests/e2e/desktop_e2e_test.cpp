@@ -78,8 +78,7 @@ TEST(Desktop, BatchQuestionIsOwnedByTheProgramWhileAnotherProgramIsInFront) {
     })) << Describe(plivex.id());
     EXPECT_EQ(TextOf(next), L"パスワード入力 - 暗号化 -") << "shown instead: " << Narrow(MessageTextOf(next));
     Click(ButtonOf(next, L"&C･ｷｬﾝｾﾙ"));
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(plivex.Wait(10000), 0u) << Describe(plivex.id());
+    EXPECT_EQ(CloseProgram(plivex, main), 0u) << Describe(plivex.id());
 }
 
 // A second copy's message that a question's own loop swallows (outside any
@@ -110,8 +109,7 @@ TEST(Desktop, HandOverArrivingUnderAQuestionOutsideABatchIsWorkedOnceTheQuestion
     EXPECT_EQ(AnswerPassword(prompt, "pw"), 2);
     EXPECT_TRUE(WaitFor([&] { return test::FileExists(LongPathOf(dir.path()) + "引継.pvx"); }));
     EXPECT_TRUE(test::RegistryValues(kSystemKey.c_str()).count("SendFile1") == 0);
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(plivex.Wait(10000), 0u) << Describe(plivex.id());
+    EXPECT_EQ(CloseProgram(plivex, main), 0u) << Describe(plivex.id());
 }
 
 // The main window has the program's taskbar button and its dialogs have none
@@ -141,8 +139,7 @@ TEST(Desktop, MainWindowOwnsTheTaskbarButtonAndALonePromptHasItsOwn) {
     EXPECT_EQ(GetWindow(prompt, GW_OWNER), main);
     EXPECT_FALSE(HasExStyle(prompt, WS_EX_APPWINDOW)) << "a dialog takes a second taskbar button";
     Click(ButtonOf(prompt, L"&C･ｷｬﾝｾﾙ"));
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(plivex.Wait(10000), 0u) << Describe(plivex.id());
+    EXPECT_EQ(CloseProgram(plivex, main), 0u) << Describe(plivex.id());
 }
 
 // Send To and a folder's own menu hand over "D:\folder\" with the backslash
@@ -183,8 +180,7 @@ TEST(Desktop, SessionEndSavesAndACancelledOneLetsTheRealCloseSaveAgain) {
         ASSERT_TRUE(sessionEnd(main, false));
         EXPECT_EQ(test::RegistryValues(kExitStateKey.c_str())["MWLeft"], "40") << "saved at the session's end";
         moveTo(main, 321, 123);
-        PostMessageW(main, WM_CLOSE, 0, 0);
-        ASSERT_EQ(plivex.Wait(10000), 0u) << Describe(plivex.id());
+        ASSERT_EQ(CloseProgram(plivex, main), 0u) << Describe(plivex.id());
         test::NamedValues state = test::RegistryValues(kExitStateKey.c_str());
         EXPECT_EQ(state["MWLeft"], "321") << "the move after a cancelled log-off was lost";
         EXPECT_EQ(state["MWTop"], "123");
@@ -199,8 +195,7 @@ TEST(Desktop, SessionEndSavesAndACancelledOneLetsTheRealCloseSaveAgain) {
         const DWORD marker = 777;
         RegSetKeyValueW(HKEY_CURRENT_USER, kExitStateKey.c_str(), L"MWLeft", REG_DWORD, &marker, sizeof marker);
         moveTo(main, 10, 10);
-        PostMessageW(main, WM_CLOSE, 0, 0);
-        ASSERT_EQ(plivex.Wait(10000), 0u) << Describe(plivex.id());
+        ASSERT_EQ(CloseProgram(plivex, main), 0u) << Describe(plivex.id());
         EXPECT_EQ(test::RegistryValues(kExitStateKey.c_str())["MWLeft"], "777") << "the settings were saved twice";
     }
     // Under /RC the key goes each time; a copy that carries on must still be found by second copies.
@@ -211,8 +206,7 @@ TEST(Desktop, SessionEndSavesAndACancelledOneLetsTheRealCloseSaveAgain) {
     EXPECT_EQ(test::RegistryValues(kSystemKey.c_str())["HWND"],
               std::to_string(static_cast<int>(reinterpret_cast<INT_PTR>(main))));
     EXPECT_FALSE(test::KeyExists(kExitStateKey.c_str()));
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    ASSERT_EQ(plivex.Wait(10000), 0u) << Describe(plivex.id());
+    ASSERT_EQ(CloseProgram(plivex, main), 0u) << Describe(plivex.id());
     EXPECT_FALSE(test::KeyExists(kProgramKey));
 }
 

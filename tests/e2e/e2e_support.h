@@ -91,6 +91,12 @@ inline HWND ChildAt(HWND parent, int left, int top) {
     return nullptr;
 }
 
+// Closes the main window as a user would and waits for the program to end.
+inline std::optional<DWORD> CloseProgram(Program& plivex, HWND main) {
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    return plivex.Wait(10000);
+}
+
 // Waits until the main window's status bar shows what the predicate accepts; the text last seen.
 template <class Accept>
 std::wstring WaitForStatus(HANDLE process, HWND main, Accept accept) {

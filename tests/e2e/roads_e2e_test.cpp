@@ -24,12 +24,6 @@ using test::LongPathOf;
 
 const std::wstring kPreferenceKey = std::wstring(kProgramKey) + L"\\Preference";
 
-// Closes the main window as a user would and waits for the program to end.
-std::optional<DWORD> CloseProgram(Program& plivex, HWND main) {
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    return plivex.Wait(10000);
-}
-
 TEST(Roads, DroppedFolderOfBothKindsIsEncryptedThenMeltedDownToItsSubfolders) {
     test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
     TCustomSet options;  // the question before deleting a container has its own test
