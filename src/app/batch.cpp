@@ -4,7 +4,7 @@
 
 #include "codec/cipher.h"
 #include "codec/codec.h"
-#include "codec/names.h"
+#include "base/paths.h"
 #include "dialogs/input_pw.h"
 #include "sys/cp932.h"
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "codec/secret.h"
+#include "base/secret.h"
 
 namespace plivex {
 

@@ -1,12 +1,8 @@
 #include "app/command_line.h"
 
+#include "base/ascii.h"
+
 namespace plivex {
-
-namespace {
-
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-}  // namespace
 
 std::vector<std::string> SplitCommandLine(std::string_view line) {
     std::vector<std::string> args;
@@ -52,8 +48,8 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, TC
             r.messages.push_back("オプションの記述形式が不正です。\n" + a);
             continue;
         }
-        const char second = a.size() > 1 ? Upper(a[1]) : '\0';
-        const char third = a.size() > 2 ? Upper(a[2]) : '\0';
+        const char second = a.size() > 1 ? AsciiUpper(a[1]) : '\0';
+        const char third = a.size() > 2 ? AsciiUpper(a[2]) : '\0';
         if (second == 'Q' && a.size() == 2) {
             param.Quit = true;
         } else if (second == 'R' && third == 'C') {

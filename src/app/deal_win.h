@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/batch.h"
-#include "codec/secret.h"
+#include "base/secret.h"
 
 namespace plivex {
 

@@ -11,7 +11,7 @@
 
 #include "app/command_line.h"
 #include "app/form_setting_win.h"
-#include "codec/secret.h"
+#include "base/secret.h"
 #include "dialogs/about_win.h"
 #include "filesel/file_sel_win.h"
 #include "monitor/pros_mon.h"

@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "base/ascii.h"
+
 namespace plivex::help {
 
 namespace {
@@ -38,10 +40,7 @@ std::string AnchorSuffix(std::string_view anchor) {
 
 std::string_view DdeServiceFor(std::string_view browserPath) {
     constexpr std::string_view marker = "EXPLORE";
-    std::string upper(browserPath);
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return upper.find(marker) != std::string::npos ? kDdeServiceIE : kDdeServiceOther;
+    return AsciiUpper(browserPath).find(marker) != std::string::npos ? kDdeServiceIE : kDdeServiceOther;
 }
 
 std::string HelpNotShownText(std::string_view name, std::string_view fullPath) {

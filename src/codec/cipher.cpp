@@ -4,7 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "codec/secret.h"
+#include "base/secret.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>

@@ -5,7 +5,7 @@
 
 #include "codec/cipher.h"
 #include "codec/names.h"
-#include "codec/secret.h"
+#include "base/secret.h"
 #include "codec/texts.h"
 #include "sys/cp932.h"
 

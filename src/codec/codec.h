@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "codec/file_access.h"
+#include "base/file_access.h"
 #include "codec/texts.h"
 #include "options/custom_set.h"
 

@@ -1,34 +1,17 @@
 #include "codec/names.h"
 
 #include <array>
-#include <cctype>
+
+#include "base/ascii.h"
 
 namespace plivex {
 
-bool IsPathSeparator(char c) { return c == '\\' || c == '/' || c == ':'; }
-
 namespace {
-
-std::size_t NamePartStart(std::string_view path) {
-    for (std::size_t i = path.size(); i > 0; --i)
-        if (IsPathSeparator(path[i - 1])) return i;
-    return 0;
-}
-
-// Offset of the extension's dot in path, or npos when the file-name part has none.
-std::size_t ExtensionDot(std::string_view path) {
-    const std::size_t start = NamePartStart(path);
-    const std::size_t dot = path.rfind('.');
-    return (dot == std::string_view::npos || dot < start) ? std::string_view::npos : dot;
-}
-
-char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
 
 bool IsReservedDeviceName(std::string_view name) {
     // Windows maps these to devices whatever extension follows, and ignores trailing blanks before it.
-    std::string base(name.substr(0, name.find('.')));
+    std::string base = AsciiUpper(name.substr(0, name.find('.')));
     while (!base.empty() && base.back() == ' ') base.pop_back();
-    for (char& c : base) c = Upper(c);
     static constexpr std::array<std::string_view, 4> kPlain = {"CON", "PRN", "AUX", "NUL"};
     for (auto r : kPlain)
         if (base == r) return true;
@@ -37,18 +20,6 @@ bool IsReservedDeviceName(std::string_view name) {
 }
 
 }  // namespace
-
-std::string FileNamePart(std::string_view path) { return std::string(path.substr(NamePartStart(path))); }
-
-std::string FolderPart(std::string_view path) { return std::string(path.substr(0, NamePartStart(path))); }
-
-std::string ChangeExt(std::string_view path, std::string_view ext) {
-    const std::size_t dot = ExtensionDot(path);
-    std::string out(dot == std::string_view::npos ? path : path.substr(0, dot));
-    out += '.';
-    out += ext;
-    return out;
-}
 
 std::string AddNumber(std::string_view path, const std::function<bool(const std::string&)>& exists) {
     const std::size_t dot = ExtensionDot(path);

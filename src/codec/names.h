@@ -1,24 +1,14 @@
-// Name rules of output files and stored names. Paths are UTF-8 with the
-// separators of Windows ('\\', '/' and the drive colon); stored names are the
-// code page 932 bytes found in a container.
+// Name rules of output files and stored names. Stored names are the code
+// page 932 bytes found in a container.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <string_view>
 
+#include "base/paths.h"
+
 namespace plivex {
-
-bool IsPathSeparator(char c);
-
-// Text after the last separator.
-std::string FileNamePart(std::string_view path);
-// Everything up to and including the last separator (empty when there is none).
-std::string FolderPart(std::string_view path);
-
-// Container name: the file-name part's last dot and what follows are replaced
-// by "." + ext, or "." + ext is appended when it has no dot.
-std::string ChangeExt(std::string_view path, std::string_view ext);
 
 // First free numbered variant: stem + "_" + N + extension, N = 2, 3, ...
 std::string AddNumber(std::string_view path, const std::function<bool(const std::string&)>& exists);

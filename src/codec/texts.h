@@ -1,4 +1,4 @@
-// The program's own texts, message styles and answers used by the codec.
+// The codec's own messages.
 #pragma once
 
 #include <cstddef>
@@ -6,42 +6,15 @@
 #include <string_view>
 #include <vector>
 
+#include "base/texts.h"
+
 namespace plivex {
-
-inline constexpr std::string_view kAppTitle = "プリベックス";
-
-// Message-box styles and the buttons that answer them (the platform's values).
-inline constexpr unsigned kStyleExclamation = 48;  // OK, exclamation mark
-inline constexpr unsigned kStyleYesNo = 36;        // Yes/No, question mark
-inline constexpr unsigned kStyleYesNoCancel = 35;  // Yes/No/Cancel, question mark
-inline constexpr unsigned kStyleYesNoWarn = 52;    // Yes/No, exclamation mark
-// Added to a style: the second button ("No") is the default, so Enter pressed
-// in a hurry never deletes or replaces anything.
-inline constexpr unsigned kDefaultNo = 256;
-inline constexpr int kIdOk = 1;
-inline constexpr int kIdCancel = 2;
-inline constexpr int kIdYes = 6;
-inline constexpr int kIdNo = 7;
-
 namespace text {
-
-inline constexpr std::string_view kCaptionOpenFailed = "オープン失敗";
-inline constexpr std::string_view kCaptionErrorReport = "プリベックスエラー報告";
-inline constexpr std::string_view kCaptionInternalError = "内部エラー";
 
 inline constexpr std::string_view kSizeFailed = "サイズ取得失敗";
 inline constexpr std::string_view kWrongPassword = "パスワードが間違っています。正しいパスワードを入力して下さい。";
 inline constexpr std::string_view kCreateFailed =
     "解凍ファイルの作成に失敗しました。\nパスワードが合っているか確認して下さい。";
-
-inline std::string Quoted(std::string_view path) {
-    std::string q;
-    q.reserve(path.size() + 2);
-    q += '"';
-    q += path;
-    q += '"';
-    return q;
-}
 
 inline std::string UnknownFormat() {
     return "未知のファイル形式です。\n" + std::string(kAppTitle) +

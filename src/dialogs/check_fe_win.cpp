@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "codec/codec.h"
-#include "codec/names.h"
+#include "base/paths.h"
 #include "codec/texts.h"
 #include "dialogs/place_win.h"
 #include "sys/text_win.h"

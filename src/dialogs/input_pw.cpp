@@ -1,7 +1,7 @@
 #include "dialogs/input_pw.h"
 
-#include "codec/names.h"
-#include "codec/secret.h"
+#include "base/paths.h"
+#include "base/secret.h"
 #include "sys/cp932.h"
 
 namespace plivex {

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "codec/secret.h"
+#include "base/secret.h"
 #include "codec/texts.h"
 #include "dialogs/input_pw.h"
 #include "dialogs/place_win.h"

@@ -5,8 +5,8 @@
 #include <exception>
 #include <unordered_set>
 
-#include "codec/names.h"
-#include "codec/texts.h"
+#include "base/paths.h"
+#include "base/texts.h"
 #include "dialogs/place_win.h"
 #include "sys/text_win.h"
 #include "ui/app_win.h"

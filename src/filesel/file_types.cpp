@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "codec/names.h"
+#include "base/paths.h"
 
 namespace plivex {
 

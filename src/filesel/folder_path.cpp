@@ -1,5 +1,7 @@
 #include "filesel/folder_path.h"
 
+#include "base/ascii.h"
+
 namespace plivex {
 
 std::vector<FolderSegment> FolderPathSegments(std::string_view path) {
@@ -37,7 +39,7 @@ std::string FolderNameOf(std::string_view pathName) {
 std::string DriveNodeText(std::string_view driveString) {
     const std::size_t colon = driveString.find(':');
     std::string text(driveString.substr(0, colon == std::string_view::npos ? driveString.size() : colon + 1));
-    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') text[0] = static_cast<char>(text[0] - 'a' + 'A');
+    if (!text.empty()) text[0] = AsciiUpper(text[0]);
     return text;
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "codec/codec.h"
-#include "codec/names.h"
+#include "base/paths.h"
 
 namespace plivex {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "codec/codec.h"
-#include "codec/secret.h"
+#include "base/secret.h"
 
 namespace plivex {
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <optional>
 
-#include "codec/texts.h"
+#include "base/texts.h"
 #include "options/export_file.h"
 #include "sys/system_files.h"
 #include "ui/msgbox_win.h"

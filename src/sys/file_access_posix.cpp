@@ -9,7 +9,7 @@
 #include <set>
 #include <utility>
 
-#include "codec/names.h"
+#include "base/paths.h"
 #include "sys/system_files.h"
 
 namespace plivex {

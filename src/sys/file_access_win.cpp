@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "codec/names.h"
+#include "base/paths.h"
 #include "sys/system_files.h"
 #include "sys/text_win.h"
 

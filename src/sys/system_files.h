@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "codec/file_access.h"
+#include "base/file_access.h"
 
 namespace plivex {
 

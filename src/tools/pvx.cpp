@@ -8,8 +8,8 @@
 
 #include "codec/cipher.h"
 #include "codec/codec.h"
-#include "codec/names.h"
-#include "codec/secret.h"
+#include "base/paths.h"
+#include "base/secret.h"
 #include "codec/texts.h"
 #include "options/custom_set.h"
 #include "sys/cp932.h"

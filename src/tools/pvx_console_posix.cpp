@@ -6,7 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "codec/secret.h"
+#include "base/secret.h"
 #include "tools/pvx.h"
 
 namespace {

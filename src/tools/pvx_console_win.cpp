@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "codec/secret.h"
+#include "base/secret.h"
 #include "sys/text_win.h"
 #include "tools/pvx.h"
 

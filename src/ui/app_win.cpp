@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "codec/texts.h"
+#include "base/texts.h"
 #include "sys/text_win.h"
 #include "ui/form_win.h"
 

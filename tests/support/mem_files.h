@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "codec/file_access.h"
+#include "base/file_access.h"
 #include "codec/names.h"
 
 namespace plivex::test {
