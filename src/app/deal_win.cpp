@@ -1,10 +1,11 @@
 #include "app/deal_win.h"
 
 #include "codec/codec.h"
-#include "codec/codec_ui_win.h"
+#include "app/codec_ui_win.h"
 #include "codec/texts.h"
 #include "dialogs/input_pw_win.h"
 #include "options/options.h"
+#include "sys/find_win.h"
 #include "sys/system_files.h"
 #include "sys/text_win.h"
 #include "ui/msgbox_win.h"
@@ -74,22 +75,14 @@ void Deal::Run(const std::vector<std::string>& names) noexcept {
 }
 
 void ListDirectory(const std::string& pattern, const std::function<void(const DirEntry&)>& each) {
-    const std::optional<std::wstring> wide = TryWiden(pattern);
-    if (!wide) return;
-    WIN32_FIND_DATAW data;
-    const HANDLE find = FindFirstFileW(wide->c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
-    struct Closer {
-        HANDLE h;
-        ~Closer() { FindClose(h); }
-    } closer{find};
-    do {
+    ForEachEntry(pattern, [&](const WIN32_FIND_DATAW& data) {
         DirEntry e;
         e.name = Narrow(data.cFileName);
         e.folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         e.link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         each(e);
-    } while (FindNextFileW(find, &data));
+        return true;
+    });
 }
 
 PathKind KindOfPath(const std::string& path) {

@@ -6,7 +6,7 @@
 #include "app/batch.h"
 #include "app/deal_win.h"
 #include "codec/codec.h"
-#include "codec/codec_ui_win.h"
+#include "app/codec_ui_win.h"
 #include "app/help_win.h"
 #include "codec/texts.h"
 #include "dialogs/place_win.h"

@@ -7,10 +7,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/registry_win.h"
-#include "codec/codec_ui_win.h"
+#include "sys/registry_win.h"
+#include "app/codec_ui_win.h"
 #include "codec/texts.h"
 #include "filesel/file_sel_win.h"
+#include "sys/handle_win.h"
+#include "sys/shell_win.h"
 #include "sys/text_win.h"
 #include "ui/app_win.h"
 #include "ui/msgbox_win.h"
@@ -136,9 +138,8 @@ void StartBrowser(const std::string& browser) {
     si.wShowWindow = SW_SHOWMINNOACTIVE;
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
-    WaitForInputIdle(pi.hProcess, kStartWaitMs);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    const OwnedHandle process(pi.hProcess), thread(pi.hThread);
+    WaitForInputIdle(process.get(), kStartWaitMs);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "app/instance_win.h"
 
-#include "app/registry_win.h"
+#include "sys/registry_win.h"
 #include "sys/text_win.h"
 
 namespace plivex {
@@ -70,35 +70,5 @@ bool DeleteProgramKey() {
     return d == ERROR_SUCCESS || d == ERROR_FILE_NOT_FOUND;
 }
 
-std::string ToLongName(const std::string& path) {
-    const auto wide = TryWiden(path);
-    if (!wide || wide->empty()) return path;
-    const DWORD need = GetFullPathNameW(wide->c_str(), 0, nullptr, nullptr);
-    if (need == 0) return path;
-    std::wstring rest(need, L'\0');
-    const DWORD got = GetFullPathNameW(wide->c_str(), need, rest.data(), nullptr);
-    if (got == 0 || got >= need) return path;
-    rest.resize(got);
-    // A trailing backslash names the folder itself; a drive root keeps its own.
-    while (rest.size() > 3 && rest.back() == L'\\') rest.pop_back();
-
-    std::wstring tail;
-    for (;;) {
-        const std::size_t slash = rest.rfind(L'\\');
-        if (slash == std::wstring::npos) break;
-        const std::wstring name = rest.substr(slash + 1);
-        // Wildcards would find some other file; a root cannot be searched.
-        if (name.empty() || name.find_first_of(L"*?") != std::wstring::npos) break;
-        WIN32_FIND_DATAW fd;
-        const HANDLE h = FindFirstFileW(rest.c_str(), &fd);
-        if (h == INVALID_HANDLE_VALUE) break;
-        FindClose(h);
-        tail = L"\\" + std::wstring(fd.cFileName) + tail;
-        rest.resize(slash);
-    }
-    // The walk ends after a drive's first folder with "C:", or on a root "C:\".
-    if (!tail.empty() && !rest.empty() && rest.back() == L'\\') rest.pop_back();
-    return Narrow(rest + tail);
-}
 
 }  // namespace plivex

@@ -1,7 +1,6 @@
 // The registry side of the single-instance rule: the working instance's window
 // handle and the file names a second instance hands over, in the section
-// System of HKEY_CURRENT_USER\Software\QUORVA\Plivex; and the long form of a
-// path, which every handed-over or command-line name goes through.
+// System of HKEY_CURRENT_USER\Software\QUORVA\Plivex.
 #pragma once
 
 #include <windows.h>
@@ -34,11 +33,5 @@ bool SendFilesWaiting();
 // Deletes the program's key with everything beneath it (the parent stays).
 // True also when the key was already gone.
 bool DeleteProgramKey();
-
-// The absolute form of a path (a relative one against the current folder)
-// with each component, from the last one backwards, spelt as the file system
-// spells its long name. The walk stops at the first component that cannot be
-// found; the part before it is kept as it is.
-std::string ToLongName(const std::string& path);
 
 }  // namespace plivex

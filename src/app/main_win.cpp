@@ -20,6 +20,8 @@
 #include "app/settings_win.h"
 #include "options/options.h"
 #include "codec/texts.h"
+#include "sys/handle_win.h"
+#include "sys/shell_win.h"
 #include "sys/text_win.h"
 #include "ui/app_win.h"
 #include "ui/msgbox_win.h"
@@ -223,30 +225,16 @@ private:
     bool exited_ = false;
 };
 
-// An open mutex handle, closed after the window is gone.
-class MutexHandle {
-public:
-    explicit MutexHandle(HANDLE h) : h_(h) {}
-    ~MutexHandle() {
-        if (h_) CloseHandle(h_);
-    }
-    MutexHandle(const MutexHandle&) = delete;
-    MutexHandle& operator=(const MutexHandle&) = delete;
-    explicit operator bool() const { return h_ != nullptr; }
-
-private:
-    HANDLE h_;
-};
-
 int Main() {
     const std::vector<std::string> arguments = Arguments();
-    MutexHandle existing(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kMutexName));
+    const OwnedHandle existing(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kMutexName));
     if (existing) {
         HandOverToWorkingInstance(arguments);
         return 0;
     }
     // Two copies starting at the same moment may both get here; the later "HWND" wins.
-    const MutexHandle mine(CreateMutexW(nullptr, FALSE, kMutexName));
+    // Held, and closed after the window is gone.
+    const OwnedHandle mine(CreateMutexW(nullptr, FALSE, kMutexName));
     WorkingInstance instance;
     return instance.Run(arguments);
 }

@@ -6,11 +6,12 @@
 #include <optional>
 
 #include "app/form_plivex_win.h"
-#include "app/registry_win.h"
+#include "sys/registry_win.h"
 #include "dialogs/placement.h"
 #include "options/export_file.h"
 #include "options/export_file_win.h"
 #include "options/options.h"
+#include "sys/find_win.h"
 #include "sys/text_win.h"
 
 namespace plivex {
@@ -76,14 +77,11 @@ void LoadExitState(TFormPlivex& form, const std::string& programFolder) {
 
 // The first settings export file that the folder lists, folders left out.
 std::optional<std::string> FirstExportFile(const std::string& folder) {
-    WIN32_FIND_DATAW fd;
-    const HANDLE h = FindFirstFileW(Widen(folder + "*." + std::string(kExportExt)).c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
     std::optional<std::string> found;
-    do {
+    ForEachEntry(folder + "*." + std::string(kExportExt), [&](const WIN32_FIND_DATAW& fd) {
         if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) found = folder + Narrow(fd.cFileName);
-    } while (!found && FindNextFileW(h, &fd));
-    FindClose(h);
+        return !found;
+    });
     return found;
 }
 

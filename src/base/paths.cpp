@@ -24,6 +24,12 @@ std::string FileNamePart(std::string_view path) { return std::string(path.substr
 
 std::string FolderPart(std::string_view path) { return std::string(path.substr(0, NamePartStart(path))); }
 
+std::string FolderOfFile(std::string_view path) {
+    std::string folder = FolderPart(path);
+    if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+    return folder;
+}
+
 std::string ChangeExt(std::string_view path, std::string_view ext) {
     const std::size_t dot = ExtensionDot(path);
     std::string out(dot == std::string_view::npos ? path : path.substr(0, dot));

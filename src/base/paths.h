@@ -14,6 +14,8 @@ bool IsPathSeparator(char c);
 std::string FileNamePart(std::string_view path);
 // Everything up to and including the last separator (empty when there is none).
 std::string FolderPart(std::string_view path);
+// The folder of a file path without its trailing separator ("C:\\Tools\\a.exe" gives "C:\\Tools").
+std::string FolderOfFile(std::string_view path);
 // Offset of the dot that begins the file-name part's extension, or npos when it has none.
 std::size_t ExtensionDot(std::string_view path);
 

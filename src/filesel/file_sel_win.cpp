@@ -8,6 +8,9 @@
 #include "base/paths.h"
 #include "base/texts.h"
 #include "dialogs/place_win.h"
+#include "sys/find_win.h"
+#include "sys/handle_win.h"
+#include "sys/shell_win.h"
 #include "sys/text_win.h"
 #include "ui/app_win.h"
 #include "ui/msgbox_win.h"
@@ -24,19 +27,16 @@ class ExistenceProbe {
 public:
     explicit ExistenceProbe(const std::string& path) {
         if (const auto wide = TryWiden(path))
-            handle_ = CreateFileW(wide->c_str(), FILE_READ_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+            handle_ = OwnedHandle(
+                CreateFileW(wide->c_str(), FILE_READ_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        missing_ = !handle_;
     }
-    ~ExistenceProbe() { Close(); }
-    ExistenceProbe(const ExistenceProbe&) = delete;
-    ExistenceProbe& operator=(const ExistenceProbe&) = delete;
-    bool Missing() const { return handle_ == INVALID_HANDLE_VALUE; }
-    void Close() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-    }
+    bool Missing() const { return missing_; }
+    void Close() { handle_.Close(); }
 
 private:
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    OwnedHandle handle_;
+    bool missing_ = true;
 };
 
 // Whether a typed full path names an existing folder.
@@ -61,68 +61,8 @@ private:
     HWND hwnd_;
 };
 
-constexpr UINT_PTR kKeySubclassId = 1;
-
 }  // namespace
 
-std::string ProgramFolder() {
-    std::wstring exe(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD got = GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size()));
-        if (got == 0) return {};
-        if (got < exe.size()) {
-            exe.resize(got);
-            break;
-        }
-        exe.resize(exe.size() * 2);  // a long path: try again with room for it
-    }
-    return FolderOfFile(Narrow(exe));
-}
-
-// ---- FocusEdit ----
-
-FocusEdit::FocusEdit(ui::Form& form, int left, int top, int width, int height, int tabOrder)
-    : Edit(form, left, top, width, height, tabOrder) {
-    SetWindowSubclass(hwnd_, KeyProc, kKeySubclassId, reinterpret_cast<DWORD_PTR>(this));
-}
-
-FocusEdit::~FocusEdit() { RemoveWindowSubclass(hwnd_, KeyProc, kKeySubclassId); }
-
-void FocusEdit::Command(WORD code) {
-    if (code == EN_SETFOCUS && OnEnter) OnEnter();
-    else if (code == EN_KILLFOCUS && OnExit) OnExit();
-    else Edit::Command(code);
-}
-
-LRESULT CALLBACK FocusEdit::KeyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
-    auto* self = reinterpret_cast<FocusEdit*>(data);
-    switch (msg) {
-    case WM_GETDLGCODE: {
-        // Claim Enter, so that the dialog manager hands it to us instead of pressing a button.
-        LRESULT code = DefSubclassProc(hwnd, msg, wParam, lParam);
-        const auto* m = reinterpret_cast<const MSG*>(lParam);
-        if (self->OnKeyPress && m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN) code |= DLGC_WANTMESSAGE;
-        return code;
-    }
-    case WM_CHAR:
-        if (self->OnKeyPress) {
-            wchar_t key = static_cast<wchar_t>(wParam);
-            try {
-                self->OnKeyPress(key);
-            } catch (const std::exception& e) {
-                // Nothing may cross the window procedure.
-                ui::MsgBox(e.what(), "内部エラー", 48);
-                return 0;
-            }
-            if (key == 0) return 0;
-            wParam = key;
-        }
-        break;
-    default:
-        break;
-    }
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
-}
 
 // ---- TFormFileSel ----
 
@@ -170,17 +110,13 @@ void TFormFileSel::RefreshFileList() {
     // A file matched by two patterns is listed once, whatever the letter case.
     std::unordered_set<std::string> listed;
     for (const std::string& piece : SplitPatterns(EditFileType.Text())) {
-        const auto pattern = TryWiden(folder + piece);
-        if (!pattern) continue;
-        WIN32_FIND_DATAW found;
-        const HANDLE find = FindFirstFileW(pattern->c_str(), &found);
-        if (find == INVALID_HANDLE_VALUE) continue;  // no match, or a folder that cannot be read
-        do {
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        // No match, or a folder that cannot be read, lists nothing.
+        ForEachEntry(folder + piece, [&](const WIN32_FIND_DATAW& found) {
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return true;
             std::string name = Narrow(found.cFileName);
             if (listed.insert(FoldCase(name)).second) LBoxFiles.AddItem(name);
-        } while (FindNextFileW(find, &found));
-        FindClose(find);
+            return true;
+        });
     }
 }
 

@@ -16,6 +16,7 @@
 #include "filesel/exp_view_lite_win.h"
 #include "filesel/file_types.h"
 #include "ui/controls_win.h"
+#include "ui/focus_edit_win.h"
 #include "ui/form_win.h"
 #include "ui/list_controls_win.h"
 #include "ui/splitter_win.h"
@@ -23,23 +24,6 @@
 namespace plivex {
 
 class TFileSel;
-
-// An edit that reports getting and losing the focus and lets its owner take
-// keys, Enter included, before the dialog manager turns Enter into the default button.
-class FocusEdit : public ui::Edit {
-public:
-    FocusEdit(ui::Form& form, int left, int top, int width, int height, int tabOrder);
-    ~FocusEdit() override;
-
-    std::function<void()> OnEnter;
-    std::function<void()> OnExit;
-    // A typed character; setting it to 0 swallows it.
-    std::function<void(wchar_t& key)> OnKeyPress;
-    void Command(WORD code) override;
-
-private:
-    static LRESULT CALLBACK KeyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
-};
 
 class TFormFileSel : public ui::Form {
 public:
@@ -53,7 +37,7 @@ public:
     ui::Label Label1;
     ui::Edit EditFileName;
     ui::Label Label2;
-    FocusEdit EditFileType;
+    ui::FocusEdit EditFileType;
     ui::ComboBox CBoxFileType;
     ui::Button ButtonOk;
     ui::Button ButtonCancel;
@@ -142,8 +126,5 @@ private:
     std::vector<std::string> fileList_;
     plivex::FileTypeList fileTypes_;
 };
-
-// The folder of the running executable, without a trailing backslash.
-std::string ProgramFolder();
 
 }  // namespace plivex

@@ -188,10 +188,4 @@ std::string InitialFolderOrDefault(std::string_view folder, std::string_view pro
     return std::string(folder.empty() ? programFolder : folder);
 }
 
-std::string FolderOfFile(std::string_view path) {
-    std::string folder = FolderPart(path);
-    if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
-    return folder;
-}
-
 }  // namespace plivex

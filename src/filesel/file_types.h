@@ -72,7 +72,5 @@ std::vector<std::string> ChosenFiles(std::string_view folder, const std::vector<
 
 // The folder the dialog opens in: the program's folder for an empty text.
 std::string InitialFolderOrDefault(std::string_view folder, std::string_view programFolder);
-// The folder of a file path without its trailing separator ("C:\\Tools\\a.exe" gives "C:\\Tools").
-std::string FolderOfFile(std::string_view path);
 
 }  // namespace plivex

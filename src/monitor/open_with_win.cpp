@@ -4,9 +4,8 @@
 
 #include <vector>
 
-#include "app/instance_win.h"
-#include "codec/codec_ui_win.h"
 #include "codec/texts.h"
+#include "sys/shell_win.h"
 #include "sys/text_win.h"
 #include "ui/msgbox_win.h"
 
@@ -14,7 +13,7 @@ namespace plivex {
 
 std::optional<std::uint32_t> WinProcess::ExitCode() {
     DWORD code = 0;
-    if (!GetExitCodeProcess(handle_, &code)) return std::nullopt;
+    if (!GetExitCodeProcess(handle_.get(), &code)) return std::nullopt;
     return code;
 }
 
@@ -37,26 +36,22 @@ std::optional<std::string> ImagePath(HANDLE process) {
 }  // namespace
 
 bool AddRunningInstances(const std::string& appPath, TMonProsList& list) {
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    const OwnedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return false;
     bool added = false;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
         // Only the right to read the exit code is ever used: the least that
         // works also for processes of other users or integrity levels.
-        const HANDLE process =
-            OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+        OwnedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, entry.th32ProcessID));
         if (!process) continue;
-        const std::optional<std::string> image = ImagePath(process);
+        const std::optional<std::string> image = ImagePath(process.get());
         if (image && SameProgramPath(*image, appPath)) {
-            list.AddPlaceholder(*image, std::make_shared<WinProcess>(process));
+            list.AddPlaceholder(*image, std::make_shared<WinProcess>(std::move(process)));
             added = true;
-        } else {
-            CloseHandle(process);
         }
     }
-    CloseHandle(snapshot);
     return added;
 }
 
@@ -84,8 +79,8 @@ bool OpenWithApp(const std::string& plain, std::string& appPath, ProcessRef& pro
         ui::MsgBox(text::CannotOpenWith(plain, appPath), "", kStyleExclamation);
         return false;
     }
-    CloseHandle(info.hThread);
-    process = std::make_shared<WinProcess>(info.hProcess);
+    const OwnedHandle thread(info.hThread);
+    process = std::make_shared<WinProcess>(OwnedHandle(info.hProcess));
     return true;
 }
 

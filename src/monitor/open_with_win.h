@@ -7,20 +7,18 @@
 #include <string>
 
 #include "monitor/pros_mon.h"
+#include "sys/handle_win.h"
 
 namespace plivex {
 
 // A process handle of ours, closed when the last entry waiting on it lets go.
 class WinProcess : public WatchedProcess {
 public:
-    explicit WinProcess(HANDLE handle) : handle_(handle) {}
-    ~WinProcess() override { CloseHandle(handle_); }
-    WinProcess(const WinProcess&) = delete;
-    WinProcess& operator=(const WinProcess&) = delete;
+    explicit WinProcess(OwnedHandle handle) : handle_(std::move(handle)) {}
     std::optional<std::uint32_t> ExitCode() override;
 
 private:
-    HANDLE handle_;
+    OwnedHandle handle_;
 };
 
 // Program paths compared as the file system does: case-insensitively by the system's table.

@@ -6,31 +6,14 @@
 #include <cstdio>
 
 #include "base/paths.h"
+#include "sys/find_win.h"
+#include "sys/handle_win.h"
 #include "sys/system_files.h"
 #include "sys/text_win.h"
 
 namespace plivex {
 
 namespace {
-
-class Handle {
-public:
-    explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle() { Close(); }
-    bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return h_; }
-    bool Close() {
-        if (!Valid()) return true;
-        const bool ok = CloseHandle(h_) != 0;
-        h_ = INVALID_HANDLE_VALUE;
-        return ok;
-    }
-
-private:
-    HANDLE h_;
-};
 
 // The error of the last failed file operation, for the message that reports it.
 DWORD lastError = ERROR_SUCCESS;
@@ -61,21 +44,16 @@ constexpr std::uint64_t kStaleAfter = 10ull * 60 * 10000000;  // ten minutes in 
 std::uint64_t Ticks(const FILETIME& t) { return (std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; }
 
 void RemoveStaleTemps(const std::string& folder) {
-    const auto wideFolder = TryWiden(folder);
-    if (!wideFolder) return;
-    WIN32_FIND_DATAW data;
-    const HANDLE find = FindFirstFileW((*wideFolder + Widen(kTempPrefix) + L"*.tmp").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
-    do {
-        if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) continue;
+    ForEachEntry(folder + kTempPrefix + "*.tmp", [&](const WIN32_FIND_DATAW& data) {
         // The pattern also matches short names; only our own long names count.
-        if (!IsWinTempName(Narrow(data.cFileName))) continue;
-        if (Ticks(now) < Ticks(data.ftLastWriteTime) + kStaleAfter) continue;
-        DeleteFileW((*wideFolder + data.cFileName).c_str());
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+        if (!(data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) &&
+            IsWinTempName(Narrow(data.cFileName)) && Ticks(now) >= Ticks(data.ftLastWriteTime) + kStaleAfter) {
+            if (const auto path = TryWiden(folder + Narrow(data.cFileName))) DeleteFileW(path->c_str());
+        }
+        return true;
+    });
 }
 
 class WinInput : public InputFile {
@@ -83,18 +61,18 @@ public:
     explicit WinInput(HANDLE h) : file_(h) {}
     std::optional<std::uint64_t> Size() override {
         LARGE_INTEGER size;
-        if (!GetFileSizeEx(file_.Get(), &size)) return Failed(), std::nullopt;
+        if (!GetFileSizeEx(file_.get(), &size)) return Failed(), std::nullopt;
         return static_cast<std::uint64_t>(size.QuadPart);
     }
     std::int64_t Read(void* buffer, std::size_t size) override {
         DWORD got = 0;
         const DWORD want = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
-        if (!ReadFile(file_.Get(), buffer, want, &got, nullptr)) return Failed(), -1;
+        if (!ReadFile(file_.get(), buffer, want, &got, nullptr)) return Failed(), -1;
         return got;
     }
 
 private:
-    Handle file_;
+    OwnedHandle file_;
 };
 
 class WinOutput : public OutputFile {
@@ -105,19 +83,19 @@ public:
         while (size > 0) {
             const DWORD want = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
             DWORD put = 0;
-            if (!WriteFile(file_.Get(), p, want, &put, nullptr) || put == 0) return Failed();
+            if (!WriteFile(file_.get(), p, want, &put, nullptr) || put == 0) return Failed();
             p += put;
             size -= put;
         }
         return true;
     }
     bool Finish() override {
-        const bool flushed = FlushFileBuffers(file_.Get()) != 0 || Failed();
+        const bool flushed = FlushFileBuffers(file_.get()) != 0 || Failed();
         return (file_.Close() || Failed()) && flushed;
     }
 
 private:
-    Handle file_;
+    OwnedHandle file_;
 };
 
 class WinFiles : public FileAccess {
@@ -139,9 +117,9 @@ public:
         const auto wide = TryWiden(path);
         if (!wide) return InvalidName();
         if (GetFileAttributesW(wide->c_str()) != INVALID_FILE_ATTRIBUTES)
-            return Handle(Open(*wide, GENERIC_WRITE, OPEN_EXISTING)).Valid() || Failed();
-        Handle probe(Open(*wide, GENERIC_WRITE | DELETE, CREATE_NEW));
-        if (!probe.Valid()) return Failed();
+            return static_cast<bool>(OwnedHandle(Open(*wide, GENERIC_WRITE, OPEN_EXISTING))) || Failed();
+        OwnedHandle probe(Open(*wide, GENERIC_WRITE | DELETE, CREATE_NEW));
+        if (!probe) return Failed();
         probe.Close();
         DeleteFileW(wide->c_str());
         return true;

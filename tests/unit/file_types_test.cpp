@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "base/paths.h"
 #include "filesel/file_types.h"
 
 namespace plivex {

@@ -4,7 +4,7 @@
 
 #include "codec/cipher.h"
 #include "codec/codec.h"
-#include "codec/codec_ui_win.h"
+#include "app/codec_ui_win.h"
 #include "codec/names.h"
 #include "dialogs/check_fe_win.h"
 #include "craft.h"

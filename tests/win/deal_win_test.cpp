@@ -13,7 +13,7 @@
 #include "app/deal_win.h"
 #include "codec/cipher.h"
 #include "codec/codec.h"
-#include "codec/codec_ui_win.h"
+#include "app/codec_ui_win.h"
 #include "codec/texts.h"
 #include "dialogs/check_fe_win.h"
 #include "dialogs/input_pw_win.h"

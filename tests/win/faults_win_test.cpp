@@ -15,7 +15,7 @@
 #include "app/deal_win.h"
 #include "codec/cipher.h"
 #include "codec/codec.h"
-#include "codec/codec_ui_win.h"
+#include "app/codec_ui_win.h"
 #include "codec/names.h"
 #include "codec/texts.h"
 #include "craft.h"

@@ -5,6 +5,7 @@
 #include "app/instance_win.h"
 #include "sys/text_win.h"
 #include "win_support.h"
+#include "sys/shell_win.h"
 
 namespace plivex {
 namespace {

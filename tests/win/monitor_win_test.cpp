@@ -6,7 +6,7 @@
 #include "app/form_plivex_win.h"
 #include "codec/cipher.h"
 #include "codec/codec.h"
-#include "codec/codec_ui_win.h"
+#include "app/codec_ui_win.h"
 #include "codec/names.h"
 #include "codec/texts.h"
 #include "monitor/open_with_win.h"

@@ -16,6 +16,7 @@
 #include "ui/msgbox_win.h"
 #include "ui_support.h"
 #include "win_support.h"
+#include "sys/shell_win.h"
 
 namespace plivex {
 namespace {

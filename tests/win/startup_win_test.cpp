@@ -12,6 +12,7 @@
 #include "app/settings_win.h"
 #include "sys/text_win.h"
 #include "win_support.h"
+#include "sys/shell_win.h"
 
 namespace plivex {
 namespace {

@@ -1,8 +1,7 @@
-// The codec's questions and reports on Windows.
+// The program's answers to the codec's questions and its reports, on Windows.
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "codec/codec.h"
@@ -15,9 +14,6 @@ namespace plivex {
 using OverwriteAsker = std::function<int(std::string& path)>;
 // Returns the previous asker.
 OverwriteAsker SetOverwriteAsker(OverwriteAsker asker);
-
-// The program the shell associates with the file's type, as the shell names it.
-std::optional<std::string> AssociatedApplication(const std::string& path);
 
 class WinCodecUi : public CodecUi {
 public:

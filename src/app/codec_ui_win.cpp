@@ -1,9 +1,9 @@
-#include "codec/codec_ui_win.h"
+#include "app/codec_ui_win.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include "dialogs/check_fe_win.h"
+#include "sys/shell_win.h"
 #include "sys/text_win.h"
 #include "ui/msgbox_win.h"
 
@@ -31,14 +31,6 @@ int WinCodecUi::AskOverwrite(std::string& path) {
     return AskOverwriteWithDialog(path);
 }
 
-std::optional<std::string> AssociatedApplication(const std::string& path) {
-    const auto wide = TryWiden(path);
-    if (!wide) return std::nullopt;
-    wchar_t exe[MAX_PATH] = {};
-    // Values up to 32 are the shell's error codes.
-    if (reinterpret_cast<INT_PTR>(FindExecutableW(wide->c_str(), nullptr, exe)) <= 32) return std::nullopt;
-    return Narrow(exe);
-}
 
 bool WinCodecUi::HasAssociation(const std::string& path) { return AssociatedApplication(path).has_value(); }
 

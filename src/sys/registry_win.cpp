@@ -1,4 +1,4 @@
-#include "app/registry_win.h"
+#include "sys/registry_win.h"
 
 #include "sys/text_win.h"
 

@@ -1,0 +1,22 @@
+// Where things are: the long form of a path, the program's own folder, and
+// the application the shell associates with a file.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace plivex {
+
+// The absolute form of a path (a relative one against the current folder)
+// with each component, from the last one backwards, spelt as the file system
+// spells its long name. The walk stops at the first component that cannot be
+// found; the part before it is kept as it is.
+std::string ToLongName(const std::string& path);
+
+// The folder of the running executable, without a trailing backslash.
+std::string ProgramFolder();
+
+// The program the shell starts for an existing file (FindExecutableW); nullopt when there is none.
+std::optional<std::string> AssociatedApplication(const std::string& path);
+
+}  // namespace plivex
