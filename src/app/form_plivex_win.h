@@ -19,6 +19,7 @@
 #include "ui/form_win.h"
 #include "ui/status_bar_win.h"
 #include "ui/tool_button_win.h"
+#include "version.h"
 
 namespace plivex {
 
@@ -26,7 +27,7 @@ namespace plivex {
 inline constexpr UINT kMsgFilesChosen = WM_USER + 1;     // 1025: the file selection was confirmed
 inline constexpr UINT kMsgOptionsChanged = WM_USER + 2;  // 1026: lParam points at the confirmed TCustomSet
 
-inline constexpr const char* kAppVersion = "Ver 3.34";
+inline constexpr const char* kAppVersion = "Ver " PLIVEX_VERSION_STRING;
 inline constexpr const char* kCopyright = "Copyright (C) 2026 Plivex Project";
 
 class TFormPlivex : public ui::Form {

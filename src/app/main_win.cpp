@@ -24,6 +24,7 @@
 #include "sys/shell_win.h"
 #include "sys/text_win.h"
 #include "ui/app_win.h"
+#include "ui/boundary_win.h"
 #include "ui/msgbox_win.h"
 
 namespace plivex {
@@ -48,8 +49,6 @@ std::vector<std::string> LongNames(const std::vector<std::string>& names) {
     for (const auto& n : names) result.push_back(ToLongName(n));
     return result;
 }
-
-void ReportException(const char* what) { ui::MsgBox(what, "", kStyleExclamation); }
 
 // The options and window state of the last run, from and to the registry.
 void LoadSettings(TFormPlivex& form) { LoadRegistrySettings(form, ProgramFolder() + "\\"); }
@@ -100,12 +99,10 @@ public:
         app.SetHintHidePause(kTooltipTime);
         // F1 in any window: its chapter, or the basic one.
         app.SetHelpHandler([](const std::string& anchor) {
-            try {
+            ui::Guarded([&] {
                 ShowHelp(std::string(help::kHelpFileName), anchor.empty() ? std::string(help::kAnchorMain) : anchor,
                          CustomSet().UseNN);
-            } catch (const std::exception& e) {
-                ReportException(e.what());
-            }
+            });
         });
 
         const bool worked = ProcessCommandLine(arguments);
@@ -166,11 +163,7 @@ private:
 
     bool FilterMessage(const MSG& msg) {
         if (msg.message != kMsgHandOver || msg.hwnd != form_.Handle()) return false;
-        try {
-            ReceiveHandOver();
-        } catch (const std::exception& e) {
-            ReportException(e.what());
-        }
+        ui::Guarded([this] { ReceiveHandOver(); });
         return true;
     }
 
@@ -209,13 +202,8 @@ private:
     // WM_ENDSESSION is sent, not posted, so it is caught in the window itself.
     static LRESULT CALLBACK SessionEndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                            DWORD_PTR self) {
-        if (msg == WM_ENDSESSION) {
-            try {
-                reinterpret_cast<WorkingInstance*>(self)->SessionEnd(wParam != FALSE);
-            } catch (const std::exception& e) {
-                ReportException(e.what());
-            }
-        }
+        if (msg == WM_ENDSESSION)
+            ui::Guarded([&] { reinterpret_cast<WorkingInstance*>(self)->SessionEnd(wParam != FALSE); });
         return DefSubclassProc(hwnd, msg, wParam, lParam);
     }
 
@@ -244,14 +232,6 @@ int Main() {
 }  // namespace plivex
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    try {
-        plivex::Main();
-    } catch (const std::exception& e) {
-        try {
-            plivex::ReportException(e.what());
-        } catch (...) {
-        }
-    } catch (...) {
-    }
+    plivex::ui::Guarded([] { plivex::Main(); });
     return 0;
 }

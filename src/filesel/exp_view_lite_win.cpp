@@ -258,27 +258,7 @@ std::string TExpViewLite::FileSystemName(ui::TreeNode node) const {
 
 void TExpViewLite::SetHint(const std::string& hint) {
     hint_ = hint;
-    const ui::Application& app = ui::Application::Get();
-    std::wstring text = Widen(hint);
-    TTTOOLINFOW ti{};
-    ti.cbSize = TTTOOLINFOW_V2_SIZE;  // accepted by every comctl32 version
-    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;  // the tooltip watches the tree's mouse messages itself
-    ti.hwnd = form_.Handle();
-    ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
-    ti.lpszText = text.data();
-    if (!tooltip_.hwnd) {
-        tooltip_.hwnd =
-            CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form_.Handle(), nullptr,
-                            app.Instance(), nullptr);
-        if (!tooltip_.hwnd) return;
-        SendMessageW(tooltip_.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(form_.Font()), FALSE);
-        SendMessageW(tooltip_.hwnd, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-    } else {
-        SendMessageW(tooltip_.hwnd, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
-    }
-    // The program may have changed the hint time since the last hint.
-    SendMessageW(tooltip_.hwnd, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(app.HintHidePause(), 0));
+    hints_.Set(hwnd_, hint);
 }
 
 }  // namespace plivex

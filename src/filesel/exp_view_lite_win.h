@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/hints_win.h"
 #include "ui/tree_view_win.h"
 
 namespace plivex {
@@ -51,7 +52,7 @@ public:
     void SetHint(const std::string& hint);
     const std::string& Hint() const { return hint_; }
     // The tooltip window that shows the hint over the tree; null until a hint is set.
-    HWND TooltipHandle() const { return tooltip_.hwnd; }
+    HWND TooltipHandle() const { return hints_.TooltipHandle(); }
 
 private:
     // Gives the node an expand button when its folder holds at least one subfolder.
@@ -59,23 +60,13 @@ private:
     // Adds the node's subfolders as children; false when its folder cannot be listed.
     bool MakeSubNode(ui::TreeNode node);
 
-    struct OwnedWindow {
-        HWND hwnd = nullptr;
-        OwnedWindow() = default;
-        OwnedWindow(const OwnedWindow&) = delete;
-        OwnedWindow& operator=(const OwnedWindow&) = delete;
-        ~OwnedWindow() {
-            if (hwnd) DestroyWindow(hwnd);
-        }
-    };
-
     // A node's name in the file system (its display name where the shell has no other).
     std::string FileSystemName(ui::TreeNode node) const;
 
     bool loading_ = true;
     std::string hint_;
     std::vector<std::string> fsNames_;  // node data N names entry N-1
-    OwnedWindow tooltip_;
+    ui::Hints hints_{form_};
 };
 
 }  // namespace plivex

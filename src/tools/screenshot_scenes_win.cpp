@@ -41,7 +41,7 @@ int RenderScenes() {
     // The about box, shown modelessly as the program does.
     TAboutDialog about;
     about.SetAppName("プリベックス");
-    about.SetAppVer("Ver 3.34");
+    about.SetAppVer(kAppVersion);
     about.SetCright("Copyright (C) 2026 Plivex Project");
     about.Create();
     about.Show();

@@ -7,6 +7,7 @@
 #include "sys/text_win.h"
 #include "ui/app_win.h"
 #include "ui/form_win.h"
+#include "ui/boundary_win.h"
 #include "ui/msgbox_win.h"
 
 namespace plivex::ui {
@@ -207,12 +208,7 @@ void Timer::SetEnabled(bool enabled) {
 void CALLBACK Timer::Tick(HWND, UINT, UINT_PTR id, DWORD) {
     auto it = Timers().find(id);
     if (it == Timers().end() || !it->second->OnTimer) return;
-    try {
-        it->second->OnTimer();
-    } catch (const std::exception& e) {
-        // A timer callback is a system boundary: nothing may cross it.
-        MsgBox(e.what(), "内部エラー", 48);
-    }
+    Guarded(it->second->OnTimer);
 }
 
 }  // namespace plivex::ui

@@ -2,9 +2,7 @@
 
 #include <commctrl.h>
 
-#include <exception>
-
-#include "ui/msgbox_win.h"
+#include "ui/boundary_win.h"
 
 namespace plivex::ui {
 
@@ -38,13 +36,7 @@ LRESULT CALLBACK FocusEdit::KeyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     case WM_CHAR:
         if (self->OnKeyPress) {
             wchar_t key = static_cast<wchar_t>(wParam);
-            try {
-                self->OnKeyPress(key);
-            } catch (const std::exception& e) {
-                // Nothing may cross the window procedure.
-                MsgBox(e.what(), "内部エラー", 48);
-                return 0;
-            }
+            if (!Guarded([&] { self->OnKeyPress(key); })) return 0;
             if (key == 0) return 0;
             wParam = key;
         }

@@ -5,6 +5,7 @@
 
 #include "sys/text_win.h"
 #include "ui/app_win.h"
+#include "ui/boundary_win.h"
 #include "ui/controls_win.h"
 #include "ui/msgbox_win.h"
 #include "ui/page_control_win.h"
@@ -104,17 +105,11 @@ INT_PTR CALLBACK Form::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     if (!form) return FALSE;
     // What the form's handlers ask, they ask from this form.
     const AskerScope asking(hwnd);
-    try {
-        if (const auto result = form->Dispatch(msg, wParam, lParam)) {
-            SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, *result);
-            return TRUE;
-        }
-    } catch (const std::exception& e) {
-        // Nothing may cross the window procedure: report and carry on.
-        MsgBox(e.what(), "内部エラー", 48);
-        return TRUE;
-    }
-    return FALSE;
+    std::optional<LRESULT> result;
+    if (!Guarded([&] { result = form->Dispatch(msg, wParam, lParam); })) return TRUE;
+    if (!result) return FALSE;
+    SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, *result);
+    return TRUE;
 }
 
 std::optional<LRESULT> Form::HandleMessage(UINT, WPARAM, LPARAM) { return std::nullopt; }

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include "base/texts.h"
 #include "ui/app_win.h"
+#include "ui/boundary_win.h"
 #include "sys/text_win.h"
 
 namespace plivex::ui {
@@ -24,6 +26,18 @@ int MsgBox(const std::string& text, const std::string& caption, unsigned style) 
     const HWND owner = Application::Get().FrontWindow();
     const ModalScope modal(owner);
     return MessageBoxW(owner, Widen(text).c_str(), Widen(shown).c_str(), style);
+}
+
+void ReportInternalError(const char* what) noexcept {
+    static bool reporting = false;
+    if (reporting) return;
+    reporting = true;
+    try {
+        MsgBox(what, std::string(text::kCaptionInternalError), kStyleExclamation);
+    } catch (...) {
+        // Nothing more can be told.
+    }
+    reporting = false;
 }
 
 MsgBoxResponder SetMsgBoxResponder(MsgBoxResponder responder) {

@@ -3,11 +3,11 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <exception>
+#include <optional>
 
 #include "ui/app_win.h"
+#include "ui/boundary_win.h"
 #include "ui/form_win.h"
-#include "ui/msgbox_win.h"
 
 namespace plivex::ui {
 
@@ -69,44 +69,45 @@ void Splitter::SetPosition(int x) {
 // mouseX: the mouse in the form's client area, screen pixels.
 void Splitter::DragTo(int mouseX) { SetPosition(Application::Get().Unscale(mouseX - grab_)); }
 
+std::optional<LRESULT> Splitter::HandleMouse(HWND hwnd, UINT msg, LPARAM lParam) {
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+        grab_ = GET_X_LPARAM(lParam);
+        dragStart_ = left_;
+        dragging_ = true;
+        SetCapture(hwnd);
+        return 0;
+    case WM_MOUSEMOVE:
+        if (dragging_) {
+            POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            MapWindowPoints(hwnd, form_.Handle(), &p, 1);
+            DragTo(p.x);
+        }
+        return 0;
+    case WM_LBUTTONUP:
+        if (dragging_) {
+            dragging_ = false;
+            ReleaseCapture();
+            if (left_ != dragStart_ && OnMoved) OnMoved();
+        }
+        return 0;
+    case WM_CAPTURECHANGED:
+        dragging_ = false;  // taken away (Alt+Tab, a message box): the bar stays where it is
+        return 0;
+    default:
+        return std::nullopt;
+    }
+}
+
 LRESULT CALLBACK Splitter::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<Splitter*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    try {
-        switch (msg) {
-        case WM_LBUTTONDOWN:
-            self->grab_ = GET_X_LPARAM(lParam);
-            self->dragStart_ = self->left_;
-            self->dragging_ = true;
-            SetCapture(hwnd);
-            return 0;
-        case WM_MOUSEMOVE:
-            if (self->dragging_) {
-                POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-                MapWindowPoints(hwnd, self->form_.Handle(), &p, 1);
-                self->DragTo(p.x);
-            }
-            return 0;
-        case WM_LBUTTONUP:
-            if (self->dragging_) {
-                self->dragging_ = false;
-                ReleaseCapture();
-                if (self->left_ != self->dragStart_ && self->OnMoved) self->OnMoved();
-            }
-            return 0;
-        case WM_CAPTURECHANGED:
-            self->dragging_ = false;  // taken away (Alt+Tab, a message box): the bar stays where it is
-            return 0;
-        default:
-            break;
-        }
-    } catch (const std::exception& e) {
-        // Nothing may cross the window procedure.
+    std::optional<LRESULT> handled;
+    if (!Guarded([&] { handled = self->HandleMouse(hwnd, msg, lParam); })) {
         self->dragging_ = false;
-        MsgBox(e.what(), "内部エラー", 48);
         return 0;
     }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return handled ? *handled : DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace plivex::ui

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "ui/controls_win.h"
@@ -41,6 +42,7 @@ private:
     int Clamp(int x) const;
     void DragTo(int mouseX);
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    std::optional<LRESULT> HandleMouse(HWND hwnd, UINT msg, LPARAM lParam);
     static const wchar_t* WindowClass();
 
     Control& leftControl_;

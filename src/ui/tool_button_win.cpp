@@ -10,40 +10,16 @@
 
 namespace plivex::ui {
 
-namespace {
-
-// The size every comctl32 version accepts (newer fields are not used).
-const UINT kToolInfoSize = TTTOOLINFOW_V2_SIZE;
-
-}  // namespace
-
 ToolButton::ToolButton(Form& form, int left, int top, int width, int height, const std::string& bitmapName,
                        const std::string& hint, int tabOrder)
     // The text is never drawn: it names the button for accessibility tools.
     : Control(form, CommonControlClass(L"BUTTON"), BS_OWNERDRAW, 0, left, top, width, height, hint, tabOrder) {
     LoadPicture(bitmapName);
     SetWindowSubclass(hwnd_, ButtonProc, 0, reinterpret_cast<DWORD_PTR>(this));
-
-    const Application& app = Application::Get();
-    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form.Handle(), nullptr,
-                               app.Instance(), nullptr);
-    if (tooltip_) {
-        SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(form.Font()), FALSE);
-        std::wstring text = Widen(hint);
-        TTTOOLINFOW ti{};
-        ti.cbSize = kToolInfoSize;
-        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;  // the tooltip watches the button's mouse messages itself
-        ti.hwnd = form.Handle();
-        ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
-        ti.lpszText = text.data();
-        SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-        SendMessageW(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(app.HintHidePause(), 0));
-    }
+    hints_.Set(hwnd_, hint);
 }
 
 ToolButton::~ToolButton() {
-    if (tooltip_) DestroyWindow(tooltip_);
     RemoveWindowSubclass(hwnd_, ButtonProc, 0);
     if (bitmap_) DeleteObject(bitmap_);
 }
@@ -71,28 +47,11 @@ HBITMAP ToolButton::LoadBitmapResource(const std::string& name) {
                                            LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS));
 }
 
-std::string ToolButton::Hint() const {
-    if (!tooltip_) return {};
-    std::wstring buf(1024, L'\0');
-    TTTOOLINFOW ti{};
-    ti.cbSize = kToolInfoSize;
-    ti.hwnd = form_.Handle();
-    ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
-    ti.lpszText = buf.data();
-    SendMessageW(tooltip_, TTM_GETTEXTW, buf.size(), reinterpret_cast<LPARAM>(&ti));
-    return Narrow(ti.lpszText ? std::wstring_view(ti.lpszText) : std::wstring_view());
-}
+std::string ToolButton::Hint() const { return hints_.Hint(hwnd_); }
 
 void ToolButton::SetHint(const std::string& hint) {
     SetWindowTextW(hwnd_, Widen(hint).c_str());
-    if (!tooltip_) return;
-    std::wstring text = Widen(hint);
-    TTTOOLINFOW ti{};
-    ti.cbSize = kToolInfoSize;
-    ti.hwnd = form_.Handle();
-    ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
-    ti.lpszText = text.data();
-    SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+    hints_.Set(hwnd_, hint);
 }
 
 void ToolButton::Click() {
@@ -135,8 +94,7 @@ void ToolButton::SetHot(bool hot) {
     if (hot == hot_) return;
     hot_ = hot;
     // The hint time may have changed since the button was made.
-    if (hot && tooltip_)
-        SendMessageW(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(Application::Get().HintHidePause(), 0));
+    if (hot) hints_.RefreshHidePause();
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ui/controls_win.h"
+#include "ui/hints_win.h"
 
 namespace plivex::ui {
 
@@ -29,7 +30,7 @@ public:
     // Tooltip text, shown while the mouse rests on the button for Application::HintHidePause ms.
     std::string Hint() const;
     void SetHint(const std::string& hint);
-    HWND TooltipHandle() const { return tooltip_; }
+    HWND TooltipHandle() const { return hints_.TooltipHandle(); }
 
     // Raised edge while the mouse is over the button, sunken while it is pressed.
     bool Hot() const { return hot_; }
@@ -50,7 +51,7 @@ private:
     static constexpr int kDesignBitmapSize = 24;
 
     HBITMAP bitmap_ = nullptr;
-    HWND tooltip_ = nullptr;
+    Hints hints_{form_};
     bool hot_ = false;
     bool pressed_ = false;
     bool tracking_ = false;

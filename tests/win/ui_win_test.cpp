@@ -2,6 +2,10 @@
 // dialog manager handles it, timers inside modal loops, design positions.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <string>
+#include <vector>
+
 #include "ui/app_win.h"
 #include "ui/controls_win.h"
 #include "ui/form_win.h"
@@ -154,3 +158,46 @@ TEST(Ui, PasswordCharacterAndHiddenControls) {
 
 }  // namespace
 }  // namespace plivex::ui
+
+namespace plivex {
+namespace {
+
+// Pumps this thread's messages until ready() or about two seconds have passed.
+template <class Ready>
+bool PumpUntil(Ready ready) {
+    const ULONGLONG end = GetTickCount64() + 2000;
+    while (!ready() && GetTickCount64() < end) {
+        ui::Application::Get().ProcessMessages();
+        Sleep(5);
+    }
+    return ready();
+}
+
+// A handler that throws at a timer's edge: reported as an internal error, not
+// again while that report is still open (a message box keeps the timer
+// firing), and the timer goes on.
+TEST(Ui, AThrowingTimerIsReportedOneAtATimeAndKeepsRunning) {
+    int ticks = 0;
+    std::vector<std::string> reports;
+    ui::Timer timer(10, [&] {
+        ++ticks;
+        throw std::runtime_error("壊れた");
+    });
+    ui::SetMsgBoxResponder([&](const std::string& text, const std::string& caption, unsigned) {
+        reports.push_back(caption + "|" + text);
+        const std::size_t shown = reports.size();
+        const int before = ticks;
+        EXPECT_TRUE(PumpUntil([&] { return ticks >= before + 2; })) << "the timer stopped while the report was open";
+        EXPECT_EQ(reports.size(), shown) << "failures during an open report were shown too";
+        return 1;
+    });
+    timer.SetEnabled(true);
+    EXPECT_TRUE(PumpUntil([&] { return reports.size() >= 2; }));
+    timer.SetEnabled(false);
+    ui::SetMsgBoxResponder(nullptr);
+    ASSERT_GE(reports.size(), 2u);
+    EXPECT_EQ(reports[0], "内部エラー|壊れた");
+}
+
+}  // namespace
+}  // namespace plivex
