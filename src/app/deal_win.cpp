@@ -17,7 +17,7 @@ namespace {
 class WinBatchHost : public BatchHost {
 public:
     WinBatchHost(const Deal::StatusSink& status, const Deal::MeltedHook& melted)
-        : status_(status), melted_(melted), codec_(SystemFiles(), ui_, CustomSet()) {}
+        : status_(status), melted_(melted), codec_(SystemFiles(), ui_, options_) {}
 
     Answer AskPassword(int pass, const std::vector<std::string>& files, const std::string& remembered) override {
         PasswordAnswer a = plivex::AskPassword(pass, CustomSet(), files, remembered);
@@ -51,6 +51,8 @@ public:
 private:
     const Deal::StatusSink& status_;
     const Deal::MeltedHook& melted_;
+    // The rules of the whole batch: options applied meanwhile count from the next one.
+    const TCustomSet options_ = CustomSet();
     WinCodecUi ui_;
     Codec codec_;
 };

@@ -76,7 +76,8 @@ void TFormPlivex::TimerProsMonTimer() {
     // Off while the codec may show a modal question, so no tick runs inside another.
     TimerProsMon.SetEnabled(false);
     WinCodecUi ui;
-    Codec codec(SystemFiles(), ui, CustomSet());
+    const TCustomSet options = CustomSet();  // one tick's rules, whatever a question meanwhile lets change
+    Codec codec(SystemFiles(), ui, options);
     ProsMonList.Poll(codec, [this](const std::string& fileName) { ShowStatusReencoded(fileName); });
     if (const text::UndeletedFiles kept = codec.TakeNotDeleted(); !kept.empty())
         ui::MsgBox(text::NotDeleted(kept), "", kStyleExclamation);

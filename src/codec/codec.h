@@ -45,7 +45,8 @@ public:
 
 class Codec {
 public:
-    // options is read at every call: it is the options record in force.
+    // options is read at every call; callers hand it the record that rules
+    // for as long as the codec works (a batch's snapshot of the options in force).
     Codec(FileAccess& files, CodecUi& ui, const TCustomSet& options) : files_(files), ui_(ui), options_(options) {}
 
     int Encode(const std::string& source, std::string container, int carried, int version, std::string_view key);

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -63,6 +65,7 @@ protected:
     void Answer(ui::Form& f) {
         if (auto* pw = dynamic_cast<TFormInputPW*>(&f)) {
             EXPECT_FALSE(DealIdle());
+            if (duringPrompt) std::exchange(duringPrompt, nullptr)();
             std::string files;
             for (const std::string& name : pw->Files) files += "|" + name.substr(dir.path().size());
             log.push_back("ask " + std::to_string(pw->Mode) + files);
@@ -108,6 +111,7 @@ protected:
     Strings log;
     Strings offered;
     std::deque<Prompt> prompts;
+    std::function<void()> duringPrompt;  // what happens meanwhile, once
     Secret lastPW;
     Strings opened;
     Deal deal{lastPW, [this](const std::string& t) { log.push_back("status " + t); },
@@ -209,6 +213,20 @@ TEST_F(DealWin, AFailureEndsTheBatchAndKeepsTheStatus) {
     EXPECT_TRUE(FileExists(dir / "s3.txt"));
     EXPECT_FALSE(FileExists(dir / "s3.pvx"));
     EXPECT_TRUE(FileExists(dir / "z.pvx"));
+}
+
+// An Apply in the options dialog while a batch waits changes the rules from
+// the next batch on, never half-way through this one.
+TEST_F(DealWin, OptionsAppliedWhileABatchAsksCountFromTheNextBatch) {
+    ASSERT_TRUE(WriteAll(dir / "a.txt", "a") && WriteAll(dir / "b.txt", "b"));
+    duringPrompt = [] { CustomSet().DelRawF = false; };
+    prompts = {{}};
+    Run({"a.txt"});
+    EXPECT_TRUE(FileExists(dir / "a.pvx"));
+    EXPECT_FALSE(FileExists(dir / "a.txt")) << "the batch changed its rules half-way";
+    prompts = {{}};
+    Run({"b.txt"});
+    EXPECT_TRUE(FileExists(dir / "b.pvx") && FileExists(dir / "b.txt")) << "the next batch works by the new options";
 }
 
 // A read-only source stays where the options say it goes: the user learns it
