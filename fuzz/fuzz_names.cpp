@@ -1,9 +1,12 @@
 // The name rules on arbitrary text: invariants that every caller relies on.
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <set>
 #include <string>
 
+#include "codec/cipher.h"
+#include "codec/codec.h"
 #include "codec/names.h"
 
 using namespace plivex;
@@ -40,6 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(!path.empty() && path != "." && path != "..");
         Check(FileNamePart(path) == path);
         Check(path.back() != '.' && path.back() != ' ');
+    }
+
+    // Whatever a container stores, the name it yields is one plain file name beside it.
+    static const std::string key = MakeKeyString("fuzz");
+    if (const std::optional<std::string> stored = StoredNameOf(path, key)) {
+        Check(CheckFileName(*stored) == NameProblem::None);
+        Check(FileNamePart(*stored) == *stored);
     }
     return 0;
 }

@@ -28,8 +28,6 @@ public:
     // Works the names in order; exceptions end here, reported as an internal error.
     void Run(const std::vector<std::string>& names) noexcept;
 
-    void SetMeltedHook(MeltedHook melted) { melted_ = std::move(melted); }
-
 private:
     Secret& lastPW_;
     StatusSink status_;

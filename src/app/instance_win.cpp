@@ -23,13 +23,6 @@ std::optional<HWND> ReadMainWindowHandle() {
     return reinterpret_cast<HWND>(static_cast<INT_PTR>(*v));
 }
 
-bool DeleteMainWindowHandle() {
-    const RegKey key(kSystemKeyPath, false);
-    if (!key.get()) return true;
-    const LSTATUS s = RegDeleteValueW(key.get(), L"HWND");
-    return s == ERROR_SUCCESS || s == ERROR_FILE_NOT_FOUND;
-}
-
 std::size_t WriteSendFiles(const std::vector<std::string>& paths) {
     if (paths.empty()) return 0;
     const RegKey key(kSystemKeyPath, true);

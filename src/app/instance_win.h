@@ -19,7 +19,6 @@ inline constexpr wchar_t kSystemKeyPath[] = L"Software\\QUORVA\\Plivex\\System";
 bool WriteMainWindowHandle(HWND hwnd);
 // nullopt when the value is missing or not a DWORD.
 std::optional<HWND> ReadMainWindowHandle();
-bool DeleteMainWindowHandle();
 
 // Writes "SendFile1", "SendFile2", ... in order; a registry error ends the
 // writing quietly, leaving the values written so far. Returns how many were written.

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/secret.h"
 #include "codec/cipher.h"
 #include "codec/names.h"
-#include "base/secret.h"
 #include "codec/texts.h"
 #include "sys/cp932.h"
 
@@ -34,6 +34,25 @@ bool ReplacesExisting(int answer, std::int32_t fOverlap) {
 }
 
 }  // namespace
+
+std::optional<std::string> StoredNameOf(std::string_view stored, std::string_view key) {
+    std::string bytes(stored);
+    std::uint32_t position = 2;
+    MeltBytes(bytes.data(), bytes.data(), static_cast<std::int32_t>(bytes.size()), position, key);
+    std::optional<std::string> name = Cp932ToUtf8(StoredFileNamePart(bytes));
+    SecureWipe(bytes);
+    if (!name || CheckFileName(*name) != NameProblem::None) return std::nullopt;
+    return name;
+}
+
+ContainerFate FateOfContainer(const TCustomSet& options, const std::function<bool()>& associated) {
+    if (!options.DelPvF) return ContainerFate::kKeep;
+    if (options.ConDelUnrela) return associated() ? ContainerFate::kDelete : ContainerFate::kAsk;
+    // Nobody saw the name: a type that nothing opens is the last sign of a
+    // wrong password, and then the container holds the only good copy.
+    if (!options.ConMeltFName) return associated() ? ContainerFate::kDelete : ContainerFate::kKeep;
+    return ContainerFate::kDelete;
+}
 
 int Codec::Message(const std::string& text, std::string_view caption, unsigned style) {
     return ui_.MsgBox(text, std::string(caption), style);
@@ -186,13 +205,10 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
     if (const ReadResult r = ReadExactly(*in, reinterpret_cast<unsigned char*>(stored.data()), n);
         r != ReadResult::kRead)
         return readFailed(r);
-    std::uint32_t position = 2;
-    MeltBytes(stored.data(), stored.data(), static_cast<std::int32_t>(n), position, key);
-
-    // The stored name is outside input: only a plain file name beside the container is accepted.
-    const std::optional<std::string> name = Cp932ToUtf8(StoredFileNamePart(stored));
+    // Only a plain file name beside the container is accepted.
+    const std::optional<std::string> name = StoredNameOf(stored, key);
     plain = FolderPart(container) + name.value_or(std::string());
-    if (!name || CheckFileName(*name) != NameProblem::None) {
+    if (!name) {
         Message(std::string(text::kCreateFailed), text::kCaptionErrorReport, kStyleExclamation);
         return kFailed;
     }
@@ -213,26 +229,24 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
         Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
         return kFailed;
     }
-    if (Convert(*in, size - 2 - n, position, false, key, std::string(), container, plain,
+    if (Convert(*in, size - 2 - n, static_cast<std::uint32_t>(2 + n), false, key, std::string(), container, plain,
                 ReplacesExisting(answer, options_.FOverlap)) == kFailed)
         return kFailed;
 
     in.reset();  // the container is closed before it may be deleted
-    if (options_.DelPvF) {
-        bool remove = true;
-        if (options_.ConDelUnrela) {
-            if (!ui_.HasAssociation(plain)) {
-                const int reply = Message(text::ConfirmDeleteUnrelated(plain, container), "",
-                                          kStyleYesNoCancel | kDefaultNo);
-                if (reply == kIdCancel) return kFailed;
-                remove = reply == kIdYes;
-            }
-        } else if (!options_.ConMeltFName) {
-            // Nobody saw the name: a type that nothing opens is the last sign of a
-            // wrong password, and then the container holds the only good copy.
-            remove = ui_.HasAssociation(plain);
+    switch (FateOfContainer(options_, [&] { return ui_.HasAssociation(plain); })) {
+        case ContainerFate::kKeep:
+            break;
+        case ContainerFate::kDelete:
+            RemoveSource(container);
+            break;
+        case ContainerFate::kAsk: {
+            const int reply =
+                Message(text::ConfirmDeleteUnrelated(plain, container), "", kStyleYesNoCancel | kDefaultNo);
+            if (reply == kIdCancel) return kFailed;
+            if (reply == kIdYes) RemoveSource(container);
+            break;
         }
-        if (remove) RemoveSource(container);
     }
     return result;
 }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -42,6 +44,19 @@ public:
     // Whether the shell associates an application with the file's type.
     virtual bool HasAssociation(const std::string& path) = 0;
 };
+
+// The plain file's name held by a container: the stored bytes (as found after
+// the length byte, still transformed) melted with the key string from
+// position 2, cut to their file-name part and read as code page 932.
+// Outside input: nullopt unless it is a name Windows can and should create
+// beside the container.
+std::optional<std::string> StoredNameOf(std::string_view stored, std::string_view key);
+
+// What becomes of a container once its file is melted.
+enum class ContainerFate { kKeep, kDelete, kAsk };
+// By the options; associated tells whether an application opens the melted
+// file's type, and is asked only where that decides.
+ContainerFate FateOfContainer(const TCustomSet& options, const std::function<bool()>& associated);
 
 class Codec {
 public:

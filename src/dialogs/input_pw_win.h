@@ -35,7 +35,6 @@ public:
     void ButtonOkClick();
 
     // Whether OK asks for the second field; decided when shown.
-    bool NoConfirmation() const { return noConfirmation_; }
 
 private:
     bool noConfirmation_ = false;

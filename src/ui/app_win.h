@@ -38,8 +38,6 @@ public:
     void PushAsker(HWND form) { askers_.push_back(form); }
     void PopAsker() { askers_.pop_back(); }
 
-    // Modal loops running now: modal forms, message boxes, waits that pump messages.
-    int ModalDepth() const { return modalDepth_; }
     // No modal loop of ours and none of the system's (moving, sizing, a menu)
     // is running: work may start without nesting inside one.
     bool Idle() const;
@@ -78,7 +76,6 @@ public:
     // Bookkeeping of the forms alive, for dialog keys and for disabling during modal forms.
     void Register(Form* form);
     void Unregister(Form* form);
-    const std::vector<Form*>& Forms() const { return forms_; }
     // A hidden top-level window that owns every form, as the program's anchor.
     HWND OwnerWindow();
     // Releases a form once the message being handled now is done.

@@ -45,7 +45,6 @@ public:
 
     // Position in the Tab order; -1 for controls that never take the focus.
     int TabOrder() const { return tabOrder_; }
-    void SetTabOrder(int order) { tabOrder_ = order; }
     // The control a label's accelerator focuses.
     Control* FocusTarget() const { return focusTarget_; }
 
@@ -175,7 +174,6 @@ public:
     Timer& operator=(const Timer&) = delete;
     bool Enabled() const { return id_ != 0; }
     void SetEnabled(bool enabled);
-    UINT Interval() const { return interval_; }
     std::function<void()> OnTimer;
 
 private:

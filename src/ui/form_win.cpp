@@ -368,13 +368,6 @@ void Form::SetActiveControl(Control* control) {
     if (Visible() && control) SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control->Handle()), TRUE);
 }
 
-Control* Form::FocusedControl() const {
-    const HWND focus = GetFocus();
-    for (Control* c : controls_)
-        if (c->Handle() == focus) return c;
-    return nullptr;
-}
-
 int Form::AddControl(Control* control) {
     controls_.push_back(control);
     return nextId_++;

@@ -95,7 +95,6 @@ public:
 
     // The control with the focus when the form is shown.
     void SetActiveControl(Control* control);
-    Control* FocusedControl() const;
 
     // The help chapter F1 opens in this form; empty for the basic one.
     virtual std::string HelpAnchor() const { return helpAnchor_; }

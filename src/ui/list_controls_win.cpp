@@ -61,11 +61,6 @@ int ListBox::AddItem(const std::string& text) {
     return static_cast<int>(SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(text).c_str())));
 }
 
-void ListBox::InsertItem(int index, const std::string& text) {
-    SendMessageW(hwnd_, LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(Widen(text).c_str()));
-}
-
-void ListBox::DeleteItem(int index) { SendMessageW(hwnd_, LB_DELETESTRING, static_cast<WPARAM>(index), 0); }
 
 void ListBox::Clear() { SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0); }
 

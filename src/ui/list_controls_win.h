@@ -29,8 +29,6 @@ public:
 
     // Items; a sorted list places each new item by its text.
     int AddItem(const std::string& text);  // returns the item's index
-    void InsertItem(int index, const std::string& text);
-    void DeleteItem(int index);
     void Clear();
     void SetItems(const std::vector<std::string>& items);
     int Count() const;

@@ -26,8 +26,6 @@ public:
     int Position() const { return left_; }
     // Moves the bar to x, or as near as the minimum sizes allow.
     void SetPosition(int x);
-    int MinLeft() const { return minLeft_; }
-    int MinRight() const { return minRight_; }
     void SetMinSizes(int minLeft, int minRight);
     bool Dragging() const { return dragging_; }
 

@@ -568,6 +568,31 @@ TEST_F(CodecTest, ContainerDeletionRules) {
     EXPECT_TRUE(melt(noLookup, 0).first);
 }
 
+// The deletion rule on its own, over every combination of the three options.
+TEST(ContainerFate, DecidedByTheOptionsAndTheAssociationOnlyWhereItCounts) {
+    using F = ContainerFate;
+    struct Case {
+        bool delPvF, conDelUnrela, conMeltFName;
+        F associated, unassociated;
+    };
+    const Case cases[] = {
+        {false, true, true, F::kKeep, F::kKeep},      {false, false, false, F::kKeep, F::kKeep},
+        {true, true, true, F::kDelete, F::kAsk},      {true, true, false, F::kDelete, F::kAsk},
+        {true, false, true, F::kDelete, F::kDelete},  {true, false, false, F::kDelete, F::kKeep},
+    };
+    for (const Case& c : cases) {
+        TCustomSet o;
+        o.DelPvF = c.delPvF;
+        o.ConDelUnrela = c.conDelUnrela;
+        o.ConMeltFName = c.conMeltFName;
+        int lookups = 0;
+        EXPECT_EQ(FateOfContainer(o, [&] { return ++lookups, true; }), c.associated);
+        EXPECT_EQ(FateOfContainer(o, [&] { return ++lookups, false; }), c.unassociated);
+        // Looked up only where the association decides.
+        EXPECT_EQ(lookups > 0, c.associated != c.unassociated) << c.delPvF << c.conDelUnrela << c.conMeltFName;
+    }
+}
+
 TEST_F(CodecTest, MeltCarriesTheStateAndClashAnswers) {
     opt.ConMeltFName = false;
     opt.FOverlap = foAskUser;
