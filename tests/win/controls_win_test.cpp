@@ -610,36 +610,6 @@ TEST(ControlsToolButton, HintTextAndDisplayTime) {
     app.SetHintHidePause(savedPause);
 }
 
-TEST(ControlsToolButton, HintShowsOnHoverForTheHintTime) {
-    ShownForm form;
-    Application& app = Application::Get();
-    const int savedPause = app.HintHidePause();
-    app.SetHintHidePause(300);  // far below the tooltip's own default of several seconds
-    ToolButton button(form, 50, 50, 30, 30, "TOOL_TEST_BMP", "設定");
-    form.Show();
-    app.ProcessMessages();
-    RECT r;
-    GetWindowRect(button.Handle(), &r);
-    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    PostMessageW(button.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(15, 15));
-
-    DWORD shown = 0, hidden = 0;
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < 4000 && !hidden) {
-        app.ProcessMessages();
-        Sleep(10);
-        const bool visible = IsWindowVisible(button.TooltipHandle()) != FALSE;
-        if (visible && !shown) shown = GetTickCount();
-        if (!visible && shown) hidden = GetTickCount();
-    }
-    SetCursorPos(0, 0);
-    app.SetHintHidePause(savedPause);
-    ASSERT_NE(shown, 0u) << "the hint never appeared";
-    ASSERT_NE(hidden, 0u) << "the hint did not go away";
-    EXPECT_GE(hidden - shown, 200u);
-    EXPECT_LT(hidden - shown, 2000u);
-}
-
 // ---- Splitter ----
 
 // The file selection window's pane: a tree, the bar, a list, within 545 pixels.

@@ -110,12 +110,12 @@ TEST_F(Monitor, EndingTheApplicationEncryptsTheFileAgainWithinASecond) {
         ASSERT_EQ(form.ProsMonList.Count(), 1u);
         EXPECT_EQ(form.ProsMonList[0].FileName, plain);
 
-        test::Pump(1200);
+        form.TimerProsMonTimer();  // a tick while the application runs
         EXPECT_TRUE(test::FileExists(plain)) << "plain while the application runs";
-        ASSERT_TRUE(test::CloseTestApp(app));
-        const ULONGLONG ended = GetTickCount64();
-        ASSERT_TRUE(PumpUntil([&] { return form.ProsMonList.Empty(); }));
-        EXPECT_LE(GetTickCount64() - ended, 2500u) << "polled once a second";
+        ASSERT_EQ(form.ProsMonList.Count(), 1u);
+        ASSERT_TRUE(test::CloseTestApp(app));  // waits until its process has ended
+        form.TimerProsMonTimer();  // the next tick
+        EXPECT_TRUE(form.ProsMonList.Empty());
         EXPECT_EQ(test::ReadAll(ChangeExt(plain, "pvx")).value_or(""), Container("本文 " + std::to_string(round), name));
         EXPECT_FALSE(test::FileExists(plain)) << "DelRawF removes the plain file";
         EXPECT_EQ(form.SBar.SimpleText(), "再暗号化：" + name);
@@ -139,7 +139,12 @@ TEST_F(Monitor, ARunningCopyThatTakesOverTheFileIsWaitedFor) {
     EXPECT_TRUE(SameProgramPath(form.ProsMonList[0].AppName, test::TestAppPath()));
     ASSERT_TRUE(PumpUntil([&] { return TitleOf(runningWindow).find(Widen(plain)) != std::wstring::npos; }))
         << "the started copy hands the file to the running one";
-    test::Pump(2200);
+    const ProcessRef started = form.ProsMonList[1].Process;
+    ASSERT_TRUE(PumpUntil([&] {
+        const std::optional<std::uint32_t> code = started->ExitCode();
+        return code && *code != kStillActive;
+    })) << "the started copy did not end";
+    form.TimerProsMonTimer();
     ASSERT_EQ(form.ProsMonList.Count(), 2u) << "the started copy ended, the running one still works on the file";
     EXPECT_FALSE(form.ProsMonList[1].Alive);
     EXPECT_TRUE(test::FileExists(plain));
@@ -239,7 +244,7 @@ TEST_F(Monitor, ClosingWhileFilesAreInUseAsksFirst) {
     EXPECT_TRUE(form.FormCloseQuery());
     EXPECT_TRUE(form.ProsMonList.Empty());
     ASSERT_TRUE(test::CloseTestApp(AppWindowOn(plain)));
-    test::Pump(1500);
+    form.TimerProsMonTimer();  // a tick after the application ended
     EXPECT_EQ(test::ReadAll(plain).value_or(""), "draft") << "Yes leaves the file plain";
     EXPECT_FALSE(test::FileExists(ChangeExt(plain, "pvx")));
 }
