@@ -9,6 +9,7 @@
 #include "app/codec_ui_win.h"
 #include "app/help_win.h"
 #include "codec/texts.h"
+#include "monitor/texts.h"
 #include "dialogs/place_win.h"
 #include "monitor/open_with_win.h"
 #include "options/options.h"

@@ -38,12 +38,6 @@ inline std::string FileTooLarge(std::string_view path) {
 }
 inline std::string ReadFailed(std::string_view path) { return "ファイルの読み込みに失敗しました。\n" + Quoted(path); }
 inline std::string WriteFailed(std::string_view path) { return "ファイルの書き込みに失敗しました。\n" + Quoted(path); }
-inline std::string NotAssociated(std::string_view plain) {
-    return "ファイル " + Quoted(plain) + " は関連づけられていません。\nパスワードが間違っている可能性もあります。";
-}
-inline std::string CannotOpenWith(std::string_view plain, std::string_view app) {
-    return "ファイル " + Quoted(plain) + " は開けません。\n " + Quoted(app) + " が壊れている可能性があります。";
-}
 // Files that could not be deleted (read-only, held open), and the system's
 // reasons, each once.
 struct UndeletedFiles {
@@ -60,10 +54,6 @@ inline std::string NotDeleted(const UndeletedFiles& files) {
     if (files.paths.size() > kListed) text += "\n…他" + std::to_string(files.paths.size() - kListed) + "個";
     for (const std::string& reason : files.reasons) text += "\n" + reason;
     return text;
-}
-inline std::string ConfirmCloseWhileInUse() {
-    return "再暗号化すべきファイルが他のアプリケーションによって使われています。\n今" + std::string(kAppTitle) +
-           "を終了すると再暗号化できなくなります。\n終了してよろしいですか？";
 }
 
 }  // namespace text

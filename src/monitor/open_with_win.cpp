@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "codec/texts.h"
+#include "monitor/texts.h"
 #include "sys/shell_win.h"
 #include "sys/text_win.h"
 #include "ui/msgbox_win.h"

@@ -9,6 +9,7 @@
 #include "app/codec_ui_win.h"
 #include "codec/names.h"
 #include "codec/texts.h"
+#include "monitor/texts.h"
 #include "monitor/open_with_win.h"
 #include "options/options.h"
 #include "sys/system_files.h"

@@ -1,0 +1,23 @@
+// The texts of watching opened files: opening them, and closing the program
+// while they are still in use.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "base/texts.h"
+
+namespace plivex::text {
+
+inline std::string NotAssociated(std::string_view plain) {
+    return "ファイル " + Quoted(plain) + " は関連づけられていません。\nパスワードが間違っている可能性もあります。";
+}
+inline std::string CannotOpenWith(std::string_view plain, std::string_view app) {
+    return "ファイル " + Quoted(plain) + " は開けません。\n " + Quoted(app) + " が壊れている可能性があります。";
+}
+inline std::string ConfirmCloseWhileInUse() {
+    return "再暗号化すべきファイルが他のアプリケーションによって使われています。\n今" + std::string(kAppTitle) +
+           "を終了すると再暗号化できなくなります。\n終了してよろしいですか？";
+}
+
+}  // namespace plivex::text
