@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <set>
 
 #include "base/paths.h"
 #include "sys/find_win.h"
@@ -127,7 +128,9 @@ public:
 
     std::unique_ptr<OutputFile> CreateTemp(const std::string& target, std::string& tempPath) override {
         const std::string folder = FolderPart(target);
-        RemoveStaleTemps(folder);
+        // Once per folder and run: done for every file, a batch over a folder
+        // of thousands would scan it once for each of them.
+        if (cleaned_.insert(folder).second) RemoveStaleTemps(folder);
         DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
         for (int attempt = 0; attempt < 100; ++attempt) {
             char name[32];
@@ -161,6 +164,9 @@ public:
     }
 
     std::string LastError() const override { return SystemErrorText(lastError); }
+
+private:
+    std::set<std::string> cleaned_;
 };
 
 }  // namespace

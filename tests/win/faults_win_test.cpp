@@ -258,6 +258,14 @@ TEST_F(Faults, OldTemporaryFilesOfACutOffConversionGoWithTheNext) {
     EXPECT_EQ(ListFolder(dir.path()), expected);
     EXPECT_TRUE(ReadAll(dir / "report.pvx") == ContainerOf("report.txt", Body(1000, 3)));
     for (const std::string& name : kept) EXPECT_EQ(ReadAll(dir / name), "kept") << name;
+
+    // Once per folder and run: a leftover that turns up later waits for the next run.
+    ASSERT_TRUE(WriteAll(dir / "memo.txt", Body(100, 4)));
+    ASSERT_TRUE(WriteAll(dir / "~plvx0000cafe.tmp", "later"));
+    ASSERT_TRUE(MakeOlder(dir / "~plvx0000cafe.tmp", 60));
+    deal.Run({dir / "memo.txt"});
+    EXPECT_TRUE(test::FileExists(dir / "memo.pvx"));
+    EXPECT_EQ(ReadAll(dir / "~plvx0000cafe.tmp"), "later") << "the folder was scanned again";
 }
 
 }  // namespace
