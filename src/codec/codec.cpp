@@ -108,6 +108,13 @@ int Codec::Convert(InputFile& in, std::uint64_t count, std::uint32_t position, b
         else transform.Melt(chunk.data(), chunk.data(), step, position);
         if (!out->Write(chunk.data(), step)) return fail(text::WriteFailed(target));
         left -= step;
+        if (progress_ && !progress_->Advance(count - left, count)) {
+            cancelled_ = true;
+            SecureWipe(chunk.data(), chunk.size());
+            out.reset();
+            files_.Remove(tempPath);
+            return kFailed;
+        }
     }
     if (!chunk.empty()) SecureWipe(chunk.data(), chunk.size());  // plain bytes of a melted file
     if (!out->Finish()) return fail(text::WriteFailed(target));
@@ -133,6 +140,7 @@ std::unique_ptr<InputFile> Codec::OpenInput(const std::string& path, std::uint64
 }
 
 int Codec::Encode(const std::string& source, std::string container, int carried, int version, std::string_view key) {
+    cancelled_ = false;
     if (source == kDummySource) return kSkipped;
 
     std::uint64_t size = 0;
@@ -180,6 +188,7 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
 }
 
 int Codec::Melt(const std::string& container, std::string& plain, int carried, int& version, std::string_view key) {
+    cancelled_ = false;
     std::uint64_t size = 0;
     std::unique_ptr<InputFile> in = OpenInput(container, size);
     if (!in) return kFailed;

@@ -45,6 +45,15 @@ public:
     virtual bool HasAssociation(const std::string& path) = 0;
 };
 
+// Told how the conversion of one file advances, between its steps; a false
+// answer stops it (the user cancelled): the partial output goes, the source
+// stays as it was, and the file ends as a failure without a message.
+class Progress {
+public:
+    virtual ~Progress() = default;
+    virtual bool Advance(std::uint64_t done, std::uint64_t total) = 0;
+};
+
 // The plain file's name held by a container: the stored bytes (as found after
 // the length byte, still transformed) melted with the key string from
 // position 2, cut to their file-name part and read as code page 932.
@@ -73,6 +82,11 @@ public:
     // last call; the caller tells the user once for many files.
     text::UndeletedFiles TakeNotDeleted() { return std::exchange(notDeleted_, {}); }
 
+    // Told between the steps of every conversion; null for none.
+    void SetProgress(Progress* progress) { progress_ = progress; }
+    // Whether the last Encode or Melt was stopped by its progress.
+    bool Cancelled() const { return cancelled_; }
+
     // Bytes read and written per step; the memory a conversion needs.
     static constexpr std::size_t kChunkSize = 256 << 10;
 
@@ -88,6 +102,8 @@ private:
     CodecUi& ui_;
     const TCustomSet& options_;
     text::UndeletedFiles notDeleted_;
+    Progress* progress_ = nullptr;
+    bool cancelled_ = false;
 };
 
 }  // namespace plivex

@@ -220,6 +220,53 @@ bool GetPassword(const Command& command, PvxConsole& console, std::string& passw
     return true;
 }
 
+// A large file's progress on a terminal, one line rewritten in place; and
+// Ctrl+C, which stops the file being converted at its next step.
+class ConsoleProgress : public Progress {
+public:
+    static constexpr std::uint64_t kShownFrom = 8u << 20;  // smaller files are done before anyone looks
+
+    explicit ConsoleProgress(PvxConsole& console) : console_(console), terminal_(console.ErrIsTerminal()) {}
+    void SetFile(const std::string& label, const std::string& file) {
+        Clear();
+        label_ = label;
+        file_ = file;
+        percent_ = -1;
+    }
+    bool Advance(std::uint64_t done, std::uint64_t total) override {
+        if (console_.Interrupted()) {
+            Clear();
+            return false;
+        }
+        if (!terminal_ || total < kShownFrom) return true;
+        const int percent = static_cast<int>(done * 100 / total);
+        if (percent == percent_) return true;
+        percent_ = percent;
+        Clear();
+        line_ = label_ + file_ + "  " + std::to_string(percent) + "%";
+        std::string shown(1, '\r');
+        shown += line_;
+        console_.Err(shown);
+        if (done == total) Clear();
+        return true;
+    }
+
+private:
+    // Blanks over the line: a byte of UTF-8 is never wider than a column's worth of blanks.
+    void Clear() {
+        if (line_.empty()) return;
+        std::string blanks(line_.size() + 2, ' ');
+        blanks.front() = blanks.back() = '\r';
+        console_.Err(blanks);
+        line_.clear();
+    }
+
+    PvxConsole& console_;
+    const bool terminal_;
+    std::string label_, file_, line_;
+    int percent_ = -1;
+};
+
 // The container format keeps Windows names, where '\' and ':' separate folders:
 // a POSIX name holding them would be stored, or melted, as another name.
 bool NameFitsFormat(std::string_view path) {
@@ -252,10 +299,15 @@ int Run(const Command& command, PvxConsole& console) {
     options.ConMeltFName = false;
     ConsoleUi ui(console);
     Codec codec(SystemFiles(), ui, options);
+    ConsoleProgress progress(console);
+    codec.SetProgress(&progress);
+    console.CatchInterrupt();
 
     bool failed = false;
     for (const std::string& file : command.files) {
+        if (console.Interrupted()) break;
         ui.SetFile(file);
+        progress.SetFile(command.encrypt ? "暗号化：" : "解凍：", file);
         if (command.encrypt) {
             if (!NameFitsFormat(file)) {
                 ui.MsgBox(text::NameNotEncodable(file), "", kStyleExclamation);
@@ -292,6 +344,12 @@ int Run(const Command& command, PvxConsole& console) {
             else
                 failed = true;
         }
+        if (codec.Cancelled()) break;
+    }
+    if (console.Interrupted()) {
+        // The file in hand is as it was and left no output; those before it are done.
+        console.Err("pvx: 中止しました。\n");
+        return kPvxFailed;
     }
     return failed ? kPvxFailed : kPvxOk;
 }

@@ -18,6 +18,12 @@ public:
     virtual bool ReadPassword(std::string_view prompt, std::string& password) = 0;
     // nullopt when the variable is not set.
     virtual std::optional<std::string> GetEnv(const char* name) = 0;
+    // From now on Ctrl+C does not end the process but is remembered, so that
+    // the file being converted can stop cleanly.
+    virtual void CatchInterrupt() {}
+    virtual bool Interrupted() { return false; }
+    // Whether standard error is a terminal, where a progress line can be rewritten in place.
+    virtual bool ErrIsTerminal() { return false; }
 };
 
 }  // namespace plivex

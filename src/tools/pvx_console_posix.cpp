@@ -2,6 +2,7 @@
 // password read from the controlling terminal with echo off.
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
@@ -63,6 +64,18 @@ public:
         if (!value) return std::nullopt;
         return std::string(value);
     }
+
+    void CatchInterrupt() override {
+        struct sigaction action {};
+        action.sa_handler = [](int) { interrupted = 1; };
+        sigemptyset(&action.sa_mask);
+        ::sigaction(SIGINT, &action, nullptr);
+    }
+    bool Interrupted() override { return interrupted != 0; }
+    bool ErrIsTerminal() override { return ::isatty(STDERR_FILENO) == 1; }
+
+private:
+    static inline volatile sig_atomic_t interrupted = 0;
 };
 
 }  // namespace

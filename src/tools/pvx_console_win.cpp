@@ -102,6 +102,24 @@ public:
         plivex::SecureWipe(value.data(), value.size() * sizeof(wchar_t));
         return utf8;
     }
+
+    void CatchInterrupt() override {
+        SetConsoleCtrlHandler(
+            [](DWORD event) -> BOOL {
+                if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+                interrupted = 1;
+                return TRUE;
+            },
+            TRUE);
+    }
+    bool Interrupted() override { return interrupted != 0; }
+    bool ErrIsTerminal() override {
+        DWORD mode;
+        return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != FALSE;
+    }
+
+private:
+    static inline volatile LONG interrupted = 0;
 };
 
 }  // namespace

@@ -560,3 +560,50 @@ TEST_F(PvxTest, TruncatedContainerIsRefusedAndKept) {
 }
 
 }  // namespace
+
+namespace {
+
+// Ctrl+C while a large file is converted stops it at its next step: the file
+// stays as it was, no output is left, and pvx says so and fails.
+TEST_F(PvxTest, InterruptStopsTheFileInHandCleanly) {
+    std::string body(512u << 20, '\0');
+    for (std::size_t i = 0; i < body.size(); i += 4096) body[i] = static_cast<char>(i >> 12);
+    Write("big.bin", body);
+    const fs::path errPath = root_ / "stderr";
+    std::string program = PVX_PROGRAM, encrypt = "encrypt", del = "--delete", file = "big.bin";
+    std::string password = "PVX_PASSWORD=pw";
+    char* argv[] = {program.data(), encrypt.data(), del.data(), file.data(), nullptr};
+    char* envp[] = {password.data(), nullptr};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int null = ::open("/dev/null", O_RDWR);
+        if (err < 0 || null < 0 || ::chdir(dir_.c_str()) != 0) ::_exit(126);
+        ::dup2(null, 0);
+        ::dup2(null, 1);
+        ::dup2(err, 2);
+        ::execve(argv[0], argv, envp);
+        ::_exit(127);
+    }
+    ASSERT_GT(pid, 0);
+    // Stopped while its temporary output grows, then interrupted and let go on.
+    bool converting = false;
+    for (int i = 0; i < 20000 && !converting; ++i) {
+        for (const auto& e : fs::directory_iterator(dir_))
+            if (e.path().extension() == ".tmp" && e.file_size() > 0) converting = true;
+        if (!converting) ::usleep(500);
+    }
+    ::kill(pid, SIGSTOP);
+    ::kill(pid, SIGINT);
+    ::kill(pid, SIGCONT);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(converting) << "no temporary output was seen";
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal instead of stopping cleanly";
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(Slurp(errPath).find("中止しました"), std::string::npos) << Slurp(errPath);
+    EXPECT_EQ(Listing(), std::set<std::string>{"big.bin"});
+    EXPECT_TRUE(Read("big.bin") == body) << "the source changed";
+}
+
+}  // namespace

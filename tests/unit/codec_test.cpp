@@ -257,6 +257,49 @@ TEST_F(CodecTest, DiskFullAtAnyPointKeepsSourceAndLeavesNoOutput) {
     EXPECT_EQ(Encode("C:\\a.dat"), 0);
 }
 
+// Cancelled between two steps: no partial output, the source as it was, no
+// message; a container being replaced stays the old one.
+TEST_F(CodecTest, CancelBetweenStepsLeavesTheSourceAndNoOutput) {
+    struct StopAt : Progress {
+        std::uint64_t stopAt;
+        std::vector<std::uint64_t> seen;
+        explicit StopAt(std::uint64_t at) : stopAt(at) {}
+        bool Advance(std::uint64_t done, std::uint64_t total) override {
+            seen.push_back(done);
+            EXPECT_LE(done, total);
+            return done < stopAt;
+        }
+    } stop(Codec::kChunkSize);
+    codec.SetProgress(&stop);
+    const std::string body = Pattern(3 * Codec::kChunkSize + 5);
+    fs.files["C:\\big.txt"] = body;
+    fs.files["C:\\big.pvx"] = "old container";
+    opt.FOverlap = foAskUser;
+    ui.overwrite.push_back({kOverwrite, ""});
+    EXPECT_EQ(Encode("C:\\big.txt"), kFailed);
+    EXPECT_TRUE(codec.Cancelled());
+    EXPECT_EQ(stop.seen, (std::vector<std::uint64_t>{Codec::kChunkSize}));
+    EXPECT_EQ(fs.At("C:\\big.txt"), body);
+    EXPECT_EQ(fs.At("C:\\big.pvx"), "old container");
+    EXPECT_TRUE(fs.Temps().empty());
+    EXPECT_TRUE(ui.shown.empty());
+
+    // Melting: the container stays, no plain file; a later file is not cancelled.
+    codec.SetProgress(nullptr);
+    opt.ConMeltFName = false;
+    fs.files.erase("C:\\big.pvx");
+    ASSERT_EQ(Encode("C:\\big.txt"), kNoClash);
+    EXPECT_FALSE(codec.Cancelled());
+    const std::string container = fs.At("C:\\big.pvx");
+    codec.SetProgress(&stop);
+    std::string plain;
+    EXPECT_EQ(Melt("C:\\big.pvx", plain), kFailed);
+    EXPECT_TRUE(codec.Cancelled());
+    EXPECT_EQ(fs.At("C:\\big.pvx"), container);
+    EXPECT_FALSE(fs.Has("C:\\big.txt"));
+    EXPECT_TRUE(fs.Temps().empty());
+}
+
 TEST_F(CodecTest, ReadFlushAndRenameFailuresKeepSource) {
     const std::string body = Pattern(3 * Codec::kChunkSize);
     struct Fault {
