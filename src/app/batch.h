@@ -17,6 +17,7 @@ namespace text {
 inline constexpr std::string_view kFileNotFound = "ファイルが見つかりません。\n";
 inline constexpr std::string_view kEncryptLabel = "暗号化：";
 inline constexpr std::string_view kMeltLabel = "解凍：";
+inline constexpr std::string_view kCancelled = "処理を中止しました。";
 inline constexpr std::string_view kDealRoutine = "Deal()";
 }  // namespace text
 

@@ -74,6 +74,9 @@ void TFormPlivex::OpenMelted(const std::string& plain, int version, const std::s
 }
 
 void TFormPlivex::TimerProsMonTimer() {
+    // A re-encryption waits while a batch runs (it handles messages as it
+    // converts): it would nest inside it.
+    if (!DealIdle()) return;
     // Off while the codec may show a modal question, so no tick runs inside another.
     TimerProsMon.SetEnabled(false);
     WinCodecUi ui;

@@ -5,6 +5,7 @@
 #include "dialogs/about_win.h"
 #include "dialogs/check_fe_win.h"
 #include "dialogs/input_pw_win.h"
+#include "dialogs/progress_win.h"
 #include "filesel/file_sel_win.h"
 #include "sys/text_win.h"
 #include "ui/app_win.h"
@@ -95,6 +96,17 @@ int RenderScenes() {
         CaptureForm(setting, "options-other");
         setting.Hide();
         count += 2;
+    }
+
+    // The progress of a long pass: its third file, four tenths of the bytes.
+    {
+        TFormProgress progress;
+        progress.Report("暗号化：", "社員旅行_2026年春.mp4", 2, 5, 40, 100);
+        progress.Show();
+        ui::Application::Get().ProcessMessages();
+        CaptureForm(progress, "progress");
+        progress.Hide();
+        ++count;
     }
 
     // The main window after an encryption pass.

@@ -7,6 +7,7 @@
 #include "sys/text_win.h"
 #include "ui/app_win.h"
 #include "ui/form_win.h"
+#include "ui/list_controls_win.h"
 #include "ui/boundary_win.h"
 #include "ui/msgbox_win.h"
 
@@ -158,6 +159,14 @@ GroupBox::GroupBox(Form& form, int left, int top, int width, int height, const s
 
 Bevel::Bevel(Form& form, int left, int top, int width)
     : Control(form, L"STATIC", SS_ETCHEDHORZ, 0, left, top, width, 2, "", -1) {}
+
+ProgressBar::ProgressBar(Form& form, int left, int top, int width, int height)
+    : Control(form, CommonControlClass(PROGRESS_CLASSW), 0, 0, left, top, width, height, "", -1) {
+    SendMessageW(hwnd_, PBM_SETRANGE32, 0, 1000);
+}
+
+void ProgressBar::SetPermille(int permille) { SendMessageW(hwnd_, PBM_SETPOS, static_cast<WPARAM>(permille), 0); }
+int ProgressBar::Permille() const { return static_cast<int>(SendMessageW(hwnd_, PBM_GETPOS, 0, 0)); }
 
 Image::Image(Form& form, int left, int top, int width, int height)
     : Control(form, L"STATIC", SS_OWNERDRAW, 0, left, top, width, height, "", -1) {

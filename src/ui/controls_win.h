@@ -148,6 +148,14 @@ public:
     Bevel(Form& form, int left, int top, int width);
 };
 
+// The system's progress bar, in thousandths.
+class ProgressBar : public Control {
+public:
+    ProgressBar(Form& form, int left, int top, int width, int height);
+    void SetPermille(int permille);
+    int Permille() const;
+};
+
 // A picture the program paints once into its own bitmap.
 class Image : public Control {
 public:

@@ -1,0 +1,32 @@
+// The progress of a long conversion: what is worked on, how far the pass has
+// come, and the way to stop it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "ui/controls_win.h"
+#include "ui/form_win.h"
+
+namespace plivex {
+
+class TFormProgress : public ui::Form {
+public:
+    TFormProgress();
+
+    ui::Label LabelFile;
+    ui::Label LabelCount;
+    ui::ProgressBar BarBytes;
+    ui::Button ButtonCancel;
+
+    // label: "暗号化：" or "解凍："; index from 0 of count files; bytes of the whole pass.
+    void Report(const std::string& label, const std::string& fileName, std::size_t index, std::size_t count,
+                std::uint64_t done, std::uint64_t total);
+    // Cancel, Esc or the close box was pressed; the conversion stops at its next step.
+    bool CancelRequested() const { return cancelRequested_; }
+
+private:
+    bool cancelRequested_ = false;
+};
+
+}  // namespace plivex
