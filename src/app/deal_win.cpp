@@ -1,15 +1,12 @@
 #include "app/deal_win.h"
 
 #include <memory>
-#include <optional>
 
 #include "app/codec_ui_win.h"
-#include "base/paths.h"
+#include "app/pass_progress_win.h"
 #include "codec/codec.h"
 #include "codec/texts.h"
 #include "dialogs/input_pw_win.h"
-#include "dialogs/place_win.h"
-#include "dialogs/progress_win.h"
 #include "options/options.h"
 #include "sys/find_win.h"
 #include "sys/system_files.h"
@@ -21,87 +18,6 @@ namespace plivex {
 
 namespace {
 
-constexpr ULONGLONG kShowAfterMs = 500;   // quick batches never flash a window
-constexpr ULONGLONG kHandleEveryMs = 100;  // the program answers at least this often
-
-std::uint64_t SizeOf(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    const std::optional<std::wstring> wide = TryWiden(path);
-    if (!wide || !GetFileAttributesExW(wide->c_str(), GetFileExInfoStandard, &data)) return 0;
-    return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-}
-
-// A test may slow every step of a conversion down (in milliseconds) to watch
-// the progress window; without it the program does not wait.
-DWORD StepDelay() {
-    static const DWORD delay = [] {
-        wchar_t value[16] = {};
-        return GetEnvironmentVariableW(L"PLIVEX_TEST_STEP_MS", value, 16) ? static_cast<DWORD>(_wtoi(value)) : 0;
-    }();
-    return delay;
-}
-
-// One pass's conversions as the user sees them: the program keeps handling
-// its messages (its other windows disabled meanwhile), and a pass that lasts
-// shows the progress window, whose Cancel stops the file in hand.
-class PassProgress : public Progress {
-public:
-    PassProgress(int pass, const std::vector<std::string>& files)
-        : label_(pass == kPassEncrypt ? text::kEncryptLabel : text::kMeltLabel), files_(files),
-          start_(GetTickCount64()) {
-        for (const std::string& f : files_) total_ += SizeOf(f);
-    }
-
-    void BeginFile(const std::string& file) {
-        while (index_ + 1 < files_.size() && files_[index_] != file) ++index_;
-        fileSize_ = SizeOf(file);
-        Handle(true);
-    }
-    void EndFile() {
-        before_ += fileSize_;
-        if (index_ + 1 < files_.size()) ++index_;
-    }
-    bool Cancelled() const { return cancelled_; }
-
-    bool Advance(std::uint64_t done, std::uint64_t total) override {
-        if (StepDelay()) Sleep(StepDelay());
-        // The file's own count of bytes differs from its size by a container's header.
-        done_ = before_ + (total == 0 ? fileSize_ : done * fileSize_ / total);
-        Handle(false);
-        return !cancelled_;
-    }
-
-private:
-    void Handle(bool now) {
-        const ULONGLONG tick = GetTickCount64();
-        if (!now && tick - handled_ < kHandleEveryMs) return;
-        handled_ = tick;
-        if (!modal_) modal_.emplace(nullptr);
-        if (!form_ && tick - start_ >= kShowAfterMs) {
-            form_ = std::make_unique<TFormProgress>();
-            PlaceDialogForm(ui::Application::Get().MainForm(), *form_);
-            form_->Show();
-        }
-        if (form_) {
-            form_->Report(std::string(label_), FileNamePart(files_[index_]), index_, files_.size(), done_, total_);
-            if (form_->CancelRequested()) cancelled_ = true;
-        }
-        ui::Application::Get().ProcessMessages();
-        if (form_ && form_->CancelRequested()) cancelled_ = true;
-    }
-
-    std::string_view label_;
-    const std::vector<std::string>& files_;
-    const ULONGLONG start_;
-    ULONGLONG handled_ = 0;
-    std::size_t index_ = 0;
-    std::uint64_t total_ = 0, before_ = 0, done_ = 0, fileSize_ = 0;
-    bool cancelled_ = false;
-    // Declared before the form: the windows are enabled again after it is gone.
-    std::optional<ui::ModalScope> modal_;
-    std::unique_ptr<TFormProgress> form_;
-};
-
 class WinBatchHost : public BatchHost {
 public:
     WinBatchHost(const Deal::StatusSink& status, const Deal::MeltedHook& melted)
@@ -111,7 +27,8 @@ public:
         EndPass();
         PasswordAnswer a = plivex::AskPassword(pass, CustomSet(), files, remembered);
         if (a.result == ui::mrOk) {
-            progress_ = std::make_unique<PassProgress>(pass, files);
+            progress_ = std::make_unique<PassProgress>(pass == kPassEncrypt ? text::kEncryptLabel : text::kMeltLabel,
+                                                       files);
             codec_.SetProgress(progress_.get());
         }
         // Copied, not moved: a moved short string leaves its bytes behind unwiped.

@@ -8,6 +8,7 @@
 #include "codec/codec.h"
 #include "app/codec_ui_win.h"
 #include "app/help_win.h"
+#include "app/pass_progress_win.h"
 #include "codec/texts.h"
 #include "monitor/texts.h"
 #include "dialogs/place_win.h"
@@ -64,7 +65,9 @@ void TFormPlivex::ShowStatusOptionsChanged() { SetStatusText("設定を変更し
 void TFormPlivex::ShowStatusHelpShown() { SetStatusText("ヘルプを表示しました。"); }
 void TFormPlivex::ShowStatusAbout() { SetStatusText(AboutDialog.AppName() + "  " + AboutDialog.AppVer()); }
 void TFormPlivex::ShowStatusOptionsImported() { SetStatusText("外持ファイルから設定を読み込みました。"); }
-void TFormPlivex::ShowStatusReencoded(const std::string& fileName) { SetStatusText("再暗号化：" + fileName); }
+void TFormPlivex::ShowStatusReencoded(const std::string& fileName) {
+    SetStatusText(std::string(text::kReencryptLabel) + fileName);
+}
 
 void TFormPlivex::OpenMelted(const std::string& plain, int version, const std::string& key) {
     std::string appPath;
@@ -82,7 +85,22 @@ void TFormPlivex::TimerProsMonTimer() {
     WinCodecUi ui;
     const TCustomSet options = CustomSet();  // one tick's rules, whatever a question meanwhile lets change
     Codec codec(SystemFiles(), ui, options);
-    ProsMonList.Poll(codec, [this](const std::string& fileName) { ShowStatusReencoded(fileName); });
+    std::optional<PassProgress> progress;  // only when a file is encrypted again
+    ProsMonList.Poll(
+        codec, [this](const std::string& fileName) { ShowStatusReencoded(fileName); },
+        [&](const std::string& path) {
+            if (!progress) {
+                progress.emplace(text::kReencryptLabel, std::vector<std::string>());
+                codec.SetProgress(&*progress);
+            }
+            progress->BeginFile(path);
+        },
+        [](const std::string& path) {
+            // A program waiting minimised under /Q closes by itself afterwards: say it while it can.
+            ui::MsgBox(text::ReencryptionStopped(path), "", kStyleExclamation);
+        });
+    codec.SetProgress(nullptr);
+    progress.reset();
     if (const text::UndeletedFiles kept = codec.TakeNotDeleted(); !kept.empty())
         ui::MsgBox(text::NotDeleted(kept), "", kStyleExclamation);
     // Not while a batch waits in one of its dialogs: it would be cut off half-way.

@@ -24,6 +24,8 @@ public:
                 std::uint64_t done, std::uint64_t total);
     // Cancel, Esc or the close box was pressed; the conversion stops at its next step.
     bool CancelRequested() const { return cancelRequested_; }
+    // The next file starts: a Cancel pressed for the last one is spent.
+    void ResetCancel() { cancelRequested_ = false; }
 
 private:
     bool cancelRequested_ = false;

@@ -41,7 +41,7 @@ std::optional<std::size_t> TMonProsList::IndexOf(std::uint64_t serial) const {
     return std::nullopt;
 }
 
-void TMonProsList::Poll(Codec& codec, const Reencoded& reencoded) {
+void TMonProsList::Poll(Codec& codec, const Reencoded& reencoded, const FileHook& starting, const FileHook& stopped) {
     std::vector<std::uint64_t> finished;
     auto isFinished = [&](std::uint64_t serial) {
         return std::find(finished.begin(), finished.end(), serial) != finished.end();
@@ -63,8 +63,13 @@ void TMonProsList::Poll(Codec& codec, const Reencoded& reencoded) {
         finished.push_back(serial);
         // The result is not examined: the codec has told the user of any failure,
         // and a failed re-encryption is not retried.
+        if (!placeholder && starting) starting(file);
         codec.Encode(file, ChangeExt(file, kContainerExt), kOverwrite, version, key.str());
-        if (!placeholder && reencoded) reencoded(FileNamePart(file));
+        if (codec.Cancelled()) {
+            if (stopped) stopped(file);
+        } else if (!placeholder && reencoded) {
+            reencoded(FileNamePart(file));
+        }
         // Go on from where the entry stands now; if it went, from the start,
         // past the entries already finished.
         const std::optional<std::size_t> now = IndexOf(serial);

@@ -50,6 +50,8 @@ public:
     using SameApp = std::function<bool(const std::string&, const std::string&)>;
     // Told the file-name part of each file handed back to the codec.
     using Reencoded = std::function<void(const std::string& fileName)>;
+    // Told the full path of a file before it is encrypted again, or after the user stopped that.
+    using FileHook = std::function<void(const std::string& path)>;
 
     explicit TMonProsList(SameApp sameApp) : sameApp_(std::move(sameApp)) {}
 
@@ -64,7 +66,9 @@ public:
     // live entry's process or is encrypted again (carried state 1) and dropped.
     // The codec may ask a question whose message loop changes the list (a
     // batch appends, closing the program clears it); the tick copes with both.
-    void Poll(Codec& codec, const Reencoded& reencoded);
+    // A re-encryption the user stopped leaves its file plain; the entry goes all the same.
+    void Poll(Codec& codec, const Reencoded& reencoded, const FileHook& starting = nullptr,
+              const FileHook& stopped = nullptr);
 
     // Forgets every entry; the files stay as they are.
     void Clear() { entries_.clear(); }

@@ -15,6 +15,10 @@ inline std::string NotAssociated(std::string_view plain) {
 inline std::string CannotOpenWith(std::string_view plain, std::string_view app) {
     return "ファイル " + Quoted(plain) + " は開けません。\n " + Quoted(app) + " が壊れている可能性があります。";
 }
+inline constexpr std::string_view kReencryptLabel = "再暗号化：";
+inline std::string ReencryptionStopped(std::string_view path) {
+    return "再暗号化を中止しました。次のファイルは暗号化されていません。\n" + std::string(path);
+}
 inline std::string ConfirmCloseWhileInUse() {
     return "再暗号化すべきファイルが他のアプリケーションによって使われています。\n今" + std::string(kAppTitle) +
            "を終了すると再暗号化できなくなります。\n終了してよろしいですか？";

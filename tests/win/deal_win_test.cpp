@@ -215,6 +215,41 @@ TEST_F(DealWin, AFailureEndsTheBatchAndKeepsTheStatus) {
     EXPECT_TRUE(FileExists(dir / "z.pvx"));
 }
 
+// Cancel in the progress window stops the file in hand: a melt leaves its
+// container and no plain file; an encryption over an existing container that
+// the user agreed to replace leaves the old container and the plain file.
+TEST_F(DealWin, CancelInTheProgressWindowLeavesEveryFileAsItWas) {
+    std::string big(4u << 20, '\0');
+    for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i % 251);
+    MakeContainer("video.pvx", "video.bin", big);
+    const std::string container = ReadAll(dir / "video.pvx").value_or("");
+    {
+        test::CancelWhenProgressShows cancel;
+        prompts = {{}};
+        Run({"video.pvx"});
+        EXPECT_TRUE(cancel.Pressed());
+    }
+    EXPECT_EQ(ReadAll(dir / "video.pvx"), container);
+    EXPECT_FALSE(FileExists(dir / "video.bin"));
+    EXPECT_EQ(log.back(), "status 処理を中止しました。");
+
+    CustomSet().FOverlap = foAskUser;
+    ASSERT_TRUE(WriteAll(dir / "video.bin", big));
+    ui::SetModalHook([this](ui::Form& f) {
+        if (auto* fe = dynamic_cast<TFormCheckFE*>(&f)) return fe->ButtonYes.Click();
+        Answer(f);
+    });
+    {
+        test::CancelWhenProgressShows cancel;
+        prompts = {{}};
+        Run({"video.bin"});
+        EXPECT_TRUE(cancel.Pressed());
+    }
+    EXPECT_EQ(ReadAll(dir / "video.pvx"), container) << "the old container was replaced";
+    EXPECT_TRUE(ReadAll(dir / "video.bin") == big);
+    EXPECT_EQ(test::ListFolder(dir.path()), (Strings{"video.bin", "video.pvx"})) << "output left behind";
+}
+
 // An Apply in the options dialog while a batch waits changes the rules from
 // the next batch on, never half-way through this one.
 TEST_F(DealWin, OptionsAppliedWhileABatchAsksCountFromTheNextBatch) {

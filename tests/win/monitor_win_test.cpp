@@ -228,6 +228,25 @@ TEST_F(Monitor, MissingAssociationAndBrokenProgramAreReported) {
     EXPECT_TRUE(test::TestAppWindows().empty());
 }
 
+// A re-encryption that lasts shows the progress window too; Cancel leaves the
+// file plain, drops its entry, and says so.
+TEST_F(Monitor, CancelledReEncryptionLeavesTheFilePlainAndSaysSo) {
+    std::string big(4u << 20, '\0');
+    for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i % 253);
+    const std::string plain = OpenMelted("大きな図面.pvxdoc", big);
+    ASSERT_EQ(form.ProsMonList.Count(), 1u);
+    ASSERT_TRUE(test::CloseTestApp(AppWindowOn(plain)));
+    {
+        test::CancelWhenProgressShows cancel;
+        form.TimerProsMonTimer();
+        EXPECT_TRUE(cancel.Pressed());
+    }
+    EXPECT_TRUE(form.ProsMonList.Empty());
+    EXPECT_TRUE(test::ReadAll(plain) == big);
+    EXPECT_FALSE(test::FileExists(ChangeExt(plain, "pvx")));
+    EXPECT_EQ(shown, std::vector<std::string>{"再暗号化を中止しました。次のファイルは暗号化されていません。\n" + plain});
+}
+
 TEST_F(Monitor, ClosingWhileFilesAreInUseAsksFirst) {
     EXPECT_TRUE(form.FormCloseQuery()) << "nothing watched: no question";
     EXPECT_TRUE(shown.empty());
