@@ -65,7 +65,11 @@ private:
         if (progress_) progress_->BeginFile(file);
         const int result = convert();
         if (progress_) progress_->EndFile();
-        if (codec_.Cancelled()) Status(std::string(text::kCancelled));
+        // Pressed while the last flush ran: that file is done, the batch stops after it.
+        if (codec_.Cancelled() || (progress_ && progress_->CancelRequested())) {
+            Status(std::string(text::kCancelled));
+            return kFailed;
+        }
         return result;
     }
     // The progress window goes, and the other windows take input again.

@@ -1,5 +1,8 @@
 #include "app/pass_progress_win.h"
 
+#include <chrono>
+#include <future>
+
 #include "base/paths.h"
 #include "dialogs/place_win.h"
 #include "sys/text_win.h"
@@ -10,6 +13,7 @@ namespace {
 
 constexpr ULONGLONG kShowAfterMs = 500;    // quick work never flashes a window
 constexpr ULONGLONG kHandleEveryMs = 100;  // the program answers at least this often
+constexpr std::uint64_t kLongFlushFrom = 8u << 20;  // files whose flush may take longer than that
 
 std::uint64_t SizeOf(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -64,6 +68,16 @@ bool PassProgress::Advance(std::uint64_t done, std::uint64_t total) {
     done_ = before_ + (total == 0 ? fileSize_ : done * fileSize_ / total);
     Handle(false);
     return !cancelled_;
+}
+
+bool PassProgress::Await(const std::function<bool()>& step) {
+    // A small file's flush is over before anyone would notice.
+    if (fileSize_ < kLongFlushFrom) return step();
+    // Nothing of the program's runs on that thread but the step: every window,
+    // question and message stays on this one.
+    std::future<bool> result = std::async(std::launch::async, step);
+    while (result.wait_for(std::chrono::milliseconds(kHandleEveryMs)) != std::future_status::ready) Handle(true);
+    return result.get();
 }
 
 void PassProgress::Handle(bool now) {

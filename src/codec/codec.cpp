@@ -117,7 +117,8 @@ int Codec::Convert(InputFile& in, std::uint64_t count, std::uint32_t position, b
         }
     }
     if (!chunk.empty()) SecureWipe(chunk.data(), chunk.size());  // plain bytes of a melted file
-    if (!out->Finish()) return fail(text::WriteFailed(target));
+    const std::function<bool()> finish = [&] { return out->Finish(); };
+    if (!(progress_ ? progress_->Await(finish) : finish())) return fail(text::WriteFailed(target));
     out.reset();
     if (!files_.Commit(tempPath, target, replace)) return fail(text::WriteFailed(target));
     return 0;

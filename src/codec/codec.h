@@ -52,6 +52,10 @@ class Progress {
 public:
     virtual ~Progress() = default;
     virtual bool Advance(std::uint64_t done, std::uint64_t total) = 0;
+    // Runs a step that cannot be cut short (flushing a large file to the disk)
+    // and returns its result; a caller with a window to keep alive may run it
+    // on another thread meanwhile.
+    virtual bool Await(const std::function<bool()>& step) { return step(); }
 };
 
 // The plain file's name held by a container: the stored bytes (as found after
