@@ -165,8 +165,14 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
     const int answer = CheckFileExist(container, carried);
     if (answer == kSkipped || answer == kSkipAll || answer == kFailed) return answer;
     const int result = answer == kOverwriteAll ? kOverwriteAll : carried;
+    target_ = container;
 
-    if (!files_.CanCreate(container)) {
+    // A container to be replaced is probed before anything is converted (held
+    // open, read-only). A new one needs no probe: the temporary file made
+    // beside it first fails the same way, with the same message, and its name
+    // is the source's, which exists.
+    const bool replace = ReplacesExisting(answer, options_.FOverlap);
+    if (replace && !files_.CanCreate(container)) {
         Message(WithReason(container), text::kCaptionOpenFailed, kStyleExclamation);
         return kFailed;
     }
@@ -180,7 +186,6 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
     header[1] = static_cast<char>(name->size());
     std::uint32_t position = 2;
     EncodeBytes(name->data(), header.data() + 2, static_cast<std::int32_t>(name->size()), position, key);
-    const bool replace = ReplacesExisting(answer, options_.FOverlap);
     if (Convert(*in, size, position, true, key, header, source, container, replace) == kFailed) return kFailed;
 
     in.reset();  // the source is closed before it may be deleted
@@ -226,6 +231,7 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
     const int answer = CheckFileExist(plain, carried);
     if (answer == kSkipped || answer == kSkipAll || answer == kFailed) return answer;
     const int result = answer == kOverwriteAll ? kOverwriteAll : carried;
+    target_ = plain;
 
     if (options_.ConMeltFName && Message(text::ConfirmMeltName(plain), "", kStyleYesNo) != kIdYes) {
         Message(std::string(text::kWrongPassword), "", kStyleExclamation);

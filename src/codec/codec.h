@@ -90,6 +90,8 @@ public:
     void SetProgress(Progress* progress) { progress_ = progress; }
     // Whether the last Encode or Melt was stopped by its progress.
     bool Cancelled() const { return cancelled_; }
+    // The output the last Encode or Melt went for, after the clash rules (a numbered name).
+    const std::string& LastTarget() const { return target_; }
 
     // Bytes read and written per step; the memory a conversion needs.
     static constexpr std::size_t kChunkSize = 256 << 10;
@@ -108,6 +110,7 @@ private:
     text::UndeletedFiles notDeleted_;
     Progress* progress_ = nullptr;
     bool cancelled_ = false;
+    std::string target_;
 };
 
 }  // namespace plivex

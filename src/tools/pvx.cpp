@@ -316,12 +316,8 @@ int Run(const Command& command, PvxConsole& console) {
             }
             // Encode takes this exact name as the placeholder that is never encrypted.
             const std::string source = file == kDummySource ? "./" + file : file;
-            std::string container = ChangeExt(source, kContainerExt);
-            // Encode numbers a clashing name the same way but keeps it to itself;
-            // taking the free name first lets it be reported.
-            codec.CheckFileExist(container, 0);
-            if (codec.Encode(source, container, 0, kFormatVersion, key) == 0)
-                console.Out("暗号化：" + file + " → " + container + "\n");
+            if (codec.Encode(source, ChangeExt(source, kContainerExt), 0, kFormatVersion, key) == 0)
+                console.Out("暗号化：" + file + " → " + codec.LastTarget() + "\n");
             else
                 failed = true;
             // --delete asked for it: a plain file left behind is a failure to report.
