@@ -46,12 +46,4 @@ std::string SystemErrorText(DWORD code) {
     return Narrow(text);
 }
 
-std::string WindowText(HWND hwnd) {
-    const int len = GetWindowTextLengthW(hwnd);
-    std::wstring text(static_cast<std::size_t>(len) + 1, L'\0');
-    const int got = GetWindowTextW(hwnd, text.data(), len + 1);
-    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
-    return Narrow(text);
-}
-
 }  // namespace plivex
