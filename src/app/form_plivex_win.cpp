@@ -4,15 +4,15 @@
 #include <limits>
 
 #include "app/batch.h"
-#include "app/deal_win.h"
-#include "codec/codec.h"
 #include "app/codec_ui_win.h"
+#include "app/deal_win.h"
 #include "app/help_win.h"
 #include "app/pass_progress_win.h"
+#include "codec/codec.h"
 #include "codec/texts.h"
-#include "monitor/texts.h"
 #include "dialogs/place_win.h"
 #include "monitor/open_with_win.h"
+#include "monitor/texts.h"
 #include "options/options.h"
 #include "sys/system_files.h"
 #include "sys/text_win.h"
@@ -103,8 +103,7 @@ void TFormPlivex::TimerProsMonTimer() {
     progress.reset();
     if (const text::UndeletedFiles kept = codec.TakeNotDeleted(); !kept.empty())
         ui::MsgBox(text::NotDeleted(kept), "", kStyleExclamation);
-    // Not while a batch waits in one of its dialogs: it would be cut off half-way.
-    if (CLParam.Quit && ProsMonList.Empty() && DealIdle()) {
+    if (CLParam.Quit && ProsMonList.Empty()) {
         Close();
         if (!Visible()) return;
     }

@@ -4,7 +4,6 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <exception>
 #include <iterator>
 #include <string>
 #include <utility>
@@ -18,8 +17,8 @@
 #include "app/help_win.h"
 #include "app/instance_win.h"
 #include "app/settings_win.h"
-#include "options/options.h"
 #include "codec/texts.h"
+#include "options/options.h"
 #include "sys/handle_win.h"
 #include "sys/shell_win.h"
 #include "sys/text_win.h"
@@ -163,12 +162,10 @@ private:
 
     bool FilterMessage(const MSG& msg) {
         if (msg.message != kMsgHandOver || msg.hwnd != form_.Handle()) return false;
-        ui::Guarded([this] { ReceiveHandOver(); });
+        // A hand-over that arrives during a batch is left in the registry until it ends.
+        ui::Guarded([this] { WorkWaiting(); });
         return true;
     }
-
-    // A hand-over that arrives during a batch is left in the registry until it ends.
-    void ReceiveHandOver() { WorkWaiting(); }
 
     // Work starts only when no batch runs and no modal loop is open: a batch
     // never nests inside another, nor inside a question asked meanwhile.

@@ -88,11 +88,15 @@ int Codec::Convert(InputFile& in, std::uint64_t count, std::uint32_t position, b
         Message(WithReason(target), text::kCaptionOpenFailed, kStyleExclamation);
         return kFailed;
     }
+    // Nothing of a conversion that did not end remains.
+    auto discard = [&] {
+        out.reset();
+        files_.Remove(tempPath);
+    };
     // The reason is taken before the clean-up, whose own calls come after the failure.
     auto fail = [&](const std::string& message, bool systemFailed = true) {
         const std::string shown = systemFailed ? WithReason(message) : message;
-        out.reset();
-        files_.Remove(tempPath);
+        discard();
         Message(shown, "", kStyleExclamation);
         return kFailed;
     };
@@ -111,8 +115,7 @@ int Codec::Convert(InputFile& in, std::uint64_t count, std::uint32_t position, b
         if (progress_ && !progress_->Advance(count - left, count)) {
             cancelled_ = true;
             SecureWipe(chunk.data(), chunk.size());
-            out.reset();
-            files_.Remove(tempPath);
+            discard();
             return kFailed;
         }
     }
