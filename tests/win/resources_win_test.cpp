@@ -180,10 +180,10 @@ Pixels IconPixels(HICON icon) {
     return px;
 }
 
-// An image of plivex.ico itself, for comparison with what the executable yields.
-Pixels IcoFilePixels(int size) {
+// An image of an .ico file of the source tree, for comparison with what the executable yields.
+Pixels IcoFilePixels(int size, const wchar_t* file = L"plivex.ico") {
     HICON icon = static_cast<HICON>(
-        LoadImageW(nullptr, SourceFile(L"plivex.ico").c_str(), IMAGE_ICON, size, size, LR_LOADFROMFILE));
+        LoadImageW(nullptr, SourceFile(file).c_str(), IMAGE_ICON, size, size, LR_LOADFROMFILE));
     Pixels px = IconPixels(icon);
     if (icon) DestroyIcon(icon);
     return px;
@@ -201,9 +201,27 @@ void ExpectRealIconImage(const Pixels& px) {
     EXPECT_GT(opaque, px.width * px.height / 3);
 }
 
-TEST(IconResource, ExecutableHasExactlyOneIconGroup) {
-    // With a single group, index 0 (what Explorer shows) cannot be another icon.
-    EXPECT_EQ(ExtractIconExW(OwnPath().c_str(), -1, nullptr, nullptr, 0), 1u);
+TEST(IconResource, ExecutableHasTheProgramAndTheContainerIconGroups) {
+    EXPECT_EQ(ExtractIconExW(OwnPath().c_str(), -1, nullptr, nullptr, 0), 2u);
+}
+
+TEST(IconResource, GroupTwoIsTheContainerIcon) {
+    // What Explorer shows for .pvx files: DefaultIcon is "<plivex.exe>",-2.
+    for (int size : {16, 32, 48, 256}) {
+        HICON icon = static_cast<HICON>(
+            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(2), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+        const Pixels mine = IconPixels(icon);
+        if (icon) DestroyIcon(icon);
+        const Pixels file = IcoFilePixels(size, L"container.ico");
+        ASSERT_EQ(file.width, size) << "cannot read container.ico from the source tree";
+        EXPECT_EQ(mine.width, size);
+        ExpectRealIconImage(mine);
+        EXPECT_TRUE(mine.bgra == file.bgra) << size << "x" << size;
+    }
+    HICON large = nullptr;
+    ASSERT_EQ(ExtractIconExW(OwnPath().c_str(), -2, &large, nullptr, 1), 1u);
+    EXPECT_TRUE(IconPixels(large).bgra == IcoFilePixels(32, L"container.ico").bgra);
+    DestroyIcon(large);
 }
 
 TEST(IconResource, FirstIconIsThePlivexIcon) {
