@@ -36,6 +36,32 @@ std::vector<std::string> FileArguments(const std::vector<std::string>& arguments
     return files;
 }
 
+namespace {
+
+// The option's name after its switch character, upper-cased.
+std::string OptionName(const std::string& argument) {
+    std::string name = argument.substr(1);
+    for (char& c : name) c = AsciiUpper(c);
+    return name;
+}
+
+bool IsRegClear(const std::string& argument) { return OptionName(argument).rfind("RC", 0) == 0; }
+
+}  // namespace
+
+ExplorerRequest ExplorerRequestOf(const std::vector<std::string>& arguments) {
+    ExplorerRequest request = ExplorerRequest::None;
+    bool regClear = false;
+    for (const auto& a : arguments) {
+        if (!IsOption(a)) continue;
+        const std::string name = OptionName(a);
+        if (name == "REG") request = ExplorerRequest::Register;
+        else if (name == "UNREG") request = ExplorerRequest::Unregister;
+        else if (IsRegClear(a)) regClear = true;
+    }
+    return regClear && request == ExplorerRequest::Register ? ExplorerRequest::None : request;
+}
+
 CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, TCLParam& param) {
     CommandLineResult r;
     for (const auto& a : arguments) {
@@ -48,12 +74,13 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, TC
             r.messages.push_back("オプションの記述形式が不正です。\n" + a);
             continue;
         }
-        const char second = a.size() > 1 ? AsciiUpper(a[1]) : '\0';
-        const char third = a.size() > 2 ? AsciiUpper(a[2]) : '\0';
-        if (second == 'Q' && a.size() == 2) {
+        const std::string name = OptionName(a);
+        if (name == "Q") {
             param.Quit = true;
-        } else if (second == 'R' && third == 'C') {
+        } else if (IsRegClear(a)) {
             param.RegClear = true;  // anything may follow: /RCX is /RC
+        } else if (name == "REG" || name == "UNREG") {
+            // carried out before the copies decide which of them works
         } else {
             r.messages.push_back("このオプションは指定できません。\n" + a);
         }

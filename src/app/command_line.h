@@ -31,6 +31,12 @@ bool IsOption(const std::string& argument);
 // instance hands over).
 std::vector<std::string> FileArguments(const std::vector<std::string>& arguments);
 
+// /REG (register with Explorer) and /UNREG (remove), matched whole, letters
+// in any case: carried out by whichever copy reads them. The last one given
+// counts; with /RC nothing is registered (the run leaves nothing behind).
+enum class ExplorerRequest { None, Register, Unregister };
+ExplorerRequest ExplorerRequestOf(const std::vector<std::string>& arguments);
+
 struct CommandLineResult {
     std::vector<std::string> files;     // as typed, in order; the caller makes them long names
     std::vector<std::string> messages;  // texts for MsgBox (empty caption, style 48), in order

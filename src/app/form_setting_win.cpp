@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/explorer_win.h"
 #include "app/form_plivex_win.h"
 #include "app/help.h"
 #include "app/settings_win.h"
@@ -37,20 +38,21 @@ TFormSetting::TFormSetting(ui::Form* owner)
       RButtonDPSCenter(*this, 36, 144, 224, 17, "&S・画面中央", 13, true),
       RButtonDPBeside(*this, 36, 168, 224, 17, "&B・メインウィンドウのそば", 14, false),
       CBoxUseNN(*this, 20, 216, 248, 17, "&N・ヘルプブラウザとしてＮetscapeを使用", 15),
-      ButtonOk(*this, 289, 8, 104, 25, "&OK", 16),
-      ButtonCancel(*this, 289, 40, 104, 25, "&C・キャンセル", 17),
-      ButtonApply(*this, 289, 72, 104, 25, "&A・適用", 18),
-      ButtonHelp(*this, 289, 112, 104, 25, "&H・ヘルプ", 19),
-      ButtonInit(*this, 289, 229, 104, 25, "&D・デフォルト", 20),
-      ButtonImpt(*this, 289, 261, 104, 25, "&I・インポート", 21),
-      ButtonExpt(*this, 289, 293, 104, 25, "&E・エクスポート", 22),
+      CBoxExplorer(*this, 20, 240, 248, 17, "&X・エクスプローラーと連携する", 16),
+      ButtonOk(*this, 289, 8, 104, 25, "&OK", 17),
+      ButtonCancel(*this, 289, 40, 104, 25, "&C・キャンセル", 18),
+      ButtonApply(*this, 289, 72, 104, 25, "&A・適用", 19),
+      ButtonHelp(*this, 289, 112, 104, 25, "&H・ヘルプ", 20),
+      ButtonInit(*this, 289, 229, 104, 25, "&D・デフォルト", 21),
+      ButtonImpt(*this, 289, 261, 104, 25, "&I・インポート", 22),
+      ButtonExpt(*this, 289, 293, 104, 25, "&E・エクスポート", 23),
       Hints(*this),
       Setting(CustomSet()),
       owner_(owner) {
     TaFile.Add({&CBoxConMeltFName, &CBoxUseMeltF, &CBoxUseManyMeltF, &CBoxReencode, &CBoxDelRawF, &CBoxDelPvF,
                 &CBoxConDelUnrela, &GBoxFOverlap, &RButtonFOAskUser, &RButtonFOAddNum});
     TaOther.Add({&CBoxSeePW, &CBoxRecyclePW, &CBoxStayOnTop, &GBoxDlgPos, &RButtonDPSCenter, &RButtonDPBeside,
-                 &CBoxUseNN});
+                 &CBoxUseNN, &CBoxExplorer});
 
     ButtonOk.SetDefault(true);
     ButtonCancel.SetCancel(true);
@@ -61,6 +63,7 @@ TFormSetting::TFormSetting(ui::Form* owner)
     Hints.Add(ButtonInit, "ＱＵＯＲＶＡの標準設定に戻します");
     Hints.Add(ButtonImpt, "外持ファイルから設定を読み込みます");
     Hints.Add(ButtonExpt, "現在の設定を外持ファイルにバックアップします");
+    Hints.Add(CBoxExplorer, "暗号化ファイルをダブルクリックで開き、「送る」メニューからファイルを渡せるようにします");
 
     ButtonOk.OnClick = [this] { ButtonOkClick(); };
     ButtonCancel.OnClick = [this] { ButtonCancelClick(); };
@@ -71,7 +74,10 @@ TFormSetting::TFormSetting(ui::Form* owner)
     ButtonExpt.OnClick = [this] { ButtonExptClick(); };
     CBoxUseMeltF.OnClick = [this] { ApplyEnabling(); };
     CBoxDelPvF.OnClick = [this] { ApplyEnabling(); };
-    OnShow = [this] { SetControls(); };
+    OnShow = [this] {
+        SetControls();
+        ShowExplorerIntegration();
+    };
     // However the window closes, its file dialog goes with it.
     OnCloseQuery = [this] {
         if (FileSel.IsCreated()) FileSel.Hide(false);
@@ -134,8 +140,23 @@ void TFormSetting::Publish() {
     if (owner_) owner_->Perform(kMsgOptionsChanged, 0, reinterpret_cast<LPARAM>(&Setting));
 }
 
+// Not an option of the record: the tick shows what is registered for this
+// user, and OK and Apply change that only when the tick was changed.
+void TFormSetting::ShowExplorerIntegration() {
+    explorerIntegrated_ = ExplorerIntegrated();
+    CBoxExplorer.SetChecked(explorerIntegrated_);
+}
+
+void TFormSetting::ApplyExplorerIntegration() {
+    if (CBoxExplorer.Checked() == explorerIntegrated_) return;
+    if (CBoxExplorer.Checked()) IntegrateWithExplorer();
+    else RemoveExplorerIntegration();
+    ShowExplorerIntegration();
+}
+
 void TFormSetting::ButtonOkClick() {
     Setting = ControlsToRecord(Setting);
+    ApplyExplorerIntegration();
     Close();
     Publish();
 }
@@ -144,6 +165,7 @@ void TFormSetting::ButtonCancelClick() { Close(); }
 
 void TFormSetting::ButtonApplyClick() {
     Setting = ControlsToRecord(Setting);
+    ApplyExplorerIntegration();
     Publish();
 }
 

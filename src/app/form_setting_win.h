@@ -50,6 +50,7 @@ public:
     ui::RadioButton RButtonDPSCenter;
     ui::RadioButton RButtonDPBeside;
     ui::CheckBox CBoxUseNN;
+    ui::CheckBox CBoxExplorer;  // registration with Explorer, for this user
     ui::Button ButtonOk;
     ui::Button ButtonCancel;
     ui::Button ButtonApply;
@@ -96,8 +97,11 @@ private:
     void ShowFileSel(const std::string& caption, bool mustExist, bool overwritePrompt, UINT message);
     void ExportChosen();
     void ImportChosen();
+    void ShowExplorerIntegration();
+    void ApplyExplorerIntegration();
 
     ui::Form* owner_;
+    bool explorerIntegrated_ = false;
 };
 
 }  // namespace plivex

@@ -12,6 +12,7 @@
 #include "app/batch.h"
 #include "app/command_line.h"
 #include "app/deal_win.h"
+#include "app/explorer_win.h"
 #include "app/form_plivex_win.h"
 #include "app/help.h"
 #include "app/help_win.h"
@@ -30,9 +31,11 @@ namespace plivex {
 
 namespace {
 
-constexpr wchar_t kMutexName[] = L"PlivexMutex";
 constexpr UINT kMsgHandOver = WM_USER;  // 1024, posted by a second instance
 constexpr int kTooltipTime = 5000;
+constexpr UINT_PTR kGatherTimer = 0x504C;  // the form's own timers are thread timers
+constexpr UINT kGatherTime = 300;
+constexpr DWORD kLastLookPatience = 10000;
 
 // The arguments without the program's name. Not CommandLineToArgvW: it
 // takes \" for an escaped quote, so "D:\" /Q would become one argument.
@@ -53,17 +56,37 @@ std::vector<std::string> LongNames(const std::vector<std::string>& names) {
 void LoadSettings(TFormPlivex& form) { LoadRegistrySettings(form, ProgramFolder() + "\\"); }
 void SaveSettings(const TFormPlivex& form) { SaveRegistrySettings(form); }
 
-// A second copy: bring the working one to the front, hand over the file
-// arguments and end. It loads and saves no settings.
-void HandOverToWorkingInstance(const std::vector<std::string>& arguments) {
-    const std::optional<HWND> target = ReadMainWindowHandle();
-    if (!target) return;
-    SetForegroundWindow(*target);
-    const std::vector<std::string> files = FileArguments(arguments);
-    if (files.empty()) return;
-    WriteSendFiles(LongNames(files));
-    // Posted: the sender never waits for a receiver that may be busy in a batch.
-    PostMessageW(*target, kMsgHandOver, 0, 0);
+// How long a second copy waits for the working copy's window before it works
+// its files itself; and for its turn behind other second copies.
+constexpr ULONGLONG kWindowPatience = 5000;
+constexpr DWORD kTurnPatience = 15000;
+
+// A second copy: brings the working one to the front and hands the file
+// arguments over to it, in its turn behind other copies started together.
+// It loads and saves no settings. When no working copy shows its window in
+// time, or the working copy has just ended, nothing is handed over and this
+// copy becomes the working copy: the mutex it then holds is returned.
+std::optional<OwnedHandle> HandOverToWorkingInstance(const std::vector<std::string>& arguments) {
+    const std::vector<std::string> files = LongNames(FileArguments(arguments));
+    HandOverLock lock;
+    lock.Acquire(kTurnPatience);  // without it after that long, hand over all the same
+    const ULONGLONG deadline = GetTickCount64() + kWindowPatience;
+    for (;;) {
+        // Decided under the lock, so that of copies that find no working copy, one takes over.
+        InstanceMutex mutex = CreateInstanceMutex();
+        if (!mutex.existed) return std::move(mutex.handle);
+        if (const std::optional<HWND> target = ReadMainWindowHandle(); target && IsProgramWindow(*target)) {
+            SetForegroundWindow(*target);
+            if (files.empty()) return std::nullopt;
+            WriteSendFiles(files);
+            // Posted: the sender never waits for a receiver that may be busy in a batch.
+            PostMessageW(*target, kMsgHandOver, 0, 0);
+            return std::nullopt;
+        }
+        if (GetTickCount64() >= deadline) return std::move(mutex.handle);
+        mutex.handle.Close();
+        Sleep(50);
+    }
 }
 
 class WorkingInstance {
@@ -76,11 +99,11 @@ public:
         form_.OnFiles = [this](std::vector<std::string> files) { RunBatch(std::move(files)); };
         form_.OnCloseQuery = [this] { return CloseQuery(); };
         form_.OnTick = [this] { RemindOfWaitingWork(); };
-        SetWindowSubclass(form_.Handle(), SessionEndProc, 0, reinterpret_cast<DWORD_PTR>(this));
+        SetWindowSubclass(form_.Handle(), OwnMessagesProc, 0, reinterpret_cast<DWORD_PTR>(this));
     }
     ~WorkingInstance() {
         ui::Application::Get().SetMessageFilter(nullptr);
-        RemoveWindowSubclass(form_.Handle(), SessionEndProc, 0);
+        RemoveWindowSubclass(form_.Handle(), OwnMessagesProc, 0);
     }
     WorkingInstance(const WorkingInstance&) = delete;
     WorkingInstance& operator=(const WorkingInstance&) = delete;
@@ -93,6 +116,7 @@ public:
         app.SetMessageFilter([this](const MSG& msg) { return FilterMessage(msg); });
 
         WriteMainWindowHandle(form_.Handle());
+        RepairExplorerIntegration();  // the program may have moved since it registered
         LoadSettings(form_);
         form_.ApplyOptions();
         app.SetHintHidePause(kTooltipTime);
@@ -136,17 +160,39 @@ private:
     }
 
     bool CloseQuery() {
-        if (!form_.FormCloseQuery()) return false;
+        if (!TakeUpLastHandOver()) return false;
+        if (!form_.FormCloseQuery()) {
+            closing_.Release();
+            return false;
+        }
         ExitStep();
         PostQuitMessage(0);
-        return true;
+        return true;  // the lock stays held until the window has gone
+    }
+
+    // Before closing, names handed over but not yet taken are worked; from the
+    // last look on, the lock keeps other copies from handing over to a window
+    // about to go (they take over themselves once it has). False when the work
+    // left applications watched under /Q: the monitor closes the window later.
+    bool TakeUpLastHandOver() {
+        for (;;) {
+            closing_.Acquire(kLastLookPatience);
+            if (!Idle() || (waiting_.empty() && !SendFilesWaiting())) return true;
+            closing_.Release();
+            WorkWaiting();
+            if (form_.CLParam.Quit && !form_.ProsMonList.Empty()) return false;
+        }
     }
 
     void ExitStep() {
         if (exited_) return;  // the session's end came before the close
         exited_ = true;
-        if (form_.CLParam.RegClear) DeleteProgramKey();
-        else SaveSettings(form_);
+        if (form_.CLParam.RegClear) {
+            DeleteProgramKey();
+            RemoveExplorerIntegration();  // /RC leaves nothing of the program behind
+        } else {
+            SaveSettings(form_);
+        }
     }
 
     // WM_ENDSESSION: the exit step runs whether the session ends or not. When
@@ -160,11 +206,20 @@ private:
         if (form_.CLParam.RegClear) WriteMainWindowHandle(form_.Handle());
     }
 
+    // Copies started together by the shell hand over one by one: what arrives
+    // within a moment of the first is gathered into one batch, one prompt.
     bool FilterMessage(const MSG& msg) {
         if (msg.message != kMsgHandOver || msg.hwnd != form_.Handle()) return false;
-        // A hand-over that arrives during a batch is left in the registry until it ends.
-        ui::Guarded([this] { WorkWaiting(); });
+        if (!gathering_) gathering_ = SetTimer(form_.Handle(), kGatherTimer, kGatherTime, nullptr) != 0;
+        if (!gathering_) ui::Guarded([this] { WorkWaiting(); });
         return true;
+    }
+
+    // A hand-over that arrives during a batch is left in the registry until it ends.
+    void GatheringDone() {
+        KillTimer(form_.Handle(), kGatherTimer);
+        gathering_ = false;
+        WorkWaiting();
     }
 
     // Work starts only when no batch runs and no modal loop is open: a batch
@@ -196,30 +251,43 @@ private:
         if (Idle() && (!waiting_.empty() || SendFilesWaiting())) PostMessageW(form_.Handle(), kMsgHandOver, 0, 0);
     }
 
-    // WM_ENDSESSION is sent, not posted, so it is caught in the window itself.
-    static LRESULT CALLBACK SessionEndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                           DWORD_PTR self) {
-        if (msg == WM_ENDSESSION)
-            ui::Guarded([&] { reinterpret_cast<WorkingInstance*>(self)->SessionEnd(wParam != FALSE); });
+    // WM_ENDSESSION is sent, not posted, so it is caught in the window itself;
+    // so is the gathering timer, which any message loop may dispatch.
+    static LRESULT CALLBACK OwnMessagesProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                            DWORD_PTR self) {
+        auto* instance = reinterpret_cast<WorkingInstance*>(self);
+        if (msg == WM_ENDSESSION) ui::Guarded([&] { instance->SessionEnd(wParam != FALSE); });
+        if (msg == WM_TIMER && wParam == kGatherTimer) {
+            ui::Guarded([&] { instance->GatheringDone(); });
+            return 0;
+        }
         return DefSubclassProc(hwnd, msg, wParam, lParam);
     }
 
+    HandOverLock closing_;  // before the form: released only after its window has gone
     TFormPlivex form_;
     Deal deal_;
     std::vector<std::string> waiting_;
+    bool gathering_ = false;
     bool exited_ = false;
 };
 
 int Main() {
     const std::vector<std::string> arguments = Arguments();
-    const OwnedHandle existing(OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kMutexName));
-    if (existing) {
-        HandOverToWorkingInstance(arguments);
-        return 0;
+    // Registration is the user's, not the running copy's: a second copy carries it out too.
+    switch (ExplorerRequestOf(arguments)) {
+        case ExplorerRequest::Register: IntegrateWithExplorer(); break;
+        case ExplorerRequest::Unregister: RemoveExplorerIntegration(); break;
+        case ExplorerRequest::None: break;
     }
-    // Two copies starting at the same moment may both get here; the later "HWND" wins.
     // Held, and closed after the window is gone.
-    const OwnedHandle mine(CreateMutexW(nullptr, FALSE, kMutexName));
+    InstanceMutex mutex = CreateInstanceMutex();
+    if (mutex.existed) {
+        mutex.handle.Close();  // the turn is decided again under the hand-over lock
+        std::optional<OwnedHandle> mine = HandOverToWorkingInstance(arguments);
+        if (!mine) return 0;
+        mutex.handle = std::move(*mine);
+    }
     WorkingInstance instance;
     return instance.Run(arguments);
 }

@@ -48,6 +48,20 @@ TEST(CommandLine, MalformedAndUnknownOptionsAreReportedAndIgnored) {
     EXPECT_TRUE(r.files.empty());
 }
 
+TEST(CommandLine, ExplorerOptionsAreMatchedWholeAndRegClearRegistersNothing) {
+    TCLParam p;
+    const auto r = ParseCommandLine({"/REG", "-unreg", "/Reg", "/REGX", "/UNREGISTER", "/RE"}, p);
+    EXPECT_EQ(r.messages, (Args{kUnknown + "/REGX", kUnknown + "/UNREGISTER", kUnknown + "/RE"}));
+    EXPECT_FALSE(p.Quit || p.RegClear);
+    EXPECT_EQ(ExplorerRequestOf({"C:\\a.txt", "/q"}), ExplorerRequest::None);
+    EXPECT_EQ(ExplorerRequestOf({"-reg", "/Q"}), ExplorerRequest::Register);
+    EXPECT_EQ(ExplorerRequestOf({"/REG", "/UnReg"}), ExplorerRequest::Unregister);  // the last one counts
+    EXPECT_EQ(ExplorerRequestOf({"/UNREG", "/REG"}), ExplorerRequest::Register);
+    EXPECT_EQ(ExplorerRequestOf({"/REGX", "/REG=1"}), ExplorerRequest::None);
+    EXPECT_EQ(ExplorerRequestOf({"/REG", "/RCX"}), ExplorerRequest::None);
+    EXPECT_EQ(ExplorerRequestOf({"/RC", "/UNREG"}), ExplorerRequest::Unregister);
+}
+
 TEST(CommandLine, FilesKeepTheirOrderWhereverOptionsStand) {
     TCLParam p;
     const auto r = ParseCommandLine({"C:\\a b\\報告.doc", "/X", "", "rel\\x.pvx", "-q", "C:\\PROGRA~1\\n.txt"}, p);

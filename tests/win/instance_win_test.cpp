@@ -34,7 +34,7 @@ void DeleteMainWindowHandle() { RegDeleteKeyValueW(HKEY_CURRENT_USER, kSystemKey
 class Instance : public ::testing::Test {
 protected:
     void TearDown() override {
-        for (int k = 1; k <= 9; ++k)
+        for (int k = 1; k <= 12; ++k)
             RegDeleteKeyValueW(HKEY_CURRENT_USER, kSystemKeyPath, (L"SendFile" + std::to_wstring(k)).c_str());
         DeleteMainWindowHandle();
     }
@@ -76,16 +76,29 @@ TEST_F(Instance, SendFilesAreNumberedReadInOrderAndDeleted) {
     EXPECT_TRUE(TakeSendFiles().empty());
 }
 
-TEST_F(Instance, ReadingStopsAtTheFirstGap) {
-    SetString(L"SendFile1", L"C:\\一.txt");
+// Copies that hand over one after the other before the receiver takes
+// anything must not overwrite each other, and nothing is left behind a gap.
+TEST_F(Instance, WritingNumbersOnAfterWhatWaitsAndTakingSkipsNothing) {
     SetString(L"SendFile2", L"C:\\二.txt");
-    SetString(L"SendFile4", L"C:\\四.txt");
-    EXPECT_EQ(TakeSendFiles(), (Names{"C:\\一.txt", "C:\\二.txt"}));
-    EXPECT_TRUE(ValueExists(L"SendFile4"));
-    // A later hand-over that reaches the number again carries the left-over value along.
-    ASSERT_EQ(WriteSendFiles({"C:\\a", "C:\\b", "C:\\c"}), 3u);
-    EXPECT_EQ(TakeSendFiles(), (Names{"C:\\a", "C:\\b", "C:\\c", "C:\\四.txt"}));
-    EXPECT_FALSE(ValueExists(L"SendFile4"));
+    SetString(L"SendFile10", L"C:\\十.txt");
+    SetString(L"SendFile03", L"C:\\not ours");  // not a number we write: neither taken nor counted
+    SetString(L"SendFileX", L"C:\\not ours");
+    ASSERT_EQ(WriteSendFiles({"C:\\a", "C:\\b"}), 2u);
+    EXPECT_TRUE(ValueExists(L"SendFile11"));
+    EXPECT_TRUE(ValueExists(L"SendFile12"));
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kSystemKeyPath, L"SendFile5", REG_DWORD, "\1\0\0\0", 4),
+              ERROR_SUCCESS);  // not a string: dropped unread
+    EXPECT_TRUE(SendFilesWaiting());
+    EXPECT_EQ(TakeSendFiles(), (Names{"C:\\二.txt", "C:\\十.txt", "C:\\a", "C:\\b"}));
+    EXPECT_FALSE(SendFilesWaiting());
+    for (const wchar_t* n : {L"SendFile2", L"SendFile5", L"SendFile10", L"SendFile11", L"SendFile12"})
+        EXPECT_FALSE(ValueExists(n)) << Narrow(n);
+    EXPECT_TRUE(ValueExists(L"SendFile03"));
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kSystemKeyPath, L"SendFile03");
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kSystemKeyPath, L"SendFileX");
+    ASSERT_EQ(WriteSendFiles({"C:\\c"}), 1u);  // nothing waits: from 1 again
+    EXPECT_TRUE(ValueExists(L"SendFile1"));
+    EXPECT_EQ(TakeSendFiles(), (Names{"C:\\c"}));
 }
 
 TEST_F(Instance, DeletingTheProgramKeyKeepsItsParent) {

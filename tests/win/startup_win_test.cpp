@@ -84,57 +84,6 @@ protected:
     void TearDown() override { DeleteProgramKey(); }
 };
 
-TEST_F(Startup, SecondInstanceWithoutFilesWritesAndPostsNothing) {
-    Receiver receiver;
-    ASSERT_TRUE(WriteMainWindowHandle(receiver.hwnd()));
-    const DWORD left = 77;
-    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kExitStateKeyPath, L"MWLeft", REG_DWORD, &left, sizeof left), ERROR_SUCCESS);
-    Program second({"/Q"});
-    ASSERT_TRUE(second.started());
-    EXPECT_EQ(second.Wait(), 0u);
-    Pump(0);  // what it posted before it ended is queued here now
-    EXPECT_TRUE(Receiver::posts().empty());
-    EXPECT_TRUE(TakeSendFiles().empty());
-    EXPECT_EQ(ReadMainWindowHandle(), receiver.hwnd());  // the working instance's value is kept
-    // It neither loads nor saves the working instance's settings.
-    EXPECT_EQ(test::RegistryValues(kExitStateKeyPath), (test::NamedValues{{"MWLeft", "77"}}));
-    EXPECT_FALSE(KeyExists(kPreferenceKeyPath));
-}
-
-TEST_F(Startup, SecondInstanceHandsOverItsFilesInLongFormWithOnePost) {
-    test::TempDir dir;
-    const std::string base = LongPathOf(dir.path());
-    const std::string longName = base + "A Much Longer File Name.Document";
-    const std::string japanese = base + "日本語の名前.txt";
-    ASSERT_TRUE(test::WriteAll(longName, "x"));
-    ASSERT_TRUE(test::WriteAll(japanese, "y"));
-    const std::string shortName = ShortPathOf(longName);
-
-    Receiver receiver;
-    ASSERT_TRUE(WriteMainWindowHandle(receiver.hwnd()));
-    // Options are dropped wherever they stand; a relative name is taken from the sender's folder.
-    Program second({shortName, "/Q", japanese, "-RC", "relative.txt"}, base);
-    ASSERT_TRUE(second.started());
-    EXPECT_EQ(second.Wait(), 0u);
-    Pump(0);
-    ASSERT_EQ(Receiver::posts().size(), 1u);
-    EXPECT_EQ(Receiver::posts()[0], std::make_pair(WPARAM{0}, LPARAM{0}));
-    EXPECT_EQ(TakeSendFiles(), (std::vector<std::string>{longName, japanese, base + "relative.txt"}))
-        << "short form given: " << shortName;
-    EXPECT_TRUE(TakeSendFiles().empty());  // nothing beyond the three
-}
-
-TEST_F(Startup, SecondInstanceWithoutHwndHandsNothingOver) {
-    test::TempDir dir;
-    Receiver receiver;  // holds the mutex, but "HWND" is missing
-    Program second({dir / "a.txt"});
-    ASSERT_TRUE(second.started());
-    EXPECT_EQ(second.Wait(), 0u);
-    Pump(0);
-    EXPECT_TRUE(Receiver::posts().empty());
-    EXPECT_TRUE(TakeSendFiles().empty());
-}
-
 TEST_F(Startup, QuitClosesAtOnceLeavingHwndAndClearRemovesTheKey) {
     {
         Program first({"/q"});
@@ -324,6 +273,80 @@ TEST_F(Startup, HandOverDuringABatchIsWorkedWhenTheBatchEnds) {
     for (int i = 0; i < 100 && IsWindowVisible(prompt); ++i) Pump(50);
     PostMessageW(*hwnd, WM_CLOSE, 0, 0);
     EXPECT_EQ(first.Wait(), 0u);
+}
+
+TEST_F(Startup, SecondCopyWithoutFilesWritesNothingAndLeavesTheSettingsAlone) {
+    Program first({});
+    ASSERT_TRUE(first.started());
+    const std::optional<HWND> hwnd = StartWorkingInstance(first);
+    ASSERT_TRUE(hwnd) << "the working instance did not start";
+    const DWORD left = 77;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kExitStateKeyPath, L"MWLeft", REG_DWORD, &left, sizeof left), ERROR_SUCCESS);
+    const test::NamedValues exitState = test::RegistryValues(kExitStateKeyPath);
+    const test::NamedValues preference = test::RegistryValues(kPreferenceKeyPath);
+    Program second({"/Q"});
+    ASSERT_TRUE(second.started());
+    EXPECT_EQ(second.Wait(), 0u);
+    EXPECT_FALSE(SendFilesWaiting());
+    EXPECT_EQ(ReadMainWindowHandle(), hwnd);  // the working instance's value is kept
+    // It neither loads nor saves the working instance's settings.
+    EXPECT_EQ(test::RegistryValues(kExitStateKeyPath), exitState);
+    EXPECT_EQ(test::RegistryValues(kPreferenceKeyPath), preference);
+    PostMessageW(*hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(first.Wait(), 0u);
+}
+
+// While the working copy asks for a password, names handed over wait in the
+// registry: numbered on, in long form, options dropped, relative names made
+// absolute in the sender's folder.
+TEST_F(Startup, SecondCopyHandsOverItsFilesInLongFormBehindWhatWaits) {
+    test::TempDir dir;
+    const std::string base = LongPathOf(dir.path());
+    const std::string longName = base + "A Much Longer File Name.Document";
+    const std::string japanese = base + "日本語の名前.txt";
+    ASSERT_TRUE(test::WriteAll(longName, "x"));
+    ASSERT_TRUE(test::WriteAll(japanese, "y"));
+    const std::string shortName = ShortPathOf(longName);
+
+    Program first({japanese});  // asks before its window is shown
+    ASSERT_TRUE(first.started());
+    HWND prompt = nullptr;
+    for (int i = 0; i < 200 && !prompt; ++i) {
+        Pump(50);
+        prompt = FindWindowOf(first.id(), L"パスワード入力");
+    }
+    ASSERT_TRUE(prompt) << "the working copy did not ask";
+    ASSERT_EQ(WriteSendFiles({"C:\\waiting.txt"}), 1u);  // an earlier copy's, not yet taken
+    Program second({shortName, "/Q", japanese, "-RC", "relative.txt"}, base);
+    ASSERT_TRUE(second.started());
+    EXPECT_EQ(second.Wait(), 0u);
+    EXPECT_EQ(TakeSendFiles(), (std::vector<std::string>{"C:\\waiting.txt", longName, japanese, base + "relative.txt"}))
+        << "short form given: " << shortName;
+
+    PostMessageW(prompt, WM_CLOSE, 0, 0);  // cancel: the command-line batch ends, and with it the run
+    EXPECT_EQ(first.Wait(), 0u);
+}
+
+// A window named in "HWND" that is not the program's gets nothing: the copy
+// waits a while for the working copy's window, then works its files itself.
+TEST_F(Startup, CopyFindingNoWindowOfTheProgramWorksItsFilesItself) {
+    test::TempDir dir;
+    const std::string file = LongPathOf(dir.path()) + "自分で.txt";
+    ASSERT_TRUE(test::WriteAll(file, "x"));
+    Receiver receiver;  // holds the mutex; its window is not the program's
+    ASSERT_TRUE(WriteMainWindowHandle(receiver.hwnd()));
+    Program second({file});
+    ASSERT_TRUE(second.started());
+    HWND prompt = nullptr;
+    for (int i = 0; i < 400 && !prompt; ++i) {
+        Pump(50);
+        prompt = FindWindowOf(second.id(), L"パスワード入力");
+    }
+    ASSERT_TRUE(prompt) << "the copy did not work its file itself";
+    EXPECT_TRUE(Receiver::posts().empty());
+    EXPECT_FALSE(SendFilesWaiting());
+    PostMessageW(prompt, WM_CLOSE, 0, 0);
+    EXPECT_EQ(second.Wait(), 0u);
 }
 
 }  // namespace

@@ -1,0 +1,228 @@
+#include "app/explorer_win.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <optional>
+#include <string_view>
+
+#include "base/texts.h"
+#include "sys/registry_win.h"
+#include "sys/text_win.h"
+#include "ui/msgbox_win.h"
+
+namespace plivex {
+
+namespace {
+
+constexpr std::wstring_view kClasses = L"Software\\Classes\\";
+constexpr wchar_t kUserChoicePath[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.pvx\\UserChoice";
+constexpr int kContainerIconId = 2;  // the icon group of container files in plivex.exe
+
+constexpr std::string_view kAskTakeOver =
+    "拡張子 .pvx は他のプログラムに関連づけられています。\nプリベックスで開くように変更しますか？";
+constexpr std::string_view kUserChoiceWins =
+    "拡張子 .pvx のファイルは、Windows の設定で選ばれた別のプログラムで開かれます。\n"
+    "プリベックスで開くには、Windows の設定の「既定のアプリ」で変更してください。";
+constexpr std::string_view kCannotRegister = "エクスプローラーとの連携を登録できませんでした。\n";
+
+std::wstring ClassPath(std::wstring_view sub) { return std::wstring(kClasses) + std::wstring(sub); }
+const std::wstring kExtensionPath = ClassPath(L".pvx");
+const std::wstring kProgIdPath = ClassPath(kContainerProgId);
+
+std::wstring Executable() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
+}
+std::wstring OpenCommand(const std::wstring& exe) { return L"\"" + exe + L"\" \"%1\""; }
+std::wstring IconLocation(const std::wstring& exe) {
+    return L"\"" + exe + L"\",-" + std::to_wstring(kContainerIconId);
+}
+
+std::optional<std::wstring> DefaultValue(HKEY root, const std::wstring& path) {
+    wchar_t data[1024] = {};
+    DWORD size = sizeof data;
+    if (RegGetValueW(root, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(data);
+}
+
+LSTATUS SetDefaultValue(const std::wstring& path, const std::wstring& value) {
+    HKEY key = nullptr;
+    LSTATUS s = RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+    if (s != ERROR_SUCCESS) return s;
+    s = RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    return s;
+}
+
+// The identifier .pvx names, as the shell reads it: the user's own entry
+// before the machine's. Empty when none.
+std::wstring ExtensionOwner() {
+    if (auto user = DefaultValue(HKEY_CURRENT_USER, kExtensionPath); user && !user->empty()) return *user;
+    return DefaultValue(HKEY_LOCAL_MACHINE, kExtensionPath).value_or(L"");
+}
+
+bool Ours(const std::wstring& progId) { return CompareStringOrdinal(progId.c_str(), -1, kContainerProgId, -1, TRUE) == CSTR_EQUAL; }
+
+// Windows' own per-user choice, which wins over every registration.
+std::optional<std::wstring> UserChoice() {
+    wchar_t data[256] = {};
+    DWORD size = sizeof data;
+    if (RegGetValueW(HKEY_CURRENT_USER, kUserChoicePath, L"ProgId", RRF_RT_REG_SZ, nullptr, data, &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(data);
+}
+
+// The shell's objects, with COM initialised for as long as they are used.
+class Com {
+public:
+    Com() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~Com() {
+        if (ok_) CoUninitialize();
+    }
+    Com(const Com&) = delete;
+    Com& operator=(const Com&) = delete;
+
+private:
+    bool ok_;
+};
+
+template <typename T>
+class ComRef {
+public:
+    ComRef() = default;
+    ~ComRef() {
+        if (p_) p_->Release();
+    }
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+    T* operator->() const { return p_; }
+    void** Out() { return reinterpret_cast<void**>(&p_); }
+
+private:
+    T* p_ = nullptr;
+};
+
+HRESULT SaveShortcut(const std::wstring& link, const std::wstring& target) {
+    const Com com;
+    ComRef<IShellLinkW> shellLink;
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shellLink.Out());
+    if (FAILED(hr)) return hr;
+    shellLink->SetPath(target.c_str());
+    shellLink->SetWorkingDirectory(target.substr(0, target.rfind(L'\\')).c_str());
+    ComRef<IPersistFile> file;
+    hr = shellLink->QueryInterface(IID_IPersistFile, file.Out());
+    if (FAILED(hr)) return hr;
+    return file->Save(link.c_str(), TRUE);
+}
+
+std::optional<std::wstring> ShortcutTarget(const std::wstring& link) {
+    const Com com;
+    ComRef<IShellLinkW> shellLink;
+    ComRef<IPersistFile> file;
+    wchar_t target[MAX_PATH] = {};
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shellLink.Out())) ||
+        FAILED(shellLink->QueryInterface(IID_IPersistFile, file.Out())) || FAILED(file->Load(link.c_str(), STGM_READ)) ||
+        FAILED(shellLink->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH)))
+        return std::nullopt;
+    return std::wstring(target);
+}
+
+std::wstring SendToShortcut() {
+    PWSTR folder = nullptr;
+    std::wstring path;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_SendTo, KF_FLAG_CREATE, nullptr, &folder)))
+        path = std::wstring(folder) + L"\\" + Widen(kSendToName) + L".lnk";
+    CoTaskMemFree(folder);
+    return path;
+}
+
+bool Exists(const std::wstring& path) { return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void TellTheShell() { SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr); }
+
+// Our file type: its name, its icon and the command that opens a container.
+LSTATUS WriteFileType(const std::wstring& exe) {
+    LSTATUS s = SetDefaultValue(kProgIdPath, Widen(kContainerTypeName));
+    if (s == ERROR_SUCCESS) s = SetDefaultValue(kProgIdPath + L"\\DefaultIcon", IconLocation(exe));
+    if (s == ERROR_SUCCESS) s = SetDefaultValue(kProgIdPath + L"\\shell\\open\\command", OpenCommand(exe));
+    return s;
+}
+
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+std::string SendToShortcutPath() { return Narrow(SendToShortcut()); }
+
+bool ExplorerIntegrated() {
+    HKEY key = nullptr;
+    const bool fileType = RegOpenKeyExW(HKEY_CURRENT_USER, kProgIdPath.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
+    if (key) RegCloseKey(key);
+    return fileType || Exists(SendToShortcut());
+}
+
+bool IntegrateWithExplorer() {
+    const std::wstring exe = Executable();
+    const std::wstring owner = ExtensionOwner();
+    const bool takeExtension =
+        owner.empty() || Ours(owner) ||
+        ui::MsgBox(std::string(kAskTakeOver), "", kStyleYesNo | kDefaultNo) == kIdYes;
+    LSTATUS s = WriteFileType(exe);
+    if (s == ERROR_SUCCESS && takeExtension) s = SetDefaultValue(kExtensionPath, kContainerProgId);
+    HRESULT hr = S_OK;
+    if (s == ERROR_SUCCESS) {
+        const std::wstring link = SendToShortcut();
+        hr = link.empty() ? E_FAIL : SaveShortcut(link, exe);
+    }
+    TellTheShell();
+    if (s != ERROR_SUCCESS || FAILED(hr)) {
+        ui::MsgBox(std::string(kCannotRegister) + SystemErrorText(s != ERROR_SUCCESS ? s : static_cast<DWORD>(hr)), "",
+                   kStyleExclamation);
+        return false;
+    }
+    if (takeExtension) {
+        if (const auto choice = UserChoice(); choice && !choice->empty() && !Ours(*choice))
+            ui::MsgBox(std::string(kUserChoiceWins), "", kStyleExclamation);
+    }
+    return true;
+}
+
+void RemoveExplorerIntegration() {
+    if (const auto user = DefaultValue(HKEY_CURRENT_USER, kExtensionPath); user && Ours(*user)) {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kExtensionPath.c_str(), nullptr);
+        // The key goes too unless it holds something of another program's.
+        RegDeleteKeyW(HKEY_CURRENT_USER, kExtensionPath.c_str());
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, kProgIdPath.c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, kProgIdPath.c_str());
+    if (const std::wstring link = SendToShortcut(); Exists(link)) DeleteFileW(link.c_str());
+    TellTheShell();
+}
+
+void RepairExplorerIntegration() {
+    const std::wstring exe = Executable();
+    bool repaired = false;
+    if (const auto command = DefaultValue(HKEY_CURRENT_USER, kProgIdPath + L"\\shell\\open\\command");
+        command && *command != OpenCommand(exe)) {
+        WriteFileType(exe);
+        repaired = true;
+    }
+    if (const std::wstring link = SendToShortcut(); Exists(link)) {
+        if (const auto target = ShortcutTarget(link); !target || !SameFile(*target, exe)) {
+            SaveShortcut(link, exe);
+            repaired = true;
+        }
+    }
+    if (repaired) TellTheShell();
+}
+
+}  // namespace plivex

@@ -1,0 +1,34 @@
+// Explorer integration, per user and without administrator rights: .pvx files
+// open in the program on a double-click, and a Send To entry hands it any
+// selection of files and folders in one command line.
+#pragma once
+
+#include <string>
+
+namespace plivex {
+
+inline constexpr wchar_t kContainerProgId[] = L"Plivex.Container";
+inline constexpr char kContainerTypeName[] = "プリベックス暗号化ファイル";
+inline constexpr char kSendToName[] = "プリベックス";
+
+// What is registered now: our file type or the Send To entry.
+bool ExplorerIntegrated();
+
+// Registers the file type and the Send To entry for the running executable.
+// .pvx is taken over from another program only when the user agrees; when
+// Windows' own choice for .pvx names another program, says that it wins.
+// Failures are reported; false when anything could not be written.
+bool IntegrateWithExplorer();
+
+// Removes our file type, .pvx where it names ours, and the Send To entry,
+// and nothing else.
+void RemoveExplorerIntegration();
+
+// After the program has moved: points what is registered at the running
+// executable, silently. Nothing when nothing is registered.
+void RepairExplorerIntegration();
+
+// The Send To shortcut's file (it may not exist).
+std::string SendToShortcutPath();
+
+}  // namespace plivex
