@@ -200,7 +200,14 @@ void RemoveExplorerIntegration() {
     if (const auto user = DefaultValue(HKEY_CURRENT_USER, kExtensionPath); user && Ours(*user)) {
         RegDeleteKeyValueW(HKEY_CURRENT_USER, kExtensionPath.c_str(), nullptr);
         // The key goes too unless it holds something of another program's.
-        RegDeleteKeyW(HKEY_CURRENT_USER, kExtensionPath.c_str());
+        HKEY key = nullptr;
+        DWORD subkeys = 1, values = 1;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, kExtensionPath.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+            RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                             nullptr, nullptr);
+            RegCloseKey(key);
+        }
+        if (subkeys == 0 && values == 0) RegDeleteKeyW(HKEY_CURRENT_USER, kExtensionPath.c_str());
     }
     RegDeleteTreeW(HKEY_CURRENT_USER, kProgIdPath.c_str());
     RegDeleteKeyW(HKEY_CURRENT_USER, kProgIdPath.c_str());
