@@ -118,6 +118,11 @@ TEST_F(Explorer, RegisteredFromTheCommandLineAndRemovedWithNothingElse) {
     EXPECT_EQ(ShortcutTarget(SendToShortcut()), exe);
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kExtension.c_str(), L"Content Type", REG_SZ, L"x", 4), ERROR_SUCCESS);
 
+    // Moved since it registered: the next working copy points the command back at itself.
+    SetDefault(HKEY_CURRENT_USER, kProgId + L"\\shell\\open\\command", L"\"C:\\old\\plivex.exe\" \"%1\"");
+    ASSERT_EQ(RunToEnd({"/Q"}), 0u);
+    EXPECT_EQ(DefaultOf(HKEY_CURRENT_USER, kProgId + L"\\shell\\open\\command"), L"\"" + exe + L"\" \"%1\"");
+
     ASSERT_EQ(RunToEnd({"-unreg", "/q"}), 0u);
     EXPECT_FALSE(Registered());
     EXPECT_EQ(DefaultOf(HKEY_CURRENT_USER, kExtension), std::nullopt);

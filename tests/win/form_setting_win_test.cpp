@@ -3,6 +3,7 @@
 // through its own file selection dialog on real files.
 #include <gtest/gtest.h>
 
+#include "app/explorer_win.h"
 #include "app/form_plivex_win.h"
 #include "app/form_setting_win.h"
 #include "app/settings_win.h"
@@ -202,6 +203,34 @@ TEST_F(FormSetting, ApplyRepeatsTheWholeRecordDefaultThenCancelPublishesNothing)
     EXPECT_FALSE(dlg.Visible());
     Open();
     EXPECT_FALSE(dlg.CBoxStayOnTop.Checked());
+}
+
+// The Explorer tick is no option of the record: it shows what is registered,
+// Default and Cancel leave it alone, and OK and Apply register or remove.
+TEST_F(FormSetting, ExplorerTickShowsTheRegistrationAndOnlyOkAndApplyChangeIt) {
+    test::SavedRegistryKey extension(HKEY_CURRENT_USER, L"Software\\Classes\\.pvx");
+    test::SavedRegistryKey progId(HKEY_CURRENT_USER, L"Software\\Classes\\Plivex.Container");
+    RemoveExplorerIntegration();
+    TFormSetting& dlg = Open();
+    EXPECT_FALSE(dlg.CBoxExplorer.Checked());
+    EXPECT_EQ(dlg.CBoxExplorer.Text(), "&X・エクスプローラーと連携する");
+    dlg.CBoxExplorer.SetChecked(true);
+    dlg.ButtonInit.Click();
+    EXPECT_TRUE(dlg.CBoxExplorer.Checked());
+    EXPECT_FALSE(ExplorerIntegrated());
+    dlg.ButtonApply.Click();
+    EXPECT_TRUE(ExplorerIntegrated());
+    EXPECT_TRUE(test::FileExists(SendToShortcutPath()));
+
+    dlg.CBoxExplorer.SetChecked(false);
+    dlg.ButtonCancel.Click();
+    EXPECT_TRUE(ExplorerIntegrated());
+    TFormSetting& again = Open();
+    EXPECT_TRUE(again.CBoxExplorer.Checked());
+    again.CBoxExplorer.SetChecked(false);
+    again.ButtonOk.Click();
+    EXPECT_FALSE(ExplorerIntegrated());
+    EXPECT_FALSE(test::FileExists(SendToShortcutPath()));
 }
 
 TEST_F(FormSetting, ValuesWithoutARadioButtonSelectNoneAndSurvive) {
