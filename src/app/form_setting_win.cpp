@@ -37,20 +37,22 @@ TFormSetting::TFormSetting(ui::Form* owner)
       RButtonDPSCenter(*this, 36, 144, 224, 17, "&S・画面中央", 13, true),
       RButtonDPBeside(*this, 36, 168, 224, 17, "&B・メインウィンドウのそば", 14, false),
       CBoxUseNN(*this, 20, 216, 248, 17, "&N・ヘルプブラウザとしてＮetscapeを使用", 15),
-      ButtonOk(*this, 289, 8, 104, 25, "&OK", 16),
-      ButtonCancel(*this, 289, 40, 104, 25, "&C・キャンセル", 17),
-      ButtonApply(*this, 289, 72, 104, 25, "&A・適用", 18),
-      ButtonHelp(*this, 289, 112, 104, 25, "&H・ヘルプ", 19),
-      ButtonInit(*this, 289, 229, 104, 25, "&D・デフォルト", 20),
-      ButtonImpt(*this, 289, 261, 104, 25, "&I・インポート", 21),
-      ButtonExpt(*this, 289, 293, 104, 25, "&E・エクスポート", 22),
+      // Two rows below the last: the row between is kept for the Explorer tick box.
+      CBoxStrongFormat(*this, 20, 264, 248, 17, "&K・新しい形式（AES-256）で暗号化する", 16),
+      ButtonOk(*this, 289, 8, 104, 25, "&OK", 17),
+      ButtonCancel(*this, 289, 40, 104, 25, "&C・キャンセル", 18),
+      ButtonApply(*this, 289, 72, 104, 25, "&A・適用", 19),
+      ButtonHelp(*this, 289, 112, 104, 25, "&H・ヘルプ", 20),
+      ButtonInit(*this, 289, 229, 104, 25, "&D・デフォルト", 21),
+      ButtonImpt(*this, 289, 261, 104, 25, "&I・インポート", 22),
+      ButtonExpt(*this, 289, 293, 104, 25, "&E・エクスポート", 23),
       Hints(*this),
       Setting(CustomSet()),
       owner_(owner) {
     TaFile.Add({&CBoxConMeltFName, &CBoxUseMeltF, &CBoxUseManyMeltF, &CBoxReencode, &CBoxDelRawF, &CBoxDelPvF,
                 &CBoxConDelUnrela, &GBoxFOverlap, &RButtonFOAskUser, &RButtonFOAddNum});
     TaOther.Add({&CBoxSeePW, &CBoxRecyclePW, &CBoxStayOnTop, &GBoxDlgPos, &RButtonDPSCenter, &RButtonDPBeside,
-                 &CBoxUseNN});
+                 &CBoxUseNN, &CBoxStrongFormat});
 
     ButtonOk.SetDefault(true);
     ButtonCancel.SetCancel(true);
@@ -61,6 +63,7 @@ TFormSetting::TFormSetting(ui::Form* owner)
     Hints.Add(ButtonInit, "ＱＵＯＲＶＡの標準設定に戻します");
     Hints.Add(ButtonImpt, "外持ファイルから設定を読み込みます");
     Hints.Add(ButtonExpt, "現在の設定を外持ファイルにバックアップします");
+    Hints.Add(CBoxStrongFormat, kStrongFormatHint);
 
     ButtonOk.OnClick = [this] { ButtonOkClick(); };
     ButtonCancel.OnClick = [this] { ButtonCancelClick(); };
@@ -104,7 +107,7 @@ std::vector<std::pair<ui::CheckBox*, bool SettingView::*>> TFormSetting::Ticks()
             {&RButtonFOAddNum, &SettingView::FOAddNum},      {&CBoxSeePW, &SettingView::SeePW},
             {&CBoxRecyclePW, &SettingView::RecyclePW},       {&CBoxStayOnTop, &SettingView::StayOnTop},
             {&RButtonDPSCenter, &SettingView::DPSCenter},    {&RButtonDPBeside, &SettingView::DPBeside},
-            {&CBoxUseNN, &SettingView::UseNN}};
+            {&CBoxUseNN, &SettingView::UseNN},               {&CBoxStrongFormat, &SettingView::StrongFormat}};
 }
 
 SettingView TFormSetting::ReadView() {
