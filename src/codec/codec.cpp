@@ -160,7 +160,7 @@ bool Codec::Advanced(std::uint64_t done, std::uint64_t total) { return !progress
 // The stretching runs where the progress runs long steps, off the window's thread.
 LongStep Codec::Long() {
     if (!progress_) return nullptr;
-    return [this](const std::function<bool()>& step) { return progress_->Await(step); };
+    return [this](const std::function<bool()>& step) { return progress_->AwaitLong(step); };
 }
 
 // Writes header followed by count transformed bytes of in; kFailed on failure, 0 on success.

@@ -57,6 +57,8 @@ public:
     // and returns its result; a caller with a window to keep alive may run it
     // on another thread meanwhile.
     virtual bool Await(const std::function<bool()>& step) { return step(); }
+    // The same for a step that lasts whatever the file's size (stretching a password).
+    virtual bool AwaitLong(const std::function<bool()>& step) { return step(); }
 };
 
 // The plain file's name held by a container: the stored bytes (as found after

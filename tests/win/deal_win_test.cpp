@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/deal_win.h"
+#include "app/pass_progress_win.h"
 #include "codec/cipher.h"
 #include "codec/codec.h"
 #include "app/codec_ui_win.h"
@@ -220,6 +221,27 @@ TEST_F(DealWin, StrongFormatWrongPasswordAmongSeveralSkipsOnlyThatFile) {
                                 (dir / "old.pvx") + "\"",
                             "status 解凍：old.pvx"}));
     EXPECT_FALSE(FileExists(dir / "old.txt"));
+}
+
+// Stretching a password lasts however small the file: it runs on a thread of
+// its own while the program keeps handling its messages.
+TEST_F(DealWin, StretchingRunsOffTheWindowsThreadForAnyFile) {
+    ASSERT_TRUE(WriteAll(dir / "tiny.txt", "x"));
+    PassProgress progress("暗号化：", {dir / "tiny.txt"});
+    progress.BeginFile(dir / "tiny.txt");
+    static int ticks;
+    ticks = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
+    DWORD stepThread = 0;
+    EXPECT_TRUE(progress.AwaitLong([&] {
+        stepThread = GetCurrentThreadId();
+        Sleep(300);
+        return true;
+    }));
+    KillTimer(nullptr, timer);
+    EXPECT_NE(stepThread, GetCurrentThreadId());
+    EXPECT_GT(ticks, 0);
+    progress.EndFile();
 }
 
 TEST_F(DealWin, AllNoInTheEncryptionPassSkipsLaterClashesWithoutAsking) {
