@@ -523,8 +523,10 @@ int Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t size, con
             std::uint64_t done = inFirst;
             if (!Advanced(done, bodySize)) return Fault{Fault::kCancelled};
             if (!single) {
-                cipher.resize(kPerStep * strong::kCipherChunk);
-                opened.resize(kPerStep * strong::kChunk);
+                // As much as a step takes, no more: most files are a chunk or two.
+                const auto perStep = static_cast<std::size_t>(std::min<std::uint64_t>(kPerStep, framing->chunks - 1));
+                cipher.resize(perStep * strong::kCipherChunk);
+                opened.resize(perStep * strong::kChunk);
             }
             for (std::uint64_t index = 1; index < framing->chunks;) {
                 // Up to a step's worth of chunks at once.
