@@ -55,6 +55,7 @@ PLIVEX_PACKAGES=(
     wine wine64 fonts-wine fonts-ipafont-gothic locales
     xvfb xdotool imagemagick
     clang libclang-rt-14-dev libbenchmark-dev time
+    libssl-dev python3-cryptography
 )
 
 _plivex_say() { printf '[setup] %s\n' "$*" >&2; }

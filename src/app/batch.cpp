@@ -99,33 +99,29 @@ void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW) {
         const Secret typed(answer.password);
         SecureWipe(answer.password);
         lastPW = host.RecyclePW() ? typed : Secret();
-        std::optional<std::string> bytes = Utf8ToCp932(typed.str());
-        if (!bytes) {
-            // The dialog refuses such passwords; a key made of substitutes would lock files for good.
-            host.InternalError(text::kDealRoutine);
-            return;
-        }
-        const Secret cp932(*bytes);
-        SecureWipe(*bytes);
-        const Secret key(MakeKeyString(cp932.str()));
+        // The key string when the password has a code page 932 form (the
+        // compatible format needs it; the dialog asks for it when that format
+        // is written), and the password kept for the pass, to be stretched
+        // once for each pass salt that the strong format meets.
+        PassKeys keys = PassKeys::FromPassword(typed.str());
 
         bool stop = false;
         for (const std::string& file : files) {
             int result;
             if (pass == kPassEncrypt) {
-                result = host.Encode(file, ChangeExt(file, kContainerExt), carried, key.str());
+                result = host.Encode(file, ChangeExt(file, kContainerExt), carried, keys);
             } else {
-                std::string plain;
-                int version = 0;
-                result = host.Melt(file, plain, carried, version, key.str());
+                BatchHost::MeltedFile melted;
+                result = host.Melt(file, carried, melted, keys);
                 if (result > kRenamed) {
                     host.InternalError(text::kDealRoutine);
                     stop = true;
                     break;
                 }
-                const bool written = result == kNoClash || result == kOverwrite || result == kOverwriteAll ||
-                                     result == kRenamed;
-                if (written && answer.openMelted) host.Melted(plain, version, key.str());
+                // A skipped strong container hands the carried state back but wrote nothing.
+                const bool written = melted.written && (result == kNoClash || result == kOverwrite ||
+                                                        result == kOverwriteAll || result == kRenamed);
+                if (written && answer.openMelted) host.Melted(melted);
             }
             carried = result;
             if (result == kFailed) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/secret.h"
+#include "codec/strong.h"
 
 namespace plivex {
 
@@ -70,11 +71,17 @@ public:
     };
     virtual Answer AskPassword(int pass, const std::vector<std::string>& files, const std::string& remembered) = 0;
     virtual bool RecyclePW() = 0;  // read right after each prompt
-    virtual int Encode(const std::string& file, const std::string& container, int carried, const std::string& key) = 0;
-    virtual int Melt(const std::string& container, std::string& plain, int carried, int& version,
-                     const std::string& key) = 0;
+    // keys is the pass's password, the same object for every file of the pass.
+    virtual int Encode(const std::string& file, const std::string& container, int carried, PassKeys& keys) = 0;
+    struct MeltedFile {
+        std::string plain;   // the plain file's full path
+        int version = 0;     // the container's format
+        ContainerKey key;    // what melted it, to encrypt it again with
+        bool written = false;
+    };
+    virtual int Melt(const std::string& container, int carried, MeltedFile& melted, PassKeys& keys) = 0;
     // A melted file the user asked to open at once.
-    virtual void Melted(const std::string& plain, int version, const std::string& key) = 0;
+    virtual void Melted(const MeltedFile& melted) = 0;
     virtual void Status(const std::string& text) = 0;
     // A pass has ended, however: the files it could not delete are told now.
     virtual void ReportNotDeleted() = 0;

@@ -37,15 +37,19 @@ public:
         return answer;
     }
     bool RecyclePW() override { return CustomSet().RecyclePW; }
-    int Encode(const std::string& file, const std::string& container, int carried, const std::string& key) override {
-        return Converted(file, [&] { return codec_.Encode(file, container, carried, kFormatVersion, key); });
+    int Encode(const std::string& file, const std::string& container, int carried, PassKeys& keys) override {
+        const int version = options_.StrongFormat ? kStrongVersion : kFormatVersion;
+        return Converted(file, [&] { return codec_.Encode(file, container, carried, version, keys); });
     }
-    int Melt(const std::string& container, std::string& plain, int carried, int& version,
-             const std::string& key) override {
-        return Converted(container, [&] { return codec_.Melt(container, plain, carried, version, key); });
+    int Melt(const std::string& container, int carried, MeltedFile& melted, PassKeys& keys) override {
+        const int result = Converted(container, [&] {
+            return codec_.Melt(container, melted.plain, carried, melted.version, keys, &melted.key);
+        });
+        melted.written = codec_.Written();
+        return result;
     }
-    void Melted(const std::string& plain, int version, const std::string& key) override {
-        if (melted_) melted_(plain, version, key);
+    void Melted(const MeltedFile& melted) override {
+        if (melted_) melted_(melted.plain, melted.key);
     }
     void Status(const std::string& text) override {
         if (status_) status_(text);

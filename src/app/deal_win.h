@@ -11,6 +11,7 @@
 
 #include "app/batch.h"
 #include "base/secret.h"
+#include "codec/strong.h"
 
 namespace plivex {
 
@@ -19,7 +20,8 @@ public:
     // Receives the summary of each finished pass (the main window's status bar).
     using StatusSink = std::function<void(const std::string& text)>;
     // Called after a successful melt when the user asked to open the melted files.
-    using MeltedHook = std::function<void(const std::string& plainPath, int version, const std::string& key)>;
+    // key is what melted it, to encrypt it again with.
+    using MeltedHook = std::function<void(const std::string& plainPath, const ContainerKey& key)>;
 
     // lastPW belongs to the caller and outlives this object.
     Deal(Secret& lastPW, StatusSink status, MeltedHook melted = nullptr)

@@ -69,11 +69,18 @@ void TFormPlivex::ShowStatusReencoded(const std::string& fileName) {
     SetStatusText(std::string(text::kReencryptLabel) + fileName);
 }
 
-void TFormPlivex::OpenMelted(const std::string& plain, int version, const std::string& key) {
+void TFormPlivex::OpenMelted(const std::string& plain, const ContainerKey& key) {
     std::string appPath;
     ProcessRef process;
     if (!OpenWithApp(plain, appPath, process, ProsMonList)) return;
-    if (CustomSet().Reencode) ProsMonList.AddEntry(plain, appPath, key, version, std::move(process));
+    if (CustomSet().Reencode) ProsMonList.AddEntry(plain, appPath, key, std::move(process));
+}
+
+void TFormPlivex::OpenMelted(const std::string& plain, int version, const std::string& key) {
+    ContainerKey k;
+    k.version = version;
+    k.keyString = Secret(key);
+    OpenMelted(plain, k);
 }
 
 void TFormPlivex::TimerProsMonTimer() {

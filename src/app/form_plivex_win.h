@@ -70,7 +70,9 @@ public:
 
     // After a melt the user asked to open: start its application and, with
     // Reencode, watch it so the file is encrypted again when it ends.
-    void OpenMelted(const std::string& plain, int version, const std::string& key);
+    // key is what melted the file: the re-encryption writes the container's own format with it.
+    void OpenMelted(const std::string& plain, const ContainerKey& key);
+    void OpenMelted(const std::string& plain, int version, const std::string& key);  // the compatible format
     void TimerProsMonTimer();
     // Whether the window may close: asks while files wait for re-encryption.
     bool FormCloseQuery();

@@ -39,20 +39,21 @@ TFormSetting::TFormSetting(ui::Form* owner)
       RButtonDPBeside(*this, 36, 168, 224, 17, "&B・メインウィンドウのそば", 14, false),
       CBoxUseNN(*this, 20, 216, 248, 17, "&N・ヘルプブラウザとしてＮetscapeを使用", 15),
       CBoxExplorer(*this, 20, 240, 248, 17, "&X・エクスプローラーと連携する", 16),
-      ButtonOk(*this, 289, 8, 104, 25, "&OK", 17),
-      ButtonCancel(*this, 289, 40, 104, 25, "&C・キャンセル", 18),
-      ButtonApply(*this, 289, 72, 104, 25, "&A・適用", 19),
-      ButtonHelp(*this, 289, 112, 104, 25, "&H・ヘルプ", 20),
-      ButtonInit(*this, 289, 229, 104, 25, "&D・デフォルト", 21),
-      ButtonImpt(*this, 289, 261, 104, 25, "&I・インポート", 22),
-      ButtonExpt(*this, 289, 293, 104, 25, "&E・エクスポート", 23),
+      CBoxStrongFormat(*this, 20, 264, 248, 17, "&K・新しい形式（AES-256）で暗号化する", 17),
+      ButtonOk(*this, 289, 8, 104, 25, "&OK", 18),
+      ButtonCancel(*this, 289, 40, 104, 25, "&C・キャンセル", 19),
+      ButtonApply(*this, 289, 72, 104, 25, "&A・適用", 20),
+      ButtonHelp(*this, 289, 112, 104, 25, "&H・ヘルプ", 21),
+      ButtonInit(*this, 289, 229, 104, 25, "&D・デフォルト", 22),
+      ButtonImpt(*this, 289, 261, 104, 25, "&I・インポート", 23),
+      ButtonExpt(*this, 289, 293, 104, 25, "&E・エクスポート", 24),
       Hints(*this),
       Setting(CustomSet()),
       owner_(owner) {
     TaFile.Add({&CBoxConMeltFName, &CBoxUseMeltF, &CBoxUseManyMeltF, &CBoxReencode, &CBoxDelRawF, &CBoxDelPvF,
                 &CBoxConDelUnrela, &GBoxFOverlap, &RButtonFOAskUser, &RButtonFOAddNum});
     TaOther.Add({&CBoxSeePW, &CBoxRecyclePW, &CBoxStayOnTop, &GBoxDlgPos, &RButtonDPSCenter, &RButtonDPBeside,
-                 &CBoxUseNN, &CBoxExplorer});
+                 &CBoxUseNN, &CBoxExplorer, &CBoxStrongFormat});
 
     ButtonOk.SetDefault(true);
     ButtonCancel.SetCancel(true);
@@ -64,6 +65,7 @@ TFormSetting::TFormSetting(ui::Form* owner)
     Hints.Add(ButtonImpt, "外持ファイルから設定を読み込みます");
     Hints.Add(ButtonExpt, "現在の設定を外持ファイルにバックアップします");
     Hints.Add(CBoxExplorer, "暗号化ファイルをダブルクリックで開き、「送る」メニューからファイルを渡せるようにします");
+    Hints.Add(CBoxStrongFormat, kStrongFormatHint);
 
     ButtonOk.OnClick = [this] { ButtonOkClick(); };
     ButtonCancel.OnClick = [this] { ButtonCancelClick(); };
@@ -110,7 +112,7 @@ std::vector<std::pair<ui::CheckBox*, bool SettingView::*>> TFormSetting::Ticks()
             {&RButtonFOAddNum, &SettingView::FOAddNum},      {&CBoxSeePW, &SettingView::SeePW},
             {&CBoxRecyclePW, &SettingView::RecyclePW},       {&CBoxStayOnTop, &SettingView::StayOnTop},
             {&RButtonDPSCenter, &SettingView::DPSCenter},    {&RButtonDPBeside, &SettingView::DPBeside},
-            {&CBoxUseNN, &SettingView::UseNN}};
+            {&CBoxUseNN, &SettingView::UseNN},               {&CBoxStrongFormat, &SettingView::StrongFormat}};
 }
 
 SettingView TFormSetting::ReadView() {

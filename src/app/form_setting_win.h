@@ -24,6 +24,9 @@ namespace plivex {
 inline constexpr UINT kMsgExportChosen = WM_USER + 3;  // 1027: a file to export to was confirmed
 inline constexpr UINT kMsgImportChosen = WM_USER + 4;  // 1028: a file to import from was confirmed
 
+inline constexpr const char* kStrongFormatHint =
+    "新しい形式の暗号化ファイルは、以前のバージョンのプリベックスでは開けません";
+
 class TFormSetting : public ui::Form {
 public:
     // The first creation: the copy starts from the options in force; owner
@@ -51,6 +54,7 @@ public:
     ui::RadioButton RButtonDPBeside;
     ui::CheckBox CBoxUseNN;
     ui::CheckBox CBoxExplorer;  // registration with Explorer, for this user
+    ui::CheckBox CBoxStrongFormat;
     ui::Button ButtonOk;
     ui::Button ButtonCancel;
     ui::Button ButtonApply;

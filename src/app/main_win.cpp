@@ -93,9 +93,7 @@ class WorkingInstance {
 public:
     WorkingInstance()
         : deal_(form_.LastPW, [this](const std::string& text) { form_.SetStatusText(text); },
-                [this](const std::string& plain, int version, const std::string& key) {
-                    form_.OpenMelted(plain, version, key);
-                }) {
+                [this](const std::string& plain, const ContainerKey& key) { form_.OpenMelted(plain, key); }) {
         form_.OnFiles = [this](std::vector<std::string> files) { RunBatch(std::move(files)); };
         form_.OnCloseQuery = [this] { return CloseQuery(); };
         form_.OnTick = [this] { RemindOfWaitingWork(); };

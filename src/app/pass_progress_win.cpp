@@ -73,6 +73,10 @@ bool PassProgress::Advance(std::uint64_t done, std::uint64_t total) {
 bool PassProgress::Await(const std::function<bool()>& step) {
     // A small file's flush is over before anyone would notice.
     if (fileSize_ < kLongFlushFrom) return step();
+    return AwaitLong(step);
+}
+
+bool PassProgress::AwaitLong(const std::function<bool()>& step) {
     // Nothing of the program's runs on that thread but the step: every window,
     // question and message stays on this one.
     std::future<bool> result = std::async(std::launch::async, step);

@@ -36,6 +36,7 @@ public:
     bool Advance(std::uint64_t done, std::uint64_t total) override;
     // The step runs on a thread of its own while the window keeps answering.
     bool Await(const std::function<bool()>& step) override;
+    bool AwaitLong(const std::function<bool()>& step) override;
     // Cancel was pressed for the file in hand, also while a step ran that could not stop.
     bool CancelRequested() const { return cancelled_ || (form_ && form_->CancelRequested()); }
 

@@ -13,7 +13,7 @@ constexpr std::pair<bool SettingView::*, bool TCustomSet::*> kTicks[] = {
     {&SettingView::DelRawF, &TCustomSet::DelRawF},           {&SettingView::DelPvF, &TCustomSet::DelPvF},
     {&SettingView::ConDelUnrela, &TCustomSet::ConDelUnrela}, {&SettingView::SeePW, &TCustomSet::SeePW},
     {&SettingView::RecyclePW, &TCustomSet::RecyclePW},       {&SettingView::StayOnTop, &TCustomSet::StayOnTop},
-    {&SettingView::UseNN, &TCustomSet::UseNN},
+    {&SettingView::UseNN, &TCustomSet::UseNN},       {&SettingView::StrongFormat, &TCustomSet::StrongFormat},
 };
 
 }  // namespace

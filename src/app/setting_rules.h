@@ -23,6 +23,7 @@ struct SettingView {
     bool DPSCenter = false;
     bool DPBeside = false;
     bool UseNN = false;
+    bool StrongFormat = false;
 
     friend bool operator==(const SettingView&, const SettingView&) = default;
 };

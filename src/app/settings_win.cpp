@@ -40,6 +40,7 @@ constexpr PreferenceValue kPreference[] = {
     {L"DlgPos", nullptr, &TCustomSet::DlgPos},
     {L"UseNN", &TCustomSet::UseNN, nullptr},
 };
+constexpr const wchar_t* kStrongFormatValue = L"StrongFormat";
 
 // A position saved on a screen that is gone (a second monitor unplugged, a
 // smaller resolution) would open the window where nobody can reach it: a window
@@ -98,6 +99,13 @@ bool LoadPreference() {
     return true;
 }
 
+// Read on its own: copies before it never wrote it, so a missing value means
+// off and is no failure that would set off the import fallback.
+void LoadStrongFormat() {
+    const RegKey key(kPreferenceKeyPath, true);
+    if (const std::optional<std::int32_t> n = key.ReadInt(kStrongFormatValue)) CustomSet().StrongFormat = *n != 0;
+}
+
 void ImportBesideProgram(TFormPlivex& form, const std::string& programFolder) {
     const std::optional<std::string> file = FirstExportFile(programFolder);
     if (!file) return;
@@ -139,6 +147,7 @@ void SavePreference() {
         const std::int32_t n = v.flag ? (options.*v.flag ? 1 : 0) : options.*v.number;
         if (!key.WriteInt(v.name, n)) return;
     }
+    key.WriteInt(kStrongFormatValue, options.StrongFormat ? 1 : 0);
 }
 
 }  // namespace
@@ -150,7 +159,9 @@ TExitState& ExitState() {
 
 void LoadRegistrySettings(TFormPlivex& form, const std::string& programFolder) {
     LoadExitState(form, programFolder);
-    if (!LoadPreference()) ImportBesideProgram(form, programFolder);
+    const bool complete = LoadPreference();
+    LoadStrongFormat();
+    if (!complete) ImportBesideProgram(form, programFolder);
 }
 
 void SaveRegistrySettings(const TFormPlivex& form) {

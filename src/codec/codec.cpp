@@ -1,6 +1,7 @@
 #include "codec/codec.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "base/secret.h"
@@ -8,6 +9,7 @@
 #include "codec/names.h"
 #include "codec/texts.h"
 #include "sys/cp932.h"
+#include "sys/crypto.h"
 
 namespace plivex {
 
@@ -45,8 +47,51 @@ std::optional<std::string> StoredNameOf(std::string_view stored, std::string_vie
     return name;
 }
 
-ContainerFate FateOfContainer(const TCustomSet& options, const std::function<bool()>& associated) {
+namespace {
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        std::size_t n;
+        std::uint32_t cp;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            n = 1, cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            n = 2, cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            n = 3, cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + n >= s.size()) return false;
+        for (std::size_t k = 1; k <= n; ++k) {
+            const auto t = static_cast<unsigned char>(s[i + k]);
+            if ((t & 0xC0) != 0x80) return false;
+            cp = cp << 6 | (t & 0x3F);
+        }
+        if ((n == 2 && cp < 0x800) || (n == 3 && cp < 0x10000) || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += n + 1;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::string> StrongStoredNameOf(std::string_view stored) {
+    if (!IsUtf8(stored)) return std::nullopt;
+    std::string name = FileNamePart(stored);
+    if (CheckFileName(name) != NameProblem::None) return std::nullopt;
+    return name;
+}
+
+ContainerFate FateOfContainer(const TCustomSet& options, const std::function<bool()>& associated, int version) {
     if (!options.DelPvF) return ContainerFate::kKeep;
+    if (version == kStrongVersion) return ContainerFate::kDelete;
     if (options.ConDelUnrela) return associated() ? ContainerFate::kDelete : ContainerFate::kAsk;
     // Nobody saw the name: a type that nothing opens is the last sign of a
     // wrong password, and then the container holds the only good copy.
@@ -76,55 +121,126 @@ std::string Codec::WithReason(std::string text) const {
     return text;
 }
 
-// Writes header followed by count transformed bytes of in to a temporary file
-// beside target, then gives it target's name. On any failure the temporary
-// file is removed, the message shown, and kFailed returned; 0 on success.
-int Codec::Convert(InputFile& in, std::uint64_t count, std::uint32_t position, bool encode, std::string_view key,
-                   const std::string& header, const std::string& sourcePath, const std::string& target,
-                   bool replace) {
+// Fills a temporary file beside target, then gives it target's name. On any
+// failure the temporary file is removed and the message shown.
+Codec::Produced Codec::Produce(const std::string& target, bool replace,
+                               const std::function<std::optional<Fault>(OutputFile&)>& fill) {
     std::string tempPath;
     std::unique_ptr<OutputFile> out = files_.CreateTemp(target, tempPath);
     if (!out) {
         Message(WithReason(target), text::kCaptionOpenFailed, kStyleExclamation);
-        return kFailed;
+        return Produced::kFailed;
     }
-    // Nothing of a conversion that did not end remains.
-    auto discard = [&] {
+    // Nothing of a conversion that did not end remains. The reason is taken
+    // before the clean-up, whose own calls come after the failure.
+    auto fail = [&](const Fault& fault) {
+        const std::string shown = fault.systemFailed ? WithReason(fault.message) : fault.message;
         out.reset();
         files_.Remove(tempPath);
-    };
-    // The reason is taken before the clean-up, whose own calls come after the failure.
-    auto fail = [&](const std::string& message, bool systemFailed = true) {
-        const std::string shown = systemFailed ? WithReason(message) : message;
-        discard();
+        if (fault.kind == Fault::kCancelled) {
+            cancelled_ = true;
+            return Produced::kFailed;
+        }
         Message(shown, "", kStyleExclamation);
-        return kFailed;
+        return fault.kind == Fault::kDamaged ? Produced::kDamaged : Produced::kFailed;
     };
-    if (!header.empty() && !out->Write(header.data(), header.size())) return fail(text::WriteFailed(target));
+    if (const std::optional<Fault> fault = fill(*out)) return fail(*fault);
+    const std::function<bool()> finish = [&] { return out->Finish(); };
+    if (!(progress_ ? progress_->Await(finish) : finish())) return fail({Fault::kMessage, text::WriteFailed(target)});
+    out.reset();
+    if (!files_.Commit(tempPath, target, replace)) return fail({Fault::kMessage, text::WriteFailed(target)});
+    return Produced::kDone;
+}
 
+bool Codec::Random(void* out, std::size_t size) { return random_ ? random_(out, size) : crypto::Random(out, size); }
+
+// False when the user stopped the conversion.
+bool Codec::Advanced(std::uint64_t done, std::uint64_t total) { return !progress_ || progress_->Advance(done, total); }
+
+// The stretching runs where the progress runs long steps, off the window's thread.
+LongStep Codec::Long() {
+    if (!progress_) return nullptr;
+    return [this](const std::function<bool()>& step) { return progress_->AwaitLong(step); };
+}
+
+// Writes header followed by count transformed bytes of in; kFailed on failure, 0 on success.
+int Codec::Convert(InputFile& in, std::uint64_t count, std::uint32_t position, bool encode, std::string_view key,
+                   const std::string& header, const std::string& sourcePath, const std::string& target,
+                   bool replace) {
     const Transform transform(key);
     std::vector<unsigned char> chunk(static_cast<std::size_t>(std::min<std::uint64_t>(count, kChunkSize)));
-    for (std::uint64_t left = count; left > 0;) {
-        const std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size()));
-        if (const ReadResult r = ReadExactly(in, chunk.data(), step); r != ReadResult::kRead)
-            return fail(text::ReadFailed(sourcePath), r == ReadResult::kFailed);
-        if (encode) transform.Encode(chunk.data(), chunk.data(), step, position);
-        else transform.Melt(chunk.data(), chunk.data(), step, position);
-        if (!out->Write(chunk.data(), step)) return fail(text::WriteFailed(target));
-        left -= step;
-        if (progress_ && !progress_->Advance(count - left, count)) {
-            cancelled_ = true;
-            SecureWipe(chunk.data(), chunk.size());
-            discard();
-            return kFailed;
+    const Produced produced = Produce(target, replace, [&](OutputFile& out) -> std::optional<Fault> {
+        if (!header.empty() && !out.Write(header.data(), header.size()))
+            return Fault{Fault::kMessage, text::WriteFailed(target)};
+        for (std::uint64_t left = count; left > 0;) {
+            const std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size()));
+            if (const ReadResult r = ReadExactly(in, chunk.data(), step); r != ReadResult::kRead)
+                return Fault{Fault::kMessage, text::ReadFailed(sourcePath), r == ReadResult::kFailed};
+            if (encode) transform.Encode(chunk.data(), chunk.data(), step, position);
+            else transform.Melt(chunk.data(), chunk.data(), step, position);
+            if (!out.Write(chunk.data(), step)) return Fault{Fault::kMessage, text::WriteFailed(target)};
+            left -= step;
+            if (!Advanced(count - left, count)) return Fault{Fault::kCancelled};
         }
-    }
+        return std::nullopt;
+    });
     if (!chunk.empty()) SecureWipe(chunk.data(), chunk.size());  // plain bytes of a melted file
-    const std::function<bool()> finish = [&] { return out->Finish(); };
-    if (!(progress_ ? progress_->Await(finish) : finish())) return fail(text::WriteFailed(target));
-    out.reset();
-    if (!files_.Commit(tempPath, target, replace)) return fail(text::WriteFailed(target));
-    return 0;
+    return produced == Produced::kDone ? 0 : kFailed;
+}
+
+// Writes the strong container of in under key: header, then the name and the
+// file's bytes in sealed chunks, a few chunks to a read and a write.
+int Codec::EncodeStrong(InputFile& in, std::uint64_t size, const std::string& name, const ContainerKey& key,
+                        const std::string& source, const std::string& target, bool replace) {
+    strong::Header header;
+    header.iterations = key.iterations;
+    header.passSalt = key.passSalt;
+    if (!Random(header.fileSalt.data(), header.fileSalt.size())) {
+        Message(text::RandomFailed(source), "", kStyleExclamation);
+        return kFailed;
+    }
+    const std::optional<Secret> fileKey = strong::FileKey(key.master, header.fileSalt);
+    std::optional<strong::Chunks> chunks;
+    if (fileKey) chunks.emplace(*fileKey, header);
+    if (!chunks || !chunks->Ready()) {
+        Message(text::CryptoFailed(source), "", kStyleExclamation);
+        return kFailed;
+    }
+    const std::string prefix = strong::StreamPrefix(name);
+    const std::uint64_t total = prefix.size() + size;
+    constexpr std::size_t kPerStep = kChunkSize / strong::kChunk;
+    std::vector<unsigned char> plain(static_cast<std::size_t>(std::min<std::uint64_t>(total, kChunkSize)));
+    std::vector<unsigned char> sealed(plain.size() + kPerStep * strong::kTagSize);
+    const Produced produced = Produce(target, replace, [&](OutputFile& out) -> std::optional<Fault> {
+        const auto head = strong::HeaderBytes(header);
+        if (!out.Write(head.data(), head.size())) return Fault{Fault::kMessage, text::WriteFailed(target)};
+        std::uint64_t done = 0;
+        std::uint32_t index = 0;
+        while (done < total) {
+            const std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(total - done, plain.size()));
+            std::size_t filled = 0;
+            if (done < prefix.size()) {
+                filled = std::min<std::size_t>(step, prefix.size() - static_cast<std::size_t>(done));
+                std::memcpy(plain.data(), prefix.data() + done, filled);
+            }
+            if (const ReadResult r = ReadExactly(in, plain.data() + filled, step - filled); r != ReadResult::kRead)
+                return Fault{Fault::kMessage, text::ReadFailed(source), r == ReadResult::kFailed};
+            std::size_t written = 0;
+            for (std::size_t at = 0; at < step; at += strong::kChunk, ++index) {
+                const std::size_t n = std::min(strong::kChunk, step - at);
+                const bool last = done + at + n == total;
+                if (!chunks->Seal(index, last, plain.data() + at, n, sealed.data() + written))
+                    return Fault{Fault::kMessage, text::CryptoFailed(source), false};
+                written += n + strong::kTagSize;
+            }
+            if (!out.Write(sealed.data(), written)) return Fault{Fault::kMessage, text::WriteFailed(target)};
+            done += step;
+            if (!Advanced(done, total)) return Fault{Fault::kCancelled};
+        }
+        return std::nullopt;
+    });
+    SecureWipe(plain.data(), plain.size());
+    return produced == Produced::kDone ? 0 : kFailed;
 }
 
 // Opens the file to convert and takes its size; on failure the message is shown and null returned.
@@ -144,6 +260,11 @@ std::unique_ptr<InputFile> Codec::OpenInput(const std::string& path, std::uint64
 }
 
 int Codec::Encode(const std::string& source, std::string container, int carried, int version, std::string_view key) {
+    PassKeys keys = PassKeys::FromKeyString(key);
+    return Encode(source, std::move(container), carried, version, keys);
+}
+
+int Codec::Encode(const std::string& source, std::string container, int carried, int version, PassKeys& keys) {
     cancelled_ = false;
     if (source == kDummySource) return kSkipped;
 
@@ -151,16 +272,20 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
     std::unique_ptr<InputFile> in = OpenInput(source, size);
     if (!in) return kFailed;
     // Limits of the format, checked before anything is asked or written.
-    const std::optional<std::string> name = Utf8ToCp932(FileNamePart(source));
+    const bool strongFormat = version == kStrongVersion;
+    const std::optional<std::string> name =
+        strongFormat ? std::optional<std::string>(FileNamePart(source)) : Utf8ToCp932(FileNamePart(source));
     if (!name) {
         Message(text::NameNotEncodable(source), "", kStyleExclamation);
         return kFailed;
     }
-    if (name->size() > kMaxStoredName) {
+    if (name->size() > (strongFormat ? strong::kMaxName : kMaxStoredName)) {
         Message(text::NameTooLong(source), "", kStyleExclamation);
         return kFailed;
     }
-    if (2 + name->size() + size > kMaxContainerSize) {
+    const std::uint64_t streamed = 2 + name->size() + size;
+    if (strongFormat ? (streamed + strong::kChunk - 1) / strong::kChunk > strong::kMaxChunks
+                     : streamed > kMaxContainerSize) {
         Message(text::FileTooLarge(source), "", kStyleExclamation);
         return kFailed;
     }
@@ -179,17 +304,36 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
         Message(WithReason(container), text::kCaptionOpenFailed, kStyleExclamation);
         return kFailed;
     }
-    if (version != kFormatVersion) {
-        Message("Encode()", text::kCaptionInternalError, kStyleExclamation);
-        return kFailed;
+    if (strongFormat) {
+        // The first file of a pass draws the pass salt and stretches the password.
+        PassKeys::WriteFault fault;
+        const ContainerKey* key =
+            keys.ForWriting([this](void* out, std::size_t size) { return Random(out, size); }, strongIterations_,
+                            Long(), fault);
+        if (!key && fault == PassKeys::WriteFault::kNoPassword) {
+            // A key string alone cannot write this format: a caller's mistake.
+            Message("Encode()", text::kCaptionInternalError, kStyleExclamation);
+            return kFailed;
+        }
+        if (!key) {
+            Message(fault == PassKeys::WriteFault::kRandom ? text::RandomFailed(source) : text::CryptoFailed(source),
+                    "", kStyleExclamation);
+            return kFailed;
+        }
+        if (EncodeStrong(*in, size, *name, *key, source, container, replace) == kFailed) return kFailed;
+    } else {
+        if (version != kFormatVersion || !keys.KeyString()) {
+            Message("Encode()", text::kCaptionInternalError, kStyleExclamation);
+            return kFailed;
+        }
+        const std::string_view key = keys.KeyString()->str();
+        std::string header(2 + name->size(), '\0');
+        header[0] = static_cast<char>(kFormatVersion);
+        header[1] = static_cast<char>(name->size());
+        std::uint32_t position = 2;
+        EncodeBytes(name->data(), header.data() + 2, static_cast<std::int32_t>(name->size()), position, key);
+        if (Convert(*in, size, position, true, key, header, source, container, replace) == kFailed) return kFailed;
     }
-
-    std::string header(2 + name->size(), '\0');
-    header[0] = static_cast<char>(kFormatVersion);
-    header[1] = static_cast<char>(name->size());
-    std::uint32_t position = 2;
-    EncodeBytes(name->data(), header.data() + 2, static_cast<std::int32_t>(name->size()), position, key);
-    if (Convert(*in, size, position, true, key, header, source, container, replace) == kFailed) return kFailed;
 
     in.reset();  // the source is closed before it may be deleted
     if (options_.DelRawF) RemoveSource(source);
@@ -197,23 +341,43 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
 }
 
 int Codec::Melt(const std::string& container, std::string& plain, int carried, int& version, std::string_view key) {
+    PassKeys keys = PassKeys::FromKeyString(key);
+    return Melt(container, plain, carried, version, keys);
+}
+
+int Codec::Melt(const std::string& container, std::string& plain, int carried, int& version, PassKeys& keys,
+                ContainerKey* used) {
     cancelled_ = false;
+    written_ = false;
     std::uint64_t size = 0;
     std::unique_ptr<InputFile> in = OpenInput(container, size);
     if (!in) return kFailed;
-    // A container too short for its header and name, or beyond the format's sizes, is not ours.
-    unsigned char head[2];
-    if (size < 2 || size > kMaxContainerSize) {
-        Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
-        return kFailed;
-    }
     auto readFailed = [&](ReadResult r) {
         const std::string message = text::ReadFailed(container);
         Message(r == ReadResult::kFailed ? WithReason(message) : message, "", kStyleExclamation);
         return kFailed;
     };
+    // A container too short for its header and name, or beyond the format's sizes, is not ours.
+    unsigned char head[2];
+    if (size < 2 || (size > kMaxContainerSize && size < strong::kMinContainer)) {
+        Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
+        return kFailed;
+    }
     if (const ReadResult r = ReadExactly(*in, head, 2); r != ReadResult::kRead) return readFailed(r);
     version = head[0];
+    if (version == kStrongVersion) {
+        return MeltStrong(in, size, head, container, plain, carried, keys, used);
+    }
+    if (size > kMaxContainerSize) {
+        Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
+        return kFailed;
+    }
+    if (!keys.KeyString()) {
+        // Its key string needs the password in code page 932; a substitute would melt garbage.
+        Message(text::PasswordNotForOldFormat(container), "", kStyleExclamation);
+        return carried;
+    }
+    const std::string_view key = keys.KeyString()->str();
     const std::size_t n = head[1];
     if (size < 2 + n) {
         Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
@@ -251,9 +415,16 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
     if (Convert(*in, size - 2 - n, static_cast<std::uint32_t>(2 + n), false, key, std::string(), container, plain,
                 ReplacesExisting(answer, options_.FOverlap)) == kFailed)
         return kFailed;
+    written_ = true;
+    if (used) *used = keys.V1Key();
 
     in.reset();  // the container is closed before it may be deleted
-    switch (FateOfContainer(options_, [&] { return ui_.HasAssociation(plain); })) {
+    return Dispose(container, plain, kFormatVersion, result);
+}
+
+// The container's fate once its file is melted; result unless the user cancels.
+int Codec::Dispose(const std::string& container, const std::string& plain, int version, int result) {
+    switch (FateOfContainer(options_, [&] { return ui_.HasAssociation(plain); }, version)) {
         case ContainerFate::kKeep:
             break;
         case ContainerFate::kDelete:
@@ -268,6 +439,127 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
         }
     }
     return result;
+}
+
+// The strong format: the header is checked and the first chunk authenticated
+// before anything is asked, so a wrong password or a damaged container is told
+// at once; a later chunk that fails removes what was written. Either way the
+// file is skipped and the batch goes on.
+int Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t size, const unsigned char (&first)[2],
+                      const std::string& container, std::string& plain, int carried, PassKeys& keys,
+                      ContainerKey* used) {
+    InputFile& in = *input;
+    auto unknown = [&] {
+        Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
+        return carried;
+    };
+    auto damaged = [&] {
+        Message(text::WrongPasswordOrDamaged(container), "", kStyleExclamation);
+        return carried;
+    };
+    auto readFailed = [&](ReadResult r) {
+        const std::string message = text::ReadFailed(container);
+        Message(r == ReadResult::kFailed ? WithReason(message) : message, "", kStyleExclamation);
+        return kFailed;
+    };
+    if (size < strong::kMinContainer) return unknown();
+    unsigned char headBytes[strong::kHeaderSize] = {first[0], first[1]};
+    if (const ReadResult r = ReadExactly(in, headBytes + 2, sizeof headBytes - 2); r != ReadResult::kRead)
+        return readFailed(r);
+    const std::optional<strong::Header> header = strong::ParseHeader(headBytes, sizeof headBytes);
+    if (!header) return unknown();
+    const std::optional<strong::Framing> framing = strong::FramingOf(size);
+    if (!framing) return damaged();
+
+    const ContainerKey* key = keys.Master(header->passSalt, header->iterations, Long());
+    std::optional<Secret> fileKey;
+    if (key) fileKey = strong::FileKey(key->master, header->fileSalt);
+    std::optional<strong::Chunks> chunks;
+    if (fileKey) chunks.emplace(*fileKey, *header);
+    // Without a password to stretch (a key string alone) nothing can open it.
+    if (!chunks || !chunks->Ready()) return damaged();
+
+    // Chunk 0 holds the name.
+    const bool single = framing->chunks == 1;
+    const std::size_t firstCipher = single ? framing->lastCipher : strong::kCipherChunk;
+    const std::size_t firstPlain = firstCipher - strong::kTagSize;
+    std::vector<unsigned char> cipher(firstCipher);
+    std::vector<unsigned char> head(firstPlain);
+    struct Wipe {
+        std::vector<unsigned char>& bytes;
+        ~Wipe() { SecureWipe(bytes.data(), bytes.size()); }
+    } wipeHead{head};
+    if (const ReadResult r = ReadExactly(in, cipher.data(), cipher.size()); r != ReadResult::kRead)
+        return readFailed(r);
+    if (!chunks->Open(0, single, cipher.data(), firstPlain, head.data())) return damaged();
+    const std::size_t nameSize = head[0] | std::size_t{head[1]} << 8;
+    std::optional<std::string> name;
+    if (nameSize >= 1 && nameSize <= strong::kMaxName && 2 + nameSize <= firstPlain)
+        name = StrongStoredNameOf(std::string_view(reinterpret_cast<const char*>(head.data()) + 2, nameSize));
+    plain = FolderPart(container) + name.value_or(std::string());
+    if (!name) {
+        Message(std::string(text::kCreateFailed), text::kCaptionErrorReport, kStyleExclamation);
+        return kFailed;
+    }
+
+    const int answer = CheckFileExist(plain, carried);
+    if (answer == kSkipped || answer == kSkipAll || answer == kFailed) return answer;
+    const int result = answer == kOverwriteAll ? kOverwriteAll : carried;
+    target_ = plain;
+    // No question about the name: the password is right.
+    if (!files_.CanCreate(plain)) {
+        Message(WithReason(std::string(text::kCreateFailed)), text::kCaptionErrorReport, kStyleExclamation);
+        return kFailed;
+    }
+
+    const std::uint64_t bodySize = size - strong::kHeaderSize - framing->chunks * strong::kTagSize - 2 - nameSize;
+    constexpr std::size_t kPerStep = kChunkSize / strong::kChunk;
+    std::vector<unsigned char> opened;
+    const Produced produced =
+        Produce(plain, ReplacesExisting(answer, options_.FOverlap), [&](OutputFile& out) -> std::optional<Fault> {
+            const std::size_t inFirst = firstPlain - 2 - nameSize;
+            if (inFirst && !out.Write(head.data() + 2 + nameSize, inFirst))
+                return Fault{Fault::kMessage, text::WriteFailed(plain)};
+            std::uint64_t done = inFirst;
+            if (!Advanced(done, bodySize)) return Fault{Fault::kCancelled};
+            if (!single) {
+                // As much as a step takes, no more: most files are a chunk or two.
+                const auto perStep = static_cast<std::size_t>(std::min<std::uint64_t>(kPerStep, framing->chunks - 1));
+                cipher.resize(perStep * strong::kCipherChunk);
+                opened.resize(perStep * strong::kChunk);
+            }
+            for (std::uint64_t index = 1; index < framing->chunks;) {
+                // Up to a step's worth of chunks at once.
+                const std::uint64_t count = std::min<std::uint64_t>(kPerStep, framing->chunks - index);
+                const bool endsLast = index + count == framing->chunks;
+                const std::size_t bytes = static_cast<std::size_t>(
+                    (count - 1) * strong::kCipherChunk + (endsLast ? framing->lastCipher : strong::kCipherChunk));
+                if (const ReadResult r = ReadExactly(in, cipher.data(), bytes); r != ReadResult::kRead)
+                    return Fault{Fault::kMessage, text::ReadFailed(container), r == ReadResult::kFailed};
+                std::size_t at = 0, put = 0;
+                for (std::uint64_t k = 0; k < count; ++k, ++index) {
+                    const bool last = index + 1 == framing->chunks;
+                    const std::size_t n = (last ? framing->lastCipher : strong::kCipherChunk) - strong::kTagSize;
+                    if (!chunks->Open(static_cast<std::uint32_t>(index), last, cipher.data() + at, n,
+                                      opened.data() + put))
+                        return Fault{Fault::kDamaged, text::WrongPasswordOrDamaged(container), false};
+                    at += n + strong::kTagSize;
+                    put += n;
+                }
+                if (!out.Write(opened.data(), put)) return Fault{Fault::kMessage, text::WriteFailed(plain)};
+                done += put;
+                if (!Advanced(done, bodySize)) return Fault{Fault::kCancelled};
+            }
+            return std::nullopt;
+        });
+    if (!opened.empty()) SecureWipe(opened.data(), opened.size());
+    if (produced == Produced::kDamaged) return carried;
+    if (produced != Produced::kDone) return kFailed;
+    written_ = true;
+    if (used) *used = *key;
+
+    input.reset();  // the container is closed before it may be deleted
+    return Dispose(container, plain, kStrongVersion, result);
 }
 
 int Codec::CheckFileExist(std::string& path, int carried) {

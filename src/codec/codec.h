@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/file_access.h"
+#include "codec/strong.h"
 #include "codec/texts.h"
 #include "options/custom_set.h"
 
@@ -56,6 +57,8 @@ public:
     // and returns its result; a caller with a window to keep alive may run it
     // on another thread meanwhile.
     virtual bool Await(const std::function<bool()>& step) { return step(); }
+    // The same for a step that lasts whatever the file's size (stretching a password).
+    virtual bool AwaitLong(const std::function<bool()>& step) { return step(); }
 };
 
 // The plain file's name held by a container: the stored bytes (as found after
@@ -65,11 +68,18 @@ public:
 // beside the container.
 std::optional<std::string> StoredNameOf(std::string_view stored, std::string_view key);
 
+// The plain file's name held by a strong container: the UTF-8 bytes after the
+// name length, cut to their file-name part. nullopt unless valid UTF-8 and a
+// name Windows can and should create beside the container.
+std::optional<std::string> StrongStoredNameOf(std::string_view stored);
+
 // What becomes of a container once its file is melted.
 enum class ContainerFate { kKeep, kDelete, kAsk };
 // By the options; associated tells whether an application opens the melted
-// file's type, and is asked only where that decides.
-ContainerFate FateOfContainer(const TCustomSet& options, const std::function<bool()>& associated);
+// file's type, and is asked only where that decides. A strong container proved
+// its password, so the questions that guard against a wrong one are not asked.
+ContainerFate FateOfContainer(const TCustomSet& options, const std::function<bool()>& associated,
+                              int version = kFormatVersion);
 
 class Codec {
 public:
@@ -77,8 +87,18 @@ public:
     // for as long as the codec works (a batch's snapshot of the options in force).
     Codec(FileAccess& files, CodecUi& ui, const TCustomSet& options) : files_(files), ui_(ui), options_(options) {}
 
+    // The compatible format under a key string.
     int Encode(const std::string& source, std::string container, int carried, int version, std::string_view key);
     int Melt(const std::string& container, std::string& plain, int carried, int& version, std::string_view key);
+    // Either format under the pass's password; version says which one to write.
+    int Encode(const std::string& source, std::string container, int carried, int version, PassKeys& keys);
+    // used, when given, receives the key that melted the file (for writing it again).
+    int Melt(const std::string& container, std::string& plain, int carried, int& version, PassKeys& keys,
+             ContainerKey* used = nullptr);
+    // Whether the last Melt wrote its plain file: a strong container that is
+    // damaged or opened with a wrong password is skipped and hands the carried
+    // state back, as if all went well.
+    bool Written() const { return written_; }
     int CheckFileExist(std::string& path, int carried);
 
     // The sources the options said to delete after their conversion but that
@@ -93,6 +113,11 @@ public:
     // The output the last Encode or Melt went for, after the clash rules (a numbered name).
     const std::string& LastTarget() const { return target_; }
 
+    // Where salts come from (the system's generator unless a test says otherwise),
+    // and how often the strong format stretches the password it writes with.
+    void SetRandom(std::function<bool(void*, std::size_t)> random) { random_ = std::move(random); }
+    void SetStrongIterations(std::uint32_t iterations) { strongIterations_ = iterations; }
+
     // Bytes read and written per step; the memory a conversion needs.
     static constexpr std::size_t kChunkSize = 256 << 10;
 
@@ -101,8 +126,25 @@ private:
     void RemoveSource(const std::string& path);
     std::string WithReason(std::string text) const;
     std::unique_ptr<InputFile> OpenInput(const std::string& path, std::uint64_t& size);
+    // Why filling an output stopped.
+    struct Fault {
+        enum Kind { kMessage, kCancelled, kDamaged } kind = kMessage;
+        std::string message;
+        bool systemFailed = true;  // the system's reason goes with the message
+    };
+    enum class Produced { kDone, kFailed, kDamaged };
+    Produced Produce(const std::string& target, bool replace,
+                     const std::function<std::optional<Fault>(OutputFile&)>& fill);
+    bool Advanced(std::uint64_t done, std::uint64_t total);
+    bool Random(void* out, std::size_t size);
+    LongStep Long();
     int Convert(InputFile& in, std::uint64_t count, std::uint32_t position, bool encode, std::string_view key,
                 const std::string& header, const std::string& sourcePath, const std::string& target, bool replace);
+    int EncodeStrong(InputFile& in, std::uint64_t size, const std::string& name, const ContainerKey& key,
+                     const std::string& source, const std::string& target, bool replace);
+    int MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t size, const unsigned char (&first)[2], const std::string& container,
+                   std::string& plain, int carried, PassKeys& keys, ContainerKey* used);
+    int Dispose(const std::string& container, const std::string& plain, int version, int result);
 
     FileAccess& files_;
     CodecUi& ui_;
@@ -110,7 +152,10 @@ private:
     text::UndeletedFiles notDeleted_;
     Progress* progress_ = nullptr;
     bool cancelled_ = false;
+    bool written_ = false;
     std::string target_;
+    std::function<bool(void*, std::size_t)> random_;
+    std::uint32_t strongIterations_ = strong::kWriteIterations;
 };
 
 }  // namespace plivex

@@ -36,6 +36,19 @@ inline std::string NameNotEncodable(std::string_view path) {
 inline std::string FileTooLarge(std::string_view path) {
     return "ファイルが大きすぎるため暗号化できません。\n" + Quoted(path);
 }
+// A strong container whose chunk did not authenticate.
+inline std::string WrongPasswordOrDamaged(std::string_view container) {
+    return "パスワードが違うか、ファイルが壊れています。\n" + std::string(container);
+}
+inline std::string PasswordNotForOldFormat(std::string_view container) {
+    return "従来の形式の暗号化ファイルには使えない文字がパスワードに含まれています。\n" + Quoted(container);
+}
+inline std::string RandomFailed(std::string_view path) {
+    return "乱数を取得できなかったため暗号化できません。\n" + Quoted(path);
+}
+inline std::string CryptoFailed(std::string_view path) {
+    return "暗号処理に失敗しました。\n" + Quoted(path);
+}
 inline std::string ReadFailed(std::string_view path) { return "ファイルの読み込みに失敗しました。\n" + Quoted(path); }
 inline std::string WriteFailed(std::string_view path) { return "ファイルの書き込みに失敗しました。\n" + Quoted(path); }
 // Files that could not be deleted (read-only, held open), and the system's

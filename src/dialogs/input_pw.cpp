@@ -30,11 +30,14 @@ bool InputPWFocusConfirmation(bool confirmationShown, const TCustomSet& options,
     return confirmationShown && options.RecyclePW && !remembered.empty();
 }
 
+bool InputPWNeedsCp932(int mode, const TCustomSet& options) { return mode == kModeEncrypt && !options.StrongFormat; }
+
 std::optional<std::string_view> InputPWCheck(std::string_view password, bool confirmationInUse,
-                                             std::string_view confirmation) {
+                                             std::string_view confirmation, bool cp932Needed) {
     if (password.empty()) return text::kEnterPassword;
     if (confirmationInUse && confirmation.empty()) return text::kEnterConfirmation;
     if (confirmationInUse && password != confirmation) return text::kPasswordsDiffer;
+    if (!cp932Needed) return std::nullopt;
     std::optional<std::string> bytes = Utf8ToCp932(password);
     if (!bytes) return text::kPasswordUnusableChar;
     SecureWipe(*bytes);

@@ -37,11 +37,16 @@ bool InputPWInitialUseMelted(int mode, const TCustomSet& options, std::size_t fi
 // pre-fills the first one and a confirmation is asked.
 bool InputPWFocusConfirmation(bool confirmationShown, const TCustomSet& options, std::string_view remembered);
 
+// Only the compatible format keys with the password's code page 932 bytes:
+// encrypting into it is the one case where the password must have that form
+// (a decryption pass may meet strong containers, which take any password).
+bool InputPWNeedsCp932(int mode, const TCustomSet& options);
+
 // The checks of OK in their order: the message of the first that fails, or
-// nullopt. The last one refuses characters that the key bytes (code page 932)
-// cannot carry.
+// nullopt. The last one, when asked for, refuses characters that the key
+// bytes (code page 932) cannot carry.
 std::optional<std::string_view> InputPWCheck(std::string_view password, bool confirmationInUse,
-                                             std::string_view confirmation);
+                                             std::string_view confirmation, bool cp932Needed = true);
 
 // Where OK/Cancel sit and how tall the client area is. Without the
 // confirmation field the buttons move up to 16 pixels under the lowest visible

@@ -117,7 +117,7 @@ void TFormInputPW::FormShow() {
 void TFormInputPW::ButtonOkClick() {
     std::string password = ReadSecret(EditPW);
     std::string confirmation = noConfirmation_ ? std::string() : ReadSecret(EditPWCon);
-    const auto problem = InputPWCheck(password, !noConfirmation_, confirmation);
+    const auto problem = InputPWCheck(password, !noConfirmation_, confirmation, InputPWNeedsCp932(Mode, Options));
     SecureWipe(password);
     SecureWipe(confirmation);
     if (problem) {

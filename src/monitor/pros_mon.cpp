@@ -9,11 +9,17 @@ namespace plivex {
 
 void TMonProsList::AddEntry(std::string fileName, std::string appName, std::string_view key, std::int32_t version,
                            ProcessRef process) {
+    ContainerKey k;
+    k.version = version;
+    k.keyString = Secret(std::string(key));
+    AddEntry(std::move(fileName), std::move(appName), k, std::move(process));
+}
+
+void TMonProsList::AddEntry(std::string fileName, std::string appName, const ContainerKey& key, ProcessRef process) {
     auto entry = std::make_unique<TMonPros>();
     entry->FileName = std::move(fileName);
     entry->AppName = std::move(appName);
-    entry->Password = Secret(std::string(key));
-    entry->Version = version;
+    entry->Key = key;
     entry->Process = std::move(process);
     entry->Serial = nextSerial_++;
     entries_.push_back(std::move(entry));
@@ -57,14 +63,16 @@ void TMonProsList::Poll(Codec& codec, const Reencoded& reencoded, const FileHook
         // Copies: while the codec asks, the entry may be destroyed under us.
         const std::uint64_t serial = entry.Serial;
         const std::string file = entry.FileName;
-        const Secret key = entry.Password;
-        const std::int32_t version = entry.Version;
+        // The container's own format again: for the strong one its pass salt,
+        // count and master key, with a fresh file salt.
+        PassKeys keys = PassKeys::FromContainerKey(entry.Key);
+        const int version = entry.Key.version;
         const bool placeholder = entry.IsPlaceholder();
         finished.push_back(serial);
         // The result is not examined: the codec has told the user of any failure,
         // and a failed re-encryption is not retried.
         if (!placeholder && starting) starting(file);
-        codec.Encode(file, ChangeExt(file, kContainerExt), kOverwrite, version, key.str());
+        codec.Encode(file, ChangeExt(file, kContainerExt), kOverwrite, version, keys);
         if (codec.Cancelled()) {
             if (stopped) stopped(file);
         } else if (!placeholder && reencoded) {

@@ -34,9 +34,11 @@ using ProcessRef = std::shared_ptr<WatchedProcess>;
 struct TMonPros {
     std::string FileName;  // the plain file to encrypt again, or kDummySource
     std::string AppName;   // full path of the application's program file
-    Secret Password;       // the key string of the batch that melted the file
+    // What melted the file: its format (the container's Version) and the key
+    // string, or the strong format's master key with its pass salt and count.
+    // Secrets, wiped when the entry goes.
+    ContainerKey Key;
     bool Alive = true;
-    std::int32_t Version = 0;
     ProcessRef Process;
     // Tells entries apart across a message loop, where the list may change.
     std::uint64_t Serial = 0;
@@ -55,6 +57,8 @@ public:
 
     explicit TMonProsList(SameApp sameApp) : sameApp_(std::move(sameApp)) {}
 
+    void AddEntry(std::string fileName, std::string appName, const ContainerKey& key, ProcessRef process);
+    // The compatible format under a key string.
     void AddEntry(std::string fileName, std::string appName, std::string_view key, std::int32_t version,
                   ProcessRef process);
     void AddPlaceholder(std::string appName, ProcessRef process);

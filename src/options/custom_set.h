@@ -31,6 +31,8 @@ struct TCustomSet {
     bool UseNN = true;
     std::int32_t DlgPos = dpSCenter;
     std::int32_t FOverlap = foAddNum;
+    // Containers written in the strong format (version 2), which older copies cannot open.
+    bool StrongFormat = false;
 
     friend bool operator==(const TCustomSet&, const TCustomSet&) = default;
 };

@@ -65,6 +65,8 @@ std::string ExportText(const TCustomSet& record) {
     for (BoolField f : kBools) text += record.*f ? "1\r\n" : "0\r\n";
     text += std::to_string(record.DlgPos) + "\r\n";
     text += std::to_string(record.FOverlap) + "\r\n";
+    // A 15th line: older readers stop after FOverlap and never see it.
+    text += record.StrongFormat ? "1\r\n" : "0\r\n";
     return text;
 }
 
@@ -91,6 +93,10 @@ ExportRead ParseExportText(std::string_view bytes, TCustomSet& record) {
         const auto v = next();
         if (!v) return ExportRead::kRead;
         record.*f = *v;
+    }
+    // Files of older copies end here: the starting value stays.
+    if (bools == kBools.size()) {
+        if (const auto v = next()) record.StrongFormat = *v != 0;
     }
     return ExportRead::kRead;
 }

@@ -6,13 +6,11 @@
 #include <optional>
 #include <string_view>
 
-#include "codec/cipher.h"
 #include "codec/codec.h"
 #include "base/paths.h"
 #include "base/secret.h"
 #include "codec/texts.h"
 #include "options/custom_set.h"
-#include "sys/cp932.h"
 #include "sys/system_files.h"
 
 namespace plivex {
@@ -21,7 +19,7 @@ namespace {
 
 constexpr std::string_view kUsage =
     "使い方:\n"
-    "  pvx encrypt [--delete] [--password-file ファイル] ファイル...\n"
+    "  pvx encrypt [--strong] [--delete] [--password-file ファイル] ファイル...\n"
     "  pvx decrypt [--password-file ファイル] 暗号化ファイル...\n"
     "  pvx --help\n"
     "\n"
@@ -31,15 +29,17 @@ constexpr std::string_view kUsage =
     "         同じ名前のファイルがあるときは番号を付けた名前にします。暗号化ファイルは残します。\n"
     "\n"
     "オプション:\n"
+    "  --strong                 新しい形式（AES-256）で暗号化します。以前のバージョンでは開けません。\n"
     "  --delete                 暗号化に成功した元のファイルを削除します。\n"
     "  --password-file ファイル  パスワードをファイルの 1 行目から読み込みます（UTF-8）。\n"
     "  -h, --help               この説明を表示します。\n"
     "\n"
     "パスワードは --password-file、環境変数 PVX_PASSWORD、端末からの入力（表示なし）の順に探します。\n"
     "\n"
-    "終了コード: 0 すべて成功、1 失敗したファイルがある、2 使い方の誤り\n"
+    "終了コード: 0 すべて成功、1 失敗したファイルがある（パスワードの誤りを含む）、2 使い方の誤り\n"
     "\n"
-    "注意: この形式はパスワードを鍵とする難読化であり、強い暗号化ではありません。\n";
+    "注意: 従来の形式はパスワードを鍵とする難読化であり、強い暗号化ではありません。\n"
+    "      --strong の新しい形式は暗号化し、パスワードの誤りや改ざんを検出します。\n";
 
 constexpr const char* kPasswordEnv = "PVX_PASSWORD";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
@@ -108,6 +108,7 @@ private:
 struct Command {
     bool encrypt = true;
     bool deleteSource = false;
+    bool strong = false;
     std::optional<std::string> passwordFile;
     std::vector<std::string> files;
 };
@@ -143,6 +144,8 @@ Parsed Parse(const std::vector<std::string>& args) {
             return p;
         } else if (a == "--delete" && p.command.encrypt) {
             p.command.deleteSource = true;
+        } else if (a == "--strong" && p.command.encrypt) {
+            p.command.strong = true;
         } else if (a == "--password-file" || a.starts_with("--password-file=")) {
             std::string value;
             if (a == "--password-file") {
@@ -283,19 +286,18 @@ int Run(const Command& command, PvxConsole& console) {
     std::string password;
     WipeOnExit wipePassword(password);
     if (!GetPassword(command, console, password)) return kPvxFailed;
-    std::optional<std::string> passwordCp932 = Utf8ToCp932(password);
-    if (!passwordCp932) {
+    // The compatible format keys with the password's code page 932 bytes; the
+    // strong one takes any password, and melting may meet either.
+    PassKeys keys = PassKeys::FromPassword(password);
+    if (command.encrypt && !command.strong && !keys.KeyString()) {
         console.Err("pvx: パスワードに使用できない文字が含まれています。\n");
         return kPvxFailed;
     }
-    std::string key = MakeKeyString(*passwordCp932);
-    WipeAll(*passwordCp932);
-    WipeOnExit wipeKey(key);
 
     TCustomSet options;
     options.FOverlap = foAddNum;
     options.DelRawF = command.deleteSource;
-    options.DelPvF = false;  // a wrong password cannot be told, so the container stays
+    options.DelPvF = false;  // the compatible format cannot tell a wrong password, so containers stay
     options.ConMeltFName = false;
     ConsoleUi ui(console);
     Codec codec(SystemFiles(), ui, options);
@@ -316,7 +318,8 @@ int Run(const Command& command, PvxConsole& console) {
             }
             // Encode takes this exact name as the placeholder that is never encrypted.
             const std::string source = file == kDummySource ? "./" + file : file;
-            if (codec.Encode(source, ChangeExt(source, kContainerExt), 0, kFormatVersion, key) == 0)
+            const int version = command.strong ? kStrongVersion : kFormatVersion;
+            if (codec.Encode(source, ChangeExt(source, kContainerExt), 0, version, keys) == 0)
                 console.Out("暗号化：" + file + " → " + codec.LastTarget() + "\n");
             else
                 failed = true;
@@ -335,7 +338,8 @@ int Run(const Command& command, PvxConsole& console) {
             }
             std::string plain;
             int version = 0;
-            if (codec.Melt(file, plain, 0, version, key) == 0)
+            // A strong container refused (wrong password, damage) hands back 0 but wrote nothing.
+            if (codec.Melt(file, plain, 0, version, keys) == 0 && codec.Written())
                 console.Out("解凍：" + file + " → " + plain + "\n");
             else
                 failed = true;

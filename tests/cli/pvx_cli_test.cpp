@@ -211,6 +211,35 @@ TEST_F(PvxTest, EncryptThenDecryptGivesBackTheBytesAndName) {
     EXPECT_EQ(Listing(), (std::set<std::string>{"report.pvx", "report.txt"}));
 }
 
+TEST_F(PvxTest, StrongFormatTakesAnyNameAndPasswordAndTellsAWrongOne) {
+    // Three chunks of the format, a name and a password code page 932 cannot hold.
+    const std::string plain = Bytes(140000, 3);
+    Write("報告 한국 😀.bin", plain);
+    Outcome enc = RunPw("鍵😀", {"encrypt", "--strong", "報告 한국 😀.bin"});
+    ASSERT_EQ(enc.status, 0) << enc.err;
+    const std::string container = Read("報告 한국 😀.pvx");
+    // Version 2, PBKDF2, AES-256-GCM, 600,000 iterations; three tags.
+    EXPECT_EQ(container.substr(0, 12), std::string("\x02\x00PLVX\x01\x01\xC0\x27\x09\x00", 12));
+    EXPECT_EQ(container.size(), 44 + 2 + std::string("報告 한국 😀.bin").size() + plain.size() + 3 * 16);
+    fs::remove(P("報告 한국 😀.bin"));
+
+    Outcome wrong = RunPw("鍵😁", {"decrypt", "報告 한국 😀.pvx"});
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_EQ(wrong.out, "");
+    EXPECT_EQ(wrong.err, "pvx: 報告 한국 😀.pvx: パスワードが違うか、ファイルが壊れています。 報告 한국 😀.pvx\n");
+    EXPECT_EQ(Listing(), std::set<std::string>{"報告 한국 😀.pvx"});
+
+    // With a compatible container in the same run: that one cannot take this password.
+    Write("old.txt", "old");
+    ASSERT_EQ(RunPw("pw", {"encrypt", "--delete", "old.txt"}).status, 0);
+    Outcome dec = RunPw("鍵😀", {"decrypt", "old.pvx", "報告 한국 😀.pvx"});
+    EXPECT_EQ(dec.status, 1);
+    EXPECT_EQ(dec.out, "解凍：報告 한국 😀.pvx → 報告 한국 😀.bin\n");
+    EXPECT_NE(dec.err.find("pvx: old.pvx: 従来の形式の暗号化ファイルには使えない文字"), std::string::npos) << dec.err;
+    EXPECT_EQ(Read("報告 한국 😀.bin"), plain);
+    EXPECT_EQ(Read("報告 한국 😀.pvx"), container) << "the container is kept";
+}
+
 TEST_F(PvxTest, EmptyFileRoundTrips) {
     Write("empty", "");
     ASSERT_EQ(RunPw("pw", {"encrypt", "empty"}).status, 0);

@@ -65,6 +65,23 @@ inline int AnswerPasswordPrompt(DWORD pid, const std::string& pass, const std::s
     return dialog ? AnswerPassword(dialog, password) : 0;
 }
 
+// The stored name and body of a strong container melted with the password, or nothing.
+inline std::optional<std::pair<std::string, std::string>> StrongContents(const std::string& container,
+                                                                         const std::string& password) {
+    test::MemFiles files;
+    test::ScriptedUi ui;
+    TCustomSet options;
+    options.DelPvF = false;
+    files.files["C:\\d\\x.pvx"] = container;
+    Codec codec(files, ui, options);
+    PassKeys keys = PassKeys::FromPassword(password);
+    std::string plain;
+    int version = 0;
+    if (codec.Melt("C:\\d\\x.pvx", plain, 0, version, keys) != 0 || !codec.Written() || version != 2)
+        return std::nullopt;
+    return std::make_pair(plain.substr(5), files.At(plain));
+}
+
 // The options as an earlier run saved them: all thirteen values, or the
 // program ignores the section and starts from its defaults.
 inline void WritePreferences(const TCustomSet& o) {
@@ -73,7 +90,7 @@ inline void WritePreferences(const TCustomSet& o) {
         {L"Reencode", o.Reencode},         {L"DelRawF", o.DelRawF},     {L"DelPvF", o.DelPvF},
         {L"ConDelUnrela", o.ConDelUnrela}, {L"FOverlap", DWORD(o.FOverlap)}, {L"SeePW", o.SeePW},
         {L"RecyclePW", o.RecyclePW},       {L"StayOnTop", o.StayOnTop}, {L"DlgPos", DWORD(o.DlgPos)},
-        {L"UseNN", o.UseNN}};
+        {L"UseNN", o.UseNN},               {L"StrongFormat", o.StrongFormat}};
     const std::wstring key = std::wstring(kProgramKey) + L"\\Preference";
     for (const auto& [name, value] : values)
         RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_DWORD, &value, sizeof value);

@@ -1,6 +1,7 @@
 // Records what the codec shows and answers its questions from a script.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <stdexcept>
 #include <functional>
@@ -55,6 +56,19 @@ struct KatVector {
 };
 
 std::vector<KatVector> LoadKatVectors();
+
+// Known-answer containers of the strong format, computed by make_kat_v2.py.
+struct StrongKatVector {
+    std::string id;
+    std::string password;  // UTF-8
+    std::uint32_t iterations;
+    std::string passSalt;  // 16 bytes
+    std::string fileSalt;  // 16 bytes
+    std::string name;      // UTF-8 file name
+    std::string body;
+    std::string container;
+};
+std::vector<StrongKatVector> LoadStrongKatVectors();
 std::string ReadBinary(const std::string& path);
 
 }  // namespace plivex::test

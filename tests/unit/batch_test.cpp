@@ -3,6 +3,7 @@
 
 #include <deque>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -125,6 +126,8 @@ public:
     std::map<std::string, int> results;  // by file; 0 when absent
     std::vector<int> carriedSeen;
     Strings keys;
+    std::vector<const PassKeys*> passKeys;  // which pass's password each file got
+    std::set<std::string> unwritten;         // melts that hand the carried state back without writing
     bool recycle = false;
 
     Answer AskPassword(int pass, const Strings& files, const std::string& remembered) override {
@@ -134,28 +137,31 @@ public:
         return a;
     }
     bool RecyclePW() override { return recycle; }
-    int Encode(const std::string& f, const std::string& c, int carried, const std::string& key) override {
+    int Encode(const std::string& f, const std::string& c, int carried, PassKeys& k) override {
         log.push_back("enc " + f + " > " + c);
-        return Result(f, carried, key);
+        return Result(f, carried, k);
     }
-    int Melt(const std::string& c, std::string& plain, int carried, int& version, const std::string& key) override {
+    int Melt(const std::string& c, int carried, MeltedFile& melted, PassKeys& k) override {
         log.push_back("melt " + c);
-        plain = c + ".plain";
-        version = 1;
-        return Result(c, carried, key);
+        melted.plain = c + ".plain";
+        melted.version = 1;
+        melted.key = k.V1Key();
+        melted.written = !unwritten.count(c);
+        return Result(c, carried, k);
     }
-    void Melted(const std::string& plain, int version, const std::string& key) override {
-        log.push_back("open " + plain + " v" + std::to_string(version));
-        keys.push_back(key);
+    void Melted(const MeltedFile& melted) override {
+        log.push_back("open " + melted.plain + " v" + std::to_string(melted.version));
+        keys.push_back(melted.key.keyString.str());
     }
     void Status(const std::string& text) override { log.push_back("status " + text); }
     void InternalError(std::string_view routine) override { log.push_back("internal " + std::string(routine)); }
     void ReportNotDeleted() override { log.push_back("pass end"); }
 
 private:
-    int Result(const std::string& f, int carried, const std::string& key) {
+    int Result(const std::string& f, int carried, PassKeys& k) {
         carriedSeen.push_back(carried);
-        keys.push_back(key);
+        keys.push_back(k.KeyString() ? k.KeyString()->str() : "(none)");
+        passKeys.push_back(&k);
         const auto it = results.find(f);
         return it == results.end() ? 0 : it->second;
     }
@@ -180,6 +186,9 @@ TEST(Batch, PassesPromptOnceEachEncryptFirstAndCarryResultsAcross) {
     // One key string per pass: the code page 932 bytes of the password and the suffix.
     const std::string k0 = Key("pw"), k1 = Key("\x8d\x87\x8c\xbe\x97\x74");
     EXPECT_EQ(h.keys, (Strings{k0, k0, k1, k1, k1, k1, k1, k1, k1, k1}));
+    // One password object per pass: what it stretches serves every file of the pass.
+    EXPECT_EQ(h.passKeys[0], h.passKeys[1]);
+    EXPECT_EQ(h.passKeys[2], h.passKeys[6]);
     EXPECT_TRUE(last.empty());  // RecyclePW off
 }
 
@@ -219,11 +228,23 @@ TEST(Batch, CancelFailureAndInternalErrorEndTheBatch) {
         EXPECT_EQ(h.log, (Strings{"ask 1 2 []", "melt C:\\x.pvx", "internal Deal()", "pass end"}));
     }
     {
-        FakeHost h;  // a password without code page 932 form never becomes a key
+        // A password without code page 932 form never becomes a key string: the
+        // codec refuses the compatible format without one, the strong one needs none.
+        FakeHost h;
         h.answers = {{true, "\xF0\x9F\x98\x80", false}};
         Secret last;
         RunPasses({{"C:\\a"}, {}}, h, last);
-        EXPECT_EQ(h.log, (Strings{"ask 0 1 []", "internal Deal()"}));
+        EXPECT_EQ(h.log, (Strings{"ask 0 1 []", "enc C:\\a > C:\\a.pvx", "pass end", "status 暗号化：a"}));
+        EXPECT_EQ(h.keys, (Strings{"(none)"}));
+    }
+    {
+        FakeHost h;  // a strong container skipped (wrong password) is not opened; the batch goes on
+        h.answers = {{true, "pw", true}};
+        h.unwritten = {"C:\\x.pvx"};
+        Secret last;
+        RunPasses({{}, {"C:\\x.pvx", "C:\\y.pvx"}}, h, last);
+        EXPECT_EQ(h.log, (Strings{"ask 1 2 []", "melt C:\\x.pvx", "melt C:\\y.pvx", "open C:\\y.pvx.plain v1",
+                                  "pass end", "status 解凍：x.pvx　他1個"}));
     }
     {
         FakeHost h;  // nothing to do: no prompt, no status

@@ -495,11 +495,12 @@ TEST_F(CodecTest, WrongPasswordGivesAnotherNameOrIsRefused) {
 
 TEST_F(CodecTest, UnknownVersionIsRefusedWithoutLeavingAFile) {
     opt.ConMeltFName = false;
-    fs.files["C:\\x.pvx"] = Craft("a.txt", "body", key, 2);
+    // Version 2 is the strong format, refused differently (strong_test.cpp).
+    fs.files["C:\\x.pvx"] = Craft("a.txt", "body", key, 3);
     std::string plain;
     int version = 0;
     EXPECT_EQ(codec.Melt("C:\\x.pvx", plain, 0, version, key), kFailed);
-    EXPECT_EQ(version, 2);
+    EXPECT_EQ(version, 3);
     ExpectOnly("未知のファイル形式です。\nプリベックスが暗号化したファイルか、パスワードが合っているか確認して下さい。",
                "プリベックスエラー報告");
     EXPECT_EQ(fs.files.size(), 1u);

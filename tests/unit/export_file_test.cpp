@@ -17,12 +17,31 @@ TCustomSet Unusual() {
     s.UseNN = false;
     s.DlgPos = 7;
     s.FOverlap = -5;
+    s.StrongFormat = true;
     return s;
 }
 
 TEST(ExportFile, DefaultsAreWrittenByteForByte) {
     EXPECT_EQ(ExportText(TCustomSet()),
-              "PlivexIE$2\r\n1\r\n1\r\n1\r\n1\r\n0\r\n1\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n2\r\n");
+              "PlivexIE$2\r\n1\r\n1\r\n1\r\n1\r\n0\r\n1\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n2\r\n0\r\n");
+}
+
+TEST(ExportFile, StrongFormatIsAFifteenthLineTakenOnlyWhenPresent) {
+    // Written by a copy that knows nothing of it: the starting value stays.
+    const std::string fourteen = "PlivexIE$2\r\n1\r\n1\r\n1\r\n1\r\n0\r\n1\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n2\r\n";
+    for (bool start : {false, true}) {
+        TCustomSet s;
+        s.StrongFormat = start;
+        ASSERT_EQ(ParseExportText(fourteen, s), ExportRead::kRead);
+        EXPECT_EQ(s.StrongFormat, start);
+        ASSERT_EQ(ParseExportText(fourteen + "1\r\n", s), ExportRead::kRead);
+        EXPECT_TRUE(s.StrongFormat);
+    }
+    // The older version has no such line: what follows its last value is not ours.
+    const std::string older = "PlivexIE$1\r\n1\r\n1\r\n1\r\n1\r\n0\r\n1\r\n0\r\n0\r\n1\r\n0\r\n0\r\n2\r\n1\r\n";
+    TCustomSet s;
+    ASSERT_EQ(ParseExportText(older, s), ExportRead::kRead);
+    EXPECT_FALSE(s.StrongFormat);
 }
 
 TEST(ExportFile, WrittenRecordReadsBackOverAnyStartingRecord) {

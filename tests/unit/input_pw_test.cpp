@@ -40,6 +40,18 @@ TEST(InputPW, ChecksComeInTheirOrder) {
     EXPECT_EQ(InputPWCheck("鍵🔑", false, ""), kUnusable);
 }
 
+TEST(InputPW, CodePage932IsAskedOnlyOfPasswordsForTheCompatibleFormat) {
+    TCustomSet options;
+    EXPECT_TRUE(InputPWNeedsCp932(kModeEncrypt, options));
+    EXPECT_FALSE(InputPWNeedsCp932(1, options));  // a decryption pass may hold strong containers
+    options.StrongFormat = true;
+    EXPECT_FALSE(InputPWNeedsCp932(kModeEncrypt, options));
+    EXPECT_EQ(InputPWCheck("鍵🔑", true, "鍵🔑", false), std::nullopt);
+    // The other checks stay.
+    EXPECT_EQ(InputPWCheck("鍵🔑", true, "鍵", false), kDiffer);
+    EXPECT_EQ(InputPWCheck("", false, "", false), kEmpty);
+}
+
 TEST(InputPW, AcceptedPasswords) {
     EXPECT_EQ(InputPWCheck("secret", true, "secret"), std::nullopt);
     // Only the empty text is refused: spaces are a password.

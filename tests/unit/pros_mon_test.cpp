@@ -76,6 +76,35 @@ TEST_F(ProsMonTest, EndedApplicationGetsItsFileEncryptedAgainAndReleasesTheProce
     EXPECT_EQ(reported, std::vector<std::string>{"report.doc"});
 }
 
+TEST_F(ProsMonTest, StrongContainerIsWrittenAgainInItsOwnFormatWithItsMasterKey) {
+    // Melted from a strong container of another pass: its pass salt and count are kept.
+    fs.files[doc] = "first text";
+    codec.SetStrongIterations(1000);
+    PassKeys pass = PassKeys::FromPassword("鍵😀");
+    ASSERT_EQ(codec.Encode(doc, pvx, 0, kStrongVersion, pass), kNoClash);
+    const std::string before = fs.At(pvx);
+    ContainerKey melted;
+    std::string plain;
+    int version = 0;
+    PassKeys reading = PassKeys::FromPassword("鍵😀");
+    ASSERT_EQ(codec.Melt(pvx, plain, 0, version, reading, &melted), kNoClash);
+    ASSERT_EQ(melted.version, kStrongVersion);
+
+    fs.files[doc] = "edited text";
+    auto process = Started();
+    list.AddEntry(doc, editor, melted, process);
+    process->End();
+    Tick();
+    ASSERT_TRUE(fs.Has(pvx));
+    const std::string after = fs.At(pvx);
+    EXPECT_EQ(after.substr(0, 28), before.substr(0, 28));  // format, count, pass salt
+    EXPECT_NE(after.substr(28, 16), before.substr(28, 16)) << "a fresh file salt";
+    // No stretch was needed to write it, and the password opens it.
+    PassKeys again = PassKeys::FromPassword("鍵😀");
+    ASSERT_EQ(codec.Melt(pvx, plain, 0, version, again), kNoClash);
+    EXPECT_EQ(fs.At(doc), "edited text");
+}
+
 TEST_F(ProsMonTest, FileHandedToARunningInstanceWaitsForThatInstance) {
     fs.files[doc] = "text";
     auto running = Started(), launched = Started();

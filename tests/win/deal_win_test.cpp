@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/deal_win.h"
+#include "app/pass_progress_win.h"
 #include "codec/cipher.h"
 #include "codec/codec.h"
 #include "app/codec_ui_win.h"
@@ -115,10 +116,10 @@ protected:
     Secret lastPW;
     Strings opened;
     Deal deal{lastPW, [this](const std::string& t) { log.push_back("status " + t); },
-              [this](const std::string& plain, int version, const std::string& key) {
-                  EXPECT_EQ(version, 1);
-                  EXPECT_EQ(key, MakeKeyString("pw"));
-                  opened.push_back(plain.substr(dir.path().size()));
+              [this](const std::string& plain, const ContainerKey& key) {
+                  if (key.version == 1) EXPECT_EQ(key.keyString.str(), MakeKeyString("pw"));
+                  else EXPECT_EQ(key.master.str().size(), 32u);
+                  opened.push_back(plain.substr(dir.path().size()) + (key.version == 2 ? " v2" : ""));
               }};
 };
 
@@ -176,6 +177,71 @@ TEST_F(DealWin, MixedInputEncryptsFirstThenMeltsWithOnePromptPerPass) {
     EXPECT_EQ(log, (Strings{"ask 1|f\\p.pvx", "status 解凍：p.pvx"}));
     EXPECT_TRUE(opened.empty());
     EXPECT_EQ(ReadAll(dir / "f\\p.txt"), "plain p");
+}
+
+TEST_F(DealWin, StrongFormatWrongPasswordAmongSeveralSkipsOnlyThatFile) {
+    // The defaults' safeguards on: neither the name question nor the deletion question is
+    // asked of a strong container, whose password is known right once it opens.
+    TCustomSet& o = CustomSet();
+    o.StrongFormat = true;
+    o.ConMeltFName = true;
+    o.DelPvF = true;
+    o.ConDelUnrela = true;
+    for (const char* f : {"a.unrelated", "b.unrelated", "c.unrelated"}) ASSERT_TRUE(WriteAll(dir / f, f));
+    // Any password will do for the strong format, one the compatible format cannot take too.
+    prompts = {{true, "鍵🔑"}};
+    Run({"a.unrelated", "b.unrelated"});
+    prompts = {{true, "other"}};
+    Run({"c.unrelated"});
+    const std::string header = ReadAll(dir / "a.pvx").value_or("").substr(0, 8);
+    EXPECT_EQ(header, std::string("\x02\x00PLVX\x01\x01", 8));
+    log.clear();
+
+    prompts = {{true, "鍵🔑", true}};
+    Run({"a.pvx", "c.pvx", "b.pvx"});
+    EXPECT_EQ(log, (Strings{"ask 1|a.pvx|c.pvx|b.pvx",
+                            "msg プリベックス|パスワードが違うか、ファイルが壊れています。\n" + (dir / "c.pvx"),
+                            "status 解凍：a.pvx　他2個"}));
+    EXPECT_EQ(ReadAll(dir / "a.unrelated"), "a.unrelated");
+    EXPECT_EQ(ReadAll(dir / "b.unrelated"), "b.unrelated");
+    EXPECT_FALSE(FileExists(dir / "c.unrelated"));
+    EXPECT_TRUE(FileExists(dir / "c.pvx"));
+    EXPECT_FALSE(FileExists(dir / "a.pvx") || FileExists(dir / "b.pvx"));
+    // The skipped one is not opened; the others are, with their strong keys.
+    EXPECT_EQ(opened, (Strings{"a.unrelated v2", "b.unrelated v2"}));
+
+    // A compatible container met with that password is reported and skipped too.
+    CustomSet().StrongFormat = false;
+    MakeContainer("old.pvx", "old.txt", "old body");
+    log.clear();
+    prompts = {{true, "鍵🔑"}};
+    Run({"old.pvx"});
+    EXPECT_EQ(log, (Strings{"ask 1|old.pvx",
+                            "msg プリベックス|従来の形式の暗号化ファイルには使えない文字がパスワードに含まれています。\n\"" +
+                                (dir / "old.pvx") + "\"",
+                            "status 解凍：old.pvx"}));
+    EXPECT_FALSE(FileExists(dir / "old.txt"));
+}
+
+// Stretching a password lasts however small the file: it runs on a thread of
+// its own while the program keeps handling its messages.
+TEST_F(DealWin, StretchingRunsOffTheWindowsThreadForAnyFile) {
+    ASSERT_TRUE(WriteAll(dir / "tiny.txt", "x"));
+    PassProgress progress("暗号化：", {dir / "tiny.txt"});
+    progress.BeginFile(dir / "tiny.txt");
+    static int ticks;
+    ticks = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) { ++ticks; });
+    DWORD stepThread = 0;
+    EXPECT_TRUE(progress.AwaitLong([&] {
+        stepThread = GetCurrentThreadId();
+        Sleep(300);
+        return true;
+    }));
+    KillTimer(nullptr, timer);
+    EXPECT_NE(stepThread, GetCurrentThreadId());
+    EXPECT_GT(ticks, 0);
+    progress.EndFile();
 }
 
 TEST_F(DealWin, AllNoInTheEncryptionPassSkipsLaterClashesWithoutAsking) {

@@ -79,6 +79,10 @@ TEST_F(FormSetting, PagesCaptionsHintsAndEveryCaptionFitsItsControl) {
         {&dlg.ButtonImpt, "外持ファイルから設定を読み込みます"},
         {&dlg.ButtonExpt, "現在の設定を外持ファイルにバックアップします"}};
     for (const auto& [button, hint] : hints) EXPECT_EQ(dlg.Hints.Hint(*button), hint) << button->Text();
+    EXPECT_EQ(dlg.Hints.Hint(dlg.CBoxStrongFormat), "新しい形式の暗号化ファイルは、以前のバージョンのプリベックスでは開けません");
+    // Two rows under the last tick box of the page, one row kept free between them.
+    const int row = dlg.CBoxStayOnTop.Top() - dlg.CBoxRecyclePW.Top();
+    EXPECT_EQ(dlg.CBoxStrongFormat.Top(), dlg.CBoxUseNN.Top() + 2 * row);
 
     // Every control lies inside its page or the window, with room for its text.
     HDC dc = GetDC(dlg.Handle());
@@ -114,7 +118,8 @@ TEST_F(FormSetting, EachCaptionShowsItsOwnField) {
         {"&V・パスワードを見えるようにする", &TCustomSet::SeePW},
         {"&R・起動中はパスワードを再利用", &TCustomSet::RecyclePW},
         {"&T・常に手前に表示", &TCustomSet::StayOnTop},
-        {"&N・ヘルプブラウザとしてＮetscapeを使用", &TCustomSet::UseNN}};
+        {"&N・ヘルプブラウザとしてＮetscapeを使用", &TCustomSet::UseNN},
+        {"&K・新しい形式（AES-256）で暗号化する", &TCustomSet::StrongFormat}};
     // The tick under a caption, found as the user finds it: by its text on one of the pages.
     auto shown = [&](const std::string& caption) {
         for (const ui::TabSheet* page : {&dlg.TaFile, &dlg.TaOther})
@@ -268,12 +273,13 @@ TEST_F(FormSetting, ExportWritesWhatIsShownAndImportOfAnOlderFileKeepsUseNNDefau
     EXPECT_TRUE(SameTextIgnoringCase(dlg.FileSel.InitialFolder(), start));
     dlg.CBoxSeePW.Click();  // not applied
     dlg.RButtonFOAskUser.Click();
+    dlg.CBoxStrongFormat.Click();  // the 15th line
     Choose(dlg, dlg.ButtonExpt, "控え", chosen);
     EXPECT_TRUE(SameTextIgnoringCase(ExitState().EHFolder, chosen));
     EXPECT_EQ(dlg.FileSel.GetCaption(), "設定を外持ファイルに保存");
     EXPECT_EQ(dlg.FileSel.FileTypeList().front(), "外持ファイル (*.pvxe)");
     EXPECT_EQ(test::ReadAll(chosen + "\\控え.pvxe"),
-              "PlivexIE$2\r\n1\r\n1\r\n1\r\n1\r\n0\r\n1\r\n1\r\n0\r\n1\r\n0\r\n0\r\n0\r\n0\r\n");
+              "PlivexIE$2\r\n1\r\n1\r\n1\r\n1\r\n0\r\n1\r\n1\r\n0\r\n1\r\n0\r\n0\r\n0\r\n0\r\n1\r\n");
     EXPECT_FALSE(CustomSet().SeePW);
     EXPECT_TRUE(dlg.Visible());
 

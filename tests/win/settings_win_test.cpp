@@ -41,6 +41,7 @@ TCustomSet Unusual() {
     s.UseNN = false;
     s.DlgPos = 7;
     s.FOverlap = 0;
+    s.StrongFormat = true;
     return s;
 }
 
@@ -90,7 +91,8 @@ TEST_F(Settings, FirstStartUsesDefaultsAndTheProgramFolderThenSavesAndReloads) {
     EXPECT_EQ(test::RegistryValues(kPreferenceKeyPath),
               (V{{"ConMeltFName", "0"}, {"UseMeltF", "0"}, {"UseManyMeltF", "1"}, {"Reencode", "1"},
                  {"DelRawF", "1"}, {"DelPvF", "1"}, {"ConDelUnrela", "1"}, {"FOverlap", "0"}, {"SeePW", "1"},
-                 {"RecyclePW", "0"}, {"StayOnTop", "0"}, {"DlgPos", "7"}, {"UseNN", "0"}}));
+                 {"RecyclePW", "0"}, {"StayOnTop", "0"}, {"DlgPos", "7"}, {"UseNN", "0"},
+                 {"StrongFormat", "1"}}));
 
     // The next run gets it all back, DlgPos 7 included, and imports nothing.
     ASSERT_TRUE(test::WriteAll(dir / "a.pvxe", ExportText(TCustomSet())));
@@ -184,6 +186,28 @@ TEST_F(Settings, OlderPreferenceLoadsWhatItHasThenTriesTheExportFile) {
     expected.DelRawF = false;
     EXPECT_EQ(CustomSet(), expected);
     EXPECT_EQ(Status(), kImported);
+}
+
+TEST_F(Settings, StrongFormatIsReadOnItsOwnAndMissingMeansOff) {
+    // Written by a copy that knows nothing of it: everything else loads, no fallback.
+    CustomSet() = Unusual();
+    SaveRegistrySettings(form);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kPreferenceKeyPath, L"StrongFormat");
+    ASSERT_TRUE(test::WriteAll(dir / "a.pvxe", ExportText(TCustomSet())));
+    CustomSet() = TCustomSet();
+    LoadRegistrySettings(form, dir.path());
+    TCustomSet expected = Unusual();
+    expected.StrongFormat = false;
+    EXPECT_EQ(CustomSet(), expected);
+    EXPECT_EQ(Status(), "");
+
+    // Present, it counts even when an earlier value is missing and the fallback finds nothing.
+    SetInt(kPreferenceKeyPath, L"StrongFormat", 1);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kPreferenceKeyPath, L"UseNN");
+    DeleteFileW(Widen(dir / "a.pvxe").c_str());
+    CustomSet() = TCustomSet();
+    LoadRegistrySettings(form, dir.path());
+    EXPECT_TRUE(CustomSet().StrongFormat);
 }
 
 TEST_F(Settings, ExportFileBesideTheProgramSuppliesAFirstStart) {

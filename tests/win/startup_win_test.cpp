@@ -119,7 +119,7 @@ TEST_F(Startup, FirstStartSavesTheDefaultsAndTheProgramFolder) {
               (test::NamedValues{{"ConMeltFName", "1"}, {"UseMeltF", "1"}, {"UseManyMeltF", "0"}, {"Reencode", "1"},
                                  {"DelRawF", "1"}, {"DelPvF", "1"}, {"ConDelUnrela", "1"}, {"FOverlap", "2"},
                                  {"SeePW", "0"}, {"RecyclePW", "0"}, {"StayOnTop", "0"}, {"DlgPos", "0"},
-                                 {"UseNN", "1"}}));
+                                 {"UseNN", "1"}, {"StrongFormat", "0"}}));
 }
 
 // A visible message box of the process whose text contains part, or null.

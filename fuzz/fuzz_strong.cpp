@@ -1,0 +1,111 @@
+// The strong format's reader under a fixed password: the header parser and the
+// chunk framing over arbitrary bytes, and, so that inputs get past the tags,
+// plain streams chosen by the fuzzer sealed under that password and melted back.
+// Input: byte 0 = mode (even: melt the rest as a container; odd: encrypt the
+// rest as a file and melt it back), then the bytes.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "codec/codec.h"
+#include "codec/strong.h"
+#include "codec/texts.h"
+#include "mem_files.h"
+
+using namespace plivex;
+
+namespace {
+
+class FuzzUi : public CodecUi {
+public:
+    int MsgBox(const std::string&, const std::string&, unsigned) override { return kIdOk; }
+    int AskOverwrite(std::string&) override { return kSkipped; }
+    bool HasAssociation(const std::string&) override { return true; }
+};
+
+void Check(bool ok) {
+    if (!ok) std::abort();
+}
+
+constexpr char kPassword[] = "fuzz pw";
+
+// One password for many inputs: its master keys stay cached, so the seeds'
+// salt is stretched once and other salts cost one quick stretch each. Started
+// afresh now and then, or the salts of every mutated header pile up.
+PassKeys& Keys() {
+    static PassKeys keys;
+    static unsigned uses = 0;
+    if (uses++ % 256 == 0) keys = PassKeys::FromPassword(kPassword);
+    return keys;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 1) return 0;
+    const std::string bytes(reinterpret_cast<const char*>(data + 1), size - 1);
+    test::MemFiles fs;
+    FuzzUi ui;
+    TCustomSet opt;
+    opt.FOverlap = foAddNum;
+    opt.DelPvF = false;  // the container stays, to be checked
+    Codec codec(fs, ui, opt);
+    const std::string container = "C:\\box\\in.pvx";
+
+    if (data[0] & 1) {
+        // The file's name from the first bytes, when they make a name; its body the rest.
+        const std::size_t cut = std::min<std::size_t>(bytes.size(), data[0] >> 1);
+        std::string name = bytes.substr(0, cut);
+        // Only a bare file name: a folder part would make another source path.
+        if (StrongStoredNameOf(name) != name || name.size() > strong::kMaxName) name = "f.bin";
+        const std::string body = bytes.substr(cut);
+        const std::string source = "C:\\src\\" + name;
+        fs.files[source] = body;
+        codec.SetStrongIterations(strong::kMinIterations);
+        // A fixed pass salt: the key is stretched once for the run.
+        codec.SetRandom([](void* out, std::size_t n) {
+            std::memset(out, 0x5A, n);
+            return true;
+        });
+        static PassKeys writing = PassKeys::FromPassword(kPassword);
+        Check(codec.Encode(source, container, 0, kStrongVersion, writing) == 0);
+        Check(fs.At(container).size() == strong::ContainerSizeFor(2 + name.size() + body.size()));
+        std::string plain;
+        int version = 0;
+        Check(codec.Melt(container, plain, 0, version, Keys()) == 0 && codec.Written());
+        Check(plain == "C:\\box\\" + name);
+        Check(fs.At(plain) == body);
+        return 0;
+    }
+
+    // The compatible format has fuzz_container.
+    if (bytes.empty() || static_cast<unsigned char>(bytes[0]) != kStrongVersion) return 0;
+    // A count the reader accepts can cost seconds of stretching: such counts
+    // are brought down to 1000..1007, those it refuses stay as they are.
+    std::string input = bytes;
+    if (input.size() >= 12) {
+        std::uint32_t n = 0;
+        for (int i = 0; i < 4; ++i) n |= std::uint32_t{static_cast<unsigned char>(input[8 + i])} << (8 * i);
+        if (n >= strong::kMinIterations && n <= strong::kMaxIterations) {
+            n = strong::kMinIterations + n % 8;
+            for (int i = 0; i < 4; ++i) input[8 + i] = static_cast<char>(n >> (8 * i));
+        }
+    }
+    fs.files[container] = input;
+    std::string plain;
+    int version = 0;
+    const int result = codec.Melt(container, plain, 7, version, Keys());
+    // The container stays whatever happened; nothing half-written remains.
+    Check(fs.Has(container) && fs.At(container) == input);
+    Check(fs.Temps().empty());
+    if (codec.Written()) {
+        Check(result == 7 && version == kStrongVersion);
+        Check(fs.files.size() == 2);
+        // The body came out of the chunks, less the name and its length.
+        Check(strong::ContainerSizeFor(3 + fs.At(plain).size()) <= input.size());
+    } else {
+        Check(fs.files.size() == 1);
+    }
+    return 0;
+}

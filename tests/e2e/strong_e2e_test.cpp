@@ -1,0 +1,82 @@
+// The road of one document with the strong format chosen, black-box: encrypted
+// under a password the compatible format could not take, melted without the
+// questions that only guard against a wrong password, opened, and encrypted
+// again in its own format when its application ends.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "e2e_support.h"
+#include "sys/text_win.h"
+#include "win_support.h"
+#include "window_driver.h"
+
+namespace plivex {
+namespace {
+
+using namespace e2e;
+using test::LongPathOf;
+
+TEST(Strong, DocumentIsEncryptedMeltedOpenedAndEncryptedAgainInTheStrongFormat) {
+    test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
+    TCustomSet options;  // the defaults, both safeguard questions on
+    options.StrongFormat = true;
+    WritePreferences(options);
+    test::TestAppGuard apps;
+    test::Association association(".pvxdoc", test::TestAppPath());
+    test::TempDir dir;
+    const std::string folder = LongPathOf(dir.path());
+    const std::string plain = folder + "報告 한국.pvxdoc", container = folder + "報告 한국.pvx";
+    const std::string content = SampleContent("月次報告", 23);
+    const std::string password = "鍵 🔑 pw";
+    ASSERT_TRUE(test::WriteAll(plain, content));
+
+    {
+        Program plivex({"/Q", plain});
+        ASSERT_TRUE(plivex.started());
+        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", password), 2) << Describe(plivex.id());
+        ASSERT_EQ(plivex.Wait(20000), 0u) << Describe(plivex.id());
+    }
+    const std::optional<std::string> first = test::ReadAll(container);
+    ASSERT_TRUE(first);
+    EXPECT_FALSE(test::FileExists(plain));
+    EXPECT_EQ(first->substr(0, 12), std::string("\x02\x00PLVX\x01\x01\xC0\x27\x09\x00", 12));
+    const auto sealed = StrongContents(*first, password);
+    ASSERT_TRUE(sealed);
+    EXPECT_EQ(sealed->first, "報告 한국.pvxdoc");
+    EXPECT_TRUE(sealed->second == content);
+
+    Program plivex({"/Q", container});
+    ASSERT_TRUE(plivex.started());
+    const HWND dialog = WaitForWindow(plivex.id(), L"パスワード入力 - 解凍 -");
+    ASSERT_TRUE(dialog) << Describe(plivex.id());
+    EXPECT_EQ(AnswerPassword(dialog, password), 1);
+    // No name question: it would hold the melt, and so the opening, until answered.
+    HWND app = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        for (HWND w : test::TestAppWindows())
+            if (TextOf(w).find(Widen(plain)) != std::wstring::npos) app = w;
+        return app != nullptr;
+    })) << "the document was not opened; " << Describe(plivex.id());
+    EXPECT_TRUE(test::ReadAll(plain) == content);
+    EXPECT_FALSE(test::FileExists(container));
+
+    ASSERT_TRUE(test::WriteAll(plain, content + "edited"));
+    ASSERT_TRUE(test::CloseTestApp(app));
+    ASSERT_EQ(plivex.Wait(10000), 0u) << "the program did not end after re-encrypting; " << Describe(plivex.id());
+    EXPECT_FALSE(test::FileExists(plain));
+    const std::optional<std::string> again = test::ReadAll(container);
+    ASSERT_TRUE(again) << "no container after the application ended";
+    // Its own format again, with the pass salt and count it had, and a fresh file salt.
+    EXPECT_EQ(again->substr(0, 28), first->substr(0, 28));
+    EXPECT_NE(again->substr(28, 16), first->substr(28, 16));
+    const auto edited = StrongContents(*again, password);
+    ASSERT_TRUE(edited);
+    EXPECT_TRUE(edited->second == content + "edited");
+}
+
+}  // namespace
+}  // namespace plivex
