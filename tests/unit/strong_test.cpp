@@ -137,6 +137,16 @@ TEST_F(StrongTest, EveryDamageIsRefusedWithNothingWritten) {
         ExpectDamaged(good.substr(0, length));
     ExpectUnknown(good.substr(0, 62));
     ExpectUnknown(good.substr(0, 2));
+    // Its first byte made 1, it is a container of the compatible format to the
+    // program: an empty stored name there, refused as a hostile name is, and the batch stops.
+    fs.files.clear();
+    ui.shown.clear();
+    fs.files["C:\\d\\x.pvx"] = "\x01" + good.substr(1);
+    std::string plain;
+    EXPECT_EQ(MeltWith("C:\\d\\x.pvx", "pw", 0, plain), kFailed);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, text::kCreateFailed);
+    EXPECT_EQ(fs.files.size(), 1u);
     // Bytes or a whole chunk appended.
     ExpectDamaged(good + "x");
     ExpectDamaged(good + good.substr(h, strong::kCipherChunk));
