@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "codec/cipher.h"
+#include "codec/strong.h"
 
 namespace {
 
@@ -86,8 +87,35 @@ void BM_TransformEncodeInPlace(benchmark::State& state) {
     Finish(state);
 }
 
+// The strong format's chunks over the same 256 MiB: AES-256-GCM, a tag per 64 KiB.
+void BM_StrongSeal(benchmark::State& state) {
+    Buffers& b = Data();
+    plivex::strong::Header header;
+    plivex::strong::Chunks chunks(plivex::Secret(std::string(32, 'k')), header);
+    constexpr std::size_t kChunk = plivex::strong::kChunk;
+    std::vector<unsigned char> sealed(kChunk + plivex::strong::kTagSize);
+    for (auto _ : state) {
+        std::uint32_t index = 0;
+        for (std::size_t at = 0; at < kSize; at += kChunk, ++index)
+            chunks.Seal(index, at + kChunk == kSize, b.source.data() + at, kChunk, sealed.data());
+        benchmark::ClobberMemory();
+    }
+    Finish(state);
+}
+
+// Stretching the password as the strong format writes it: once per pass.
+void BM_Stretch(benchmark::State& state) {
+    const plivex::strong::Salt salt{};
+    for (auto _ : state) {
+        auto master = plivex::strong::StretchPassword("benchmark", salt, plivex::strong::kWriteIterations);
+        benchmark::DoNotOptimize(master);
+    }
+}
+
 }  // namespace
 
+BENCHMARK(BM_StrongSeal)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Stretch)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodeBytes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MeltBytes)->Unit(benchmark::kMillisecond);

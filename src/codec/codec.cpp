@@ -359,15 +359,14 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
     };
     // A container too short for its header and name, or beyond the format's sizes, is not ours.
     unsigned char head[2];
-    if (size < 2 || (size > kMaxContainerSize && size < strong::kMinContainer)) {
+    if (size < 2) {
         Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
         return kFailed;
     }
     if (const ReadResult r = ReadExactly(*in, head, 2); r != ReadResult::kRead) return readFailed(r);
     version = head[0];
-    if (version == kStrongVersion) {
-        return MeltStrong(in, size, head, container, plain, carried, keys, used);
-    }
+    if (version == kStrongVersion) return MeltStrong(in, size, head, container, plain, carried, keys, used);
+    // The strong format has no such limit.
     if (size > kMaxContainerSize) {
         Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
         return kFailed;

@@ -82,8 +82,8 @@ inline std::optional<std::pair<std::string, std::string>> StrongContents(const s
     return std::make_pair(plain.substr(5), files.At(plain));
 }
 
-// The options as an earlier run saved them: all thirteen values, or the
-// program ignores the section and starts from its defaults.
+// The options as an earlier run saved them: all thirteen values (or the
+// program ignores the section and starts from its defaults), and StrongFormat.
 inline void WritePreferences(const TCustomSet& o) {
     const std::pair<const wchar_t*, DWORD> values[] = {
         {L"ConMeltFName", o.ConMeltFName}, {L"UseMeltF", o.UseMeltF},   {L"UseManyMeltF", o.UseManyMeltF},

@@ -205,7 +205,7 @@ TEST(Roads, QuitAloneClosesAtOnceAndRegClearLeavesNoKeyAfterExit) {
         Program plivex({"/Q"});
         ASSERT_TRUE(plivex.started());
         EXPECT_EQ(plivex.Wait(10000), 0u) << "/Q did not close the program; " << Describe(plivex.id());
-        EXPECT_EQ(test::RegistryValues(kPreferenceKey.c_str()).size(), 13u) << "the settings are saved at exit";
+        EXPECT_EQ(test::RegistryValues(kPreferenceKey.c_str()).size(), 14u) << "the settings are saved at exit";
     }
     Program plivex({"/RC"});
     const HWND main = WaitForMainWindow(plivex.id());
