@@ -47,6 +47,12 @@ std::string OptionName(const std::string& argument) {
 
 bool IsRegClear(const std::string& argument) { return OptionName(argument).rfind("RC", 0) == 0; }
 
+ExplorerRequest ExplorerRequestNamed(const std::string& name) {
+    if (name == "REG") return ExplorerRequest::Register;
+    if (name == "UNREG") return ExplorerRequest::Unregister;
+    return ExplorerRequest::None;
+}
+
 }  // namespace
 
 ExplorerRequest ExplorerRequestOf(const std::vector<std::string>& arguments) {
@@ -54,10 +60,10 @@ ExplorerRequest ExplorerRequestOf(const std::vector<std::string>& arguments) {
     bool regClear = false;
     for (const auto& a : arguments) {
         if (!IsOption(a)) continue;
-        const std::string name = OptionName(a);
-        if (name == "REG") request = ExplorerRequest::Register;
-        else if (name == "UNREG") request = ExplorerRequest::Unregister;
-        else if (IsRegClear(a)) regClear = true;
+        if (const ExplorerRequest named = ExplorerRequestNamed(OptionName(a)); named != ExplorerRequest::None)
+            request = named;
+        else if (IsRegClear(a))
+            regClear = true;
     }
     return regClear && request == ExplorerRequest::Register ? ExplorerRequest::None : request;
 }
@@ -79,7 +85,7 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, TC
             param.Quit = true;
         } else if (IsRegClear(a)) {
             param.RegClear = true;  // anything may follow: /RCX is /RC
-        } else if (name == "REG" || name == "UNREG") {
+        } else if (ExplorerRequestNamed(name) != ExplorerRequest::None) {
             // carried out before the copies decide which of them works
         } else {
             r.messages.push_back("このオプションは指定できません。\n" + a);

@@ -7,7 +7,9 @@
 #include <optional>
 #include <string_view>
 
+#include "base/ascii.h"
 #include "base/texts.h"
+#include "sys/com_win.h"
 #include "sys/registry_win.h"
 #include "sys/text_win.h"
 #include "ui/msgbox_win.h"
@@ -30,105 +32,59 @@ constexpr std::string_view kCannotRegister = "エクスプローラーとの連�
 
 std::wstring ClassPath(std::wstring_view sub) { return std::wstring(kClasses) + std::wstring(sub); }
 const std::wstring kExtensionPath = ClassPath(L".pvx");
-const std::wstring kProgIdPath = ClassPath(kContainerProgId);
+const std::wstring kProgIdPath = ClassPath(Widen(kContainerProgId));
 
 std::wstring Executable() {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     return path;
 }
-std::wstring OpenCommand(const std::wstring& exe) { return L"\"" + exe + L"\" \"%1\""; }
-std::wstring IconLocation(const std::wstring& exe) {
-    return L"\"" + exe + L"\",-" + std::to_wstring(kContainerIconId);
+std::string OpenCommand(const std::wstring& exe) { return text::Quoted(Narrow(exe)) + " \"%1\""; }
+std::string IconLocation(const std::wstring& exe) {
+    return text::Quoted(Narrow(exe)) + ",-" + std::to_string(kContainerIconId);
 }
 
-std::optional<std::wstring> DefaultValue(HKEY root, const std::wstring& path) {
-    wchar_t data[1024] = {};
-    DWORD size = sizeof data;
-    if (RegGetValueW(root, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    return std::wstring(data);
+std::optional<std::string> DefaultValue(HKEY root, const std::wstring& path) {
+    return RegKey(root, path.c_str()).ReadString(nullptr);
 }
 
-LSTATUS SetDefaultValue(const std::wstring& path, const std::wstring& value) {
-    HKEY key = nullptr;
-    LSTATUS s = RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
-    if (s != ERROR_SUCCESS) return s;
-    s = RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-    return s;
+LSTATUS SetDefaultValue(const std::wstring& path, const std::string& value) {
+    const RegKey key(path.c_str(), true);
+    return key.WriteString(nullptr, value) ? ERROR_SUCCESS : key.Status();
 }
+
+bool Ours(const std::string& progId) { return AsciiUpper(progId) == AsciiUpper(kContainerProgId); }
 
 // The identifier .pvx names, as the shell reads it: the user's own entry
 // before the machine's. Empty when none.
-std::wstring ExtensionOwner() {
+std::string ExtensionOwner() {
     if (auto user = DefaultValue(HKEY_CURRENT_USER, kExtensionPath); user && !user->empty()) return *user;
-    return DefaultValue(HKEY_LOCAL_MACHINE, kExtensionPath).value_or(L"");
+    return DefaultValue(HKEY_LOCAL_MACHINE, kExtensionPath).value_or("");
 }
-
-bool Ours(const std::wstring& progId) { return CompareStringOrdinal(progId.c_str(), -1, kContainerProgId, -1, TRUE) == CSTR_EQUAL; }
 
 // Windows' own per-user choice, which wins over every registration.
-std::optional<std::wstring> UserChoice() {
-    wchar_t data[256] = {};
-    DWORD size = sizeof data;
-    if (RegGetValueW(HKEY_CURRENT_USER, kUserChoicePath, L"ProgId", RRF_RT_REG_SZ, nullptr, data, &size) !=
-        ERROR_SUCCESS)
-        return std::nullopt;
-    return std::wstring(data);
-}
-
-// The shell's objects, with COM initialised for as long as they are used.
-class Com {
-public:
-    Com() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~Com() {
-        if (ok_) CoUninitialize();
-    }
-    Com(const Com&) = delete;
-    Com& operator=(const Com&) = delete;
-
-private:
-    bool ok_;
-};
-
-template <typename T>
-class ComRef {
-public:
-    ComRef() = default;
-    ~ComRef() {
-        if (p_) p_->Release();
-    }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    T* operator->() const { return p_; }
-    void** Out() { return reinterpret_cast<void**>(&p_); }
-
-private:
-    T* p_ = nullptr;
-};
+std::optional<std::string> UserChoice() { return RegKey(HKEY_CURRENT_USER, kUserChoicePath).ReadString(L"ProgId"); }
 
 HRESULT SaveShortcut(const std::wstring& link, const std::wstring& target) {
-    const Com com;
+    EnsureCom();
     ComRef<IShellLinkW> shellLink;
-    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shellLink.Out());
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shellLink.PutVoid());
     if (FAILED(hr)) return hr;
     shellLink->SetPath(target.c_str());
     shellLink->SetWorkingDirectory(target.substr(0, target.rfind(L'\\')).c_str());
     ComRef<IPersistFile> file;
-    hr = shellLink->QueryInterface(IID_IPersistFile, file.Out());
+    hr = shellLink->QueryInterface(IID_IPersistFile, file.PutVoid());
     if (FAILED(hr)) return hr;
     return file->Save(link.c_str(), TRUE);
 }
 
 std::optional<std::wstring> ShortcutTarget(const std::wstring& link) {
-    const Com com;
+    EnsureCom();
     ComRef<IShellLinkW> shellLink;
     ComRef<IPersistFile> file;
     wchar_t target[MAX_PATH] = {};
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shellLink.Out())) ||
-        FAILED(shellLink->QueryInterface(IID_IPersistFile, file.Out())) || FAILED(file->Load(link.c_str(), STGM_READ)) ||
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shellLink.PutVoid())) ||
+        FAILED(shellLink->QueryInterface(IID_IPersistFile, file.PutVoid())) || FAILED(file->Load(link.c_str(), STGM_READ)) ||
         FAILED(shellLink->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH)))
         return std::nullopt;
     return std::wstring(target);
@@ -149,7 +105,7 @@ void TellTheShell() { SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, 
 
 // Our file type: its name, its icon and the command that opens a container.
 LSTATUS WriteFileType(const std::wstring& exe) {
-    LSTATUS s = SetDefaultValue(kProgIdPath, Widen(kContainerTypeName));
+    LSTATUS s = SetDefaultValue(kProgIdPath, std::string(kContainerTypeName));
     if (s == ERROR_SUCCESS) s = SetDefaultValue(kProgIdPath + L"\\DefaultIcon", IconLocation(exe));
     if (s == ERROR_SUCCESS) s = SetDefaultValue(kProgIdPath + L"\\shell\\open\\command", OpenCommand(exe));
     return s;
@@ -172,7 +128,7 @@ bool ExplorerIntegrated() {
 
 bool IntegrateWithExplorer() {
     const std::wstring exe = Executable();
-    const std::wstring owner = ExtensionOwner();
+    const std::string owner = ExtensionOwner();
     const bool takeExtension =
         owner.empty() || Ours(owner) ||
         ui::MsgBox(std::string(kAskTakeOver), "", kStyleYesNo | kDefaultNo) == kIdYes;

@@ -7,7 +7,7 @@
 
 namespace plivex {
 
-inline constexpr wchar_t kContainerProgId[] = L"Plivex.Container";
+inline constexpr char kContainerProgId[] = "Plivex.Container";
 inline constexpr char kContainerTypeName[] = "プリベックス暗号化ファイル";
 inline constexpr char kSendToName[] = "プリベックス";
 

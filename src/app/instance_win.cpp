@@ -7,6 +7,7 @@
 
 #include "sys/registry_win.h"
 #include "sys/text_win.h"
+#include "ui/app_win.h"
 
 namespace plivex {
 
@@ -72,9 +73,7 @@ void HandOverLock::Release() {
 }
 
 bool IsProgramWindow(HWND hwnd) {
-    if (!hwnd || !IsWindow(hwnd)) return false;
-    wchar_t cls[16] = {};
-    if (GetClassNameW(hwnd, cls, 16) == 0 || std::wstring_view(cls) != L"#32770") return false;
+    if (!hwnd || !IsWindow(hwnd) || !ui::IsDialogWindow(hwnd)) return false;
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     const OwnedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));

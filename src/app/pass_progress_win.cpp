@@ -5,6 +5,7 @@
 
 #include "base/paths.h"
 #include "dialogs/place_win.h"
+#include "sys/com_win.h"
 #include "sys/text_win.h"
 
 namespace plivex {
@@ -110,7 +111,7 @@ void PassProgress::Handle(bool now) {
 void PassProgress::ShowOnTaskbar() {
     const ui::Form* main = ui::Application::Get().MainForm();
     if (!main || !main->Visible()) return;
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // the shell's objects need it; once is enough
+    EnsureCom();
     void* taskbar = nullptr;
     if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3, &taskbar)))
         return;

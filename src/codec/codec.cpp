@@ -388,25 +388,9 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
         return readFailed(r);
     // Only a plain file name beside the container is accepted.
     const std::optional<std::string> name = StoredNameOf(stored, key);
-    plain = FolderPart(container) + name.value_or(std::string());
-    if (!name) {
-        Message(std::string(text::kCreateFailed), text::kCaptionErrorReport, kStyleExclamation);
-        return kFailed;
-    }
-
-    const int answer = CheckFileExist(plain, carried);
-    if (answer == kSkipped || answer == kSkipAll || answer == kFailed) return answer;
+    int answer = 0;
+    if (const std::optional<int> ended = SettleMeltTarget(container, name, true, carried, plain, answer)) return *ended;
     const int result = answer == kOverwriteAll ? kOverwriteAll : carried;
-    target_ = plain;
-
-    if (options_.ConMeltFName && Message(text::ConfirmMeltName(plain), "", kStyleYesNo) != kIdYes) {
-        Message(std::string(text::kWrongPassword), "", kStyleExclamation);
-        return kFailed;
-    }
-    if (!files_.CanCreate(plain)) {
-        Message(WithReason(std::string(text::kCreateFailed)), text::kCaptionErrorReport, kStyleExclamation);
-        return kFailed;
-    }
     if (version != kFormatVersion) {
         Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
         return kFailed;
@@ -419,6 +403,31 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
 
     in.reset();  // the container is closed before it may be deleted
     return Dispose(container, plain, kFormatVersion, result);
+}
+
+// The melted file's name beside the container, after the clash rules, and
+// whether it can be created. The name question guards against a wrong
+// password, where the format cannot tell one. The result to end with, or
+// nullopt to go on, with answer the clash rule's answer.
+std::optional<int> Codec::SettleMeltTarget(const std::string& container, const std::optional<std::string>& name,
+                                           bool askName, int carried, std::string& plain, int& answer) {
+    plain = FolderPart(container) + name.value_or(std::string());
+    if (!name) {
+        Message(std::string(text::kCreateFailed), text::kCaptionErrorReport, kStyleExclamation);
+        return kFailed;
+    }
+    answer = CheckFileExist(plain, carried);
+    if (answer == kSkipped || answer == kSkipAll || answer == kFailed) return answer;
+    target_ = plain;
+    if (askName && options_.ConMeltFName && Message(text::ConfirmMeltName(plain), "", kStyleYesNo) != kIdYes) {
+        Message(std::string(text::kWrongPassword), "", kStyleExclamation);
+        return kFailed;
+    }
+    if (!files_.CanCreate(plain)) {
+        Message(WithReason(std::string(text::kCreateFailed)), text::kCaptionErrorReport, kStyleExclamation);
+        return kFailed;
+    }
+    return std::nullopt;
 }
 
 // The container's fate once its file is melted; result unless the user cancels.
@@ -495,21 +504,11 @@ int Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t size, con
     std::optional<std::string> name;
     if (nameSize >= 1 && nameSize <= strong::kMaxName && 2 + nameSize <= firstPlain)
         name = StrongStoredNameOf(std::string_view(reinterpret_cast<const char*>(head.data()) + 2, nameSize));
-    plain = FolderPart(container) + name.value_or(std::string());
-    if (!name) {
-        Message(std::string(text::kCreateFailed), text::kCaptionErrorReport, kStyleExclamation);
-        return kFailed;
-    }
-
-    const int answer = CheckFileExist(plain, carried);
-    if (answer == kSkipped || answer == kSkipAll || answer == kFailed) return answer;
-    const int result = answer == kOverwriteAll ? kOverwriteAll : carried;
-    target_ = plain;
     // No question about the name: the password is right.
-    if (!files_.CanCreate(plain)) {
-        Message(WithReason(std::string(text::kCreateFailed)), text::kCaptionErrorReport, kStyleExclamation);
-        return kFailed;
-    }
+    int answer = 0;
+    if (const std::optional<int> ended = SettleMeltTarget(container, name, false, carried, plain, answer))
+        return *ended;
+    const int result = answer == kOverwriteAll ? kOverwriteAll : carried;
 
     const std::uint64_t bodySize = size - strong::kHeaderSize - framing->chunks * strong::kTagSize - 2 - nameSize;
     constexpr std::size_t kPerStep = kChunkSize / strong::kChunk;

@@ -144,6 +144,8 @@ private:
                      const std::string& source, const std::string& target, bool replace);
     int MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t size, const unsigned char (&first)[2], const std::string& container,
                    std::string& plain, int carried, PassKeys& keys, ContainerKey* used);
+    std::optional<int> SettleMeltTarget(const std::string& container, const std::optional<std::string>& name,
+                                        bool askName, int carried, std::string& plain, int& answer);
     int Dispose(const std::string& container, const std::string& plain, int version, int result);
 
     FileAccess& files_;

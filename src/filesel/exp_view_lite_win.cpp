@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "filesel/folder_path.h"
+#include "sys/com_win.h"
 #include "sys/text_win.h"
 #include "ui/app_win.h"
 #include "ui/form_win.h"
@@ -18,34 +19,6 @@
 namespace plivex {
 
 namespace {
-
-// The shell namespace needs COM on the calling thread. It is never
-// uninitialised: the program's single thread keeps it to the end, and a caller
-// that had initialised COM already keeps its own model (the call then only counts).
-void EnsureCom() {
-    thread_local bool initialised = false;
-    if (initialised) return;
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    initialised = true;
-}
-
-template <class T>
-class ComRef {
-public:
-    ComRef() = default;
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    ~ComRef() {
-        if (p_) p_->Release();
-    }
-    T** Put() { return &p_; }
-    T* operator->() const { return p_; }
-    T* Get() const { return p_; }
-    explicit operator bool() const { return p_ != nullptr; }
-
-private:
-    T* p_ = nullptr;
-};
 
 // An item identifier list, freed with the shell's allocator.
 struct IdListFree {

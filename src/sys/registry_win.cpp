@@ -8,11 +8,17 @@ RegKey::RegKey(const wchar_t* path, bool create) {
     const LSTATUS s = create ? RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
                                                &h_, nullptr)
                              : RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ | KEY_WRITE, &h_);
-    if (s != ERROR_SUCCESS) h_ = nullptr;
+    if (s != ERROR_SUCCESS) {
+        h_ = nullptr;
+        status_ = s;
+    }
 }
 
 RegKey::RegKey(HKEY root, const wchar_t* path) {
-    if (RegOpenKeyExW(root, path, 0, KEY_QUERY_VALUE, &h_) != ERROR_SUCCESS) h_ = nullptr;
+    if (const LSTATUS s = RegOpenKeyExW(root, path, 0, KEY_QUERY_VALUE, &h_); s != ERROR_SUCCESS) {
+        h_ = nullptr;
+        status_ = s;
+    }
 }
 
 RegKey::~RegKey() {
@@ -47,15 +53,20 @@ bool RegKey::Exists(const wchar_t* name) const {
     return h_ && RegQueryValueExW(h_, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
+bool RegKey::Written(LSTATUS s) const {
+    if (s != ERROR_SUCCESS) status_ = s;
+    return s == ERROR_SUCCESS;
+}
+
 bool RegKey::WriteInt(const wchar_t* name, std::int32_t value) const {
     const DWORD v = static_cast<DWORD>(value);
-    return h_ && RegSetValueExW(h_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v) == ERROR_SUCCESS;
+    return h_ && Written(RegSetValueExW(h_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v));
 }
 
 bool RegKey::WriteString(const wchar_t* name, const std::string& value) const {
     const std::wstring w = Widen(value);
-    return h_ && RegSetValueExW(h_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(w.c_str()),
-                                static_cast<DWORD>((w.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    return h_ && Written(RegSetValueExW(h_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(w.c_str()),
+                                        static_cast<DWORD>((w.size() + 1) * sizeof(wchar_t))));
 }
 
 }  // namespace plivex

@@ -29,9 +29,15 @@ public:
     bool Exists(const wchar_t* name) const;
     bool WriteInt(const wchar_t* name, std::int32_t value) const;
     bool WriteString(const wchar_t* name, const std::string& value) const;
+    // The system's code for the open, create or write that failed last
+    // (ERROR_SUCCESS when none did), for messages that say why.
+    LSTATUS Status() const { return status_; }
 
 private:
+    bool Written(LSTATUS s) const;
+
     HKEY h_ = nullptr;
+    mutable LSTATUS status_ = ERROR_SUCCESS;
 };
 
 }  // namespace plivex

@@ -29,12 +29,12 @@ void Application::SetMainForm(Form* form) {
     SetWindowLongPtrW(h, GWL_EXSTYLE, GetWindowLongPtrW(h, GWL_EXSTYLE) | WS_EX_APPWINDOW);
 }
 
-namespace {
-
 bool IsDialogWindow(HWND w) {
     wchar_t name[16] = {};
     return GetClassNameW(w, name, 16) > 0 && std::wstring_view(name) == L"#32770";
 }
+
+namespace {
 
 // The program's visible top-level dialog windows (our forms and message boxes), front first.
 std::vector<HWND> VisibleDialogs() {

@@ -12,6 +12,9 @@ namespace plivex::ui {
 
 class Form;
 
+// Whether w is of the dialog class, the class of every form and message box of ours.
+bool IsDialogWindow(HWND w);
+
 class Application {
 public:
     static Application& Get();

@@ -96,6 +96,18 @@ inline void WritePreferences(const TCustomSet& o) {
         RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_DWORD, &value, sizeof value);
 }
 
+// The test application's window showing the document at path, once the
+// program has opened it there; null when none does within the patience.
+inline HWND WaitForDocumentWindow(const std::string& path) {
+    HWND app = nullptr;
+    WaitFor([&] {
+        for (HWND w : test::TestAppWindows())
+            if (TextOf(w).find(Widen(path)) != std::wstring::npos) app = w;
+        return app != nullptr;
+    });
+    return app;
+}
+
 // The control whose top-left corner lies at (left, top) of the parent's client area.
 inline HWND ChildAt(HWND parent, int left, int top) {
     for (HWND c : Children(parent)) {

@@ -182,12 +182,8 @@ TEST(EndToEnd, MeltedDocumentIsOpenedAndEncryptedAgainWhenItsApplicationEnds) {
     ASSERT_TRUE(nameQuestion) << Describe(plivex.id());
     Click(GetDlgItem(nameQuestion, IDYES));
 
-    HWND app = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
-        for (HWND w : test::TestAppWindows())
-            if (TextOf(w).find(Widen(plain)) != std::wstring::npos) app = w;
-        return app != nullptr;
-    })) << "the document was not opened; " << Describe(plivex.id());
+    const HWND app = WaitForDocumentWindow(plain);
+    ASSERT_TRUE(app) << "the document was not opened; " << Describe(plivex.id());
     EXPECT_EQ(test::ReadAll(plain).value_or(""), content);
     EXPECT_FALSE(test::FileExists(container)) << "the container goes once the document is melted";
 

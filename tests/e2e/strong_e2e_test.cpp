@@ -55,12 +55,8 @@ TEST(Strong, DocumentIsEncryptedMeltedOpenedAndEncryptedAgainInTheStrongFormat) 
     ASSERT_TRUE(dialog) << Describe(plivex.id());
     EXPECT_EQ(AnswerPassword(dialog, password), 1);
     // No name question: it would hold the melt, and so the opening, until answered.
-    HWND app = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
-        for (HWND w : test::TestAppWindows())
-            if (TextOf(w).find(Widen(plain)) != std::wstring::npos) app = w;
-        return app != nullptr;
-    })) << "the document was not opened; " << Describe(plivex.id());
+    const HWND app = WaitForDocumentWindow(plain);
+    ASSERT_TRUE(app) << "the document was not opened; " << Describe(plivex.id());
     EXPECT_TRUE(test::ReadAll(plain) == content);
     EXPECT_FALSE(test::FileExists(container));
 

@@ -173,6 +173,16 @@ HWND FindWindowOf(DWORD pid, const std::wstring& prefix) {
     return s.found;
 }
 
+// The process's password prompt, waited for (with this thread's messages flowing) up to ms.
+HWND WaitForPrompt(DWORD pid, DWORD ms = 10000) {
+    HWND prompt = nullptr;
+    for (DWORD waited = 0; waited < ms && !prompt; waited += 50) {
+        Pump(50);
+        prompt = FindWindowOf(pid, L"パスワード入力");
+    }
+    return prompt;
+}
+
 // Starts plivex.exe without arguments and waits for its window in "HWND".
 std::optional<HWND> StartWorkingInstance(Program& first) {
     std::optional<HWND> hwnd;
@@ -228,14 +238,7 @@ TEST_F(Startup, HandOverDuringABatchIsWorkedWhenTheBatchEnds) {
     const std::optional<HWND> hwnd = StartWorkingInstance(first);
     ASSERT_TRUE(hwnd) << "the working instance did not start";
 
-    const auto promptFor = [&] {
-        HWND prompt = nullptr;
-        for (int i = 0; i < 200 && !prompt; ++i) {
-            Pump(50);
-            prompt = FindWindowOf(first.id(), L"パスワード入力");
-        }
-        return prompt;
-    };
+    const auto promptFor = [&] { return WaitForPrompt(first.id()); };
     {
         Program sender({base + "first.txt"});
         EXPECT_EQ(sender.Wait(), 0u);
@@ -310,11 +313,7 @@ TEST_F(Startup, SecondCopyHandsOverItsFilesInLongFormBehindWhatWaits) {
 
     Program first({japanese});  // asks before its window is shown
     ASSERT_TRUE(first.started());
-    HWND prompt = nullptr;
-    for (int i = 0; i < 200 && !prompt; ++i) {
-        Pump(50);
-        prompt = FindWindowOf(first.id(), L"パスワード入力");
-    }
+    const HWND prompt = WaitForPrompt(first.id());
     ASSERT_TRUE(prompt) << "the working copy did not ask";
     ASSERT_EQ(WriteSendFiles({"C:\\waiting.txt"}), 1u);  // an earlier copy's, not yet taken
     Program second({shortName, "/Q", japanese, "-RC", "relative.txt"}, base);
@@ -337,11 +336,7 @@ TEST_F(Startup, CopyFindingNoWindowOfTheProgramWorksItsFilesItself) {
     ASSERT_TRUE(WriteMainWindowHandle(receiver.hwnd()));
     Program second({file});
     ASSERT_TRUE(second.started());
-    HWND prompt = nullptr;
-    for (int i = 0; i < 400 && !prompt; ++i) {
-        Pump(50);
-        prompt = FindWindowOf(second.id(), L"パスワード入力");
-    }
+    const HWND prompt = WaitForPrompt(second.id(), 20000);  // it waits 5 s for a window first
     ASSERT_TRUE(prompt) << "the copy did not work its file itself";
     EXPECT_TRUE(Receiver::posts().empty());
     EXPECT_FALSE(SendFilesWaiting());
