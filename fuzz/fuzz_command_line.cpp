@@ -27,6 +27,14 @@ bool IsQuit(const std::string& a) { return a.size() == 2 && (a[0] == '/' || a[0]
 bool IsRegClear(const std::string& a) {
     return a.size() >= 3 && (a[0] == '/' || a[0] == '-') && SameLetter(a[1], 'R') && SameLetter(a[2], 'C');
 }
+// The switch followed by exactly this word, in any case.
+bool IsWord(const std::string& a, const std::string& word) {
+    if (a.size() != word.size() + 1 || (a[0] != '/' && a[0] != '-')) return false;
+    for (std::size_t i = 0; i < word.size(); ++i)
+        if (!SameLetter(a[i + 1], word[i])) return false;
+    return true;
+}
+bool IsExplorerOption(const std::string& a) { return IsWord(a, "REG") || IsWord(a, "UNREG"); }
 
 // Splitting never keeps a quote, and arguments put back in quotes, as a
 // second copy's caller would write them, split into the very same arguments.
@@ -58,6 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // where an argument stands never changes what it means.
     std::vector<std::string> files, messages;
     bool quit = false, regClear = false;
+    ExplorerRequest request = ExplorerRequest::None;
     for (const std::string& a : args) {
         const bool option = IsOption(a);
         Check(option == (!a.empty() && (a[0] == '/' || a[0] == '-')));
@@ -72,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             // An option is never a file; it sets its flag, or else it is reported once, as typed.
             Check(alone.files.empty());
             Check(one.Quit == IsQuit(a) && one.RegClear == IsRegClear(a));
-            if (IsQuit(a) || IsRegClear(a)) {
+            if (IsQuit(a) || IsRegClear(a) || IsExplorerOption(a)) {
                 Check(alone.messages.empty());
             } else {
                 Check(alone.messages.size() == 1);
@@ -89,7 +98,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         messages.insert(messages.end(), alone.messages.begin(), alone.messages.end());
         quit = quit || one.Quit;
         regClear = regClear || one.RegClear;
+        if (IsWord(a, "REG")) request = ExplorerRequest::Register;
+        if (IsWord(a, "UNREG")) request = ExplorerRequest::Unregister;
     }
+    // The last of /REG and /UNREG counts; with /RC nothing is registered.
+    Check(ExplorerRequestOf(args) == (regClear && request == ExplorerRequest::Register ? ExplorerRequest::None : request));
     Check(r.files == files && r.messages == messages);
     Check(param.Quit == quit && param.RegClear == regClear);
     // A second copy hands over the very names the first one would work.
