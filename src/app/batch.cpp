@@ -90,26 +90,22 @@ void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW) {
         const std::vector<std::string>& files = pass == kPassEncrypt ? passes.encrypt : passes.melt;
         if (files.empty()) continue;
 
-        BatchHost::Answer answer = host.AskPassword(pass, files, lastPW.str());
-        if (!answer.ok) {
-            SecureWipe(answer.password);
-            return;
-        }
-        // Held where it is wiped however this ends, exceptions included.
-        const Secret typed(answer.password);
-        SecureWipe(answer.password);
-        lastPW = host.RecyclePW() ? typed : Secret();
-        // The key string when the password has a code page 932 form (the
-        // compatible format needs it; the dialog asks for it when that format
-        // is written), and the password kept for the pass, to be stretched
-        // once for each pass salt that the strong format meets.
-        PassKeys keys = PassKeys::FromPassword(typed.str());
+        const BatchHost::Answer answer = host.AskPassword(pass, files, lastPW.str());
+        if (!answer.ok) return;
+        lastPW = host.RecyclePW() ? answer.password : Secret();
+        // The compatible format keys with the password's code page 932 bytes
+        // (the dialog asks for such a password when that format is written);
+        // the strong format stretches the password once for each pass salt.
+        // A pass keeps only what its files can still need.
+        const int version = answer.strongFormat ? kStrongVersion : kFormatVersion;
+        PassKeys keys = pass == kPassEncrypt ? PassKeys::ToWrite(answer.password.str(), version)
+                                             : PassKeys::FromPassword(answer.password.str());
 
         bool stop = false;
         for (const std::string& file : files) {
             int result;
             if (pass == kPassEncrypt) {
-                result = host.Encode(file, ChangeExt(file, kContainerExt), carried, keys);
+                result = host.Encode(file, ChangeExt(file, kContainerExt), carried, version, keys);
             } else {
                 BatchHost::MeltedFile melted;
                 result = host.Melt(file, carried, melted, keys);

@@ -66,13 +66,16 @@ public:
     virtual ~BatchHost() = default;
     struct Answer {
         bool ok = false;
-        std::string password;  // UTF-8, wiped by the caller
+        Secret password;  // UTF-8
         bool openMelted = false;
+        bool strongFormat = false;  // the format an encryption pass writes
     };
     virtual Answer AskPassword(int pass, const std::vector<std::string>& files, const std::string& remembered) = 0;
     virtual bool RecyclePW() = 0;  // read right after each prompt
-    // keys is the pass's password, the same object for every file of the pass.
-    virtual int Encode(const std::string& file, const std::string& container, int carried, PassKeys& keys) = 0;
+    // keys is the pass's password, the same object for every file of the pass;
+    // version the format the pass writes.
+    virtual int Encode(const std::string& file, const std::string& container, int carried, int version,
+                       PassKeys& keys) = 0;
     struct MeltedFile {
         std::string plain;   // the plain file's full path
         int version = 0;     // the container's format

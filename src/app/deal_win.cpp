@@ -31,14 +31,11 @@ public:
                                                        files);
             codec_.SetProgress(progress_.get());
         }
-        // Copied, not moved: a moved short string leaves its bytes behind unwiped.
-        Answer answer{a.result == ui::mrOk, a.password, a.useMelted};
-        SecureWipe(a.password);
-        return answer;
+        return Answer{a.result == ui::mrOk, a.password, a.useMelted, a.strongFormat};
     }
     bool RecyclePW() override { return CustomSet().RecyclePW; }
-    int Encode(const std::string& file, const std::string& container, int carried, PassKeys& keys) override {
-        const int version = options_.StrongFormat ? kStrongVersion : kFormatVersion;
+    int Encode(const std::string& file, const std::string& container, int carried, int version,
+               PassKeys& keys) override {
         return Converted(file, [&] { return codec_.Encode(file, container, carried, version, keys); });
     }
     int Melt(const std::string& container, int carried, MeltedFile& melted, PassKeys& keys) override {

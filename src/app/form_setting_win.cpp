@@ -7,6 +7,7 @@
 #include "app/help.h"
 #include "app/settings_win.h"
 #include "codec/texts.h"
+#include "dialogs/input_pw.h"
 #include "dialogs/place_win.h"
 #include "options/export_file.h"
 #include "options/export_file_win.h"
@@ -39,7 +40,7 @@ TFormSetting::TFormSetting(ui::Form* owner)
       RButtonDPBeside(*this, 36, 168, 224, 17, "&B・メインウィンドウのそば", 14, false),
       CBoxUseNN(*this, 20, 216, 248, 17, "&N・ヘルプブラウザとしてＮetscapeを使用", 15),
       CBoxExplorer(*this, 20, 240, 248, 17, "&X・エクスプローラーと連携する", 16),
-      CBoxStrongFormat(*this, 20, 264, 248, 17, "&K・新しい形式（AES-256）で暗号化する", 17),
+      CBoxStrongFormat(*this, 20, 264, 248, 17, std::string(text::kStrongFormatTick), 17),
       ButtonOk(*this, 289, 8, 104, 25, "&OK", 18),
       ButtonCancel(*this, 289, 40, 104, 25, "&C・キャンセル", 19),
       ButtonApply(*this, 289, 72, 104, 25, "&A・適用", 20),
@@ -65,7 +66,7 @@ TFormSetting::TFormSetting(ui::Form* owner)
     Hints.Add(ButtonImpt, "外持ファイルから設定を読み込みます");
     Hints.Add(ButtonExpt, "現在の設定を外持ファイルにバックアップします");
     Hints.Add(CBoxExplorer, "暗号化ファイルをダブルクリックで開き、「送る」メニューからファイルを渡せるようにします");
-    Hints.Add(CBoxStrongFormat, kStrongFormatHint);
+    Hints.Add(CBoxStrongFormat, std::string(text::kStrongFormatHint));
 
     ButtonOk.OnClick = [this] { ButtonOkClick(); };
     ButtonCancel.OnClick = [this] { ButtonCancelClick(); };

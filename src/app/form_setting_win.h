@@ -24,9 +24,6 @@ namespace plivex {
 inline constexpr UINT kMsgExportChosen = WM_USER + 3;  // 1027: a file to export to was confirmed
 inline constexpr UINT kMsgImportChosen = WM_USER + 4;  // 1028: a file to import from was confirmed
 
-inline constexpr const char* kStrongFormatHint =
-    "新しい形式の暗号化ファイルは、以前のバージョンのプリベックスでは開けません";
-
 class TFormSetting : public ui::Form {
 public:
     // The first creation: the copy starts from the options in force; owner

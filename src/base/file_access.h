@@ -37,8 +37,12 @@ public:
     // (not locked, not read-only). Leaves the disk as it was.
     virtual bool CanCreate(const std::string& path) = 0;
     // Creates an empty temporary file in the folder of target, under a name that
-    // is never taken for a plain file or a container of ours; tempPath receives it.
-    virtual std::unique_ptr<OutputFile> CreateTemp(const std::string& target, std::string& tempPath) = 0;
+    // is never taken for a plain file or a container of ours; tempPath receives
+    // it. Only this process can read it while it is written; once finished it
+    // has the permissions of permissionsOf (the file converted) where the
+    // system keeps them per file, else the usual ones.
+    virtual std::unique_ptr<OutputFile> CreateTemp(const std::string& target, std::string& tempPath,
+                                                   const std::string& permissionsOf = {}) = 0;
     // Gives a finished temporary file its final name; replace allows an existing file to be replaced.
     virtual bool Commit(const std::string& tempPath, const std::string& target, bool replace) = 0;
     virtual bool Remove(const std::string& path) = 0;

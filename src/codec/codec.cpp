@@ -37,16 +37,6 @@ bool ReplacesExisting(int answer, std::int32_t fOverlap) {
 
 }  // namespace
 
-std::optional<std::string> StoredNameOf(std::string_view stored, std::string_view key) {
-    std::string bytes(stored);
-    std::uint32_t position = 2;
-    MeltBytes(bytes.data(), bytes.data(), static_cast<std::int32_t>(bytes.size()), position, key);
-    std::optional<std::string> name = Cp932ToUtf8(StoredFileNamePart(bytes));
-    SecureWipe(bytes);
-    if (!name || CheckFileName(*name) != NameProblem::None) return std::nullopt;
-    return name;
-}
-
 namespace {
 
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
@@ -82,11 +72,37 @@ bool IsUtf8(std::string_view s) {
 
 }  // namespace
 
-std::optional<std::string> StrongStoredNameOf(std::string_view stored) {
-    if (!IsUtf8(stored)) return std::nullopt;
-    std::string name = FileNamePart(stored);
-    if (CheckFileName(name) != NameProblem::None) return std::nullopt;
+std::optional<std::string> NameFromStored(std::string_view bytes, int version) {
+    std::optional<std::string> name;
+    if (version == kStrongVersion) {
+        if (IsUtf8(bytes)) name = FileNamePart(bytes);
+    } else {
+        name = Cp932ToUtf8(StoredFileNamePart(bytes));
+    }
+    if (!name || CheckFileName(*name) != NameProblem::None) return std::nullopt;
     return name;
+}
+
+std::optional<std::string> StoredNameOf(std::string_view stored, std::string_view key) {
+    Secret bytes(stored);  // the melted name is the file's, no less private than its content
+    std::uint32_t position = 2;
+    MeltBytes(bytes.data(), bytes.data(), static_cast<std::int32_t>(stored.size()), position, key);
+    return NameFromStored(bytes.str(), kFormatVersion);
+}
+
+std::optional<std::string> StrongStoredNameOf(std::string_view stored) {
+    return NameFromStored(stored, kStrongVersion);
+}
+
+std::optional<std::string> StoredBytesFor(std::string_view name, int version, NameRefusal& why) {
+    const bool strongFormat = version == kStrongVersion;
+    std::optional<std::string> bytes = strongFormat ? std::optional<std::string>(name) : Utf8ToCp932(name);
+    why = NameRefusal::kNone;
+    if (!bytes) why = NameRefusal::kNotEncodable;
+    else if (bytes->size() > (strongFormat ? strong::kMaxName : kMaxStoredName)) why = NameRefusal::kTooLong;
+    else if (NameFromStored(*bytes, version) != name) why = NameRefusal::kUnusable;
+    if (why != NameRefusal::kNone) return std::nullopt;
+    return bytes;
 }
 
 ContainerFate FateOfContainer(const TCustomSet& options, const std::function<bool()>& associated, int version) {
@@ -121,12 +137,13 @@ std::string Codec::WithReason(std::string text) const {
     return text;
 }
 
-// Fills a temporary file beside target, then gives it target's name. On any
-// failure the temporary file is removed and the message shown.
-Codec::Produced Codec::Produce(const std::string& target, bool replace,
+// Fills a temporary file beside target, then gives it target's name and the
+// permissions of source. On any failure the temporary file is removed (or, if
+// it cannot be, named) and the message shown.
+Codec::Produced Codec::Produce(const std::string& source, const std::string& target, bool replace,
                                const std::function<std::optional<Fault>(OutputFile&)>& fill) {
     std::string tempPath;
-    std::unique_ptr<OutputFile> out = files_.CreateTemp(target, tempPath);
+    std::unique_ptr<OutputFile> out = files_.CreateTemp(target, tempPath, source);
     if (!out) {
         Message(WithReason(target), text::kCaptionOpenFailed, kStyleExclamation);
         return Produced::kFailed;
@@ -134,13 +151,17 @@ Codec::Produced Codec::Produce(const std::string& target, bool replace,
     // Nothing of a conversion that did not end remains. The reason is taken
     // before the clean-up, whose own calls come after the failure.
     auto fail = [&](const Fault& fault) {
-        const std::string shown = fault.systemFailed ? WithReason(fault.message) : fault.message;
+        std::string shown = fault.systemFailed ? WithReason(fault.message) : fault.message;
         out.reset();
-        files_.Remove(tempPath);
+        // It may hold plain bytes: the user must know where.
+        const std::string leftover =
+            files_.Remove(tempPath) ? std::string() : WithReason(text::TempNotRemoved(tempPath));
         if (fault.kind == Fault::kCancelled) {
             cancelled_ = true;
+            if (!leftover.empty()) Message(leftover, "", kStyleExclamation);
             return Produced::kFailed;
         }
+        if (!leftover.empty()) shown += "\n" + leftover;
         Message(shown, "", kStyleExclamation);
         return fault.kind == Fault::kDamaged ? Produced::kDamaged : Produced::kFailed;
     };
@@ -168,8 +189,8 @@ int Codec::Convert(InputFile& in, std::uint64_t count, std::uint32_t position, b
                    const std::string& header, const std::string& sourcePath, const std::string& target,
                    bool replace) {
     const Transform transform(key);
-    std::vector<unsigned char> chunk(static_cast<std::size_t>(std::min<std::uint64_t>(count, kChunkSize)));
-    const Produced produced = Produce(target, replace, [&](OutputFile& out) -> std::optional<Fault> {
+    WipedBytes chunk(static_cast<std::size_t>(std::min<std::uint64_t>(count, kChunkSize)));  // plain bytes
+    const Produced produced = Produce(sourcePath, target, replace, [&](OutputFile& out) -> std::optional<Fault> {
         if (!header.empty() && !out.Write(header.data(), header.size()))
             return Fault{Fault::kMessage, text::WriteFailed(target)};
         for (std::uint64_t left = count; left > 0;) {
@@ -184,7 +205,6 @@ int Codec::Convert(InputFile& in, std::uint64_t count, std::uint32_t position, b
         }
         return std::nullopt;
     });
-    if (!chunk.empty()) SecureWipe(chunk.data(), chunk.size());  // plain bytes of a melted file
     return produced == Produced::kDone ? 0 : kFailed;
 }
 
@@ -209,9 +229,9 @@ int Codec::EncodeStrong(InputFile& in, std::uint64_t size, const std::string& na
     const std::string prefix = strong::StreamPrefix(name);
     const std::uint64_t total = prefix.size() + size;
     constexpr std::size_t kPerStep = kChunkSize / strong::kChunk;
-    std::vector<unsigned char> plain(static_cast<std::size_t>(std::min<std::uint64_t>(total, kChunkSize)));
+    WipedBytes plain(static_cast<std::size_t>(std::min<std::uint64_t>(total, kChunkSize)));
     std::vector<unsigned char> sealed(plain.size() + kPerStep * strong::kTagSize);
-    const Produced produced = Produce(target, replace, [&](OutputFile& out) -> std::optional<Fault> {
+    const Produced produced = Produce(source, target, replace, [&](OutputFile& out) -> std::optional<Fault> {
         const auto head = strong::HeaderBytes(header);
         if (!out.Write(head.data(), head.size())) return Fault{Fault::kMessage, text::WriteFailed(target)};
         std::uint64_t done = 0;
@@ -239,7 +259,6 @@ int Codec::EncodeStrong(InputFile& in, std::uint64_t size, const std::string& na
         }
         return std::nullopt;
     });
-    SecureWipe(plain.data(), plain.size());
     return produced == Produced::kDone ? 0 : kFailed;
 }
 
@@ -266,22 +285,25 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
 
 int Codec::Encode(const std::string& source, std::string container, int carried, int version, PassKeys& keys) {
     cancelled_ = false;
+    written_ = false;
     if (source == kDummySource) return kSkipped;
 
     std::uint64_t size = 0;
     std::unique_ptr<InputFile> in = OpenInput(source, size);
     if (!in) return kFailed;
-    // Limits of the format, checked before anything is asked or written.
+    // Limits of the format, checked before anything is asked or written. A
+    // name the reader would refuse, or give back as another, is never stored:
+    // that file is skipped and the batch goes on.
     const bool strongFormat = version == kStrongVersion;
-    const std::optional<std::string> name =
-        strongFormat ? std::optional<std::string>(FileNamePart(source)) : Utf8ToCp932(FileNamePart(source));
+    const std::string fileName = FileNamePart(source);
+    NameRefusal refusal;
+    const std::optional<std::string> name = StoredBytesFor(fileName, version, refusal);
     if (!name) {
-        Message(text::NameNotEncodable(source), "", kStyleExclamation);
-        return kFailed;
-    }
-    if (name->size() > (strongFormat ? strong::kMaxName : kMaxStoredName)) {
-        Message(text::NameTooLong(source), "", kStyleExclamation);
-        return kFailed;
+        Message(refusal == NameRefusal::kNotEncodable ? text::NameNotEncodable(source)
+                : refusal == NameRefusal::kTooLong    ? text::NameTooLong(source)
+                                                      : text::NameUnusable(source),
+                "", kStyleExclamation);
+        return carried;
     }
     const std::uint64_t streamed = 2 + name->size() + size;
     if (strongFormat ? (streamed + strong::kChunk - 1) / strong::kChunk > strong::kMaxChunks
@@ -335,6 +357,7 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
         if (Convert(*in, size, position, true, key, header, source, container, replace) == kFailed) return kFailed;
     }
 
+    written_ = true;
     in.reset();  // the source is closed before it may be deleted
     if (options_.DelRawF) RemoveSource(source);
     return result;
@@ -492,11 +515,7 @@ int Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t size, con
     const std::size_t firstCipher = single ? framing->lastCipher : strong::kCipherChunk;
     const std::size_t firstPlain = firstCipher - strong::kTagSize;
     std::vector<unsigned char> cipher(firstCipher);
-    std::vector<unsigned char> head(firstPlain);
-    struct Wipe {
-        std::vector<unsigned char>& bytes;
-        ~Wipe() { SecureWipe(bytes.data(), bytes.size()); }
-    } wipeHead{head};
+    WipedBytes head(firstPlain);
     if (const ReadResult r = ReadExactly(in, cipher.data(), cipher.size()); r != ReadResult::kRead)
         return readFailed(r);
     if (!chunks->Open(0, single, cipher.data(), firstPlain, head.data())) return damaged();
@@ -512,9 +531,9 @@ int Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t size, con
 
     const std::uint64_t bodySize = size - strong::kHeaderSize - framing->chunks * strong::kTagSize - 2 - nameSize;
     constexpr std::size_t kPerStep = kChunkSize / strong::kChunk;
-    std::vector<unsigned char> opened;
+    WipedBytes opened;
     const Produced produced =
-        Produce(plain, ReplacesExisting(answer, options_.FOverlap), [&](OutputFile& out) -> std::optional<Fault> {
+        Produce(container, plain, ReplacesExisting(answer, options_.FOverlap), [&](OutputFile& out) -> std::optional<Fault> {
             const std::size_t inFirst = firstPlain - 2 - nameSize;
             if (inFirst && !out.Write(head.data() + 2 + nameSize, inFirst))
                 return Fault{Fault::kMessage, text::WriteFailed(plain)};
@@ -524,7 +543,7 @@ int Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t size, con
                 // As much as a step takes, no more: most files are a chunk or two.
                 const auto perStep = static_cast<std::size_t>(std::min<std::uint64_t>(kPerStep, framing->chunks - 1));
                 cipher.resize(perStep * strong::kCipherChunk);
-                opened.resize(perStep * strong::kChunk);
+                opened.Reset(perStep * strong::kChunk);
             }
             for (std::uint64_t index = 1; index < framing->chunks;) {
                 // Up to a step's worth of chunks at once.
@@ -550,7 +569,6 @@ int Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t size, con
             }
             return std::nullopt;
         });
-    if (!opened.empty()) SecureWipe(opened.data(), opened.size());
     if (produced == Produced::kDamaged) return carried;
     if (produced != Produced::kDone) return kFailed;
     written_ = true;

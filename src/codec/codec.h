@@ -61,17 +61,28 @@ public:
     virtual bool AwaitLong(const std::function<bool()>& step) { return step(); }
 };
 
-// The plain file's name held by a container: the stored bytes (as found after
-// the length byte, still transformed) melted with the key string from
-// position 2, cut to their file-name part and read as code page 932.
-// Outside input: nullopt unless it is a name Windows can and should create
-// beside the container.
+// The one rule of stored names, applied by the reader to every container and
+// by the writer before it stores a name: the name that these plain stored
+// bytes (code page 932 for the compatible format, UTF-8 for the strong one)
+// give back, cut to their file-name part. Outside input: nullopt unless it is
+// a name Windows can and should create beside the container.
+std::optional<std::string> NameFromStored(std::string_view bytes, int version);
+
+// The plain file's name held by a compatible container: the stored bytes (as
+// found after the length byte, still transformed) melted with the key string
+// from position 2, then read by NameFromStored.
 std::optional<std::string> StoredNameOf(std::string_view stored, std::string_view key);
 
-// The plain file's name held by a strong container: the UTF-8 bytes after the
-// name length, cut to their file-name part. nullopt unless valid UTF-8 and a
-// name Windows can and should create beside the container.
+// The plain file's name held by a strong container (the UTF-8 bytes after the
+// name length), read by NameFromStored.
 std::optional<std::string> StrongStoredNameOf(std::string_view stored);
+
+// Why a file's name cannot be stored so that it melts back under itself.
+enum class NameRefusal { kNone, kNotEncodable, kTooLong, kUnusable };
+// The bytes a container of this version stores for the file name (UTF-8),
+// before the transform; nullopt with why when the reader would not give the
+// same name back.
+std::optional<std::string> StoredBytesFor(std::string_view name, int version, NameRefusal& why);
 
 // What becomes of a container once its file is melted.
 enum class ContainerFate { kKeep, kDelete, kAsk };
@@ -95,9 +106,10 @@ public:
     // used, when given, receives the key that melted the file (for writing it again).
     int Melt(const std::string& container, std::string& plain, int carried, int& version, PassKeys& keys,
              ContainerKey* used = nullptr);
-    // Whether the last Melt wrote its plain file: a strong container that is
-    // damaged or opened with a wrong password is skipped and hands the carried
-    // state back, as if all went well.
+    // Whether the last Encode or Melt wrote its output: a file whose name no
+    // container can hold back, and a strong container that is damaged or
+    // opened with a wrong password, are skipped and hand the carried state
+    // back, as if all went well.
     bool Written() const { return written_; }
     int CheckFileExist(std::string& path, int carried);
 
@@ -133,7 +145,7 @@ private:
         bool systemFailed = true;  // the system's reason goes with the message
     };
     enum class Produced { kDone, kFailed, kDamaged };
-    Produced Produce(const std::string& target, bool replace,
+    Produced Produce(const std::string& source, const std::string& target, bool replace,
                      const std::function<std::optional<Fault>(OutputFile&)>& fill);
     bool Advanced(std::uint64_t done, std::uint64_t total);
     bool Random(void* out, std::size_t size);

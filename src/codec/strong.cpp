@@ -72,14 +72,10 @@ std::string StreamPrefix(std::string_view name) {
 }
 
 std::optional<Secret> StretchPassword(std::string_view password, const Salt& passSalt, std::uint32_t iterations) {
-    std::string master(kKeySize, '\0');
-    if (!crypto::Pbkdf2Sha256(password, passSalt.data(), passSalt.size(), iterations, master.data(), kKeySize)) {
-        SecureWipe(master);
+    Secret master(std::string(kKeySize, '\0'));
+    if (!crypto::Pbkdf2Sha256(password, passSalt.data(), passSalt.size(), iterations, master.data(), kKeySize))
         return std::nullopt;
-    }
-    Secret out(master);
-    SecureWipe(master);
-    return out;
+    return master;
 }
 
 // RFC 5869 with one block of output: PRK = HMAC(salt, IKM), OKM = HMAC(PRK, info | 1).
@@ -87,16 +83,13 @@ std::optional<Secret> StretchPassword(std::string_view password, const Salt& pas
 std::optional<Secret> FileKey(const Secret& master, const Salt& fileSalt) {
     unsigned char prk[crypto::kSha256Size];
     unsigned char okm[crypto::kSha256Size];
+    const WipeGuard wipePrk(prk), wipeOkm(okm);
     std::string info(kFileKeyInfo);
     info += '\x01';
-    const bool ok = crypto::HmacSha256(fileSalt.data(), fileSalt.size(), master.str().data(), master.str().size(),
-                                       prk) &&
-                    crypto::HmacSha256(prk, sizeof prk, info.data(), info.size(), okm);
-    std::optional<Secret> key;
-    if (ok) key = Secret(std::string(reinterpret_cast<const char*>(okm), sizeof okm));
-    SecureWipe(prk, sizeof prk);
-    SecureWipe(okm, sizeof okm);
-    return key;
+    if (!crypto::HmacSha256(fileSalt.data(), fileSalt.size(), master.str().data(), master.str().size(), prk) ||
+        !crypto::HmacSha256(prk, sizeof prk, info.data(), info.size(), okm))
+        return std::nullopt;
+    return Secret(std::string_view(reinterpret_cast<const char*>(okm), sizeof okm));
 }
 
 struct Chunks::Impl {
@@ -116,9 +109,9 @@ struct Chunks::Impl {
 
 Chunks::Chunks(const Secret& fileKey, const Header& header) {
     unsigned char key[kKeySize] = {};
+    const WipeGuard wipeKey(key);
     std::memcpy(key, fileKey.str().data(), std::min(fileKey.str().size(), kKeySize));
     impl_ = new Impl(key);
-    SecureWipe(key, sizeof key);
     impl_->aad = HeaderBytes(header);
 }
 
@@ -149,19 +142,24 @@ bool Chunks::Open(std::uint32_t index, bool last, const unsigned char* cipher, s
 
 PassKeys PassKeys::FromPassword(std::string_view password) {
     PassKeys keys;
-    keys.password_ = Secret(std::string(password));
-    if (std::optional<std::string> bytes = Utf8ToCp932(password)) {
-        std::string key = MakeKeyString(*bytes);
-        SecureWipe(*bytes);
-        keys.keyString_ = Secret(key);
-        SecureWipe(key);
+    keys.password_.emplace(password);
+    return keys;
+}
+
+PassKeys PassKeys::ToWrite(std::string_view password, int version) {
+    PassKeys keys = FromPassword(password);
+    if (version == kStrongVersion) {
+        keys.writeOnly_ = true;
+    } else {
+        keys.KeyString();
+        keys.password_.reset();
     }
     return keys;
 }
 
 PassKeys PassKeys::FromKeyString(std::string_view key) {
     PassKeys keys;
-    keys.keyString_ = Secret(std::string(key));
+    keys.keyString_.emplace(key);
     return keys;
 }
 
@@ -176,10 +174,20 @@ PassKeys PassKeys::FromContainerKey(const ContainerKey& key) {
     return keys;
 }
 
-ContainerKey PassKeys::V1Key() const {
+const Secret* PassKeys::KeyString() {
+    if (!keyString_ && password_ && !writeOnly_) {
+        if (std::optional<std::string> bytes = Utf8ToCp932(password_->str())) {
+            keyString_.emplace(MakeKeyString(*bytes));
+            SecureWipe(*bytes);
+        }
+    }
+    return keyString_ ? &*keyString_ : nullptr;
+}
+
+ContainerKey PassKeys::V1Key() {
     ContainerKey key;
     key.version = 1;
-    if (keyString_) key.keyString = *keyString_;
+    if (const Secret* k = KeyString()) key.keyString = *k;
     return key;
 }
 
@@ -222,6 +230,7 @@ const ContainerKey* PassKeys::ForWriting(const std::function<bool(void*, std::si
     }
     for (std::size_t i = 0; i < masters_.size(); ++i)
         if (&masters_[i] == key) writing_ = i;
+    if (writeOnly_) password_.reset();
     return key;
 }
 

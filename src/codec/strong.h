@@ -101,20 +101,29 @@ struct ContainerKey {
 using LongStep = std::function<bool(const std::function<bool()>&)>;
 
 // The password of one pass. Version 1 uses its key string (when the password
-// has a code page 932 form); version 2 stretches it once for each pass salt and
-// iteration count met, keeping the result for the pass.
+// has a code page 932 form), made when a version 1 container is first written
+// or met; version 2 stretches it once for each pass salt and iteration count
+// met, keeping the result for the pass. The password itself is kept only as
+// long as something may still need it.
 class PassKeys {
 public:
     PassKeys() = default;
-    // The password as typed (UTF-8).
+    // The password as typed (UTF-8), for melting: containers of either format may come.
     static PassKeys FromPassword(std::string_view password);
+    // For a pass that writes this version only: version 1 keeps the key string
+    // alone (none when the password has no code page 932 form), version 2 the
+    // password until the pass's write key exists.
+    static PassKeys ToWrite(std::string_view password, int version);
     // Only a key string: version 1 containers only.
     static PassKeys FromKeyString(std::string_view key);
     // Re-encryption: the key a container was melted with, written again as it is.
     static PassKeys FromContainerKey(const ContainerKey& key);
 
-    const Secret* KeyString() const { return keyString_ ? &*keyString_ : nullptr; }
-    ContainerKey V1Key() const;
+    // The version 1 key string; null when the password has no code page 932 form.
+    const Secret* KeyString();
+    ContainerKey V1Key();
+    // Whether the typed password is still held (tests look).
+    bool HoldsPassword() const { return password_.has_value(); }
     // The master key for this salt and count; stretched by run at the first call.
     // Null when there is no password to stretch or the platform failed.
     const ContainerKey* Master(const strong::Salt& passSalt, std::uint32_t iterations, const LongStep& run);
@@ -128,6 +137,7 @@ public:
 private:
     std::optional<Secret> keyString_;
     std::optional<Secret> password_;
+    bool writeOnly_ = false;  // nothing but the pass's write key is needed once it exists
     std::deque<ContainerKey> masters_;  // pointers handed out stay valid
     std::optional<std::size_t> writing_;  // the entry of masters_ this pass writes with
 };

@@ -33,6 +33,10 @@ inline std::string NameTooLong(std::string_view path) {
 inline std::string NameNotEncodable(std::string_view path) {
     return "ファイル名に暗号化できない文字が含まれています。\n" + Quoted(path);
 }
+// A name that a container could store but not give back as it is.
+inline std::string NameUnusable(std::string_view path) {
+    return "この名前は Windows のファイル名に使えないため、暗号化できません。\n" + Quoted(path);
+}
 inline std::string FileTooLarge(std::string_view path) {
     return "ファイルが大きすぎるため暗号化できません。\n" + Quoted(path);
 }
@@ -48,6 +52,10 @@ inline std::string RandomFailed(std::string_view path) {
 }
 inline std::string CryptoFailed(std::string_view path) {
     return "暗号処理に失敗しました。\n" + Quoted(path);
+}
+// A temporary output that could not be removed after a failure; it may hold plain bytes.
+inline std::string TempNotRemoved(std::string_view path) {
+    return "作業用の一時ファイルを削除できませんでした。手動で削除して下さい。\n" + Quoted(path);
 }
 inline std::string ReadFailed(std::string_view path) { return "ファイルの読み込みに失敗しました。\n" + Quoted(path); }
 inline std::string WriteFailed(std::string_view path) { return "ファイルの書き込みに失敗しました。\n" + Quoted(path); }

@@ -8,6 +8,7 @@ namespace plivex {
 
 namespace {
 constexpr int kMargin = 16;
+constexpr int kTickGap = 8;
 }
 
 std::string InputPWFilesText(const std::vector<std::string>& files) {
@@ -30,7 +31,7 @@ bool InputPWFocusConfirmation(bool confirmationShown, const TCustomSet& options,
     return confirmationShown && options.RecyclePW && !remembered.empty();
 }
 
-bool InputPWNeedsCp932(int mode, const TCustomSet& options) { return mode == kModeEncrypt && !options.StrongFormat; }
+bool InputPWNeedsCp932(int mode, bool strongFormat) { return mode == kModeEncrypt && !strongFormat; }
 
 std::optional<std::string_view> InputPWCheck(std::string_view password, bool confirmationInUse,
                                              std::string_view confirmation, bool cp932Needed) {
@@ -45,9 +46,18 @@ std::optional<std::string_view> InputPWCheck(std::string_view password, bool con
 }
 
 InputPWCompaction CompactInputPW(const InputPWLayout& l) {
-    if (l.confirmationShown) return {l.buttonTop, l.clientHeight};
-    const int top = (l.checkBoxVisible ? l.checkBoxBottom : l.editPWBottom) + kMargin;
-    return {top, top + l.buttonHeight + kMargin};
+    int tickTop = l.checkBoxTop;
+    int lowest;
+    if (l.formatTickShown) {
+        if (l.confirmationShown) tickTop = l.editPWConBottom + kTickGap;
+        lowest = tickTop + l.tickHeight;
+    } else if (l.confirmationShown) {
+        return {tickTop, l.buttonTop, l.clientHeight};
+    } else {
+        lowest = l.checkBoxVisible ? l.checkBoxBottom : l.editPWBottom;
+    }
+    const int top = lowest + kMargin;
+    return {tickTop, top, top + l.buttonHeight + kMargin};
 }
 
 }  // namespace plivex

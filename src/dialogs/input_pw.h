@@ -22,6 +22,11 @@ inline constexpr std::string_view kEnterPassword = "パスワードを入力し�
 inline constexpr std::string_view kEnterConfirmation = "確認欄にもパスワードを入力して下さい。";
 inline constexpr std::string_view kPasswordsDiffer = "パスワードが異なっています。";
 inline constexpr std::string_view kPasswordUnusableChar = "パスワードに使用できない文字が含まれています。";
+inline constexpr std::string_view kStrongFormatTick = "&K・新しい形式（AES-256）で暗号化する";
+// What each format means for the user, on the tick here and on the options page.
+inline constexpr std::string_view kStrongFormatHint =
+    "新しい形式（AES-256）: パスワードが違えば分かり、ファイルの改変も検出します。以前のバージョンでは開けません。\n"
+    "従来の形式: 暗号化ファイルからパスワードを割り出されるおそれがあります。";
 }  // namespace text
 
 // Name part of the first file, plus "　他" N−1 "個" for N > 1 files.
@@ -38,9 +43,10 @@ bool InputPWInitialUseMelted(int mode, const TCustomSet& options, std::size_t fi
 bool InputPWFocusConfirmation(bool confirmationShown, const TCustomSet& options, std::string_view remembered);
 
 // Only the compatible format keys with the password's code page 932 bytes:
-// encrypting into it is the one case where the password must have that form
-// (a decryption pass may meet strong containers, which take any password).
-bool InputPWNeedsCp932(int mode, const TCustomSet& options);
+// encrypting into it (the format tick off) is the one case where the password
+// must have that form (a decryption pass may meet strong containers, which
+// take any password).
+bool InputPWNeedsCp932(int mode, bool strongFormat);
 
 // The checks of OK in their order: the message of the first that fails, or
 // nullopt. The last one, when asked for, refuses characters that the key
@@ -48,20 +54,27 @@ bool InputPWNeedsCp932(int mode, const TCustomSet& options);
 std::optional<std::string_view> InputPWCheck(std::string_view password, bool confirmationInUse,
                                              std::string_view confirmation, bool cp932Needed = true);
 
-// Where OK/Cancel sit and how tall the client area is. Without the
-// confirmation field the buttons move up to 16 pixels under the lowest visible
-// control (the check box when shown, else the password field) and the client
-// area ends 16 pixels under them; with it nothing moves.
+// Where the format tick and OK/Cancel sit and how tall the client area is.
+// The tick (encrypting only) stands 8 pixels under the confirmation field, or
+// where the open-at-once check box stands when no confirmation is asked. The
+// buttons go 16 pixels under the lowest visible control (the tick, else the
+// check box when shown, else the password field) and the client area ends 16
+// pixels under them. With the confirmation field and no tick nothing moves.
 struct InputPWLayout {
     bool confirmationShown;
     bool checkBoxVisible;
+    bool formatTickShown;
     int editPWBottom;
+    int checkBoxTop;
     int checkBoxBottom;
+    int editPWConBottom;
+    int tickHeight;
     int buttonTop;
     int buttonHeight;
     int clientHeight;
 };
 struct InputPWCompaction {
+    int tickTop;
     int buttonTop;
     int clientHeight;
     friend bool operator==(const InputPWCompaction&, const InputPWCompaction&) = default;

@@ -60,8 +60,10 @@ TFormInputPW::TFormInputPW()
       CBoxUseMeltFTmp(*this, 16, 104, 321, 17, "&U・解凍したファイルを利用する", 2),
       LabelPWCon(*this, 16, 112, "&R・確認のためにもう１度入力："),
       EditPWCon(*this, 14, 133, 323, 21, 1),
+      CBoxStrongFormat(*this, 16, 162, 321, 17, std::string(text::kStrongFormatTick), 2),
       ButtonOk(*this, 176, 168, 75, 25, "&OK", 3),
-      ButtonCancel(*this, 256, 168, 75, 25, "&C･ｷｬﾝｾﾙ", 4) {
+      ButtonCancel(*this, 256, 168, 75, 25, "&C･ｷｬﾝｾﾙ", 4),
+      Hints(*this) {
     // A file name is shown as it is: an '&' in it is no accelerator.
     const HWND files = LabelFiles.Handle();
     SetWindowLongPtrW(files, GWL_STYLE, GetWindowLongPtrW(files, GWL_STYLE) | SS_NOPREFIX);
@@ -75,6 +77,7 @@ TFormInputPW::TFormInputPW()
     ButtonOk.OnClick = [this] { ButtonOkClick(); };
     ButtonCancel.SetCancel(true);
     ButtonCancel.SetModalResult(ui::mrCancel);
+    Hints.Add(CBoxStrongFormat, std::string(text::kStrongFormatHint));
     OnShow = [this] { FormShow(); };
 }
 
@@ -85,13 +88,18 @@ TFormInputPW::~TFormInputPW() {
 }
 
 void TFormInputPW::FormShow() {
-    if (Mode == kModeEncrypt) {
+    const bool encrypt = Mode == kModeEncrypt;
+    if (encrypt) {
         SetCaption(std::string(text::kInputPWCaption) + std::string(text::kInputPWEncryptSuffix));
         CBoxUseMeltFTmp.SetChecked(false);
         CBoxUseMeltFTmp.SetVisible(false);
+        // The pass's own choice: the options only say where it starts.
+        CBoxStrongFormat.SetChecked(Options.StrongFormat);
     } else {
         SetCaption(std::string(text::kInputPWCaption) + std::string(text::kInputPWDecryptSuffix));
         if (InputPWInitialUseMelted(Mode, Options, Files.size())) CBoxUseMeltFTmp.SetChecked(true);
+        CBoxStrongFormat.SetChecked(false);
+        CBoxStrongFormat.SetVisible(false);
     }
     noConfirmation_ = InputPWNoConfirmation(Mode, Options);
 
@@ -99,9 +107,11 @@ void TFormInputPW::FormShow() {
         LabelPWCon.SetVisible(false);
         EditPWCon.SetVisible(false);
     }
-    const InputPWCompaction c =
-        CompactInputPW({!noConfirmation_, CBoxUseMeltFTmp.Visible(), EditPW.Bottom(), CBoxUseMeltFTmp.Bottom(),
-                        ButtonOk.Top(), ButtonOk.Height(), ClientHeight()});
+    const InputPWCompaction c = CompactInputPW(
+        {!noConfirmation_, CBoxUseMeltFTmp.Visible(), encrypt, EditPW.Bottom(), CBoxUseMeltFTmp.Top(),
+         CBoxUseMeltFTmp.Bottom(), EditPWCon.Bottom(), CBoxStrongFormat.Height(), ButtonOk.Top(), ButtonOk.Height(),
+         ClientHeight()});
+    CBoxStrongFormat.SetTop(c.tickTop);
     ButtonOk.SetTop(c.buttonTop);
     ButtonCancel.SetTop(c.buttonTop);
     if (c.clientHeight != ClientHeight()) SetClientHeight(c.clientHeight);
@@ -117,7 +127,8 @@ void TFormInputPW::FormShow() {
 void TFormInputPW::ButtonOkClick() {
     std::string password = ReadSecret(EditPW);
     std::string confirmation = noConfirmation_ ? std::string() : ReadSecret(EditPWCon);
-    const auto problem = InputPWCheck(password, !noConfirmation_, confirmation, InputPWNeedsCp932(Mode, Options));
+    const auto problem =
+        InputPWCheck(password, !noConfirmation_, confirmation, InputPWNeedsCp932(Mode, CBoxStrongFormat.Checked()));
     SecureWipe(password);
     SecureWipe(confirmation);
     if (problem) {
@@ -138,11 +149,12 @@ PasswordAnswer AskPassword(int mode, const TCustomSet& options, const std::vecto
     form->Files = files;
     form->RememberedPW = remembered;
 
-    PasswordAnswer answer{form->ShowModal(), {}, false};
+    PasswordAnswer answer{form->ShowModal(), Secret(), false, false};
     // After Cancel the batch ends: nothing typed is handed on.
     if (answer.result == ui::mrOk) {
-        answer.password = ReadSecret(form->EditPW);
+        answer.password = Secret(ReadSecret(form->EditPW));
         answer.useMelted = form->CBoxUseMeltFTmp.Checked();
+        answer.strongFormat = mode == kModeEncrypt && form->CBoxStrongFormat.Checked();
     }
     return answer;  // the form wipes its fields as it is released
 }

@@ -4,9 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "base/secret.h"
 #include "options/custom_set.h"
 #include "ui/controls_win.h"
 #include "ui/form_win.h"
+#include "ui/hints_win.h"
 
 namespace plivex {
 
@@ -28,26 +30,27 @@ public:
     ui::CheckBox CBoxUseMeltFTmp;
     ui::Label LabelPWCon;
     ui::Edit EditPWCon;
+    // Encrypting: the format this pass writes, starting as the options say.
+    ui::CheckBox CBoxStrongFormat;
     ui::Button ButtonOk;
     ui::Button ButtonCancel;
+    ui::Hints Hints;
 
     void FormShow();
     void ButtonOkClick();
 
-    // Whether OK asks for the second field; decided when shown.
-
 private:
-    bool noConfirmation_ = false;
+    bool noConfirmation_ = false;  // whether OK asks for the second field; decided when shown
 };
 
 struct PasswordAnswer {
-    int result;            // ui::mrOk or ui::mrCancel
-    std::string password;  // UTF-8; empty after Cancel
-    bool useMelted;        // open the decrypted files at once
+    int result;             // ui::mrOk or ui::mrCancel
+    Secret password;        // UTF-8; empty after Cancel
+    bool useMelted;         // open the decrypted files at once
+    bool strongFormat;      // encrypting: write the strong format
 };
 
 // Creates, places and shows the dialog for one batch, reads it and releases it.
-// The caller wipes the password (SecureWipe) once the key string is formed.
 PasswordAnswer AskPassword(int mode, const TCustomSet& options, const std::vector<std::string>& files,
                            const std::string& remembered);
 

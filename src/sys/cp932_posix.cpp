@@ -2,6 +2,7 @@
 #include <errno.h>
 #include <iconv.h>
 
+#include "base/secret.h"
 #include "sys/cp932.h"
 
 namespace plivex {
@@ -28,7 +29,10 @@ public:
         std::size_t outLeft = out.size();
         const std::size_t rc = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
         // rc counts irreversible conversions: a substituted character is a failure here.
-        if (rc != 0 || inLeft != 0) return std::nullopt;
+        if (rc != 0 || inLeft != 0) {
+            SecureWipe(out);  // part of a password may have been converted
+            return std::nullopt;
+        }
         out.resize(out.size() - outLeft);
         return out;
     }

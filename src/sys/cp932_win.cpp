@@ -1,13 +1,23 @@
 // Code page 932 through the system's own tables.
 #include <windows.h>
 
+#include "base/secret.h"
 #include "sys/cp932.h"
 #include "sys/text_win.h"
 
 namespace plivex {
 
+// The UTF-16 form of a password on its way to code page 932 is wiped too.
+struct WipedWide {
+    std::optional<std::wstring> text;
+    ~WipedWide() {
+        if (text) SecureWipe(*text);
+    }
+};
+
 std::optional<std::string> Utf8ToCp932(std::string_view utf8) {
-    const std::optional<std::wstring> wide = TryWiden(utf8);
+    const WipedWide converted{TryWiden(utf8)};
+    const std::optional<std::wstring>& wide = converted.text;
     if (!wide) return std::nullopt;
     if (wide->empty()) return std::string();
     BOOL usedDefault = FALSE;
@@ -17,7 +27,10 @@ std::optional<std::string> Utf8ToCp932(std::string_view utf8) {
     std::string out(static_cast<std::size_t>(len), '\0');
     WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide->data(), static_cast<int>(wide->size()), out.data(), len,
                         nullptr, &usedDefault);
-    if (usedDefault) return std::nullopt;
+    if (usedDefault) {
+        SecureWipe(out);
+        return std::nullopt;
+    }
     return out;
 }
 

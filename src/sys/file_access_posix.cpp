@@ -1,9 +1,12 @@
 // POSIX files for the native tool. POSIX has no share modes, so the files this
 // process reads are remembered and refused as targets, as Windows would refuse them.
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <stdlib.h>
+#include <string.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <set>
@@ -17,6 +20,42 @@ namespace plivex {
 namespace {
 
 using FileId = std::pair<dev_t, ino_t>;
+
+// The error of the last failed file operation, for the message that reports it.
+int lastErrno = 0;
+
+// Records the system's error of the call that just failed; returns false.
+bool Failed() {
+    lastErrno = errno;
+    return false;
+}
+
+mode_t Umask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+// Removes the stale temporary files of ours in folder (see system_files.h). A
+// file still being written is locked by its writer (flock), so a second
+// process, or a copy of this one, never takes it away.
+void RemoveStaleTemps(const std::string& folder) {
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return;
+    const time_t now = ::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!IsTempName(entry->d_name)) continue;
+        const std::string path = folder + entry->d_name;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) continue;
+        struct stat st;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+            now >= st.st_mtime + static_cast<time_t>(kStaleTempSeconds) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.c_str());
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
 
 class PosixInput : public InputFile {
 public:
@@ -34,7 +73,7 @@ public:
         for (;;) {
             const ssize_t got = ::read(fd_, buffer, size);
             if (got >= 0) return got;
-            if (errno != EINTR) return -1;
+            if (errno != EINTR) return Failed(), -1;
         }
     }
 
@@ -44,9 +83,10 @@ private:
     std::set<FileId>& open_;
 };
 
+// Locked (flock) while open, so that no clean-up of stale files takes it.
 class PosixOutput : public OutputFile {
 public:
-    explicit PosixOutput(int fd) : fd_(fd) {}
+    PosixOutput(int fd, mode_t mode) : fd_(fd), mode_(mode) { ::flock(fd_, LOCK_EX | LOCK_NB); }
     ~PosixOutput() override {
         if (fd_ >= 0) ::close(fd_);
     }
@@ -55,30 +95,43 @@ public:
         while (size > 0) {
             const ssize_t put = ::write(fd_, p, size);
             if (put < 0 && errno == EINTR) continue;
-            if (put <= 0) return false;
+            if (put < 0) return Failed();
+            if (put == 0) {
+                lastErrno = ENOSPC;
+                return false;
+            }
             p += put;
             size -= static_cast<std::size_t>(put);
         }
         return true;
     }
+    // Private while it is written; complete, it takes the permissions it will keep.
     bool Finish() override {
-        const bool synced = ::fsync(fd_) == 0;
-        const bool closed = ::close(fd_) == 0;
+        const bool moded = ::fchmod(fd_, mode_) == 0 || Failed();
+        const bool synced = ::fsync(fd_) == 0 || Failed();
+        const bool closed = ::close(fd_) == 0 || Failed();
         fd_ = -1;
-        return synced && closed;
+        return moded && synced && closed;
     }
 
 private:
     int fd_;
+    mode_t mode_;
 };
 
 class PosixFiles : public FileAccess {
 public:
     std::unique_ptr<InputFile> OpenRead(const std::string& path) override {
         const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) return nullptr;
+        if (fd < 0) return Failed(), nullptr;
         struct stat st;
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || open_.count({st.st_dev, st.st_ino})) {
+        if (::fstat(fd, &st) != 0) {
+            Failed();
+            ::close(fd);
+            return nullptr;
+        }
+        if (!S_ISREG(st.st_mode) || open_.count({st.st_dev, st.st_ino})) {
+            lastErrno = S_ISDIR(st.st_mode) ? EISDIR : EBUSY;  // as Windows refuses a file held open
             ::close(fd);
             return nullptr;
         }
@@ -106,36 +159,50 @@ public:
         return true;
     }
 
-    std::unique_ptr<OutputFile> CreateTemp(const std::string& target, std::string& tempPath) override {
-        std::string pattern = FolderPart(target);
-        if (pattern.empty()) pattern = "./";
-        pattern += kTempPrefix;
-        pattern += "XXXXXX.tmp";
-        const int fd = ::mkstemps(pattern.data(), 4);
-        if (fd < 0) return nullptr;
-        // mkstemp makes the file private; results get the usual permissions.
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
-        tempPath = pattern;
-        return std::make_unique<PosixOutput>(fd);
+    std::unique_ptr<OutputFile> CreateTemp(const std::string& target, std::string& tempPath,
+                                           const std::string& permissionsOf = {}) override {
+        const std::string folder = FolderPart(target);
+        // Once per folder and run: done for every file, a batch over a folder
+        // of thousands would scan it once for each of them.
+        if (cleaned_.insert(folder).second) RemoveStaleTemps(folder);
+        // As cp gives them: the source's permission bits less the umask.
+        mode_t mode = 0666;
+        struct stat st;
+        if (!permissionsOf.empty() && ::stat(permissionsOf.c_str(), &st) == 0) mode = st.st_mode & 0777;
+        mode &= ~Umask();
+        std::uint32_t seed = static_cast<std::uint32_t>(::getpid()) << 16 ^ static_cast<std::uint32_t>(::time(nullptr)) ^
+                             ++created_ * 2654435761u;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::string candidate = (folder.empty() ? "./" : folder) + TempName(seed + attempt * 7919u);
+            const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+            if (fd >= 0) {
+                tempPath = candidate;
+                return std::make_unique<PosixOutput>(fd, mode);
+            }
+            if (errno != EEXIST) return Failed(), nullptr;
+        }
+        return Failed(), nullptr;
     }
 
     bool Commit(const std::string& tempPath, const std::string& target, bool replace) override {
-        if (replace) return ::rename(tempPath.c_str(), target.c_str()) == 0;
+        if (replace) return ::rename(tempPath.c_str(), target.c_str()) == 0 || Failed();
         // link() refuses an existing target, which rename() would silently replace.
         if (::link(tempPath.c_str(), target.c_str()) == 0) {
             ::unlink(tempPath.c_str());
             return true;
         }
-        if (errno == EEXIST || Exists(target)) return false;
-        return ::rename(tempPath.c_str(), target.c_str()) == 0;  // file systems without hard links
+        if (errno == EEXIST || Exists(target)) return lastErrno = EEXIST, false;
+        return ::rename(tempPath.c_str(), target.c_str()) == 0 || Failed();  // file systems without hard links
     }
 
-    bool Remove(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+    bool Remove(const std::string& path) override { return ::unlink(path.c_str()) == 0 || Failed(); }
+
+    std::string LastError() const override { return lastErrno ? ::strerror(lastErrno) : std::string(); }
 
 private:
     std::set<FileId> open_;
+    std::set<std::string> cleaned_;
+    std::uint32_t created_ = 0;
 };
 
 }  // namespace

@@ -35,12 +35,9 @@ HANDLE Open(const std::wstring& path, DWORD access, DWORD disposition) {
     return CreateFileW(path.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// A conversion cut off (the program killed, the power lost) leaves its
-// temporary file behind, perhaps holding part of a melted file in plain. The
-// next conversion into that folder removes such files once they are old: one
-// still being written is open without sharing and cannot be removed, and the
-// age spares one that is complete and about to be renamed.
-constexpr std::uint64_t kStaleAfter = 10ull * 60 * 10000000;  // ten minutes in 100 ns units
+// Stale temporary files (see system_files.h): one still being written is
+// open without sharing and cannot be removed.
+constexpr std::uint64_t kStaleAfter = kStaleTempSeconds * 10000000ull;  // in 100 ns units
 
 std::uint64_t Ticks(const FILETIME& t) { return (std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; }
 
@@ -50,7 +47,7 @@ void RemoveStaleTemps(const std::string& folder) {
     ForEachEntry(folder + kTempPrefix + "*.tmp", [&](const WIN32_FIND_DATAW& data) {
         // The pattern also matches short names; only our own long names count.
         if (!(data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) &&
-            IsWinTempName(Narrow(data.cFileName)) && Ticks(now) >= Ticks(data.ftLastWriteTime) + kStaleAfter) {
+            IsTempName(Narrow(data.cFileName)) && Ticks(now) >= Ticks(data.ftLastWriteTime) + kStaleAfter) {
             if (const auto path = TryWiden(folder + Narrow(data.cFileName))) DeleteFileW(path->c_str());
         }
         return true;
@@ -126,16 +123,16 @@ public:
         return true;
     }
 
-    std::unique_ptr<OutputFile> CreateTemp(const std::string& target, std::string& tempPath) override {
+    // A new file takes the folder's inherited permissions, as every file made there does.
+    std::unique_ptr<OutputFile> CreateTemp(const std::string& target, std::string& tempPath,
+                                           const std::string& = {}) override {
         const std::string folder = FolderPart(target);
         // Once per folder and run: done for every file, a batch over a folder
         // of thousands would scan it once for each of them.
         if (cleaned_.insert(folder).second) RemoveStaleTemps(folder);
         DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
         for (int attempt = 0; attempt < 100; ++attempt) {
-            char name[32];
-            std::snprintf(name, sizeof name, "%s%08lx.tmp", kTempPrefix, static_cast<unsigned long>(seed + attempt * 7919u));
-            const std::string candidate = folder + name;
+            const std::string candidate = folder + TempName(seed + attempt * 7919u);
             const auto wide = TryWiden(candidate);
             if (!wide) return InvalidName(), nullptr;
             HANDLE h = Open(*wide, GENERIC_WRITE, CREATE_NEW);

@@ -1,6 +1,8 @@
 // The real file system, as the codec sees it.
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "base/file_access.h"
@@ -14,15 +16,16 @@ FileAccess& SystemFiles();
 // Prefix of temporary output names; such files are never results.
 inline constexpr const char* kTempPrefix = "~plvx";
 
-// Whether name is one the Windows file layer gives its temporary outputs:
-// the prefix, eight lower-case hexadecimal digits, ".tmp".
-inline bool IsWinTempName(std::string_view name) {
-    const std::string_view prefix(kTempPrefix);
-    if (name.size() != prefix.size() + 8 + 4 || name.substr(0, prefix.size()) != prefix) return false;
-    if (name.substr(prefix.size() + 8) != ".tmp") return false;
-    for (const char c : name.substr(prefix.size(), 8))
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-    return true;
-}
+// The name of a temporary output: the prefix, eight lower-case hexadecimal
+// digits, ".tmp"; and whether a name is one.
+std::string TempName(std::uint32_t n);
+bool IsTempName(std::string_view name);
+
+// A conversion cut off (the program killed, the power lost) leaves its
+// temporary file behind, perhaps holding part of a melted file in plain. The
+// next conversion into that folder removes such files of ours once they are
+// this old and nobody has them open: the age spares one that is complete and
+// about to be renamed.
+inline constexpr unsigned kStaleTempSeconds = 10 * 60;
 
 }  // namespace plivex

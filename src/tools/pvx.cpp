@@ -44,18 +44,11 @@ constexpr std::string_view kUsage =
 constexpr const char* kPasswordEnv = "PVX_PASSWORD";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-// Wipes the string's whole buffer: bytes dropped by pop_back or erase stay
-// there beyond its size.
-void WipeAll(std::string& s) {
-    s.resize(s.capacity());
-    SecureWipe(s);
-}
-
 // Wipes a string however the scope is left.
 class WipeOnExit {
 public:
     explicit WipeOnExit(std::string& s) : s_(s) {}
-    ~WipeOnExit() { WipeAll(s_); }
+    ~WipeOnExit() { SecureWipe(s_); }
     WipeOnExit(const WipeOnExit&) = delete;
     WipeOnExit& operator=(const WipeOnExit&) = delete;
 
@@ -197,7 +190,7 @@ bool GetPassword(const Command& command, PvxConsole& console, std::string& passw
         }
     } else if (std::optional<std::string> env = console.GetEnv(kPasswordEnv)) {
         password = *env;
-        WipeAll(*env);
+        SecureWipe(*env);
     } else {
         if (!console.ReadPassword("パスワード: ", password)) {
             console.Err("pvx: パスワードを入力する端末がありません。--password-file か環境変数 PVX_PASSWORD で指定して下さい。\n");
@@ -288,7 +281,8 @@ int Run(const Command& command, PvxConsole& console) {
     if (!GetPassword(command, console, password)) return kPvxFailed;
     // The compatible format keys with the password's code page 932 bytes; the
     // strong one takes any password, and melting may meet either.
-    PassKeys keys = PassKeys::FromPassword(password);
+    const int version = command.strong ? kStrongVersion : kFormatVersion;
+    PassKeys keys = command.encrypt ? PassKeys::ToWrite(password, version) : PassKeys::FromPassword(password);
     if (command.encrypt && !command.strong && !keys.KeyString()) {
         console.Err("pvx: パスワードに使用できない文字が含まれています。\n");
         return kPvxFailed;
@@ -318,8 +312,8 @@ int Run(const Command& command, PvxConsole& console) {
             }
             // Encode takes this exact name as the placeholder that is never encrypted.
             const std::string source = file == kDummySource ? "./" + file : file;
-            const int version = command.strong ? kStrongVersion : kFormatVersion;
-            if (codec.Encode(source, ChangeExt(source, kContainerExt), 0, version, keys) == 0)
+            // A name no container can give back is refused: 0 then, with nothing written.
+            if (codec.Encode(source, ChangeExt(source, kContainerExt), 0, version, keys) == 0 && codec.Written())
                 console.Out("暗号化：" + file + " → " + codec.LastTarget() + "\n");
             else
                 failed = true;

@@ -11,6 +11,7 @@ namespace {
 
 // The size every comctl32 version accepts (newer fields are not used).
 const UINT kToolInfoSize = TTTOOLINFOW_V2_SIZE;
+constexpr int kMaxHintWidth = 640;  // design pixels
 
 }  // namespace
 
@@ -25,6 +26,8 @@ void Hints::Set(HWND control, const std::string& hint) {
                                    Application::Get().Instance(), nullptr);
         if (!tooltip_) return;
         SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(form_.Font()), FALSE);
+        // A width of its own lets a hint break at its line ends.
+        SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, Application::Get().Scale(kMaxHintWidth));
     }
     std::wstring text = Widen(hint);
     TTTOOLINFOW ti{};

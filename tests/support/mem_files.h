@@ -51,7 +51,8 @@ public:
         return !folders.count(path) && !locked.count(path) && !open_.count(path) &&
                !readOnlyFolders.count(FolderPart(path));
     }
-    std::unique_ptr<OutputFile> CreateTemp(const std::string& target, std::string& tempPath) override {
+    std::unique_ptr<OutputFile> CreateTemp(const std::string& target, std::string& tempPath,
+                                           const std::string& = {}) override {
         const std::string folder = FolderPart(target);
         if (readOnlyFolders.count(folder)) return nullptr;
         tempPath = folder + "~plvx" + std::to_string(++tempCounter_) + ".tmp";

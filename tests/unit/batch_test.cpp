@@ -137,8 +137,8 @@ public:
         return a;
     }
     bool RecyclePW() override { return recycle; }
-    int Encode(const std::string& f, const std::string& c, int carried, PassKeys& k) override {
-        log.push_back("enc " + f + " > " + c);
+    int Encode(const std::string& f, const std::string& c, int carried, int version, PassKeys& k) override {
+        log.push_back("enc " + f + " > " + c + (version == kStrongVersion ? " v2" : ""));
         return Result(f, carried, k);
     }
     int Melt(const std::string& c, int carried, MeltedFile& melted, PassKeys& k) override {
@@ -171,7 +171,7 @@ std::string Key(const std::string& cp932) { return MakeKeyString(cp932); }
 
 TEST(Batch, PassesPromptOnceEachEncryptFirstAndCarryResultsAcross) {
     FakeHost h;
-    h.answers = {{true, "pw", false}, {true, "合言葉", true}};
+    h.answers = {{true, Secret("pw"), false}, {true, Secret("合言葉"), true}};
     h.results = {{"C:\\a.txt", kSkipAll}, {"C:\\b", kRenamed}, {"C:\\x.pvx", kSkipAll}, {"C:\\y.pvx", kOverwriteAll},
                  {"C:\\z.pvx", kRenamed}, {"C:\\w.pvx", kSkipped}};
     Secret last(std::string("old"));
@@ -196,7 +196,7 @@ TEST(Batch, CancelFailureAndInternalErrorEndTheBatch) {
     {
         FakeHost h;  // cancel at the first prompt of a mixed batch
         h.recycle = true;
-        h.answers = {{false, "", false}};
+        h.answers = {{false, Secret(""), false}};
         Secret last(std::string("kept"));
         RunPasses({{"C:\\a.txt"}, {"C:\\x.pvx"}}, h, last);
         EXPECT_EQ(h.log, (Strings{"ask 0 1 [kept]"}));
@@ -204,7 +204,7 @@ TEST(Batch, CancelFailureAndInternalErrorEndTheBatch) {
     }
     {
         FakeHost h;  // result 5 on the second of five: nothing more, no status
-        h.answers = {{true, "pw", false}};
+        h.answers = {{true, Secret("pw"), false}};
         h.results = {{"C:\\2", kFailed}};
         Secret last;
         RunPasses({{"C:\\1", "C:\\2", "C:\\3", "C:\\4", "C:\\5"}, {"C:\\x.pvx"}}, h, last);
@@ -213,7 +213,7 @@ TEST(Batch, CancelFailureAndInternalErrorEndTheBatch) {
     }
     {
         FakeHost h;  // a failed melt is not opened and stops the pass
-        h.answers = {{true, "pw", true}};
+        h.answers = {{true, Secret("pw"), true}};
         h.results = {{"C:\\x.pvx", kFailed}};
         Secret last;
         RunPasses({{}, {"C:\\x.pvx", "C:\\y.pvx"}}, h, last);
@@ -221,7 +221,7 @@ TEST(Batch, CancelFailureAndInternalErrorEndTheBatch) {
     }
     {
         FakeHost h;  // an impossible melt result
-        h.answers = {{true, "pw", true}};
+        h.answers = {{true, Secret("pw"), true}};
         h.results = {{"C:\\x.pvx", 7}};
         Secret last;
         RunPasses({{}, {"C:\\x.pvx", "C:\\y.pvx"}}, h, last);
@@ -231,15 +231,26 @@ TEST(Batch, CancelFailureAndInternalErrorEndTheBatch) {
         // A password without code page 932 form never becomes a key string: the
         // codec refuses the compatible format without one, the strong one needs none.
         FakeHost h;
-        h.answers = {{true, "\xF0\x9F\x98\x80", false}};
+        h.answers = {{true, Secret("\xF0\x9F\x98\x80"), false}};
         Secret last;
         RunPasses({{"C:\\a"}, {}}, h, last);
         EXPECT_EQ(h.log, (Strings{"ask 0 1 []", "enc C:\\a > C:\\a.pvx", "pass end", "status 暗号化：a"}));
         EXPECT_EQ(h.keys, (Strings{"(none)"}));
     }
     {
+        // The prompt's format tick decides what the encryption pass writes; a
+        // strong pass makes no key string, as nothing compatible is written.
+        FakeHost h;
+        h.answers = {{true, Secret("pw"), false, true}, {true, Secret("pw"), false, true}};
+        Secret last;
+        RunPasses({{"C:\\a"}, {"C:\\x.pvx"}}, h, last);
+        EXPECT_EQ(h.log[1], "enc C:\\a > C:\\a.pvx v2");
+        // The melt pass may meet either format: its key string is there when asked for.
+        EXPECT_EQ(h.keys, (Strings{"(none)", Key("pw")}));
+    }
+    {
         FakeHost h;  // a strong container skipped (wrong password) is not opened; the batch goes on
-        h.answers = {{true, "pw", true}};
+        h.answers = {{true, Secret("pw"), true}};
         h.unwritten = {"C:\\x.pvx"};
         Secret last;
         RunPasses({{}, {"C:\\x.pvx", "C:\\y.pvx"}}, h, last);
@@ -257,7 +268,7 @@ TEST(Batch, CancelFailureAndInternalErrorEndTheBatch) {
 TEST(Batch, RecyclePWRemembersTheBarePasswordForTheNextPrompt) {
     FakeHost h;
     h.recycle = true;
-    h.answers = {{true, "first", false}, {true, "second", false}};
+    h.answers = {{true, Secret("first"), false}, {true, Secret("second"), false}};
     Secret last;
     RunPasses({{"C:\\a"}, {"C:\\b.pvx"}}, h, last);
     EXPECT_EQ(h.log[0], "ask 0 1 []");

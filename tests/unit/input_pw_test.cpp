@@ -41,11 +41,9 @@ TEST(InputPW, ChecksComeInTheirOrder) {
 }
 
 TEST(InputPW, CodePage932IsAskedOnlyOfPasswordsForTheCompatibleFormat) {
-    TCustomSet options;
-    EXPECT_TRUE(InputPWNeedsCp932(kModeEncrypt, options));
-    EXPECT_FALSE(InputPWNeedsCp932(1, options));  // a decryption pass may hold strong containers
-    options.StrongFormat = true;
-    EXPECT_FALSE(InputPWNeedsCp932(kModeEncrypt, options));
+    EXPECT_TRUE(InputPWNeedsCp932(kModeEncrypt, false));
+    EXPECT_FALSE(InputPWNeedsCp932(1, false));  // a decryption pass may hold strong containers
+    EXPECT_FALSE(InputPWNeedsCp932(kModeEncrypt, true));  // the format tick on
     EXPECT_EQ(InputPWCheck("鍵🔑", true, "鍵🔑", false), std::nullopt);
     // The other checks stay.
     EXPECT_EQ(InputPWCheck("鍵🔑", true, "鍵", false), kDiffer);
@@ -105,23 +103,30 @@ TEST(InputPW, FocusStartsInTheConfirmationOnlyAfterARememberedPassword) {
     EXPECT_FALSE(InputPWFocusConfirmation(true, options, "last"));
 }
 
-// Design geometry: password field 72 + 21, check box 104 + 17, buttons 168 + 25, client 206.
-InputPWLayout Design(bool confirmationShown, bool checkBoxVisible) {
-    return {confirmationShown, checkBoxVisible, 93, 121, 168, 25, 206};
+// Design geometry: password field 72 + 21, check box 104 + 17, confirmation
+// field 133 + 21, format tick 17 high, buttons 168 + 25, client 206.
+InputPWLayout Design(bool confirmationShown, bool checkBoxVisible, bool tick) {
+    return {confirmationShown, checkBoxVisible, tick, 93, 104, 121, 154, 17, 168, 25, 206};
 }
 
 TEST(InputPW, CompactionAtDesignSizes) {
-    EXPECT_EQ(CompactInputPW(Design(true, false)), (InputPWCompaction{168, 206}));  // encrypt, confirmation
-    EXPECT_EQ(CompactInputPW(Design(false, true)), (InputPWCompaction{137, 178}));  // decrypt
-    EXPECT_EQ(CompactInputPW(Design(false, false)), (InputPWCompaction{109, 150}));  // encrypt with SeePW
+    // Encrypting: the tick under the confirmation field, or where the check box stands without it.
+    EXPECT_EQ(CompactInputPW(Design(true, false, true)), (InputPWCompaction{162, 195, 236}));
+    EXPECT_EQ(CompactInputPW(Design(false, false, true)), (InputPWCompaction{104, 137, 178}));  // SeePW
+    EXPECT_EQ(CompactInputPW(Design(false, true, false)).buttonTop, 137);                        // decrypt
+    EXPECT_EQ(CompactInputPW(Design(false, true, false)).clientHeight, 178);
+    EXPECT_EQ(CompactInputPW(Design(true, false, false)), (InputPWCompaction{104, 168, 206}));  // nothing moves
 }
 
 TEST(InputPW, CompactionFollowsTheBottomsOfTheVisibleControls) {
     // Taller controls (another font) push the buttons down by the same amount.
-    InputPWLayout layout{false, false, 100, 130, 168, 30, 206};
-    EXPECT_EQ(CompactInputPW(layout), (InputPWCompaction{116, 162}));
+    InputPWLayout layout{false, false, false, 100, 112, 130, 170, 20, 168, 30, 206};
+    EXPECT_EQ(CompactInputPW(layout).buttonTop, 116);
+    EXPECT_EQ(CompactInputPW(layout).clientHeight, 162);
     layout.checkBoxVisible = true;
-    EXPECT_EQ(CompactInputPW(layout), (InputPWCompaction{146, 192}));
+    EXPECT_EQ(CompactInputPW(layout).buttonTop, 146);
+    layout.confirmationShown = layout.formatTickShown = true;
+    EXPECT_EQ(CompactInputPW(layout), (InputPWCompaction{178, 214, 260}));
 }
 
 }  // namespace
