@@ -4,12 +4,15 @@
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -567,6 +570,73 @@ TEST_F(PvxTest, NameHoldingAWindowsSeparatorIsRefused) {
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.err.find("pvx: x:y.pvx: "), std::string::npos) << o.err;
     EXPECT_EQ(Listing(), (std::set<std::string>{"a:b.txt", "c\\d.txt", "x:y.pvx"}));
+}
+
+TEST_F(PvxTest, EncryptRefusesNamesThatWouldNotMeltBackAndGoesOn) {
+    const std::vector<std::string> refused = {"what?.txt", "CON", "nul.txt", "trail.", "a|b.txt", "sp ace .txt "};
+    for (const bool strong : {false, true}) {
+        SCOPED_TRACE(strong ? "strong" : "compatible");
+        for (const std::string& name : refused) Write(name, "plain " + name);
+        Write("ok.txt", "fine");
+        std::vector<std::string> args = {"encrypt", "--delete"};
+        if (strong) args.push_back("--strong");
+        args.insert(args.end(), refused.begin(), refused.end());
+        args.push_back("ok.txt");
+        Outcome o = RunPw("pw", args);
+        EXPECT_EQ(o.status, 1);
+        EXPECT_EQ(o.out, "暗号化：ok.txt → ok.pvx\n");
+        for (const std::string& name : refused) {
+            EXPECT_NE(o.err.find("pvx: " + name + ": この名前は Windows のファイル名に使えないため、暗号化できません。"),
+                      std::string::npos)
+                << o.err;
+            EXPECT_EQ(Read(name), "plain " + name);  // the source kept
+        }
+        ASSERT_EQ(RunPw("pw", {"decrypt", "ok.pvx"}).status, 0);
+        EXPECT_EQ(Read("ok.txt"), "fine");
+        std::set<std::string> left(refused.begin(), refused.end());
+        left.insert({"ok.txt", "ok.pvx"});
+        EXPECT_EQ(Listing(), left) << "no container of a refused name, no temporary file";
+        fs::remove(P("ok.pvx"));
+    }
+    // A name that is no UTF-8 fits neither format.
+    const std::string bad = "bad\xFF.txt";
+    Write(bad, "x");
+    EXPECT_EQ(RunPw("pw", {"encrypt", "--strong", "--delete", bad}).status, 1);
+    EXPECT_EQ(Read(bad), "x");
+}
+
+TEST_F(PvxTest, OutputsTakeTheSourcesPermissionsLessTheUmask) {
+    auto mode = [&](const std::string& name) { return static_cast<unsigned>(fs::status(P(name)).permissions()) & 0777; };
+    const mode_t mask = ::umask(022);  // the child inherits it
+    Write("private.txt", "secret");
+    fs::permissions(P("private.txt"), fs::perms::owner_read | fs::perms::owner_write);
+    Write("shared.txt", "open");
+    fs::permissions(P("shared.txt"), static_cast<fs::perms>(0666));
+    ASSERT_EQ(RunPw("pw", {"encrypt", "--delete", "private.txt", "shared.txt"}).status, 0);
+    EXPECT_EQ(mode("private.pvx"), 0600u);
+    EXPECT_EQ(mode("shared.pvx"), 0644u);
+    ASSERT_EQ(RunPw("pw", {"decrypt", "private.pvx", "shared.pvx"}).status, 0);
+    EXPECT_EQ(mode("private.txt"), 0600u);
+    EXPECT_EQ(mode("shared.txt"), 0644u);
+    ::umask(mask);
+}
+
+TEST_F(PvxTest, StaleTemporaryFilesOfOursAreRemovedByTheNextConversionThere) {
+    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(11);
+    for (const std::string name : {"~plvx0000abcd.tmp", "~plvx0000abce.tmp", "~plvx0000abcf.tmp", "~plvxnotours.tmp",
+                                   "other.tmp"}) {
+        Write(name, "plain bytes of a melt cut off");
+        if (name != "~plvx0000abce.tmp") fs::last_write_time(P(name), old);  // abce is recent
+    }
+    // One still being written is locked by its writer.
+    const int held = ::open(P("~plvx0000abcf.tmp").c_str(), O_RDONLY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    Write("a.txt", "alpha");
+    ASSERT_EQ(RunPw("pw", {"encrypt", "a.txt"}).status, 0);
+    ::close(held);
+    EXPECT_EQ(Listing(), (std::set<std::string>{"a.txt", "a.pvx", "~plvx0000abce.tmp", "~plvx0000abcf.tmp",
+                                                "~plvxnotours.tmp", "other.tmp"}));
 }
 
 // ---- Damaged containers -----------------------------------------------------

@@ -325,6 +325,29 @@ TEST_F(CodecTest, DiskFullAtAnyPointKeepsSourceAndLeavesNoOutput) {
 
 // Cancelled between two steps: no partial output, the source as it was, no
 // message; a container being replaced stays the old one.
+TEST_F(CodecTest, ATemporaryFileThatCannotBeRemovedIsNamedWithTheReason) {
+    // Melted bytes may lie in it: the user is told where, after a failure and after Cancel.
+    fs.files["C:\\a.txt"] = Pattern(1000);
+    fs.diskFree = 10;
+    fs.locked.insert("C:\\~plvx1.tmp");
+    fs.reason = "アクセスが拒否されました。";
+    EXPECT_EQ(Encode("C:\\a.txt"), kFailed);
+    ExpectOnly(text::WriteFailed("C:\\a.pvx") + "\n" + fs.reason + "\n" + text::TempNotRemoved("C:\\~plvx1.tmp") +
+                   "\n" + fs.reason,
+               "");
+    ui.shown.clear();
+    fs.diskFree = UINT64_MAX;
+    fs.locked.insert("C:\\~plvx2.tmp");
+    struct StopAtOnce : Progress {
+        bool Advance(std::uint64_t, std::uint64_t) override { return false; }
+    } stop;
+    codec.SetProgress(&stop);
+    EXPECT_EQ(Encode("C:\\a.txt"), kFailed);
+    EXPECT_TRUE(codec.Cancelled());
+    ExpectOnly(text::TempNotRemoved("C:\\~plvx2.tmp") + "\n" + fs.reason, "");
+    EXPECT_TRUE(fs.Has("C:\\a.txt"));
+}
+
 TEST_F(CodecTest, CancelBetweenStepsLeavesTheSourceAndNoOutput) {
     struct StopAt : Progress {
         std::uint64_t stopAt;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "codec/cipher.h"
 #include "codec/codec.h"
 #include "codec/strong.h"
 #include "mem_files.h"
@@ -244,6 +245,49 @@ TEST_F(StrongTest, OneStretchPerPassSaltAndAnyPassword) {
     EXPECT_FALSE(codec.Written());
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text, text::PasswordNotForOldFormat("C:\\old.pvx"));
+}
+
+TEST(Secret, TakingAStringOverLeavesNoCopyBehindShortOrLong) {
+    for (const std::string password : {"himitsu", "a password long enough to live on the heap"}) {
+        std::string typed = password;
+        const char* bytes = typed.data();  // a short one's bytes lie inside the string object
+        const std::size_t capacity = typed.capacity();
+        const Secret secret(std::move(typed));
+        EXPECT_EQ(secret.str(), password);
+        EXPECT_EQ(std::string(bytes, capacity), std::string(capacity, '\0'));
+    }
+    // Bytes cut off the end stay in the buffer unless the whole of it is wiped.
+    std::string line = "pw\r";
+    line.pop_back();
+    const char* bytes = line.data();
+    SecureWipe(line);
+    EXPECT_EQ(std::string(bytes, 3), std::string(3, '\0'));
+}
+
+TEST_F(StrongTest, APassKeepsOnlyWhatItsFilesStillNeed) {
+    codec.SetStrongIterations(1000);
+    fs.files["C:\\a.txt"] = "alpha";
+    fs.files["C:\\b.txt"] = "beta";
+    // Writing the strong format: the password until the pass's key exists, never a key string.
+    PassKeys strongPass = PassKeys::ToWrite("pw", kStrongVersion);
+    EXPECT_TRUE(strongPass.HoldsPassword());
+    ASSERT_EQ(codec.Encode("C:\\a.txt", "C:\\a.pvx", 0, kStrongVersion, strongPass), 0);
+    EXPECT_FALSE(strongPass.HoldsPassword());
+    EXPECT_EQ(strongPass.KeyString(), nullptr);
+    ASSERT_EQ(codec.Encode("C:\\b.txt", "C:\\b.pvx", 0, kStrongVersion, strongPass), 0);
+    // Writing the compatible format: the key string alone.
+    PassKeys oldPass = PassKeys::ToWrite("pw", kFormatVersion);
+    EXPECT_FALSE(oldPass.HoldsPassword());
+    EXPECT_NE(oldPass.KeyString(), nullptr);
+    // Melting meets either: the password stays, the key string is made when asked for.
+    PassKeys melting = PassKeys::FromPassword("pw");
+    std::string plain;
+    int version = 0;
+    ASSERT_EQ(codec.Melt("C:\\a.pvx", plain, 0, version, melting), 0);
+    EXPECT_EQ(fs.At("C:\\a.txt"), "alpha");
+    EXPECT_TRUE(melting.HoldsPassword());
+    ASSERT_NE(melting.KeyString(), nullptr);
+    EXPECT_EQ(melting.KeyString()->str(), MakeKeyString("pw"));
 }
 
 TEST_F(StrongTest, NoRandomNumbersNoContainer) {
