@@ -27,6 +27,9 @@ int RenderScenes() {
     TCustomSet seePw = options;
     seePw.SeePW = true;
     modal("password-encrypt-seepw", [&] { AskPassword(0, seePw, four, ""); });
+    TCustomSet strongFormat = options;
+    strongFormat.StrongFormat = true;
+    modal("password-encrypt-strong", [&] { AskPassword(0, strongFormat, one, ""); });
     modal("password-decrypt-one", [&] { AskPassword(1, options, one, ""); });
     modal("password-decrypt-many", [&] { AskPassword(1, options, four, ""); });
     TCustomSet recycle = options;

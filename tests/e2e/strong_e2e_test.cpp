@@ -74,5 +74,44 @@ TEST(Strong, DocumentIsEncryptedMeltedOpenedAndEncryptedAgainInTheStrongFormat) 
     EXPECT_TRUE(edited->second == content + "edited");
 }
 
+// The password prompt's format tick, set from outside the process, decides
+// what the pass writes; the option only says where the tick starts.
+TEST(Strong, ThePromptsTickDecidesThePassAndLeavesTheOption) {
+    test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
+    test::TempDir dir;
+    const std::string plain = LongPathOf(dir.path()) + "見積書.txt";
+    const std::string container = LongPathOf(dir.path()) + "見積書.pvx";
+    const std::wstring preference = std::wstring(kProgramKey) + L"\\Preference";
+    for (const bool option : {false, true}) {
+        for (const bool tick : {false, true}) {
+            SCOPED_TRACE(std::string("StrongFormat ") + (option ? "1" : "0") + ", tick " + (tick ? "on" : "off"));
+            TCustomSet options;
+            options.StrongFormat = option;
+            WritePreferences(options);
+            ASSERT_TRUE(test::WriteAll(plain, "本文"));
+            Program plivex({plain, "/Q"});
+            ASSERT_TRUE(plivex.started());
+            const HWND dialog = WaitForWindow(plivex.id(), L"パスワード入力 - 暗号化 -");
+            ASSERT_TRUE(dialog) << Describe(plivex.id());
+            const HWND box = ButtonOf(dialog, L"&K・新しい形式（AES-256）で暗号化する");
+            ASSERT_TRUE(box) << Describe(plivex.id());
+            EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), option ? BST_CHECKED : BST_UNCHECKED);
+            if (tick != option) Click(box);
+            EXPECT_TRUE(WaitFor([&] { return SendMessageW(box, BM_GETCHECK, 0, 0) == (tick ? BST_CHECKED : BST_UNCHECKED); }));
+            EXPECT_EQ(AnswerPassword(dialog, "pw"), 2);
+            ASSERT_EQ(plivex.Wait(20000), 0u) << Describe(plivex.id());
+            const std::optional<std::string> written = test::ReadAll(container);
+            ASSERT_TRUE(written && !written->empty());
+            EXPECT_EQ(static_cast<int>((*written)[0]), tick ? 2 : 1);
+            DWORD value = 99, size = sizeof value;
+            ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, preference.c_str(), L"StrongFormat", RRF_RT_REG_DWORD, nullptr,
+                                   &value, &size),
+                      ERROR_SUCCESS);
+            EXPECT_EQ(value, option ? 1u : 0u);
+            DeleteFileW(Widen(container).c_str());
+        }
+    }
+}
+
 }  // namespace
 }  // namespace plivex

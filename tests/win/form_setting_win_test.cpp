@@ -79,7 +79,9 @@ TEST_F(FormSetting, PagesCaptionsHintsAndEveryCaptionFitsItsControl) {
         {&dlg.ButtonImpt, "外持ファイルから設定を読み込みます"},
         {&dlg.ButtonExpt, "現在の設定を外持ファイルにバックアップします"}};
     for (const auto& [button, hint] : hints) EXPECT_EQ(dlg.Hints.Hint(*button), hint) << button->Text();
-    EXPECT_EQ(dlg.Hints.Hint(dlg.CBoxStrongFormat), "新しい形式の暗号化ファイルは、以前のバージョンのプリベックスでは開けません");
+    EXPECT_EQ(dlg.Hints.Hint(dlg.CBoxStrongFormat),
+              "新しい形式（AES-256）: パスワードが違えば分かり、ファイルの改変も検出します。以前のバージョンでは開けません。\n"
+              "従来の形式: 暗号化ファイルからパスワードを割り出されるおそれがあります。");
     // Two rows under the last tick box of the page, one row kept free between them.
     const int row = dlg.CBoxStayOnTop.Top() - dlg.CBoxRecyclePW.Top();
     EXPECT_EQ(dlg.CBoxStrongFormat.Top(), dlg.CBoxUseNN.Top() + 2 * row);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/input_pw.h"
 #include "dialogs/input_pw_win.h"
 #include "options/options.h"
 #include "scripted_ui.h"
@@ -84,9 +85,13 @@ TEST(InputPWWin, EncryptAsksTwiceBehindPasswordCharacters) {
         // A fixed dialog frame with neither system menu nor close box.
         EXPECT_EQ(GetWindowLongPtrW(f.Handle(), GWL_STYLE) & WS_SYSMENU, 0);
         EXPECT_EQ(f.ClientWidth(), 353);
-        EXPECT_EQ(f.ClientHeight(), 206);
-        EXPECT_EQ(Placed(f.ButtonOk).top, 168);
-        EXPECT_EQ(Placed(f.ButtonCancel).top, 168);
+        // The format tick 8 px under the confirmation, the buttons 16 px under it.
+        EXPECT_TRUE(f.CBoxStrongFormat.Visible());
+        EXPECT_FALSE(f.CBoxStrongFormat.Checked());
+        EXPECT_EQ(Placed(f.CBoxStrongFormat).top, 162);
+        EXPECT_EQ(f.ClientHeight(), 236);
+        EXPECT_EQ(Placed(f.ButtonOk).top, 195);
+        EXPECT_EQ(Placed(f.ButtonCancel).top, 195);
         EXPECT_FALSE(f.CBoxUseMeltFTmp.Visible());
         EXPECT_FALSE(f.CBoxUseMeltFTmp.Checked());
         EXPECT_TRUE(f.LabelPWCon.Visible());
@@ -115,9 +120,12 @@ TEST(InputPWWin, EncryptWithSeePWShowsThePasswordAndAsksOnce) {
         EXPECT_FALSE(f.LabelPWCon.Visible());
         EXPECT_FALSE(f.EditPWCon.Visible());
         EXPECT_FALSE(f.CBoxUseMeltFTmp.Visible());
-        EXPECT_EQ(f.ClientHeight(), 150);
-        EXPECT_EQ(Placed(f.ButtonOk).top, 109);
-        EXPECT_EQ(Placed(f.ButtonCancel).top, 109);
+        // The tick where the open-at-once box stands when decrypting.
+        EXPECT_TRUE(f.CBoxStrongFormat.Visible());
+        EXPECT_EQ(Placed(f.CBoxStrongFormat).top, 104);
+        EXPECT_EQ(f.ClientHeight(), 178);
+        EXPECT_EQ(Placed(f.ButtonOk).top, 137);
+        EXPECT_EQ(Placed(f.ButtonCancel).top, 137);
         EXPECT_EQ(f.LabelFiles.Text(), "報告書.doc");
         EXPECT_TRUE(f.EditPW.Focused());
         f.EditPW.SetText("secret");
@@ -137,6 +145,7 @@ TEST(InputPWWin, DecryptNeverAsksForTheConfirmation) {
         const int result = ShowDialog(1, options, kOneContainer, "", [&](TFormInputPW& f) {
             EXPECT_EQ(f.Caption(), "パスワード入力 - 解凍 -");
             EXPECT_TRUE(f.CBoxUseMeltFTmp.Visible());
+            EXPECT_FALSE(f.CBoxStrongFormat.Visible());  // melting reads both formats
             EXPECT_FALSE(f.LabelPWCon.Visible());
             EXPECT_FALSE(f.EditPWCon.Visible());
             EXPECT_EQ(f.ClientHeight(), 178);
@@ -293,7 +302,9 @@ TEST(InputPWWin, TabOrderAndAccelerators) {
         ASSERT_TRUE(f.EditPW.Focused());
         Key(f, VK_TAB);
         EXPECT_TRUE(f.EditPWCon.Focused());
-        Key(f, VK_TAB);  // the hidden check box is skipped
+        Key(f, VK_TAB);  // the hidden open-at-once box is skipped, the format tick is next
+        EXPECT_TRUE(f.CBoxStrongFormat.Focused());
+        Key(f, VK_TAB);
         EXPECT_TRUE(f.ButtonOk.Focused());
         Key(f, VK_TAB);
         EXPECT_TRUE(f.ButtonCancel.Focused());
@@ -301,6 +312,8 @@ TEST(InputPWWin, TabOrderAndAccelerators) {
         EXPECT_TRUE(f.EditPW.Focused());
         Key(f, 'R', true);
         EXPECT_TRUE(f.EditPWCon.Focused());
+        Key(f, 'K', true);  // Alt+K toggles the format tick
+        EXPECT_TRUE(f.CBoxStrongFormat.Checked());
         Key(f, 'C', true);
         EXPECT_EQ(f.ModalResult(), ui::mrCancel);
     });
@@ -404,9 +417,39 @@ TEST(InputPWWin, AskPasswordHandsBackWhatWasTyped) {
     });
     const PasswordAnswer answer = AskPassword(1, options, kThreeContainers, "前回");
     EXPECT_EQ(answer.result, ui::mrOk);
-    EXPECT_EQ(answer.password, "今回の鍵");
+    EXPECT_EQ(answer.password.str(), "今回の鍵");
+    EXPECT_FALSE(answer.strongFormat);
     EXPECT_TRUE(answer.useMelted);
     EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST(InputPWWin, TheFormatTickStartsAsTheOptionSaysAndDecidesThisPassOnly) {
+    Messages messages;
+    for (const bool option : {false, true}) {
+        SCOPED_TRACE(option ? "StrongFormat on" : "StrongFormat off");
+        TCustomSet options;
+        options.StrongFormat = option;
+        options.SeePW = true;
+        HookGuard guard([&](ui::Form& f) {
+            auto& d = dynamic_cast<TFormInputPW&>(f);
+            EXPECT_EQ(d.CBoxStrongFormat.Checked(), option);
+            EXPECT_EQ(d.Hints.Hint(d.CBoxStrongFormat), text::kStrongFormatHint);
+            // Off, the compatible format needs a code page 932 password; on, any password goes.
+            if (option) d.CBoxStrongFormat.Click();
+            d.EditPW.SetText("鍵🔑");
+            d.ButtonOk.Click();
+            ASSERT_EQ(messages.shown.size(), 1u);
+            EXPECT_EQ(messages.shown[0].text, text::kPasswordUnusableChar);
+            d.CBoxStrongFormat.Click();
+            d.ButtonOk.Click();
+        });
+        const PasswordAnswer answer = AskPassword(0, options, kOneFile, "");
+        EXPECT_EQ(answer.result, ui::mrOk);
+        EXPECT_TRUE(answer.strongFormat);
+        EXPECT_EQ(answer.password.str(), "鍵🔑");
+        EXPECT_EQ(options.StrongFormat, option);  // the option is not the dialog's to change
+        messages.shown.clear();
+    }
 }
 
 TEST(InputPWWin, AskPasswordEncryptingAndCancelled) {
@@ -422,7 +465,7 @@ TEST(InputPWWin, AskPasswordEncryptingAndCancelled) {
         });
         const PasswordAnswer answer = AskPassword(0, Defaults(), kFourFiles, "前回");
         EXPECT_EQ(answer.result, ui::mrOk);
-        EXPECT_EQ(answer.password, "pw");
+        EXPECT_EQ(answer.password.str(), "pw");
         EXPECT_FALSE(answer.useMelted);
     }
     {
@@ -434,7 +477,7 @@ TEST(InputPWWin, AskPasswordEncryptingAndCancelled) {
         });
         const PasswordAnswer answer = AskPassword(1, Defaults(), kOneContainer, "");
         EXPECT_EQ(answer.result, ui::mrCancel);
-        EXPECT_EQ(answer.password, "");
+        EXPECT_EQ(answer.password.str(), "");
         EXPECT_FALSE(answer.useMelted);
     }
     EXPECT_TRUE(messages.shown.empty());
