@@ -33,6 +33,17 @@ std::string PassStatusText(int pass, const std::vector<std::string>& files) {
     return std::string(pass == kPassEncrypt ? text::kEncryptLabel : text::kMeltLabel) + InputPWFilesText(files);
 }
 
+std::string PassSummaryText(int pass, const std::vector<std::string>& converted, const std::vector<std::string>& left,
+                            bool cancelled) {
+    const std::string leftText = left.empty() ? std::string() : "　（未処理 " + std::to_string(left.size()) + " 個）";
+    if (cancelled) return std::string(text::kCancelled) + leftText;
+    if (converted.empty()) {
+        const std::string& first = left.empty() ? std::string() : left.front();
+        return std::string(pass == kPassEncrypt ? text::kEncryptNone : text::kMeltNone) + FileNamePart(first);
+    }
+    return PassStatusText(pass, converted) + leftText;
+}
+
 std::string FolderSearchPattern(std::string_view folder) {
     // UTF-8 never has 0x5C inside a multi-byte character, so the last byte is the last character.
     std::string pattern(folder);
@@ -86,49 +97,61 @@ Passes ExpandNames(const std::vector<std::string>& names, const std::function<Pa
 
 void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW) {
     int carried = 0;
+    bool stopped = false;
     for (int pass : {kPassEncrypt, kPassMelt}) {
         const std::vector<std::string>& files = pass == kPassEncrypt ? passes.encrypt : passes.melt;
         if (files.empty()) continue;
+        std::vector<std::string> converted, left;
+        if (stopped) {
+            left = files;
+        } else {
+            const BatchHost::Answer answer = host.AskPassword(pass, files, lastPW.str());
+            if (!answer.ok) return;
+            lastPW = host.RecyclePW() ? answer.password : Secret();
+            // The compatible format keys with the password's code page 932 bytes
+            // (the dialog asks for such a password when that format is written);
+            // the strong format stretches the password once for each pass salt.
+            // A pass keeps only what its files can still need.
+            const int version = answer.strongFormat ? kStrongVersion : kFormatVersion;
+            PassKeys keys = pass == kPassEncrypt ? PassKeys::ToWrite(answer.password.str(), version)
+                                                 : PassKeys::FromPassword(answer.password.str());
 
-        const BatchHost::Answer answer = host.AskPassword(pass, files, lastPW.str());
-        if (!answer.ok) return;
-        lastPW = host.RecyclePW() ? answer.password : Secret();
-        // The compatible format keys with the password's code page 932 bytes
-        // (the dialog asks for such a password when that format is written);
-        // the strong format stretches the password once for each pass salt.
-        // A pass keeps only what its files can still need.
-        const int version = answer.strongFormat ? kStrongVersion : kFormatVersion;
-        PassKeys keys = pass == kPassEncrypt ? PassKeys::ToWrite(answer.password.str(), version)
-                                             : PassKeys::FromPassword(answer.password.str());
-
-        bool stop = false;
-        for (const std::string& file : files) {
-            int result;
-            if (pass == kPassEncrypt) {
-                result = host.Encode(file, ChangeExt(file, kContainerExt), carried, version, keys);
-            } else {
-                BatchHost::MeltedFile melted;
-                result = host.Melt(file, carried, melted, keys);
-                if (result > kRenamed) {
-                    host.InternalError(text::kDealRoutine);
-                    stop = true;
+            for (std::size_t i = 0; i < files.size(); ++i) {
+                const std::string& file = files[i];
+                int result;
+                bool written = false;
+                if (pass == kPassEncrypt) {
+                    result = host.Encode(file, ChangeExt(file, kContainerExt), carried, version, keys, written);
+                } else {
+                    BatchHost::MeltedFile melted;
+                    result = host.Melt(file, carried, melted, keys);
+                    // A result no melt gives: what became of the file is not known.
+                    if (result > kRenamed) {
+                        host.InternalError(text::kDealRoutine);
+                        result = kFailed;
+                        melted.written = false;
+                    }
+                    written = melted.written;
+                    // A skipped container hands the carried state back: it is opened only
+                    // when its own result says written.
+                    if (written && answer.openMelted &&
+                        (result == kNoClash || result == kOverwrite || result == kOverwriteAll || result == kRenamed))
+                        host.Melted(melted);
+                }
+                (written ? converted : left).push_back(file);
+                carried = result;
+                if (result == kFailed) {
+                    stopped = true;
+                    left.insert(left.end(), files.begin() + static_cast<std::ptrdiff_t>(i) + 1, files.end());
                     break;
                 }
-                // A skipped strong container hands the carried state back but wrote nothing.
-                const bool written = melted.written && (result == kNoClash || result == kOverwrite ||
-                                                        result == kOverwriteAll || result == kRenamed);
-                if (written && answer.openMelted) host.Melted(melted);
             }
-            carried = result;
-            if (result == kFailed) {
-                stop = true;
-                break;
-            }
+            // Also when the batch stops: files finished before stay finished and may be undeleted.
+            host.ReportNotDeleted();
+            host.Status(PassSummaryText(pass, converted, left, stopped && host.Cancelled()));
         }
-        // Also when the batch stops: files finished before stay finished and may be undeleted.
-        host.ReportNotDeleted();
-        if (stop) return;
-        host.Status(PassStatusText(pass, files));
+        if (!left.empty())
+            host.ReportNotConverted(text::NotConverted(pass == kPassEncrypt, left, files.size()));
     }
 }
 

@@ -19,6 +19,8 @@ inline constexpr std::string_view kFileNotFound = "ファイルが見つかり�
 inline constexpr std::string_view kEncryptLabel = "暗号化：";
 inline constexpr std::string_view kMeltLabel = "解凍：";
 inline constexpr std::string_view kCancelled = "処理を中止しました。";
+inline constexpr std::string_view kEncryptNone = "暗号化できませんでした：";
+inline constexpr std::string_view kMeltNone = "解凍できませんでした：";
 inline constexpr std::string_view kDealRoutine = "Deal()";
 }  // namespace text
 
@@ -30,6 +32,11 @@ bool IsContainerName(std::string_view path);
 
 // Pass label + file-name part of the first file + "　他" n−1 "個" when n > 1.
 std::string PassStatusText(int pass, const std::vector<std::string>& files);
+
+// What the status bar says once a pass has ended: the files it converted
+// (never one that was not), how many it left, or that the user stopped it.
+std::string PassSummaryText(int pass, const std::vector<std::string>& converted, const std::vector<std::string>& left,
+                            bool cancelled);
 
 // The pattern that searches inside a folder: "\" added unless already last, then "*.*".
 std::string FolderSearchPattern(std::string_view folder);
@@ -73,9 +80,9 @@ public:
     virtual Answer AskPassword(int pass, const std::vector<std::string>& files, const std::string& remembered) = 0;
     virtual bool RecyclePW() = 0;  // read right after each prompt
     // keys is the pass's password, the same object for every file of the pass;
-    // version the format the pass writes.
+    // version the format the pass writes; written tells whether the container was.
     virtual int Encode(const std::string& file, const std::string& container, int carried, int version,
-                       PassKeys& keys) = 0;
+                       PassKeys& keys, bool& written) = 0;
     struct MeltedFile {
         std::string plain;   // the plain file's full path
         int version = 0;     // the container's format
@@ -88,11 +95,18 @@ public:
     virtual void Status(const std::string& text) = 0;
     // A pass has ended, however: the files it could not delete are told now.
     virtual void ReportNotDeleted() = 0;
+    // Then, when it left files as they were, which ones (the whole message).
+    virtual void ReportNotConverted(const std::string& message) = 0;
+    // Whether the user stopped the batch at its last file (Cancel while it ran).
+    virtual bool Cancelled() = 0;
     virtual void InternalError(std::string_view routine) = 0;
 };
 
 // Works the encryption pass, then the decryption pass, carrying each file's
 // result into the next call. lastPW is the password the next prompt offers.
+// Every pass that leaves a file unconverted says which, a pass that never
+// began because the batch stopped before it included; Cancel at a password
+// prompt ends the batch without a list, as the user chose.
 void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW);
 
 // False while a batch runs.

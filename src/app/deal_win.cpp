@@ -21,7 +21,9 @@ namespace {
 class WinBatchHost : public BatchHost {
 public:
     WinBatchHost(const Deal::StatusSink& status, const Deal::MeltedHook& melted)
-        : status_(status), melted_(melted), codec_(SystemFiles(), ui_, options_) {}
+        : status_(status), melted_(melted), codec_(SystemFiles(), ui_, options_) {
+        codec_.SetAskUnlikeNames(true);
+    }
 
     Answer AskPassword(int pass, const std::vector<std::string>& files, const std::string& remembered) override {
         EndPass();
@@ -34,9 +36,11 @@ public:
         return Answer{a.result == ui::mrOk, a.password, a.useMelted, a.strongFormat};
     }
     bool RecyclePW() override { return CustomSet().RecyclePW; }
-    int Encode(const std::string& file, const std::string& container, int carried, int version,
-               PassKeys& keys) override {
-        return Converted(file, [&] { return codec_.Encode(file, container, carried, version, keys); });
+    int Encode(const std::string& file, const std::string& container, int carried, int version, PassKeys& keys,
+               bool& written) override {
+        const int result = Converted(file, [&] { return codec_.Encode(file, container, carried, version, keys); });
+        written = codec_.Written();
+        return result;
     }
     int Melt(const std::string& container, int carried, MeltedFile& melted, PassKeys& keys) override {
         const int result = Converted(container, [&] {
@@ -56,6 +60,11 @@ public:
         const text::UndeletedFiles kept = codec_.TakeNotDeleted();
         if (!kept.empty()) ui::MsgBox(text::NotDeleted(kept), "", kStyleExclamation);
     }
+    void ReportNotConverted(const std::string& message) override {
+        EndPass();
+        ui::MsgBox(message, "", kStyleExclamation);
+    }
+    bool Cancelled() override { return cancelled_; }
     void InternalError(std::string_view routine) override {
         ui::MsgBox(std::string(routine), std::string(text::kCaptionInternalError), kStyleExclamation);
     }
@@ -68,7 +77,7 @@ private:
         if (progress_) progress_->EndFile();
         // Pressed while the last flush ran: that file is done, the batch stops after it.
         if (codec_.Cancelled() || (progress_ && progress_->CancelRequested())) {
-            Status(std::string(text::kCancelled));
+            cancelled_ = true;
             return kFailed;
         }
         return result;
@@ -86,6 +95,7 @@ private:
     WinCodecUi ui_;
     Codec codec_;
     std::unique_ptr<PassProgress> progress_;
+    bool cancelled_ = false;
 };
 
 }  // namespace

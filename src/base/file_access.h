@@ -46,6 +46,8 @@ public:
     // Gives a finished temporary file its final name; replace allows an existing file to be replaced.
     virtual bool Commit(const std::string& tempPath, const std::string& target, bool replace) = 0;
     virtual bool Remove(const std::string& path) = 0;
+    // Whether the file is marked read-only (why it could not be removed).
+    virtual bool IsReadOnly(const std::string& /*path*/) { return false; }
     // Why the last failed operation of this file system, or of a file it
     // opened, failed, in the system's own words; empty when it gave no reason.
     virtual std::string LastError() const { return {}; }

@@ -105,6 +105,24 @@ std::optional<std::string> StoredBytesFor(std::string_view name, int version, Na
     return bytes;
 }
 
+std::string PasswordUnusableMessage(std::string_view password) {
+    // Each character on its own: the ones without a code page 932 form, each once.
+    std::string unusable;
+    for (std::size_t i = 0; i < password.size();) {
+        std::size_t n = 1;
+        while (i + n < password.size() && (static_cast<unsigned char>(password[i + n]) & 0xC0) == 0x80) ++n;
+        const std::string_view ch = password.substr(i, n);
+        std::optional<std::string> bytes = Utf8ToCp932(ch);
+        if (!bytes && unusable.find(ch) == std::string::npos) unusable += ch;
+        if (bytes) SecureWipe(*bytes);
+        i += n;
+    }
+    std::string message(text::kPasswordUnusableChar);
+    message += "\n使用できない文字：" + unusable + "\n新しい形式（AES-256）ならどの文字も使えます。";
+    SecureWipe(unusable);
+    return message;
+}
+
 ContainerFate FateOfContainer(const TCustomSet& options, const std::function<bool()>& associated, int version) {
     if (!options.DelPvF) return ContainerFate::kKeep;
     if (version == kStrongVersion) return ContainerFate::kDelete;
@@ -119,10 +137,12 @@ int Codec::Message(const std::string& text, std::string_view caption, unsigned s
     return ui_.MsgBox(text, std::string(caption), style);
 }
 
-void Codec::RemoveSource(const std::string& path) {
+void Codec::RemoveSource(const std::string& path, bool encrypted) {
     if (files_.Remove(path)) return;
+    const std::string reason = files_.LastError();  // before another call of the file system
     notDeleted_.paths.push_back(path);
-    const std::string reason = files_.LastError();
+    notDeleted_.encrypted = encrypted;
+    if (files_.IsReadOnly(path)) notDeleted_.readOnly = true;
     if (!reason.empty() && std::find(notDeleted_.reasons.begin(), notDeleted_.reasons.end(), reason) ==
                                notDeleted_.reasons.end())
         notDeleted_.reasons.push_back(reason);
@@ -140,7 +160,7 @@ std::string Codec::WithReason(std::string text) const {
 // Fills a temporary file beside target, then gives it target's name and the
 // permissions of source. On any failure the temporary file is removed (or, if
 // it cannot be, named) and the message shown.
-Codec::Produced Codec::Produce(const std::string& source, const std::string& target, bool replace,
+Codec::Produced Codec::Produce(const std::string& source, const std::string& target, bool replace, bool encrypting,
                                const std::function<std::optional<Fault>(OutputFile&)>& fill) {
     std::string tempPath;
     std::unique_ptr<OutputFile> out = files_.CreateTemp(target, tempPath, source);
@@ -151,7 +171,11 @@ Codec::Produced Codec::Produce(const std::string& source, const std::string& tar
     // Nothing of a conversion that did not end remains. The reason is taken
     // before the clean-up, whose own calls come after the failure.
     auto fail = [&](const Fault& fault) {
-        std::string shown = fault.systemFailed ? WithReason(fault.message) : fault.message;
+        // What stays safe, before the system's reason: the user must not fear for the original.
+        std::string message = fault.message;
+        if (fault.kind == Fault::kMessage)
+            message += "\n" + std::string(encrypting ? text::kSourceKept : text::kContainerKept);
+        std::string shown = fault.systemFailed ? WithReason(message) : message;
         out.reset();
         // It may hold plain bytes: the user must know where.
         const std::string leftover =
@@ -190,7 +214,7 @@ int Codec::Convert(InputFile& in, std::uint64_t count, std::uint32_t position, b
                    bool replace) {
     const Transform transform(key);
     WipedBytes chunk(static_cast<std::size_t>(std::min<std::uint64_t>(count, kChunkSize)));  // plain bytes
-    const Produced produced = Produce(sourcePath, target, replace, [&](OutputFile& out) -> std::optional<Fault> {
+    const Produced produced = Produce(sourcePath, target, replace, encode, [&](OutputFile& out) -> std::optional<Fault> {
         if (!header.empty() && !out.Write(header.data(), header.size()))
             return Fault{Fault::kMessage, text::WriteFailed(target)};
         for (std::uint64_t left = count; left > 0;) {
@@ -231,7 +255,7 @@ int Codec::EncodeStrong(InputFile& in, std::uint64_t size, const std::string& na
     constexpr std::size_t kPerStep = kChunkSize / strong::kChunk;
     WipedBytes plain(static_cast<std::size_t>(std::min<std::uint64_t>(total, kChunkSize)));
     std::vector<unsigned char> sealed(plain.size() + kPerStep * strong::kTagSize);
-    const Produced produced = Produce(source, target, replace, [&](OutputFile& out) -> std::optional<Fault> {
+    const Produced produced = Produce(source, target, replace, true, [&](OutputFile& out) -> std::optional<Fault> {
         const auto head = strong::HeaderBytes(header);
         if (!out.Write(head.data(), head.size())) return Fault{Fault::kMessage, text::WriteFailed(target)};
         std::uint64_t done = 0;
@@ -308,7 +332,10 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
     const std::uint64_t streamed = 2 + name->size() + size;
     if (strongFormat ? (streamed + strong::kChunk - 1) / strong::kChunk > strong::kMaxChunks
                      : streamed > kMaxContainerSize) {
-        Message(text::FileTooLarge(source), "", kStyleExclamation);
+        // The compatible format's sizes are 32-bit; the strong one has room.
+        Message(strongFormat ? text::FileTooLarge(source)
+                             : text::FileTooLarge(source) + "\n" + std::string(text::kStrongHasNoLimit),
+                "", kStyleExclamation);
         return kFailed;
     }
 
@@ -359,7 +386,7 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
 
     written_ = true;
     in.reset();  // the source is closed before it may be deleted
-    if (options_.DelRawF) RemoveSource(source);
+    if (options_.DelRawF) RemoveSource(source, true);
     return result;
 }
 
@@ -411,8 +438,11 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
         return readFailed(r);
     // Only a plain file name beside the container is accepted.
     const std::optional<std::string> name = StoredNameOf(stored, key);
+    // A name unlike the container's is the sign of a wrong password the format cannot give.
+    const bool unlike = name && askUnlikeNames_ && !StemsAgree(*name, container);
     int answer = 0;
-    if (const std::optional<int> ended = SettleMeltTarget(container, name, true, carried, plain, answer)) return *ended;
+    if (const std::optional<int> ended = SettleMeltTarget(container, name, true, unlike, carried, plain, answer))
+        return *ended;
     const int result = answer == kOverwriteAll ? kOverwriteAll : carried;
     if (version != kFormatVersion) {
         Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
@@ -425,7 +455,7 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
     if (used) *used = keys.V1Key();
 
     in.reset();  // the container is closed before it may be deleted
-    return Dispose(container, plain, kFormatVersion, result);
+    return Dispose(container, plain, kFormatVersion, result, unlike);
 }
 
 // The melted file's name beside the container, after the clash rules, and
@@ -433,7 +463,7 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
 // password, where the format cannot tell one. The result to end with, or
 // nullopt to go on, with answer the clash rule's answer.
 std::optional<int> Codec::SettleMeltTarget(const std::string& container, const std::optional<std::string>& name,
-                                           bool askName, int carried, std::string& plain, int& answer) {
+                                           bool askName, bool unlike, int carried, std::string& plain, int& answer) {
     plain = FolderPart(container) + name.value_or(std::string());
     if (!name) {
         Message(std::string(text::kCreateFailed), text::kCaptionErrorReport, kStyleExclamation);
@@ -442,7 +472,12 @@ std::optional<int> Codec::SettleMeltTarget(const std::string& container, const s
     answer = CheckFileExist(plain, carried);
     if (answer == kSkipped || answer == kSkipAll || answer == kFailed) return answer;
     target_ = plain;
-    if (askName && options_.ConMeltFName && Message(text::ConfirmMeltName(plain), "", kStyleYesNo) != kIdYes) {
+    // Asked whatever the options say when the name does not look right, and then Enter keeps the container.
+    const std::string question =
+        unlike ? text::ConfirmMeltName(plain) + "\n" + text::NameUnlikeContainer(StemOf(container))
+               : text::ConfirmMeltName(plain);
+    if (askName && (options_.ConMeltFName || unlike) &&
+        Message(question, "", kStyleYesNo | (unlike ? kDefaultNo : 0)) != kIdYes) {
         Message(std::string(text::kWrongPassword), "", kStyleExclamation);
         return kFailed;
     }
@@ -454,18 +489,27 @@ std::optional<int> Codec::SettleMeltTarget(const std::string& container, const s
 }
 
 // The container's fate once its file is melted; result unless the user cancels.
-int Codec::Dispose(const std::string& container, const std::string& plain, int version, int result) {
+// After a melt whose name was unlike the container's, the container goes only
+// when the user says so.
+int Codec::Dispose(const std::string& container, const std::string& plain, int version, int result, bool unlike) {
     switch (FateOfContainer(options_, [&] { return ui_.HasAssociation(plain); }, version)) {
         case ContainerFate::kKeep:
             break;
-        case ContainerFate::kDelete:
-            RemoveSource(container);
+        case ContainerFate::kDelete: {
+            if (!unlike) {
+                RemoveSource(container, false);
+                break;
+            }
+            const int reply = Message(text::ConfirmDeleteContainer(container), "", kStyleYesNoCancel | kDefaultNo);
+            if (reply == kIdCancel) return kFailed;
+            if (reply == kIdYes) RemoveSource(container, false);
             break;
+        }
         case ContainerFate::kAsk: {
             const int reply =
                 Message(text::ConfirmDeleteUnrelated(plain, container), "", kStyleYesNoCancel | kDefaultNo);
             if (reply == kIdCancel) return kFailed;
-            if (reply == kIdYes) RemoveSource(container);
+            if (reply == kIdYes) RemoveSource(container, false);
             break;
         }
     }
@@ -525,7 +569,7 @@ int Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t size, con
         name = StrongStoredNameOf(std::string_view(reinterpret_cast<const char*>(head.data()) + 2, nameSize));
     // No question about the name: the password is right.
     int answer = 0;
-    if (const std::optional<int> ended = SettleMeltTarget(container, name, false, carried, plain, answer))
+    if (const std::optional<int> ended = SettleMeltTarget(container, name, false, false, carried, plain, answer))
         return *ended;
     const int result = answer == kOverwriteAll ? kOverwriteAll : carried;
 
@@ -533,7 +577,7 @@ int Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t size, con
     constexpr std::size_t kPerStep = kChunkSize / strong::kChunk;
     WipedBytes opened;
     const Produced produced =
-        Produce(container, plain, ReplacesExisting(answer, options_.FOverlap), [&](OutputFile& out) -> std::optional<Fault> {
+        Produce(container, plain, ReplacesExisting(answer, options_.FOverlap), false, [&](OutputFile& out) -> std::optional<Fault> {
             const std::size_t inFirst = firstPlain - 2 - nameSize;
             if (inFirst && !out.Write(head.data() + 2 + nameSize, inFirst))
                 return Fault{Fault::kMessage, text::WriteFailed(plain)};

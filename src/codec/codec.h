@@ -84,6 +84,10 @@ enum class NameRefusal { kNone, kNotEncodable, kTooLong, kUnusable };
 // same name back.
 std::optional<std::string> StoredBytesFor(std::string_view name, int version, NameRefusal& why);
 
+// The message for a password that code page 932 cannot carry: which
+// characters, and that the strong format takes any.
+std::string PasswordUnusableMessage(std::string_view password);
+
 // What becomes of a container once its file is melted.
 enum class ContainerFate { kKeep, kDelete, kAsk };
 // By the options; associated tells whether an application opens the melted
@@ -129,13 +133,17 @@ public:
     // and how often the strong format stretches the password it writes with.
     void SetRandom(std::function<bool(void*, std::size_t)> random) { random_ = std::move(random); }
     void SetStrongIterations(std::uint32_t iterations) { strongIterations_ = iterations; }
+    // Whether a compatible container melted under a name unlike its own is put
+    // to the user (the name question, the deletion question): the program
+    // asks; the command-line tool has nobody to ask and always keeps containers.
+    void SetAskUnlikeNames(bool ask) { askUnlikeNames_ = ask; }
 
     // Bytes read and written per step; the memory a conversion needs.
     static constexpr std::size_t kChunkSize = 256 << 10;
 
 private:
     int Message(const std::string& text, std::string_view caption, unsigned style);
-    void RemoveSource(const std::string& path);
+    void RemoveSource(const std::string& path, bool encrypted);
     std::string WithReason(std::string text) const;
     std::unique_ptr<InputFile> OpenInput(const std::string& path, std::uint64_t& size);
     // Why filling an output stopped.
@@ -145,7 +153,7 @@ private:
         bool systemFailed = true;  // the system's reason goes with the message
     };
     enum class Produced { kDone, kFailed, kDamaged };
-    Produced Produce(const std::string& source, const std::string& target, bool replace,
+    Produced Produce(const std::string& source, const std::string& target, bool replace, bool encrypting,
                      const std::function<std::optional<Fault>(OutputFile&)>& fill);
     bool Advanced(std::uint64_t done, std::uint64_t total);
     bool Random(void* out, std::size_t size);
@@ -157,8 +165,8 @@ private:
     int MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t size, const unsigned char (&first)[2], const std::string& container,
                    std::string& plain, int carried, PassKeys& keys, ContainerKey* used);
     std::optional<int> SettleMeltTarget(const std::string& container, const std::optional<std::string>& name,
-                                        bool askName, int carried, std::string& plain, int& answer);
-    int Dispose(const std::string& container, const std::string& plain, int version, int result);
+                                        bool askName, bool unlike, int carried, std::string& plain, int& answer);
+    int Dispose(const std::string& container, const std::string& plain, int version, int result, bool unlike = false);
 
     FileAccess& files_;
     CodecUi& ui_;
@@ -170,6 +178,7 @@ private:
     std::string target_;
     std::function<bool(void*, std::size_t)> random_;
     std::uint32_t strongIterations_ = strong::kWriteIterations;
+    bool askUnlikeNames_ = false;
 };
 
 }  // namespace plivex

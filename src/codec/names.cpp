@@ -19,7 +19,30 @@ bool IsReservedDeviceName(std::string_view name) {
            base[3] >= '1' && base[3] <= '9';
 }
 
+// "_" and a number from 2 on, without leading zeros, at the end: the program's numbering.
+std::string_view WithoutNumber(std::string_view stem) {
+    const std::size_t underscore = stem.rfind('_');
+    if (underscore == std::string_view::npos) return stem;
+    const std::string_view digits = stem.substr(underscore + 1);
+    if (digits.empty() || digits.front() == '0' || digits == "1" ||
+        digits.find_first_not_of("0123456789") != std::string_view::npos)
+        return stem;
+    return stem.substr(0, underscore);
+}
+
 }  // namespace
+
+std::string StemOf(std::string_view path) {
+    const std::string name = FileNamePart(path);
+    const std::size_t dot = ExtensionDot(name);
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+bool StemsAgree(std::string_view storedName, std::string_view containerPath) {
+    const std::string stored = AsciiUpper(StemOf(storedName));
+    const std::string container = AsciiUpper(StemOf(containerPath));
+    return stored == container || stored == WithoutNumber(container);
+}
 
 std::string AddNumber(std::string_view path, const std::function<bool(const std::string&)>& exists) {
     const std::size_t dot = ExtensionDot(path);

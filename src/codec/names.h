@@ -34,4 +34,13 @@ enum class NameProblem {
 // Checks a single file name (UTF-8) against what Windows cannot or should not create.
 NameProblem CheckFileName(std::string_view name);
 
+// A file-name part without its last extension.
+std::string StemOf(std::string_view path);
+
+// Whether a melted name looks like the container it came from: the stems
+// agree, ASCII letters in either case, the container's own stem taken as it
+// is or without a number the program added to it ("_2", "_3", ...). A wrong
+// password, or a container the user renamed, gives another name.
+bool StemsAgree(std::string_view storedName, std::string_view containerPath);
+
 }  // namespace plivex

@@ -12,6 +12,7 @@ namespace plivex {
 namespace text {
 
 inline constexpr std::string_view kSizeFailed = "サイズ取得失敗";
+inline constexpr std::string_view kPasswordUnusableChar = "パスワードに使用できない文字が含まれています。";
 inline constexpr std::string_view kWrongPassword = "パスワードが間違っています。正しいパスワードを入力して下さい。";
 inline constexpr std::string_view kCreateFailed =
     "解凍ファイルの作成に失敗しました。\nパスワードが合っているか確認して下さい。";
@@ -22,6 +23,14 @@ inline std::string UnknownFormat() {
 }
 inline std::string ConfirmMeltName(std::string_view plain) {
     return "解凍ファイル名は " + Quoted(plain) + " で合っていますか？";
+}
+// Added under the name question when the melted name is unlike the container's.
+inline std::string NameUnlikeContainer(std::string_view containerStem) {
+    return "暗号化ファイルの名前（" + std::string(containerStem) + "）と違います。パスワードが間違っている可能性があります。";
+}
+// The deletion question after a melt whose name was unlike the container's, for a type that has an application.
+inline std::string ConfirmDeleteContainer(std::string_view container) {
+    return "暗号化ファイル " + Quoted(container) + " を削除してよろしいですか？";
 }
 inline std::string ConfirmDeleteUnrelated(std::string_view plain, std::string_view container) {
     return "解凍したファイル " + Quoted(plain) + " は関連づけられていません。\n暗号化ファイル " + Quoted(container) +
@@ -57,6 +66,11 @@ inline std::string CryptoFailed(std::string_view path) {
 inline std::string TempNotRemoved(std::string_view path) {
     return "作業用の一時ファイルを削除できませんでした。手動で削除して下さい。\n" + Quoted(path);
 }
+// What stays safe when a conversion fails: said under the failure, before the system's reason.
+inline constexpr std::string_view kSourceKept = "元のファイルはそのままです。";
+inline constexpr std::string_view kContainerKept = "暗号化ファイルはそのままです。";
+inline constexpr std::string_view kStrongHasNoLimit = "新しい形式（AES-256）なら暗号化できます。";
+inline constexpr std::string_view kReadOnly = "読み取り専用のファイルです。";
 inline std::string ReadFailed(std::string_view path) { return "ファイルの読み込みに失敗しました。\n" + Quoted(path); }
 inline std::string WriteFailed(std::string_view path) { return "ファイルの書き込みに失敗しました。\n" + Quoted(path); }
 // Files that could not be deleted (read-only, held open), and the system's
@@ -64,17 +78,37 @@ inline std::string WriteFailed(std::string_view path) { return "ファイルの�
 struct UndeletedFiles {
     std::vector<std::string> paths;
     std::vector<std::string> reasons;
+    bool encrypted = true;   // sources of an encryption, else containers of a melt
+    bool readOnly = false;   // one of them is read-only
     bool empty() const { return paths.empty(); }
 };
 
-// One full path a line, at most ten, then how many more; the reasons last.
-inline std::string NotDeleted(const UndeletedFiles& files) {
+// One full path a line (each line begun with a line end), at most ten, then how many more.
+inline std::string ListedPaths(const std::vector<std::string>& paths) {
     constexpr std::size_t kListed = 10;
-    std::string text = "次のファイルを削除できませんでした。ファイルは残っています。";
-    for (std::size_t i = 0; i < files.paths.size() && i < kListed; ++i) text += "\n" + files.paths[i];
-    if (files.paths.size() > kListed) text += "\n…他" + std::to_string(files.paths.size() - kListed) + "個";
+    std::string text;
+    for (std::size_t i = 0; i < paths.size() && i < kListed; ++i) text += "\n" + paths[i];
+    if (paths.size() > kListed) text += "\n…他" + std::to_string(paths.size() - kListed) + "個";
+    return text;
+}
+
+// The reasons last.
+inline std::string NotDeleted(const UndeletedFiles& files) {
+    std::string text = files.encrypted ? "暗号化ファイルは作成しましたが、次の元のファイルを削除できませんでした。"
+                                         "暗号化されていないファイルが残っています。"
+                                       : "解凍しましたが、次の暗号化ファイルを削除できませんでした。";
+    text += ListedPaths(files.paths);
+    if (files.readOnly) text += "\n" + std::string(kReadOnly);
     for (const std::string& reason : files.reasons) text += "\n" + reason;
     return text;
+}
+
+// The files of a pass of total that were left as they were.
+inline std::string NotConverted(bool encrypting, const std::vector<std::string>& left, std::size_t total) {
+    const std::string n = std::to_string(total), m = std::to_string(total - left.size());
+    return (encrypting ? "次のファイルは暗号化されていません（" + n + " 個中 " + m + " 個を暗号化しました）。"
+                       : "次のファイルは解凍されていません（" + n + " 個中 " + m + " 個を解凍しました）。") +
+           ListedPaths(left);
 }
 
 }  // namespace text

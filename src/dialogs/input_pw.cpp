@@ -2,6 +2,7 @@
 
 #include "base/paths.h"
 #include "base/secret.h"
+#include "codec/codec.h"
 #include "sys/cp932.h"
 
 namespace plivex {
@@ -33,14 +34,14 @@ bool InputPWFocusConfirmation(bool confirmationShown, const TCustomSet& options,
 
 bool InputPWNeedsCp932(int mode, bool strongFormat) { return mode == kModeEncrypt && !strongFormat; }
 
-std::optional<std::string_view> InputPWCheck(std::string_view password, bool confirmationInUse,
-                                             std::string_view confirmation, bool cp932Needed) {
-    if (password.empty()) return text::kEnterPassword;
-    if (confirmationInUse && confirmation.empty()) return text::kEnterConfirmation;
-    if (confirmationInUse && password != confirmation) return text::kPasswordsDiffer;
+std::optional<std::string> InputPWCheck(std::string_view password, bool confirmationInUse,
+                                        std::string_view confirmation, bool cp932Needed) {
+    if (password.empty()) return std::string(text::kEnterPassword);
+    if (confirmationInUse && confirmation.empty()) return std::string(text::kEnterConfirmation);
+    if (confirmationInUse && password != confirmation) return std::string(text::kPasswordsDiffer);
     if (!cp932Needed) return std::nullopt;
     std::optional<std::string> bytes = Utf8ToCp932(password);
-    if (!bytes) return text::kPasswordUnusableChar;
+    if (!bytes) return PasswordUnusableMessage(password);
     SecureWipe(*bytes);
     return std::nullopt;
 }

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "codec/texts.h"
 #include "options/custom_set.h"
 
 namespace plivex {
@@ -21,7 +22,6 @@ inline constexpr std::string_view kInputPWDecryptSuffix = " - 解凍 -";
 inline constexpr std::string_view kEnterPassword = "パスワードを入力して下さい。";
 inline constexpr std::string_view kEnterConfirmation = "確認欄にもパスワードを入力して下さい。";
 inline constexpr std::string_view kPasswordsDiffer = "パスワードが異なっています。";
-inline constexpr std::string_view kPasswordUnusableChar = "パスワードに使用できない文字が含まれています。";
 inline constexpr std::string_view kStrongFormatTick = "&K・新しい形式（AES-256）で暗号化する";
 // What each format means for the user, on the tick here and on the options page.
 inline constexpr std::string_view kStrongFormatHint =
@@ -51,8 +51,9 @@ bool InputPWNeedsCp932(int mode, bool strongFormat);
 // The checks of OK in their order: the message of the first that fails, or
 // nullopt. The last one, when asked for, refuses characters that the key
 // bytes (code page 932) cannot carry.
-std::optional<std::string_view> InputPWCheck(std::string_view password, bool confirmationInUse,
-                                             std::string_view confirmation, bool cp932Needed = true);
+std::optional<std::string> InputPWCheck(std::string_view password, bool confirmationInUse,
+                                        std::string_view confirmation, bool cp932Needed = true);
+
 
 // Where the format tick and OK/Cancel sit and how tall the client area is.
 // The tick (encrypting only) stands 8 pixels under the confirmation field, or

@@ -132,7 +132,7 @@ void TFormInputPW::ButtonOkClick() {
     SecureWipe(password);
     SecureWipe(confirmation);
     if (problem) {
-        ui::MsgBox(std::string(*problem), "", kStyleExclamation);
+        ui::MsgBox(*problem, "", kStyleExclamation);
         // The field to type again, its text selected so that typing replaces it:
         // the confirmation when the two differ, else the password.
         (*problem == text::kPasswordsDiffer ? EditPWCon : EditPW).FocusAndSelectAll();

@@ -160,6 +160,13 @@ public:
         return DeleteFileW(wide->c_str()) != 0 || Failed();
     }
 
+    bool IsReadOnly(const std::string& path) override {
+        const auto wide = TryWiden(path);
+        if (!wide) return false;
+        const DWORD attributes = GetFileAttributesW(wide->c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    }
+
     std::string LastError() const override { return SystemErrorText(lastError); }
 
 private:

@@ -284,7 +284,7 @@ int Run(const Command& command, PvxConsole& console) {
     const int version = command.strong ? kStrongVersion : kFormatVersion;
     PassKeys keys = command.encrypt ? PassKeys::ToWrite(password, version) : PassKeys::FromPassword(password);
     if (command.encrypt && !command.strong && !keys.KeyString()) {
-        console.Err("pvx: パスワードに使用できない文字が含まれています。\n");
+        console.Err("pvx: " + OneLine(PasswordUnusableMessage(password)) + "\n");
         return kPvxFailed;
     }
 
@@ -300,23 +300,26 @@ int Run(const Command& command, PvxConsole& console) {
     console.CatchInterrupt();
 
     bool failed = false;
-    for (const std::string& file : command.files) {
+    std::vector<std::string> left;  // files left as they were, told at the end
+    std::size_t next = 0;
+    for (; next < command.files.size(); ++next) {
+        const std::string& file = command.files[next];
         if (console.Interrupted()) break;
+        bool done = false;
         ui.SetFile(file);
         progress.SetFile(command.encrypt ? "暗号化：" : "解凍：", file);
         if (command.encrypt) {
             if (!NameFitsFormat(file)) {
                 ui.MsgBox(text::NameNotEncodable(file), "", kStyleExclamation);
                 failed = true;
+                left.push_back(file);
                 continue;
             }
             // Encode takes this exact name as the placeholder that is never encrypted.
             const std::string source = file == kDummySource ? "./" + file : file;
             // A name no container can give back is refused: 0 then, with nothing written.
-            if (codec.Encode(source, ChangeExt(source, kContainerExt), 0, version, keys) == 0 && codec.Written())
-                console.Out("暗号化：" + file + " → " + codec.LastTarget() + "\n");
-            else
-                failed = true;
+            done = codec.Encode(source, ChangeExt(source, kContainerExt), 0, version, keys) == 0 && codec.Written();
+            if (done) console.Out("暗号化：" + file + " → " + codec.LastTarget() + "\n");
             // --delete asked for it: a plain file left behind is a failure to report.
             if (const text::UndeletedFiles kept = codec.TakeNotDeleted(); !kept.empty()) {
                 ui.MsgBox(text::NotDeleted(kept), "", kStyleExclamation);
@@ -328,24 +331,33 @@ int Run(const Command& command, PvxConsole& console) {
                               text::Quoted(file),
                           "", kStyleExclamation);
                 failed = true;
+                left.push_back(file);
                 continue;
             }
             std::string plain;
             int version = 0;
             // A strong container refused (wrong password, damage) hands back 0 but wrote nothing.
-            if (codec.Melt(file, plain, 0, version, keys) == 0 && codec.Written())
-                console.Out("解凍：" + file + " → " + plain + "\n");
-            else
-                failed = true;
+            done = codec.Melt(file, plain, 0, version, keys) == 0 && codec.Written();
+            if (done) console.Out("解凍：" + file + " → " + plain + "\n");
         }
-        if (codec.Cancelled()) break;
+        if (!done) {
+            failed = true;
+            left.push_back(file);
+        }
+        if (codec.Cancelled()) {
+            ++next;
+            break;
+        }
     }
-    if (console.Interrupted()) {
-        // The file in hand is as it was and left no output; those before it are done.
-        console.Err("pvx: 中止しました。\n");
-        return kPvxFailed;
+    const bool interrupted = console.Interrupted();
+    // The file in hand is as it was and left no output; those before it are done.
+    if (interrupted) console.Err("pvx: 中止しました。\n");
+    left.insert(left.end(), command.files.begin() + static_cast<std::ptrdiff_t>(next), command.files.end());
+    if (!left.empty()) {
+        console.Err("pvx: " + text::NotConverted(command.encrypt, left, command.files.size()) + "\n");
+        failed = true;
     }
-    return failed ? kPvxFailed : kPvxOk;
+    return failed || interrupted ? kPvxFailed : kPvxOk;
 }
 
 }  // namespace

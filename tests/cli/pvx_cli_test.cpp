@@ -229,7 +229,10 @@ TEST_F(PvxTest, StrongFormatTakesAnyNameAndPasswordAndTellsAWrongOne) {
     Outcome wrong = RunPw("鍵😁", {"decrypt", "報告 한국 😀.pvx"});
     EXPECT_EQ(wrong.status, 1);
     EXPECT_EQ(wrong.out, "");
-    EXPECT_EQ(wrong.err, "pvx: 報告 한국 😀.pvx: パスワードが違うか、ファイルが壊れています。 報告 한국 😀.pvx\n");
+    // The file's own message, then what the run left as it was.
+    EXPECT_EQ(wrong.err,
+              "pvx: 報告 한국 😀.pvx: パスワードが違うか、ファイルが壊れています。 報告 한국 😀.pvx\n"
+              "pvx: 次のファイルは解凍されていません（1 個中 0 個を解凍しました）。\n報告 한국 😀.pvx\n");
     EXPECT_EQ(Listing(), std::set<std::string>{"報告 한국 😀.pvx"});
 
     // With a compatible container in the same run: that one cannot take this password.
@@ -418,7 +421,9 @@ TEST_F(PvxTest, PasswordOutsideCodePage932IsRefusedWithNothingWritten) {
     Write("doc.txt", "body");
     Outcome o = RunPw("key😀", {"encrypt", "doc.txt"});
     EXPECT_EQ(o.status, 1);
-    EXPECT_EQ(o.err, "pvx: パスワードに使用できない文字が含まれています。\n");
+    // Which character, and that the strong format would take it.
+    EXPECT_EQ(o.err, "pvx: パスワードに使用できない文字が含まれています。 使用できない文字：😀 "
+                     "新しい形式（AES-256）ならどの文字も使えます。\n");
     EXPECT_EQ(Listing(), std::set<std::string>{"doc.txt"});
 }
 
@@ -547,7 +552,9 @@ TEST_F(PvxTest, NameOutsideCodePage932IsRefusedWithNothingWritten) {
     Outcome o = RunPw("pw", {"encrypt", "😀.txt"});
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(o.out, "");
-    EXPECT_EQ(o.err, "pvx: 😀.txt: ファイル名に暗号化できない文字が含まれています。 \"😀.txt\"\n");
+    EXPECT_EQ(o.err,
+              "pvx: 😀.txt: ファイル名に暗号化できない文字が含まれています。 \"😀.txt\"\n"
+              "pvx: 次のファイルは暗号化されていません（1 個中 0 個を暗号化しました）。\n😀.txt\n");
     EXPECT_EQ(Listing(), std::set<std::string>{"😀.txt"});
 }
 
@@ -701,6 +708,9 @@ TEST_F(PvxTest, InterruptStopsTheFileInHandCleanly) {
     ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal instead of stopping cleanly";
     EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_NE(Slurp(errPath).find("中止しました"), std::string::npos) << Slurp(errPath);
+    EXPECT_NE(Slurp(errPath).find("次のファイルは暗号化されていません（1 個中 0 個を暗号化しました）。\nbig.bin\n"),
+              std::string::npos)
+        << Slurp(errPath);
     EXPECT_EQ(Listing(), std::set<std::string>{"big.bin"});
     EXPECT_TRUE(Read("big.bin") == body) << "the source changed";
 }

@@ -109,7 +109,9 @@ TEST(EndToEnd, ContainerOnTheCommandLineMeltsIntoTheStoredName) {
 
     const HWND nameQuestion = WaitForMessageBox(plivex.id(), L"解凍ファイル名は");
     ASSERT_TRUE(nameQuestion) << "no question about the name; " << Describe(plivex.id());
-    EXPECT_EQ(MessageTextOf(nameQuestion), Widen(text::ConfirmMeltName(plain)));
+    // Renamed, the container's own name no longer matches: the question says so.
+    EXPECT_EQ(MessageTextOf(nameQuestion),
+              Widen(text::ConfirmMeltName(plain) + "\n" + text::NameUnlikeContainer("受け取り")));
     Click(GetDlgItem(nameQuestion, IDYES));
 
     // ".dat" has no application in the test prefix, so the default options ask before deleting.

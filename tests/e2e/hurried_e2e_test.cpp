@@ -35,7 +35,7 @@ bool PressEnter(HWND dialog) {
 
 // A wrong password melts report.txt into a valid name that no application
 // opens; Enter at the prompt and at every question must not take the only
-// good copy with it.
+// good copy with it, nor write the garbled file.
 TEST(Hurried, EnterAtEveryQuestionAfterAWrongPasswordKeepsTheContainer) {
     test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
     test::TempDir dir;
@@ -70,11 +70,13 @@ TEST(Hurried, EnterAtEveryQuestionAfterAWrongPasswordKeepsTheContainer) {
         WaitFor([&] { return !IsWindow(box); });
     }
     ASSERT_EQ(plivex.Wait(10000), 0u) << Describe(plivex.id());
-    ASSERT_GE(asked.size(), 2u);
-    EXPECT_EQ(asked[0], Widen(text::ConfirmMeltName(garbled))) << "the name question comes first";
-    EXPECT_EQ(asked[1], Widen(text::ConfirmDeleteUnrelated(garbled, container)));
+    // The name is unlike the container's: the question says so and Enter answers No.
+    ASSERT_EQ(asked.size(), 3u);
+    EXPECT_EQ(asked[0], Widen(text::ConfirmMeltName(garbled) + "\n" + text::NameUnlikeContainer("report")));
+    EXPECT_EQ(asked[1], Widen(text::kWrongPassword));
+    EXPECT_EQ(asked[2], Widen("次のファイルは解凍されていません（1 個中 0 個を解凍しました）。\n" + container));
     EXPECT_TRUE(SameBytes(test::ReadAll(container), bytes)) << "Enter deleted the only good copy";
-    EXPECT_TRUE(test::FileExists(garbled)) << "Yes, the default of the name question, writes the file";
+    EXPECT_FALSE(test::FileExists(garbled)) << "No, the default of the name question, writes nothing";
 }
 
 }  // namespace

@@ -61,8 +61,14 @@ TEST(Roads, DroppedFolderOfBothKindsIsEncryptedThenMeltedDownToItsSubfolders) {
     for (std::size_t i = 0; i < sealed.size(); ++i) {
         const HWND nameQuestion = WaitForMessageBox(plivex.id(), L"解凍ファイル名は");
         ASSERT_TRUE(nameQuestion) << Describe(plivex.id());
+        // Names unlike their containers': the container goes only when the user says so.
+        EXPECT_NE(MessageTextOf(nameQuestion).find(L"と違います。"), std::wstring::npos);
         Click(GetDlgItem(nameQuestion, IDYES));
         ASSERT_TRUE(WaitFor([&] { return !IsWindow(nameQuestion); }));
+        const HWND deletion = WaitForMessageBox(plivex.id(), L"暗号化ファイル");
+        ASSERT_TRUE(deletion) << Describe(plivex.id());
+        Click(GetDlgItem(deletion, IDYES));
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(deletion); }));
     }
     // The files of a folder come before those of its subfolders.
     const std::wstring expected = L"解凍：a.pvx　他1個";
@@ -172,14 +178,22 @@ TEST(Roads, EveryAnswerToANameClashWritesSkipsOrRenamesAsChosen) {
         }
         ASSERT_TRUE(Click(ButtonOf(dialog, c.button)));
 
-        if (c.outcome == kCancelled) {
-            // The batch ends: no further question, no status text.
-            EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(main) && !asking(); })) << Describe(plivex.id());
-            test::Pump(500);
-        } else {
+        if (c.outcome == kWritten || c.outcome == kRenamed) {
             const std::wstring done = Widen("暗号化：" + plainOf(c, 1) + (c.files > 1 ? "　他1個" : ""));
             EXPECT_EQ(WaitForStatus(plivex.process(), main, [&](const std::wstring& s) { return s == done; }), done)
                 << "the batch did not finish; " << Describe(plivex.id());
+        } else {
+            // Skipped or cancelled: the files left plain are named, and the status says none was done.
+            const HWND left = WaitForMessageBox(plivex.id(), L"次のファイルは暗号化されていません");
+            ASSERT_TRUE(left) << Describe(plivex.id());
+            std::string listed = "次のファイルは暗号化されていません（" + std::to_string(c.files) + " 個中 0 個を暗号化しました）。";
+            for (int i = 1; i <= c.files; ++i) listed += "\n" + sub + plainOf(c, i);
+            EXPECT_EQ(MessageTextOf(left), Widen(listed));
+            Click(GetDlgItem(left, IDOK));
+            const std::wstring none = Widen("暗号化できませんでした：" + plainOf(c, 1));
+            EXPECT_EQ(WaitForStatus(plivex.process(), main, [&](const std::wstring& s) { return s == none; }), none)
+                << Describe(plivex.id());
+            EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(main) && !asking(); })) << Describe(plivex.id());
         }
         EXPECT_FALSE(asking()) << "asked twice";
         for (int i = 1; i <= c.files; ++i) {

@@ -69,6 +69,7 @@ public:
         if (locked.count(path) || open_.count(path) || readOnly.count(path)) return false;
         return files.erase(path) != 0;
     }
+    bool IsReadOnly(const std::string& path) override { return readOnly.count(path) != 0; }
     std::string LastError() const override { return reason; }
 
 private:

@@ -137,17 +137,21 @@ public:
         return a;
     }
     bool RecyclePW() override { return recycle; }
-    int Encode(const std::string& f, const std::string& c, int carried, int version, PassKeys& k) override {
+    int Encode(const std::string& f, const std::string& c, int carried, int version, PassKeys& k,
+               bool& written) override {
         log.push_back("enc " + f + " > " + c + (version == kStrongVersion ? " v2" : ""));
-        return Result(f, carried, k);
+        const int result = Result(f, carried, k);
+        written = Written(f, result);
+        return result;
     }
     int Melt(const std::string& c, int carried, MeltedFile& melted, PassKeys& k) override {
         log.push_back("melt " + c);
         melted.plain = c + ".plain";
         melted.version = 1;
         melted.key = k.V1Key();
-        melted.written = !unwritten.count(c);
-        return Result(c, carried, k);
+        const int result = Result(c, carried, k);
+        melted.written = Written(c, result);
+        return result;
     }
     void Melted(const MeltedFile& melted) override {
         log.push_back("open " + melted.plain + " v" + std::to_string(melted.version));
@@ -156,8 +160,15 @@ public:
     void Status(const std::string& text) override { log.push_back("status " + text); }
     void InternalError(std::string_view routine) override { log.push_back("internal " + std::string(routine)); }
     void ReportNotDeleted() override { log.push_back("pass end"); }
+    void ReportNotConverted(const std::string& message) override { log.push_back("left " + message); }
+    bool Cancelled() override { return cancelled; }
+    bool cancelled = false;
 
 private:
+    // Here a skipped or failed file is one that was not written, whatever it carried.
+    bool Written(const std::string& f, int result) const {
+        return !unwritten.count(f) && result != kSkipped && result != kSkipAll && result != kFailed;
+    }
     int Result(const std::string& f, int carried, PassKeys& k) {
         carriedSeen.push_back(carried);
         keys.push_back(k.KeyString() ? k.KeyString()->str() : "(none)");
@@ -176,11 +187,14 @@ TEST(Batch, PassesPromptOnceEachEncryptFirstAndCarryResultsAcross) {
                  {"C:\\z.pvx", kRenamed}, {"C:\\w.pvx", kSkipped}};
     Secret last(std::string("old"));
     RunPasses({{"C:\\a.txt", "C:\\b"}, {"C:\\x.pvx", "C:\\y.pvx", "C:\\z.pvx", "C:\\w.pvx", "C:\\v.pvx"}}, h, last);
+    // The summaries count what was converted; the skipped files are listed at each pass's end.
     EXPECT_EQ(h.log, (Strings{"ask 0 2 [old]", "enc C:\\a.txt > C:\\a.pvx", "enc C:\\b > C:\\b.pvx", "pass end",
-                              "status 暗号化：a.txt　他1個", "ask 1 5 []", "melt C:\\x.pvx", "melt C:\\y.pvx",
-                              "open C:\\y.pvx.plain v1", "melt C:\\z.pvx", "open C:\\z.pvx.plain v1", "melt C:\\w.pvx",
-                              "melt C:\\v.pvx", "open C:\\v.pvx.plain v1", "pass end",
-                              "status 解凍：x.pvx　他4個"}));
+                              "status 暗号化：b　（未処理 1 個）",
+                              "left 次のファイルは暗号化されていません（2 個中 1 個を暗号化しました）。\nC:\\a.txt",
+                              "ask 1 5 []", "melt C:\\x.pvx", "melt C:\\y.pvx", "open C:\\y.pvx.plain v1",
+                              "melt C:\\z.pvx", "open C:\\z.pvx.plain v1", "melt C:\\w.pvx", "melt C:\\v.pvx",
+                              "open C:\\v.pvx.plain v1", "pass end", "status 解凍：y.pvx　他2個　（未処理 2 個）",
+                              "left 次のファイルは解凍されていません（5 個中 3 個を解凍しました）。\nC:\\x.pvx\nC:\\w.pvx"}));
     // Each file gets the previous file's result, also across the passes.
     EXPECT_EQ(h.carriedSeen, (std::vector<int>{0, kSkipAll, kRenamed, kSkipAll, kOverwriteAll, kRenamed, kSkipped}));
     // One key string per pass: the code page 932 bytes of the password and the suffix.
@@ -208,8 +222,20 @@ TEST(Batch, CancelFailureAndInternalErrorEndTheBatch) {
         h.results = {{"C:\\2", kFailed}};
         Secret last;
         RunPasses({{"C:\\1", "C:\\2", "C:\\3", "C:\\4", "C:\\5"}, {"C:\\x.pvx"}}, h, last);
-        // Files finished before the failure may still be undeleted: the pass's end is told.
-        EXPECT_EQ(h.log, (Strings{"ask 0 5 []", "enc C:\\1 > C:\\1.pvx", "enc C:\\2 > C:\\2.pvx", "pass end"}));
+        // Files finished before the failure may still be undeleted: the pass's end is told;
+        // then what is left, of this pass and of the one that never began.
+        EXPECT_EQ(h.log,
+                  (Strings{"ask 0 5 []", "enc C:\\1 > C:\\1.pvx", "enc C:\\2 > C:\\2.pvx", "pass end",
+                           "status 暗号化：1　（未処理 4 個）",
+                           "left 次のファイルは暗号化されていません（5 個中 1 個を暗号化しました）。\nC:\\2\nC:\\3\nC:\\4\nC:\\5",
+                           "left 次のファイルは解凍されていません（1 個中 0 個を解凍しました）。\nC:\\x.pvx"}));
+        // Stopped by the user: the status says so, with the same count.
+        FakeHost c;
+        c.answers = {{true, Secret("pw"), false}};
+        c.results = {{"C:\\2", kFailed}};
+        c.cancelled = true;
+        RunPasses({{"C:\\1", "C:\\2", "C:\\3"}, {}}, c, last);
+        EXPECT_EQ(c.log[4], "status 処理を中止しました。　（未処理 2 個）");
     }
     {
         FakeHost h;  // a failed melt is not opened and stops the pass
@@ -217,7 +243,8 @@ TEST(Batch, CancelFailureAndInternalErrorEndTheBatch) {
         h.results = {{"C:\\x.pvx", kFailed}};
         Secret last;
         RunPasses({{}, {"C:\\x.pvx", "C:\\y.pvx"}}, h, last);
-        EXPECT_EQ(h.log, (Strings{"ask 1 2 []", "melt C:\\x.pvx", "pass end"}));
+        EXPECT_EQ(h.log, (Strings{"ask 1 2 []", "melt C:\\x.pvx", "pass end", "status 解凍できませんでした：x.pvx",
+                                  "left 次のファイルは解凍されていません（2 個中 0 個を解凍しました）。\nC:\\x.pvx\nC:\\y.pvx"}));
     }
     {
         FakeHost h;  // an impossible melt result
@@ -225,7 +252,9 @@ TEST(Batch, CancelFailureAndInternalErrorEndTheBatch) {
         h.results = {{"C:\\x.pvx", 7}};
         Secret last;
         RunPasses({{}, {"C:\\x.pvx", "C:\\y.pvx"}}, h, last);
-        EXPECT_EQ(h.log, (Strings{"ask 1 2 []", "melt C:\\x.pvx", "internal Deal()", "pass end"}));
+        EXPECT_EQ(h.log, (Strings{"ask 1 2 []", "melt C:\\x.pvx", "internal Deal()", "pass end",
+                                  "status 解凍できませんでした：x.pvx",
+                                  "left 次のファイルは解凍されていません（2 個中 0 個を解凍しました）。\nC:\\x.pvx\nC:\\y.pvx"}));
     }
     {
         // A password without code page 932 form never becomes a key string: the
@@ -255,7 +284,8 @@ TEST(Batch, CancelFailureAndInternalErrorEndTheBatch) {
         Secret last;
         RunPasses({{}, {"C:\\x.pvx", "C:\\y.pvx"}}, h, last);
         EXPECT_EQ(h.log, (Strings{"ask 1 2 []", "melt C:\\x.pvx", "melt C:\\y.pvx", "open C:\\y.pvx.plain v1",
-                                  "pass end", "status 解凍：x.pvx　他1個"}));
+                                  "pass end", "status 解凍：y.pvx　（未処理 1 個）",
+                                  "left 次のファイルは解凍されていません（2 個中 1 個を解凍しました）。\nC:\\x.pvx"}));
     }
     {
         FakeHost h;  // nothing to do: no prompt, no status

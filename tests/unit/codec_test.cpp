@@ -123,6 +123,10 @@ TEST_F(CodecTest, SourcesThatCannotBeDeletedAreCollectedForOneReport) {
     EXPECT_TRUE(ui.shown.empty()) << "told once, by the caller, not per file";
     const text::UndeletedFiles kept = codec.TakeNotDeleted();
     EXPECT_EQ(kept.paths, (std::vector<std::string>{"C:\\ro.txt", "C:\\sub\\ro.pvx"}));
+    EXPECT_TRUE(kept.readOnly);
+    // After a melt: the containers are what is left.
+    EXPECT_EQ(text::NotDeleted(kept), "解凍しましたが、次の暗号化ファイルを削除できませんでした。\nC:\\ro.txt\nC:\\sub\\ro.pvx\n"
+                                      "読み取り専用のファイルです。");
     EXPECT_TRUE(kept.reasons.empty()) << "this file system gives no reasons";
     EXPECT_TRUE(codec.TakeNotDeleted().empty());
 
@@ -134,9 +138,11 @@ TEST_F(CodecTest, SourcesThatCannotBeDeletedAreCollectedForOneReport) {
     opt.FOverlap = foAddNum;
     EXPECT_EQ(Encode("C:\\ro.txt"), kNoClash);  // into ro_2.pvx
     EXPECT_EQ(Encode("C:\\ro2.txt"), kNoClash);
-    const std::string header = "次のファイルを削除できませんでした。ファイルは残っています。";
+    // After encrypting: the container is made, the plain file is what is left unprotected.
+    const std::string header = "暗号化ファイルは作成しましたが、次の元のファイルを削除できませんでした。"
+                               "暗号化されていないファイルが残っています。";
     EXPECT_EQ(text::NotDeleted(codec.TakeNotDeleted()),
-              header + "\nC:\\ro.txt\nC:\\ro2.txt\nアクセスが拒否されました。");
+              header + "\nC:\\ro.txt\nC:\\ro2.txt\n読み取り専用のファイルです。\nアクセスが拒否されました。");
     text::UndeletedFiles many;
     for (int i = 1; i <= 12; ++i) many.paths.push_back("C:\\f" + std::to_string(i));
     std::string ten = header;
@@ -157,14 +163,14 @@ TEST_F(CodecTest, FailuresEndWithTheSystemsReasonWhereItGaveOne) {
     fs.files["C:\\big.txt"] = Pattern(5000, 1);
     fs.diskFree = 1000;
     EXPECT_EQ(Encode("C:\\big.txt"), kFailed);
-    ExpectOnly(text::WriteFailed("C:\\big.pvx") + "\nプロセスはファイルにアクセスできません。", "");
+    ExpectOnly(text::WriteFailed("C:\\big.pvx") + "\n元のファイルはそのままです。\nプロセスはファイルにアクセスできません。", "");
     // A file that ends before its size said is no failure of the system: no reason to give.
     ui.shown.clear();
     fs.diskFree = UINT64_MAX;
     fs.files["C:\\short.txt"] = "abc";
     fs.fakeSize["C:\\short.txt"] = 10;
     EXPECT_EQ(Encode("C:\\short.txt"), kFailed);
-    ExpectOnly(text::ReadFailed("C:\\short.txt"), "");
+    ExpectOnly(text::ReadFailed("C:\\short.txt") + "\n元のファイルはそのままです。", "");
 }
 
 TEST_F(CodecTest, SizeFailureWritesNothing) {
@@ -263,12 +269,12 @@ TEST_F(CodecTest, LimitsOfTheFormatAreRefusedBeforeWriting) {
     fs.fakeSize["C:\\d\\big.dat"] = (1ull << 32) - 9;
     ui.shown.clear();
     EXPECT_EQ(Encode("C:\\d\\big.dat"), kFailed);
-    ExpectOnly("ファイルが大きすぎるため暗号化できません。\n\"C:\\d\\big.dat\"", "");
+    ExpectOnly("ファイルが大きすぎるため暗号化できません。\n\"C:\\d\\big.dat\"\n新しい形式（AES-256）なら暗号化できます。", "");
     // One byte less is inside the format; the short file then fails as a read, not as a limit.
     fs.fakeSize["C:\\d\\big.dat"] = (1ull << 32) - 10;
     ui.shown.clear();
     EXPECT_EQ(Encode("C:\\d\\big.dat"), kFailed);
-    ExpectOnly("ファイルの読み込みに失敗しました。\n\"C:\\d\\big.dat\"", "");
+    ExpectOnly("ファイルの読み込みに失敗しました。\n\"C:\\d\\big.dat\"\n元のファイルはそのままです。", "");
     EXPECT_TRUE(fs.Has("C:\\d\\big.dat"));
     EXPECT_FALSE(fs.Has("C:\\d\\big.pvx"));
     EXPECT_TRUE(fs.Temps().empty());
@@ -313,7 +319,7 @@ TEST_F(CodecTest, DiskFullAtAnyPointKeepsSourceAndLeavesNoOutput) {
         files.diskFree = room;
         EXPECT_EQ(c.Encode("C:\\a.dat", "C:\\a.pvx", 0, 1, key), kFailed);
         ASSERT_EQ(answers.shown.size(), 1u);
-        EXPECT_EQ(answers.shown[0].text, "ファイルの書き込みに失敗しました。\n\"C:\\a.pvx\"");
+        EXPECT_EQ(answers.shown[0].text, "ファイルの書き込みに失敗しました。\n\"C:\\a.pvx\"\n元のファイルはそのままです。");
         EXPECT_TRUE(files.At("C:\\a.dat") == body);
         EXPECT_EQ(files.files.size(), 1u);  // no container, no temporary file
     }
@@ -332,7 +338,7 @@ TEST_F(CodecTest, ATemporaryFileThatCannotBeRemovedIsNamedWithTheReason) {
     fs.locked.insert("C:\\~plvx1.tmp");
     fs.reason = "アクセスが拒否されました。";
     EXPECT_EQ(Encode("C:\\a.txt"), kFailed);
-    ExpectOnly(text::WriteFailed("C:\\a.pvx") + "\n" + fs.reason + "\n" + text::TempNotRemoved("C:\\~plvx1.tmp") +
+    ExpectOnly(text::WriteFailed("C:\\a.pvx") + "\n元のファイルはそのままです。\n" + fs.reason + "\n" + text::TempNotRemoved("C:\\~plvx1.tmp") +
                    "\n" + fs.reason,
                "");
     ui.shown.clear();
@@ -398,11 +404,11 @@ TEST_F(CodecTest, ReadFlushAndRenameFailuresKeepSource) {
     };
     const std::vector<Fault> faults = {
         {"read fails midway", [](MemFiles& f) { f.readFailAt["C:\\a.dat"] = Codec::kChunkSize + 10; },
-         "ファイルの読み込みに失敗しました。\n\"C:\\a.dat\""},
+         "ファイルの読み込みに失敗しました。\n\"C:\\a.dat\"\n元のファイルはそのままです。"},
         {"source shorter than its size", [&](MemFiles& f) { f.fakeSize["C:\\a.dat"] = body.size() + 1; },
-         "ファイルの読み込みに失敗しました。\n\"C:\\a.dat\""},
-        {"flush fails", [](MemFiles& f) { f.finishFails = true; }, "ファイルの書き込みに失敗しました。\n\"C:\\a.pvx\""},
-        {"rename fails", [](MemFiles& f) { f.commitFails = true; }, "ファイルの書き込みに失敗しました。\n\"C:\\a.pvx\""},
+         "ファイルの読み込みに失敗しました。\n\"C:\\a.dat\"\n元のファイルはそのままです。"},
+        {"flush fails", [](MemFiles& f) { f.finishFails = true; }, "ファイルの書き込みに失敗しました。\n\"C:\\a.pvx\"\n元のファイルはそのままです。"},
+        {"rename fails", [](MemFiles& f) { f.commitFails = true; }, "ファイルの書き込みに失敗しました。\n\"C:\\a.pvx\"\n元のファイルはそのままです。"},
     };
     for (const auto& fault : faults) {
         SCOPED_TRACE(fault.name);
@@ -553,6 +559,43 @@ TEST_F(CodecTest, RejectedNameMeansWrongPasswordAndWritesNothing) {
     EXPECT_EQ(ui.shown[1].text, "パスワードが間違っています。正しいパスワードを入力して下さい。");
     EXPECT_EQ(ui.shown[1].caption, "");
     EXPECT_EQ(fs.files.size(), 1u);
+}
+
+// A compatible melt whose name is unlike its container's (a wrong password,
+// or a renamed container) never costs the container on Enter alone.
+TEST_F(CodecTest, ANameUnlikeTheContainersIsAskedAboutAndKeepsTheContainer) {
+    codec.SetAskUnlikeNames(true);
+    opt.ConMeltFName = false;  // asked whatever this says
+    // What a nearly right password melts: another name, a type with an application.
+    fs.files["C:\\d\\見積書_2024年度.pvx"] = Craft("\x8c\xa9\x90\xcf\x8f\x9f_4024.docx", "garbled", key);
+    ui.answers = {kIdYes, kIdNo};  // the name accepted, then the deletion refused
+    std::string plain;
+    EXPECT_EQ(Melt("C:\\d\\見積書_2024年度.pvx", plain), 0);
+    ASSERT_EQ(ui.shown.size(), 2u);
+    EXPECT_EQ(ui.shown[0].text, "解凍ファイル名は \"C:\\d\\見積勝_4024.docx\" で合っていますか？\n"
+                                "暗号化ファイルの名前（見積書_2024年度）と違います。パスワードが間違っている可能性があります。");
+    EXPECT_EQ(ui.shown[0].style, 36u | kDefaultNo);
+    EXPECT_EQ(ui.shown[1].text, "暗号化ファイル \"C:\\d\\見積書_2024年度.pvx\" を削除してよろしいですか？");
+    EXPECT_EQ(ui.shown[1].style, 35u | kDefaultNo);
+    EXPECT_TRUE(fs.Has("C:\\d\\見積書_2024年度.pvx"));
+
+    // Stems that agree, in any case and under the program's own numbering: nothing asked.
+    for (const char* container : {"C:\\e\\REPORT.pvx", "C:\\e\\report_2.pvx", "C:\\e\\report_2_3.pvx"}) {
+        SCOPED_TRACE(container);
+        MemFiles files;
+        ScriptedUi quiet;
+        Codec c(files, quiet, opt);
+        c.SetAskUnlikeNames(true);
+        const std::string stored = std::string(container).find("_2_3") != std::string::npos ? "report_2.doc" : "report.doc";
+        files.files[container] = Craft(stored, "content", key);
+        int version = 0;
+        EXPECT_EQ(c.Melt(container, plain, 0, version, key), 0);
+        EXPECT_TRUE(quiet.shown.empty());
+        EXPECT_FALSE(files.Has(container));
+    }
+    // "_1" and "_02" are no numbering of the program's.
+    EXPECT_FALSE(StemsAgree("report.doc", "C:\\report_1.pvx"));
+    EXPECT_FALSE(StemsAgree("report.doc", "C:\\report_02.pvx"));
 }
 
 TEST_F(CodecTest, WrongPasswordGivesAnotherNameOrIsRefused) {
@@ -764,8 +807,8 @@ TEST_F(CodecTest, MeltFaultsKeepTheContainerAndAnyOldFile) {
         int version = 0;
         EXPECT_EQ(c.Melt("C:\\x.pvx", plain, 0, version, key), kFailed);
         ASSERT_EQ(answers.shown.size(), 1u);
-        EXPECT_EQ(answers.shown[0].text, fault == 1 ? "ファイルの読み込みに失敗しました。\n\"C:\\x.pvx\""
-                                                    : "ファイルの書き込みに失敗しました。\n\"C:\\doc.bin\"");
+        EXPECT_EQ(answers.shown[0].text, fault == 1 ? "ファイルの読み込みに失敗しました。\n\"C:\\x.pvx\"\n暗号化ファイルはそのままです。"
+                                                    : "ファイルの書き込みに失敗しました。\n\"C:\\doc.bin\"\n暗号化ファイルはそのままです。");
         EXPECT_TRUE(files.At("C:\\x.pvx") == container);
         EXPECT_EQ(files.At("C:\\doc.bin"), "older file");
         EXPECT_EQ(files.files.size(), 2u);

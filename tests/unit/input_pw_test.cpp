@@ -36,8 +36,11 @@ TEST(InputPW, ChecksComeInTheirOrder) {
     EXPECT_EQ(InputPWCheck("ｱｲｳ", true, "アイウ"), kDiffer);
     EXPECT_EQ(InputPWCheck("café", true, "cafe"), kDiffer);
     // 4: last, characters the key bytes cannot carry.
-    EXPECT_EQ(InputPWCheck("café", true, "café"), kUnusable);
-    EXPECT_EQ(InputPWCheck("鍵🔑", false, ""), kUnusable);
+    // It names the characters, each once, and the way out.
+    EXPECT_EQ(InputPWCheck("café", true, "café"),
+              std::string(kUnusable) + "\n使用できない文字：é\n新しい形式（AES-256）ならどの文字も使えます。");
+    EXPECT_EQ(InputPWCheck("鍵🔑ä🔑", false, ""),
+              std::string(kUnusable) + "\n使用できない文字：🔑ä\n新しい形式（AES-256）ならどの文字も使えます。");
 }
 
 TEST(InputPW, CodePage932IsAskedOnlyOfPasswordsForTheCompatibleFormat) {

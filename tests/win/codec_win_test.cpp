@@ -166,7 +166,8 @@ TEST_F(CodecWin, DiskFullKeepsSourceAndContainer) {
     ASSERT_TRUE(test::WriteAll("T:\\big.bin", body));
     EXPECT_EQ(codec.Encode("T:\\big.bin", "T:\\big.pvx", 0, 1, key), kFailed);
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_TRUE(test::EndsWithAReason(shown[0].text, "ファイルの書き込みに失敗しました。\n\"T:\\big.pvx\"")) << shown[0].text;
+    EXPECT_TRUE(test::EndsWithAReason(shown[0].text, "ファイルの書き込みに失敗しました。\n\"T:\\big.pvx\"\n元のファイルはそのままです。"))
+        << shown[0].text;
     EXPECT_EQ(shown[0].caption, "プリベックス");
     EXPECT_TRUE(test::ReadAll("T:\\big.bin") == body);
     EXPECT_EQ(test::ListFolder("T:\\"), std::vector<std::string>{"big.bin"});
@@ -181,7 +182,8 @@ TEST_F(CodecWin, DiskFullKeepsSourceAndContainer) {
     int version = 0;
     EXPECT_EQ(codec.Melt("T:\\big.pvx", plain, 0, version, key), kFailed);
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_TRUE(test::EndsWithAReason(shown[0].text, "ファイルの書き込みに失敗しました。\n\"T:\\big.bin\"")) << shown[0].text;
+    EXPECT_TRUE(test::EndsWithAReason(shown[0].text, "ファイルの書き込みに失敗しました。\n\"T:\\big.bin\"\n暗号化ファイルはそのままです。"))
+        << shown[0].text;
     EXPECT_EQ(shown[0].caption, "プリベックス");
     EXPECT_TRUE(test::ReadAll("T:\\big.pvx") == container);
     EXPECT_EQ(test::ListFolder("T:\\"), std::vector<std::string>{"big.pvx"});

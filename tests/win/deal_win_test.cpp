@@ -154,15 +154,15 @@ TEST_F(DealWin, MixedInputEncryptsFirstThenMeltsWithOnePromptPerPass) {
     MakeFolder(dir / "f");
     ASSERT_TRUE(WriteAll(dir / "f\\p.txt", "plain p"));
     MakeContainer("f\\c.pvx", "f\\c.doc", "body c");
-    MakeContainer("A.PVX", "report.doc", "body a");
+    MakeContainer("A.PVX", "a.doc", "body a");  // a name like the container's: no question
     ASSERT_TRUE(WriteAll(dir / "a.pvx.txt", "not a container"));
 
     prompts = {{true, "pw"}, {true, "pw", true}};
     Run({"A.PVX", "f", "a.pvx.txt"});
     EXPECT_EQ(log, (Strings{"ask 0|f\\p.txt|a.pvx.txt", "status 暗号化：p.txt　他1個", "ask 1|A.PVX|f\\c.pvx",
                             "status 解凍：A.PVX　他1個"}));
-    EXPECT_EQ(opened, (Strings{"report.doc", "f\\c.doc"}));
-    EXPECT_EQ(ReadAll(dir / "report.doc"), "body a");
+    EXPECT_EQ(opened, (Strings{"a.doc", "f\\c.doc"}));
+    EXPECT_EQ(ReadAll(dir / "a.doc"), "body a");
     EXPECT_EQ(ReadAll(dir / "f\\c.doc"), "body c");
     EXPECT_TRUE(FileExists(dir / "f\\p.pvx"));
     EXPECT_TRUE(FileExists(dir / "a.pvx.pvx"));
@@ -201,7 +201,9 @@ TEST_F(DealWin, StrongFormatWrongPasswordAmongSeveralSkipsOnlyThatFile) {
     Run({"a.pvx", "c.pvx", "b.pvx"});
     EXPECT_EQ(log, (Strings{"ask 1|a.pvx|c.pvx|b.pvx",
                             "msg プリベックス|パスワードが違うか、ファイルが壊れています。\n" + (dir / "c.pvx"),
-                            "status 解凍：a.pvx　他2個"}));
+                            "status 解凍：a.pvx　他1個　（未処理 1 個）",
+                            "msg プリベックス|次のファイルは解凍されていません（3 個中 2 個を解凍しました）。\n" +
+                                (dir / "c.pvx")}));
     EXPECT_EQ(ReadAll(dir / "a.unrelated"), "a.unrelated");
     EXPECT_EQ(ReadAll(dir / "b.unrelated"), "b.unrelated");
     EXPECT_FALSE(FileExists(dir / "c.unrelated"));
@@ -219,7 +221,9 @@ TEST_F(DealWin, StrongFormatWrongPasswordAmongSeveralSkipsOnlyThatFile) {
     EXPECT_EQ(log, (Strings{"ask 1|old.pvx",
                             "msg プリベックス|従来の形式の暗号化ファイルには使えない文字がパスワードに含まれています。\n\"" +
                                 (dir / "old.pvx") + "\"",
-                            "status 解凍：old.pvx"}));
+                            "status 解凍できませんでした：old.pvx",
+                            "msg プリベックス|次のファイルは解凍されていません（1 個中 0 個を解凍しました）。\n" +
+                                (dir / "old.pvx")}));
     EXPECT_FALSE(FileExists(dir / "old.txt"));
 }
 
@@ -254,8 +258,13 @@ TEST_F(DealWin, AllNoInTheEncryptionPassSkipsLaterClashesWithoutAsking) {
 
     prompts = {{true, "pw"}, {true, "pw", true}};
     Run({"e.txt", "k.pvx", "m.pvx"});
-    EXPECT_EQ(log, (Strings{"ask 0|e.txt", "overwrite e.pvx", "status 暗号化：e.txt", "ask 1|k.pvx|m.pvx",
-                            "status 解凍：k.pvx　他1個"}));
+    // Skipped files are not counted as done, and are named at each pass's end.
+    EXPECT_EQ(log, (Strings{"ask 0|e.txt", "overwrite e.pvx", "status 暗号化できませんでした：e.txt",
+                            "msg プリベックス|次のファイルは暗号化されていません（1 個中 0 個を暗号化しました）。\n" +
+                                (dir / "e.txt"),
+                            "ask 1|k.pvx|m.pvx", "status 解凍：m.pvx　（未処理 1 個）",
+                            "msg プリベックス|次のファイルは解凍されていません（2 個中 1 個を解凍しました）。\n" +
+                                (dir / "k.pvx")}));
     EXPECT_EQ(ReadAll(dir / "e.pvx"), "old e");
     EXPECT_EQ(ReadAll(dir / "k.txt"), "old k");
     EXPECT_TRUE(FileExists(dir / "k.pvx"));
@@ -264,7 +273,7 @@ TEST_F(DealWin, AllNoInTheEncryptionPassSkipsLaterClashesWithoutAsking) {
     EXPECT_TRUE(opened.empty());
 }
 
-TEST_F(DealWin, AFailureEndsTheBatchAndKeepsTheStatus) {
+TEST_F(DealWin, AFailureEndsTheBatchAndSaysWhatIsLeft) {
     for (const char* f : {"s1.txt", "s2.txt", "s3.txt"}) ASSERT_TRUE(WriteAll(dir / f, "x"));
     MakeContainer("z.pvx", "z.txt", "z");
     test::HeldFile held(dir / "s2.txt");
@@ -272,9 +281,14 @@ TEST_F(DealWin, AFailureEndsTheBatchAndKeepsTheStatus) {
 
     prompts = {{true, "pw"}};
     Run({"s1.txt", "z.pvx", "s2.txt", "s3.txt"});
-    ASSERT_EQ(log.size(), 2u);
+    ASSERT_EQ(log.size(), 5u);
     EXPECT_EQ(log[0], "ask 0|s1.txt|s2.txt|s3.txt");
     EXPECT_EQ(log[1], test::WithReason("msg オープン失敗|" + (dir / "s2.txt"), ERROR_SHARING_VIOLATION));
+    // The status counts only what was done; the list names the rest, of both passes.
+    EXPECT_EQ(log[2], "status 暗号化：s1.txt　（未処理 2 個）");
+    EXPECT_EQ(log[3], "msg プリベックス|次のファイルは暗号化されていません（3 個中 1 個を暗号化しました）。\n" +
+                          (dir / "s2.txt") + "\n" + (dir / "s3.txt"));
+    EXPECT_EQ(log[4], "msg プリベックス|次のファイルは解凍されていません（1 個中 0 個を解凍しました）。\n" + (dir / "z.pvx"));
     EXPECT_TRUE(FileExists(dir / "s1.pvx"));
     EXPECT_TRUE(FileExists(dir / "s3.txt"));
     EXPECT_FALSE(FileExists(dir / "s3.pvx"));
@@ -297,7 +311,9 @@ TEST_F(DealWin, CancelInTheProgressWindowLeavesEveryFileAsItWas) {
     }
     EXPECT_EQ(ReadAll(dir / "video.pvx"), container);
     EXPECT_FALSE(FileExists(dir / "video.bin"));
-    EXPECT_EQ(log.back(), "status 処理を中止しました。");
+    EXPECT_EQ(log, (Strings{"ask 1|video.pvx", "status 処理を中止しました。　（未処理 1 個）",
+                            "msg プリベックス|次のファイルは解凍されていません（1 個中 0 個を解凍しました）。\n" +
+                                (dir / "video.pvx")}));
 
     CustomSet().FOverlap = foAskUser;
     ASSERT_TRUE(WriteAll(dir / "video.bin", big));
@@ -349,11 +365,17 @@ TEST_F(DealWin, FilesThatCannotBeDeletedAreNamedOnceAtTheEndOfEachPass) {
     Run({"p1.txt", "p2.txt", "c1.pvx", "c2.pvx"});
     Strings told;
     for (const std::string& line : log)
-        if (line.rfind("msg プリベックス|次の", 0) == 0 || line.rfind("status", 0) == 0) told.push_back(line);
-    const std::string header = "msg プリベックス|次のファイルを削除できませんでした。ファイルは残っています。\n";
-    EXPECT_EQ(told, (Strings{test::WithReason(header + (dir / "p1.txt"), ERROR_ACCESS_DENIED),
+        if (line.find("削除できませんでした") != std::string::npos || line.rfind("status", 0) == 0) told.push_back(line);
+    // What is left unprotected, and why: the file is read-only.
+    EXPECT_EQ(told, (Strings{test::WithReason("msg プリベックス|暗号化ファイルは作成しましたが、次の元のファイルを削除できませんでした。"
+                                              "暗号化されていないファイルが残っています。\n" +
+                                                  (dir / "p1.txt") + "\n読み取り専用のファイルです。",
+                                              ERROR_ACCESS_DENIED),
                              "status 暗号化：p1.txt　他1個",
-                             test::WithReason(header + (dir / "c1.pvx"), ERROR_ACCESS_DENIED), "status 解凍：c1.pvx　他1個"}));
+                             test::WithReason("msg プリベックス|解凍しましたが、次の暗号化ファイルを削除できませんでした。\n" +
+                                                  (dir / "c1.pvx") + "\n読み取り専用のファイルです。",
+                                              ERROR_ACCESS_DENIED),
+                             "status 解凍：c1.pvx　他1個"}));
     EXPECT_TRUE(FileExists(dir / "p1.txt") && FileExists(dir / "p1.pvx"));
     EXPECT_TRUE(!FileExists(dir / "p2.txt") && FileExists(dir / "p2.pvx"));
     EXPECT_TRUE(FileExists(dir / "c1.pvx") && FileExists(dir / "one.dat"));

@@ -108,9 +108,15 @@ TEST_F(Faults, FullDiskStopsTheBatchWithEveryEarlierFileWhole) {
     paths.push_back("T:\\z.pvx");
 
     deal.Run(paths);
-    ASSERT_EQ(log.size(), 2u);
+    ASSERT_EQ(log.size(), 5u);
     EXPECT_EQ(log[0], "ask 0");
-    EXPECT_TRUE(test::EndsWithAReason(log[1], "msg プリベックス|" + text::WriteFailed("T:\\c.pvx"))) << log[1];
+    EXPECT_TRUE(test::EndsWithAReason(log[1], "msg プリベックス|" + text::WriteFailed("T:\\c.pvx") + "\n" +
+                                                  std::string(text::kSourceKept)))
+        << log[1];
+    // What the stopped batch left: the rest of its pass, and the pass that never began.
+    EXPECT_EQ(log[2], "status 暗号化：a.txt　他1個　（未処理 2 個）");
+    EXPECT_EQ(log[3], "msg プリベックス|次のファイルは暗号化されていません（4 個中 2 個を暗号化しました）。\nT:\\c.txt\nT:\\d.txt");
+    EXPECT_EQ(log[4], "msg プリベックス|次のファイルは解凍されていません（1 個中 0 個を解凍しました）。\nT:\\z.pvx");
     EXPECT_EQ(ListFolder("T:\\"), (Strings{"a.pvx", "b.pvx", "c.txt", "d.txt", "z.pvx"}));
     EXPECT_TRUE(ReadAll("T:\\a.pvx") == ContainerOf("a.txt", bodies[0]));
     EXPECT_TRUE(ReadAll("T:\\b.pvx") == ContainerOf("b.txt", bodies[1]));
@@ -137,7 +143,12 @@ TEST_F(Faults, SourceRemovedAfterItsFolderWasReadEndsTheBatchCleanly) {
 
     deal.Run({dir / "d"});
     ASSERT_EQ(listed.size(), 3u);
-    EXPECT_EQ(log, (Strings{"ask 0", test::WithReason("msg オープン失敗|" + listed[1], ERROR_FILE_NOT_FOUND)}));
+    EXPECT_EQ(log, (Strings{"ask 0", test::WithReason("msg オープン失敗|" + listed[1], ERROR_FILE_NOT_FOUND),
+                            "status 暗号化：" + FileNamePart(listed[0]) + "　（未処理 2 個）",
+                            "msg プリベックス|次のファイルは暗号化されていません（3 個中 1 個を暗号化しました）。\n" +
+                                listed[1] + "\n" + listed[2],
+                            "msg プリベックス|次のファイルは解凍されていません（1 個中 0 個を解凍しました）。\n" +
+                                (dir / "d\\z.pvx")}));
     const std::string first = FileNamePart(listed[0]), third = FileNamePart(listed[2]);
     Strings left = {FileNamePart(ChangeExt(first, "pvx")), third, "z.pvx"};
     std::sort(left.begin(), left.end());
@@ -157,7 +168,9 @@ TEST_F(Faults, ContainerHeldByAnotherProgramIsNotMelted) {
         deal.Run({dir / "held.pvx"});
     }
     // Why, in the system's words: another program holds it.
-    EXPECT_EQ(log, (Strings{"ask 1", test::WithReason("msg オープン失敗|" + (dir / "held.pvx"), ERROR_SHARING_VIOLATION)}));
+    EXPECT_EQ(log, (Strings{"ask 1", test::WithReason("msg オープン失敗|" + (dir / "held.pvx"), ERROR_SHARING_VIOLATION),
+                            "status 解凍できませんでした：held.pvx", "msg プリベックス|次のファイルは解凍されていません（1 個中 0 個を解凍しました）。\n" +
+                                (dir / "held.pvx")}));
     EXPECT_EQ(ListFolder(dir.path()), Strings{"held.pvx"});
     EXPECT_TRUE(ReadAll(dir / "held.pvx") == container);
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "codec/codec.h"
 #include "dialogs/input_pw.h"
 #include "dialogs/input_pw_win.h"
 #include "options/options.h"
@@ -242,7 +243,9 @@ TEST(InputPWWin, EachCheckShowsItsMessageAndKeepsTheDialogOpen) {
         refusedWith("abc", "abd", "パスワードが異なっています。");
         refusedWith("abc", "abc ", "パスワードが異なっています。");
         refusedWith("café", "cafe", "パスワードが異なっています。");
-        refusedWith("café", "café", "パスワードに使用できない文字が含まれています。");
+        refusedWith("café", "café",
+                    "パスワードに使用できない文字が含まれています。\n使用できない文字：é\n"
+                    "新しい形式（AES-256）ならどの文字も使えます。");
         // Enter, from the confirmation field, runs the same checks.
         messages.shown.clear();
         f.EditPW.SetText("abc");
@@ -439,7 +442,7 @@ TEST(InputPWWin, TheFormatTickStartsAsTheOptionSaysAndDecidesThisPassOnly) {
             d.EditPW.SetText("鍵🔑");
             d.ButtonOk.Click();
             ASSERT_EQ(messages.shown.size(), 1u);
-            EXPECT_EQ(messages.shown[0].text, text::kPasswordUnusableChar);
+            EXPECT_EQ(messages.shown[0].text, PasswordUnusableMessage("鍵🔑"));
             d.CBoxStrongFormat.Click();
             d.ButtonOk.Click();
         });
