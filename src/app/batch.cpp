@@ -116,6 +116,7 @@ void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW) {
             PassKeys keys = pass == kPassEncrypt ? PassKeys::ToWrite(answer.password.str(), version)
                                                  : PassKeys::FromPassword(answer.password.str());
 
+            bool askAgain = true;  // until the user cancels a prompt that asks again
             for (std::size_t i = 0; i < files.size(); ++i) {
                 const std::string& file = files[i];
                 int result;
@@ -125,6 +126,17 @@ void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW) {
                 } else {
                     BatchHost::MeltedFile melted;
                     result = host.Melt(file, carried, melted, keys);
+                    for (int tries = 0; melted.wrongPassword && askAgain && tries < kPasswordTries; ++tries) {
+                        const BatchHost::Answer again = host.AskPassword(pass, {file}, std::string(), true);
+                        if (!again.ok) {
+                            askAgain = false;
+                            break;
+                        }
+                        keys.Retype(again.password.str());
+                        if (host.RecyclePW()) lastPW = again.password;
+                        melted = BatchHost::MeltedFile();
+                        result = host.Melt(file, carried, melted, keys);
+                    }
                     // A result no melt gives: what became of the file is not known.
                     if (result > kRenamed) {
                         host.InternalError(text::kDealRoutine);

@@ -24,6 +24,7 @@ inline constexpr std::string_view kMeltNone = "解凍できませんでした：
 inline constexpr std::string_view kDealRoutine = "Deal()";
 }  // namespace text
 
+inline constexpr int kPasswordTries = 3;
 inline constexpr int kPassEncrypt = 0;
 inline constexpr int kPassMelt = 1;
 
@@ -77,7 +78,9 @@ public:
         bool openMelted = false;
         bool strongFormat = false;  // the format an encryption pass writes
     };
-    virtual Answer AskPassword(int pass, const std::vector<std::string>& files, const std::string& remembered) = 0;
+    // again: the password just given did not open the one file of files.
+    virtual Answer AskPassword(int pass, const std::vector<std::string>& files, const std::string& remembered,
+                               bool again = false) = 0;
     virtual bool RecyclePW() = 0;  // read right after each prompt
     // keys is the pass's password, the same object for every file of the pass;
     // version the format the pass writes; written tells whether the container was.
@@ -88,6 +91,7 @@ public:
         int version = 0;     // the container's format
         ContainerKey key;    // what melted it, to encrypt it again with
         bool written = false;
+        bool wrongPassword = false;  // nothing written: the password did not open it
     };
     virtual int Melt(const std::string& container, int carried, MeltedFile& melted, PassKeys& keys) = 0;
     // A melted file the user asked to open at once.
@@ -106,7 +110,10 @@ public:
 // result into the next call. lastPW is the password the next prompt offers.
 // Every pass that leaves a file unconverted says which, a pass that never
 // began because the batch stopped before it included; Cancel at a password
-// prompt ends the batch without a list, as the user chose.
+// prompt ends the batch without a list, as the user chose. A container the
+// password does not open is asked for again, up to kPasswordTries times; the
+// new password holds for the rest of the pass; Cancel there skips that file
+// and asks no more in this pass.
 void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW);
 
 // False while a batch runs.

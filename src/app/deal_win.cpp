@@ -23,14 +23,17 @@ public:
     WinBatchHost(const Deal::StatusSink& status, const Deal::MeltedHook& melted)
         : status_(status), melted_(melted), codec_(SystemFiles(), ui_, options_) {
         codec_.SetAskUnlikeNames(true);
+        codec_.SetAskAgain(true);
     }
 
-    Answer AskPassword(int pass, const std::vector<std::string>& files, const std::string& remembered) override {
+    Answer AskPassword(int pass, const std::vector<std::string>& files, const std::string& remembered,
+                       bool again) override {
         EndPass();
-        PasswordAnswer a = plivex::AskPassword(pass, CustomSet(), files, remembered);
+        PasswordAnswer a = plivex::AskPassword(pass, CustomSet(), files, remembered, again);
         if (a.result == ui::mrOk) {
+            // Asked again mid-pass, the rest of the pass is counted file by file.
             progress_ = std::make_unique<PassProgress>(pass == kPassEncrypt ? text::kEncryptLabel : text::kMeltLabel,
-                                                       files);
+                                                       again ? std::vector<std::string>() : files);
             codec_.SetProgress(progress_.get());
         }
         return Answer{a.result == ui::mrOk, a.password, a.useMelted, a.strongFormat};
@@ -47,6 +50,7 @@ public:
             return codec_.Melt(container, melted.plain, carried, melted.version, keys, &melted.key);
         });
         melted.written = codec_.Written();
+        melted.wrongPassword = codec_.WrongPassword();
         return result;
     }
     void Melted(const MeltedFile& melted) override {

@@ -399,6 +399,7 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
                 ContainerKey* used) {
     cancelled_ = false;
     written_ = false;
+    wrongPassword_ = false;
     std::uint64_t size = 0;
     std::unique_ptr<InputFile> in = OpenInput(container, size);
     if (!in) return kFailed;
@@ -478,6 +479,8 @@ std::optional<int> Codec::SettleMeltTarget(const std::string& container, const s
                : text::ConfirmMeltName(plain);
     if (askName && (options_.ConMeltFName || unlike) &&
         Message(question, "", kStyleYesNo | (unlike ? kDefaultNo : 0)) != kIdYes) {
+        wrongPassword_ = true;
+        if (askAgain_) return carried;
         Message(std::string(text::kWrongPassword), "", kStyleExclamation);
         return kFailed;
     }
@@ -562,7 +565,14 @@ int Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t size, con
     WipedBytes head(firstPlain);
     if (const ReadResult r = ReadExactly(in, cipher.data(), cipher.size()); r != ReadResult::kRead)
         return readFailed(r);
-    if (!chunks->Open(0, single, cipher.data(), firstPlain, head.data())) return damaged();
+    if (!chunks->Open(0, single, cipher.data(), firstPlain, head.data())) {
+        wrongPassword_ = true;  // or a damaged first chunk: the same to the reader
+        fileKey.reset();
+        chunks.reset();
+        if (!askAgain_) return damaged();
+        keys.Forget(header->passSalt, header->iterations);  // another password may come for it
+        return carried;
+    }
     const std::size_t nameSize = head[0] | std::size_t{head[1]} << 8;
     std::optional<std::string> name;
     if (nameSize >= 1 && nameSize <= strong::kMaxName && 2 + nameSize <= firstPlain)

@@ -115,6 +115,12 @@ public:
     // opened with a wrong password, are skipped and hand the carried state
     // back, as if all went well.
     bool Written() const { return written_; }
+    // Whether the last Melt found the password wrong (a strong container whose
+    // first chunk does not open, or a name the user rejected) and wrote nothing.
+    bool WrongPassword() const { return wrongPassword_; }
+    // The caller asks for the password again: a wrong one is then not told by
+    // a message and does not end the batch (the carried state is handed back).
+    void SetAskAgain(bool askAgain) { askAgain_ = askAgain; }
     int CheckFileExist(std::string& path, int carried);
 
     // The sources the options said to delete after their conversion but that
@@ -179,6 +185,8 @@ private:
     std::function<bool(void*, std::size_t)> random_;
     std::uint32_t strongIterations_ = strong::kWriteIterations;
     bool askUnlikeNames_ = false;
+    bool askAgain_ = false;
+    bool wrongPassword_ = false;
 };
 
 }  // namespace plivex

@@ -174,6 +174,20 @@ PassKeys PassKeys::FromContainerKey(const ContainerKey& key) {
     return keys;
 }
 
+void PassKeys::Retype(std::string_view password) {
+    password_.emplace(password);
+    keyString_.reset();
+}
+
+void PassKeys::Forget(const strong::Salt& passSalt, std::uint32_t iterations) {
+    for (std::size_t i = 0; i < masters_.size(); ++i) {
+        if (masters_[i].passSalt != passSalt || masters_[i].iterations != iterations || writing_ == i) continue;
+        masters_.erase(masters_.begin() + static_cast<std::ptrdiff_t>(i));
+        if (writing_ && *writing_ > i) --*writing_;
+        return;
+    }
+}
+
 const Secret* PassKeys::KeyString() {
     if (!keyString_ && password_ && !writeOnly_) {
         if (std::optional<std::string> bytes = Utf8ToCp932(password_->str())) {

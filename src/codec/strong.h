@@ -119,6 +119,11 @@ public:
     // Re-encryption: the key a container was melted with, written again as it is.
     static PassKeys FromContainerKey(const ContainerKey& key);
 
+    // Another password typed for the rest of the pass; what the earlier one
+    // stretched stays, for the containers it opened.
+    void Retype(std::string_view password);
+    // The master key for this salt and count opened nothing: stretched again if met again.
+    void Forget(const strong::Salt& passSalt, std::uint32_t iterations);
     // The version 1 key string; null when the password has no code page 932 form.
     const Secret* KeyString();
     ContainerKey V1Key();

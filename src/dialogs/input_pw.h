@@ -22,6 +22,7 @@ inline constexpr std::string_view kInputPWDecryptSuffix = " - 解凍 -";
 inline constexpr std::string_view kEnterPassword = "パスワードを入力して下さい。";
 inline constexpr std::string_view kEnterConfirmation = "確認欄にもパスワードを入力して下さい。";
 inline constexpr std::string_view kPasswordsDiffer = "パスワードが異なっています。";
+inline constexpr std::string_view kPasswordAgain = "パスワードが違います。もう一度入力して下さい。";
 inline constexpr std::string_view kStrongFormatTick = "&K・新しい形式（AES-256）で暗号化する";
 // What each format means for the user, on the tick here and on the options page.
 inline constexpr std::string_view kStrongFormatHint =

@@ -16,6 +16,8 @@ namespace plivex {
 
 namespace {
 
+constexpr int kAgainRow = 24;  // the row the asked-again line takes, as from a label to its field
+
 // The edit's text without leaving a copy of it in a temporary.
 std::string ReadSecret(const ui::Edit& edit) {
     const int len = GetWindowTextLengthW(edit.Handle());
@@ -55,6 +57,7 @@ TFormInputPW::TFormInputPW()
     : ui::Form(353, 206, std::string(text::kInputPWCaption), ui::BorderStyle::Dialog, ui::BorderIcons{}),
       LabelFName(*this, 16, 16, "ファイル名："),
       LabelFiles(*this, 80, 16, "", 257),
+      LabelAgain(*this, 16, 48, std::string(text::kPasswordAgain)),
       LabelPW(*this, 16, 48, "&P・パスワード："),
       EditPW(*this, 16, 72, 321, 21, 0),
       CBoxUseMeltFTmp(*this, 16, 104, 321, 17, "&U・解凍したファイルを利用する", 2),
@@ -89,6 +92,15 @@ TFormInputPW::~TFormInputPW() {
 
 void TFormInputPW::FormShow() {
     const bool encrypt = Mode == kModeEncrypt;
+    // Asked again: a line above the field, everything under it moved down by its row.
+    LabelAgain.SetVisible(Again);
+    if (Again) {
+        for (ui::Control* c : std::initializer_list<ui::Control*>{&LabelPW, &EditPW, &CBoxUseMeltFTmp, &LabelPWCon,
+                                                                  &EditPWCon, &CBoxStrongFormat, &ButtonOk,
+                                                                  &ButtonCancel})
+            c->SetTop(c->Top() + kAgainRow);
+        SetClientHeight(ClientHeight() + kAgainRow);
+    }
     if (encrypt) {
         SetCaption(std::string(text::kInputPWCaption) + std::string(text::kInputPWEncryptSuffix));
         CBoxUseMeltFTmp.SetChecked(false);
@@ -142,12 +154,13 @@ void TFormInputPW::ButtonOkClick() {
 }
 
 PasswordAnswer AskPassword(int mode, const TCustomSet& options, const std::vector<std::string>& files,
-                           const std::string& remembered) {
+                           const std::string& remembered, bool again) {
     const std::unique_ptr<TFormInputPW> form = CreateQuestionDialog<TFormInputPW>();
     form->Mode = mode;
     form->Options = options;
     form->Files = files;
     form->RememberedPW = remembered;
+    form->Again = again;
 
     PasswordAnswer answer{form->ShowModal(), Secret(), false, false};
     // After Cancel the batch ends: nothing typed is handed on.

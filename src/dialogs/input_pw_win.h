@@ -22,9 +22,11 @@ public:
     TCustomSet Options;
     std::vector<std::string> Files;  // UTF-8 full paths, at least one
     std::string RememberedPW;
+    bool Again = false;  // the last password did not open the file: said above the field
 
     ui::Label LabelFName;
     ui::Label LabelFiles;
+    ui::Label LabelAgain;
     ui::Label LabelPW;
     ui::Edit EditPW;
     ui::CheckBox CBoxUseMeltFTmp;
@@ -52,6 +54,6 @@ struct PasswordAnswer {
 
 // Creates, places and shows the dialog for one batch, reads it and releases it.
 PasswordAnswer AskPassword(int mode, const TCustomSet& options, const std::vector<std::string>& files,
-                           const std::string& remembered);
+                           const std::string& remembered, bool again = false);
 
 }  // namespace plivex

@@ -32,6 +32,7 @@ int RenderScenes() {
     modal("password-encrypt-strong", [&] { AskPassword(0, strongFormat, one, ""); });
     modal("password-decrypt-one", [&] { AskPassword(1, options, one, ""); });
     modal("password-decrypt-many", [&] { AskPassword(1, options, four, ""); });
+    modal("password-decrypt-again", [&] { AskPassword(1, options, one, "", true); });
     TCustomSet recycle = options;
     recycle.RecyclePW = true;
     modal("password-encrypt-remembered", [&] { AskPassword(0, recycle, one, "secret"); });

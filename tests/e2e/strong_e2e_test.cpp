@@ -74,6 +74,43 @@ TEST(Strong, DocumentIsEncryptedMeltedOpenedAndEncryptedAgainInTheStrongFormat) 
     EXPECT_TRUE(edited->second == content + "edited");
 }
 
+// A mistyped password is asked for again, with the reason above the field,
+// and the right one melts the file without a second drop.
+TEST(Strong, AWrongPasswordIsAskedAgainAndTheRightOneMelts) {
+    test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
+    TCustomSet options;
+    options.StrongFormat = true;
+    options.UseMeltF = false;
+    WritePreferences(options);
+    test::TempDir dir;
+    const std::string plain = LongPathOf(dir.path()) + "見積書.txt", container = LongPathOf(dir.path()) + "見積書.pvx";
+    ASSERT_TRUE(test::WriteAll(plain, "本文"));
+    {
+        Program plivex({plain, "/Q"});
+        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "himitsu123"), 2) << Describe(plivex.id());
+        ASSERT_EQ(plivex.Wait(20000), 0u) << Describe(plivex.id());
+    }
+    const std::optional<std::string> sealed = test::ReadAll(container);
+    ASSERT_TRUE(sealed);
+
+    Program plivex({container, "/Q"});
+    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "解凍", "himitsu321"), 1) << Describe(plivex.id());
+    HWND again = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        again = FindWindowOf(plivex.id(), [](HWND w) {
+            if (TextOf(w) != L"パスワード入力 - 解凍 -") return false;
+            for (HWND c : Children(w))
+                if (TextOf(c) == L"パスワードが違います。もう一度入力して下さい。" && IsWindowVisible(c)) return true;
+            return false;
+        });
+        return again != nullptr;
+    })) << Describe(plivex.id());
+    EXPECT_EQ(AnswerPassword(again, "himitsu123"), 1);
+    ASSERT_EQ(plivex.Wait(20000), 0u) << Describe(plivex.id());
+    EXPECT_EQ(test::ReadAll(plain), std::optional<std::string>("本文"));
+    EXPECT_FALSE(test::FileExists(container));
+}
+
 // The password prompt's format tick, set from outside the process, decides
 // what the pass writes; the option only says where the tick starts.
 TEST(Strong, ThePromptsTickDecidesThePassAndLeavesTheOption) {

@@ -1,6 +1,8 @@
 // The batch driver's rules over a fake folder tree and a scripted host.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <deque>
 #include <map>
 #include <set>
@@ -118,6 +120,8 @@ TEST(Batch, ExpansionSortsByExtensionAndReportsWhatIsNotFound) {
                                   "C:\\k\\m.doc", "C:\\k\\m.doc"}));
 }
 
+std::string Key(const std::string& cp932) { return MakeKeyString(cp932); }
+
 // Records every call as a line and answers from scripts.
 class FakeHost : public BatchHost {
 public:
@@ -130,8 +134,11 @@ public:
     std::set<std::string> unwritten;         // melts that hand the carried state back without writing
     bool recycle = false;
 
-    Answer AskPassword(int pass, const Strings& files, const std::string& remembered) override {
-        log.push_back("ask " + std::to_string(pass) + " " + std::to_string(files.size()) + " [" + remembered + "]");
+    std::map<std::string, std::string> needs;  // containers that open only under this password
+
+    Answer AskPassword(int pass, const Strings& files, const std::string& remembered, bool again) override {
+        if (again) log.push_back("again " + files.at(0));
+        else log.push_back("ask " + std::to_string(pass) + " " + std::to_string(files.size()) + " [" + remembered + "]");
         Answer a = answers.front();
         answers.pop_front();
         return a;
@@ -149,8 +156,10 @@ public:
         melted.plain = c + ".plain";
         melted.version = 1;
         melted.key = k.V1Key();
+        const auto need = needs.find(c);
+        melted.wrongPassword = need != needs.end() && (!k.KeyString() || k.KeyString()->str() != Key(need->second));
         const int result = Result(c, carried, k);
-        melted.written = Written(c, result);
+        melted.written = !melted.wrongPassword && Written(c, result);
         return result;
     }
     void Melted(const MeltedFile& melted) override {
@@ -177,8 +186,6 @@ private:
         return it == results.end() ? 0 : it->second;
     }
 };
-
-std::string Key(const std::string& cp932) { return MakeKeyString(cp932); }
 
 TEST(Batch, PassesPromptOnceEachEncryptFirstAndCarryResultsAcross) {
     FakeHost h;
@@ -292,6 +299,45 @@ TEST(Batch, CancelFailureAndInternalErrorEndTheBatch) {
         Secret last;
         RunPasses({}, h, last);
         EXPECT_TRUE(h.log.empty());
+    }
+}
+
+TEST(Batch, AWrongPasswordIsAskedAgainAndTheNewOneHoldsForTheRestOfThePass) {
+    {
+        FakeHost h;
+        h.recycle = true;
+        h.answers = {{true, Secret("wrong"), false}, {true, Secret("still"), false}, {true, Secret("right"), false}};
+        h.needs = {{"C:\\x.pvx", "right"}, {"C:\\y.pvx", "right"}};
+        Secret last;
+        RunPasses({{}, {"C:\\x.pvx", "C:\\y.pvx"}}, h, last);
+        EXPECT_EQ(h.log, (Strings{"ask 1 2 []", "melt C:\\x.pvx", "again C:\\x.pvx", "melt C:\\x.pvx",
+                                  "again C:\\x.pvx", "melt C:\\x.pvx", "melt C:\\y.pvx", "pass end",
+                                  "status 解凍：x.pvx　他1個"}));
+        EXPECT_EQ(h.passKeys.front(), h.passKeys.back());  // one pass, its password retyped
+        EXPECT_EQ(last.str(), "right");
+    }
+    {
+        // Cancel at a prompt that asks again skips that file and asks no more in this pass.
+        FakeHost h;
+        h.answers = {{true, Secret("wrong"), false}, {false, Secret(""), false}};
+        h.needs = {{"C:\\x.pvx", "right"}, {"C:\\y.pvx", "right"}};
+        Secret last;
+        RunPasses({{}, {"C:\\x.pvx", "C:\\y.pvx", "C:\\z.pvx"}}, h, last);
+        EXPECT_EQ(h.log, (Strings{"ask 1 3 []", "melt C:\\x.pvx", "again C:\\x.pvx", "melt C:\\y.pvx",
+                                  "melt C:\\z.pvx", "pass end", "status 解凍：z.pvx　（未処理 2 個）",
+                                  "left 次のファイルは解凍されていません（3 個中 1 個を解凍しました）。\nC:\\x.pvx\nC:\\y.pvx"}));
+    }
+    {
+        // Three times asked again, then the file is left and the pass goes on.
+        FakeHost h;
+        h.answers = {{true, Secret("a"), false}, {true, Secret("b"), false}, {true, Secret("c"), false},
+                     {true, Secret("d"), false}};
+        h.needs = {{"C:\\x.pvx", "right"}};
+        Secret last;
+        RunPasses({{}, {"C:\\x.pvx", "C:\\w.pvx"}}, h, last);
+        EXPECT_EQ(std::count(h.log.begin(), h.log.end(), "again C:\\x.pvx"), kPasswordTries);
+        EXPECT_EQ(std::count(h.log.begin(), h.log.end(), "melt C:\\x.pvx"), kPasswordTries + 1);
+        EXPECT_EQ(h.log.back(), "left 次のファイルは解凍されていません（2 個中 1 個を解凍しました）。\nC:\\x.pvx");
     }
 }
 

@@ -9,6 +9,7 @@
 #include "codec/cipher.h"
 #include "codec/codec.h"
 #include "codec/strong.h"
+#include "craft.h"
 #include "mem_files.h"
 #include "scripted_ui.h"
 
@@ -245,6 +246,37 @@ TEST_F(StrongTest, OneStretchPerPassSaltAndAnyPassword) {
     EXPECT_FALSE(codec.Written());
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text, text::PasswordNotForOldFormat("C:\\old.pvx"));
+}
+
+// Where the caller asks again, a wrong password is no message and no failure;
+// the password typed next opens the file, the master stretched from the wrong
+// one forgotten.
+TEST_F(StrongTest, AWrongPasswordAskedAgainOpensWithTheNextOne) {
+    const auto v = Vector("report");
+    fs.files["C:\\d\\a.pvx"] = v.container;
+    codec.SetAskAgain(true);
+    PassKeys keys = PassKeys::FromPassword("wrong");
+    std::string plain;
+    int version = 0;
+    EXPECT_EQ(codec.Melt("C:\\d\\a.pvx", plain, kOverwriteAll, version, keys), kOverwriteAll);
+    EXPECT_TRUE(codec.WrongPassword());
+    EXPECT_FALSE(codec.Written());
+    EXPECT_TRUE(ui.shown.empty());
+    keys.Retype(v.password);
+    EXPECT_EQ(codec.Melt("C:\\d\\a.pvx", plain, 0, version, keys), 0);
+    EXPECT_FALSE(codec.WrongPassword());
+    EXPECT_TRUE(codec.Written());
+    EXPECT_EQ(plain, "C:\\d\\報告書.txt");
+
+    // The compatible format: No to the name question is a wrong password too.
+    fs.files["C:\\d\\b.pvx"] = test::Craft("b.txt", "body", MakeKeyString("pw"));
+    opt.ConMeltFName = true;
+    ui.answers = {kIdNo};
+    PassKeys compatible = PassKeys::FromPassword("pw");
+    EXPECT_EQ(codec.Melt("C:\\d\\b.pvx", plain, 0, version, compatible), 0);
+    EXPECT_TRUE(codec.WrongPassword());
+    EXPECT_EQ(ui.shown.size(), 1u);  // the question alone, no message after it
+    EXPECT_FALSE(fs.Has("C:\\d\\b.txt"));
 }
 
 TEST(Secret, TakingAStringOverLeavesNoCopyBehindShortOrLong) {

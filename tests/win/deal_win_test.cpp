@@ -69,7 +69,8 @@ protected:
             if (duringPrompt) std::exchange(duringPrompt, nullptr)();
             std::string files;
             for (const std::string& name : pw->Files) files += "|" + name.substr(dir.path().size());
-            log.push_back("ask " + std::to_string(pw->Mode) + files);
+            log.push_back("ask " + std::to_string(pw->Mode) + files + (pw->Again ? " again" : ""));
+            EXPECT_EQ(pw->LabelAgain.Visible(), pw->Again);
             offered.push_back(pw->RememberedPW);
             if (prompts.empty()) {
                 ADD_FAILURE() << "unexpected prompt";
@@ -197,10 +198,10 @@ TEST_F(DealWin, StrongFormatWrongPasswordAmongSeveralSkipsOnlyThatFile) {
     EXPECT_EQ(header, std::string("\x02\x00PLVX\x01\x01", 8));
     log.clear();
 
-    prompts = {{true, "鍵🔑", true}};
+    // The password is asked again for c.pvx; Cancel there skips it, and the pass goes on.
+    prompts = {{true, "鍵🔑", true}, {false}};
     Run({"a.pvx", "c.pvx", "b.pvx"});
-    EXPECT_EQ(log, (Strings{"ask 1|a.pvx|c.pvx|b.pvx",
-                            "msg プリベックス|パスワードが違うか、ファイルが壊れています。\n" + (dir / "c.pvx"),
+    EXPECT_EQ(log, (Strings{"ask 1|a.pvx|c.pvx|b.pvx", "ask 1|c.pvx again",
                             "status 解凍：a.pvx　他1個　（未処理 1 個）",
                             "msg プリベックス|次のファイルは解凍されていません（3 個中 2 個を解凍しました）。\n" +
                                 (dir / "c.pvx")}));
@@ -211,6 +212,12 @@ TEST_F(DealWin, StrongFormatWrongPasswordAmongSeveralSkipsOnlyThatFile) {
     EXPECT_FALSE(FileExists(dir / "a.pvx") || FileExists(dir / "b.pvx"));
     // The skipped one is not opened; the others are, with their strong keys.
     EXPECT_EQ(opened, (Strings{"a.unrelated v2", "b.unrelated v2"}));
+    // Its own password, typed when asked again, opens it without a second drop.
+    log.clear();
+    prompts = {{true, "鍵🔑", true}, {true, "other", true}};
+    Run({"c.pvx"});
+    EXPECT_EQ(log, (Strings{"ask 1|c.pvx", "ask 1|c.pvx again", "status 解凍：c.pvx"}));
+    EXPECT_EQ(ReadAll(dir / "c.unrelated"), "c.unrelated");
 
     // A compatible container met with that password is reported and skipped too.
     CustomSet().StrongFormat = false;
