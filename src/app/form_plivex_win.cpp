@@ -7,6 +7,7 @@
 #include "app/codec_ui_win.h"
 #include "app/deal_win.h"
 #include "app/help_win.h"
+#include "app/instance_win.h"
 #include "app/pass_progress_win.h"
 #include "codec/codec.h"
 #include "codec/texts.h"
@@ -83,13 +84,26 @@ void TFormPlivex::OpenMelted(const std::string& plain, int version, const std::s
     OpenMelted(plain, k);
 }
 
+namespace {
+
+// A re-encryption's failures are told as such, above what failed.
+class ReencryptUi : public WinCodecUi {
+public:
+    int MsgBox(const std::string& text, const std::string& caption, unsigned style) override {
+        if (style != kStyleExclamation) return WinCodecUi::MsgBox(text, caption, style);
+        return WinCodecUi::MsgBox(std::string(text::kReencryptFailed) + "\n" + text, caption, style);
+    }
+};
+
+}  // namespace
+
 void TFormPlivex::TimerProsMonTimer() {
     // A re-encryption waits while a batch runs (it handles messages as it
     // converts): it would nest inside it.
     if (!DealIdle()) return;
     // Off while the codec may show a modal question, so no tick runs inside another.
     TimerProsMon.SetEnabled(false);
-    WinCodecUi ui;
+    ReencryptUi ui;
     const TCustomSet options = CustomSet();  // one tick's rules, whatever a question meanwhile lets change
     Codec codec(SystemFiles(), ui, options);
     std::optional<PassProgress> progress;  // only when a file is encrypted again
@@ -120,8 +134,11 @@ void TFormPlivex::TimerProsMonTimer() {
 
 bool TFormPlivex::FormCloseQuery() {
     if (ProsMonList.Empty()) return true;
-    if (ui::MsgBox(text::ConfirmCloseWhileInUse(), "", kStyleYesNo | kDefaultNo) != kIdYes) return false;
-    // The plain files stay as they are; their applications keep running.
+    const std::vector<std::string> open = ProsMonList.Files();
+    if (ui::MsgBox(text::ConfirmCloseWhileInUse(open), "", kStyleYesNo | kDefaultNo) != kIdYes) return false;
+    // The plain files stay as they are; their applications keep running. The
+    // next start reminds the user of them.
+    AddUnprotected(open);
     ProsMonList.Clear();
     return true;
 }

@@ -131,6 +131,40 @@ std::vector<std::string> TakeSendFiles() {
     return files;
 }
 
+namespace {
+constexpr const wchar_t* kUnprotectedValue = L"Unprotected";
+}
+
+void AddUnprotected(const std::vector<std::string>& paths) {
+    if (paths.empty()) return;
+    const RegKey key(kSystemKeyPath, true);
+    std::string lines = key.ReadString(kUnprotectedValue).value_or("");
+    for (const std::string& p : paths) {
+        if (!lines.empty()) lines += "\r\n";
+        lines += p;
+    }
+    key.WriteString(kUnprotectedValue, lines);
+}
+
+std::vector<std::string> TakeUnprotected() {
+    std::vector<std::string> paths;
+    const RegKey key(kSystemKeyPath, true);
+    if (!key.get()) return paths;
+    const std::optional<std::string> lines = key.ReadString(kUnprotectedValue);
+    RegDeleteValueW(key.get(), kUnprotectedValue);
+    if (!lines) return paths;
+    std::size_t start = 0;
+    while (start <= lines->size()) {
+        std::size_t end = lines->find('\n', start);
+        if (end == std::string::npos) end = lines->size();
+        std::string line = lines->substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && std::find(paths.begin(), paths.end(), line) == paths.end()) paths.push_back(line);
+        start = end + 1;
+    }
+    return paths;
+}
+
 bool SendFilesWaiting() {
     const RegKey key(kSystemKeyPath, false);
     return key.get() && !SendFileValues(key.get()).empty();

@@ -65,6 +65,11 @@ std::size_t WriteSendFiles(const std::vector<std::string>& paths);
 // unread). Holds the HandOverLock meanwhile; when another copy keeps it longer
 // than a moment, takes nothing now and leaves the values for the next look.
 std::vector<std::string> TakeSendFiles();
+
+// The files a close left plain, kept in the System key for the next start
+// ("Unprotected", one path a line, added to what is there); taken once.
+void AddUnprotected(const std::vector<std::string>& paths);
+std::vector<std::string> TakeUnprotected();
 // Whether any "SendFile" value is waiting.
 bool SendFilesWaiting();
 

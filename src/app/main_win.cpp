@@ -19,6 +19,7 @@
 #include "app/instance_win.h"
 #include "app/settings_win.h"
 #include "codec/texts.h"
+#include "monitor/texts.h"
 #include "options/options.h"
 #include "sys/handle_win.h"
 #include "sys/shell_win.h"
@@ -126,6 +127,7 @@ public:
             });
         });
 
+        RemindOfFilesLeftPlain();
         const bool worked = ProcessCommandLine(arguments);
         if (worked) {
             // Shown minimised: the system command makes the hidden window visible as an icon.
@@ -138,6 +140,14 @@ public:
     }
 
 private:
+    // Once, at the start after a close that left watched files plain: those still there.
+    static void RemindOfFilesLeftPlain() {
+        std::vector<std::string> left;
+        for (std::string& path : TakeUnprotected())
+            if (KindOfPath(path) == PathKind::File) left.push_back(std::move(path));
+        if (!left.empty()) ui::MsgBox(text::LeftUnprotected(left), "", kStyleExclamation);
+    }
+
     // Options are reported in argument order before any password prompt;
     // the files are worked as one batch. True when there were files.
     bool ProcessCommandLine(const std::vector<std::string>& arguments) {

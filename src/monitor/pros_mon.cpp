@@ -87,4 +87,11 @@ void TMonProsList::Poll(Codec& codec, const Reencoded& reencoded, const FileHook
     std::erase_if(entries_, [&](const std::unique_ptr<TMonPros>& e) { return isFinished(e->Serial); });
 }
 
+std::vector<std::string> TMonProsList::Files() const {
+    std::vector<std::string> files;
+    for (const auto& e : entries_)
+        if (!e->IsPlaceholder()) files.push_back(e->FileName);
+    return files;
+}
+
 }  // namespace plivex

@@ -77,6 +77,8 @@ public:
     // Forgets every entry; the files stay as they are.
     void Clear() { entries_.clear(); }
 
+    // The files watched, placeholders left out.
+    std::vector<std::string> Files() const;
     std::size_t Count() const { return entries_.size(); }
     bool Empty() const { return entries_.empty(); }
     const TMonPros& operator[](std::size_t i) const { return *entries_[i]; }

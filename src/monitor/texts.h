@@ -4,8 +4,10 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/texts.h"
+#include "codec/texts.h"
 
 namespace plivex::text {
 
@@ -19,9 +21,16 @@ inline constexpr std::string_view kReencryptLabel = "再暗号化：";
 inline std::string ReencryptionStopped(std::string_view path) {
     return "再暗号化を中止しました。次のファイルは暗号化されていません。\n" + std::string(path);
 }
-inline std::string ConfirmCloseWhileInUse() {
+// The files still open, listed under the question.
+inline std::string ConfirmCloseWhileInUse(const std::vector<std::string>& open) {
     return "再暗号化すべきファイルが他のアプリケーションによって使われています。\n今" + std::string(kAppTitle) +
-           "を終了すると再暗号化できなくなります。\n終了してよろしいですか？";
+           "を終了すると再暗号化できなくなります。\n終了してよろしいですか？" + ListedPaths(open);
 }
+// Told at the next start: the files a close left plain.
+inline std::string LeftUnprotected(const std::vector<std::string>& files) {
+    return "前回の終了時に、次のファイルは暗号化されないまま残りました。" + ListedPaths(files);
+}
+// A failed re-encryption is told as one, above the failure itself.
+inline constexpr std::string_view kReencryptFailed = "再暗号化できませんでした。";
 
 }  // namespace plivex::text

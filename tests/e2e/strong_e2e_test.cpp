@@ -10,6 +10,7 @@
 #include <string>
 
 #include "e2e_support.h"
+#include "monitor/texts.h"
 #include "sys/text_win.h"
 #include "win_support.h"
 #include "window_driver.h"
@@ -109,6 +110,56 @@ TEST(Strong, AWrongPasswordIsAskedAgainAndTheRightOneMelts) {
     ASSERT_EQ(plivex.Wait(20000), 0u) << Describe(plivex.id());
     EXPECT_EQ(test::ReadAll(plain), std::optional<std::string>("本文"));
     EXPECT_FALSE(test::FileExists(container));
+}
+
+// Closing while a melted file is open names it; after Yes it stays plain, and
+// the next start says so once.
+TEST(Strong, AFileLeftPlainByACloseIsNamedAtTheNextStartOnce) {
+    test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
+    TCustomSet options;
+    options.StrongFormat = true;
+    WritePreferences(options);
+    test::TestAppGuard apps;
+    test::Association association(".pvxdoc", test::TestAppPath());
+    test::TempDir dir;
+    const std::string plain = LongPathOf(dir.path()) + "下書き.pvxdoc", container = LongPathOf(dir.path()) + "下書き.pvx";
+    ASSERT_TRUE(test::WriteAll(plain, "draft"));
+    {
+        Program plivex({plain, "/Q"});
+        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex.id());
+        ASSERT_EQ(plivex.Wait(20000), 0u) << Describe(plivex.id());
+    }
+    {
+        Program plivex({});
+        const HWND main = WaitForMainWindow(plivex.id());
+        ASSERT_TRUE(main) << Describe(plivex.id());
+        ASSERT_TRUE(DropFile(plivex.process(), main, Widen(container)));
+        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "解凍", "pw"), 1) << Describe(plivex.id());
+        ASSERT_TRUE(WaitForDocumentWindow(plain)) << Describe(plivex.id());
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        const HWND question = WaitForMessageBox(plivex.id(), L"再暗号化すべきファイル");
+        ASSERT_TRUE(question) << Describe(plivex.id());
+        EXPECT_NE(MessageTextOf(question).find(Widen("\n" + plain)), std::wstring::npos) << "the open file is named";
+        Click(GetDlgItem(question, IDYES));
+        ASSERT_EQ(plivex.Wait(10000), 0u) << Describe(plivex.id());
+    }
+    EXPECT_EQ(test::ReadAll(plain), std::optional<std::string>("draft"));
+    // Told before anything else of the run, the main window after it.
+    for (int start = 0; start < 2; ++start) {
+        Program plivex({});
+        if (start == 0) {
+            const HWND reminder = WaitForMessageBox(plivex.id(), L"前回の終了時に");
+            ASSERT_TRUE(reminder) << Describe(plivex.id());
+            EXPECT_EQ(MessageTextOf(reminder), Widen(text::LeftUnprotected({plain})));
+            Click(GetDlgItem(reminder, IDOK));
+            ASSERT_TRUE(WaitFor([&] { return !IsWindow(reminder); }));
+        }
+        const HWND main = WaitForMainWindow(plivex.id());
+        ASSERT_TRUE(main) << Describe(plivex.id());
+        EXPECT_FALSE(FindWindowOf(plivex.id(), [](HWND w) { return MessageTextOf(w).rfind(L"前回の終了時に", 0) == 0; }))
+            << "told twice";
+        EXPECT_EQ(CloseProgram(plivex, main), 0u);
+    }
 }
 
 // The password prompt's format tick, set from outside the process, decides

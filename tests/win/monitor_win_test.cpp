@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/form_plivex_win.h"
+#include "app/instance_win.h"
 #include "codec/cipher.h"
 #include "codec/codec.h"
 #include "app/codec_ui_win.h"
@@ -256,13 +257,18 @@ TEST_F(Monitor, ClosingWhileFilesAreInUseAsksFirst) {
     answer = kIdNo;
     EXPECT_FALSE(form.FormCloseQuery());
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0], text::ConfirmCloseWhileInUse());
+    EXPECT_EQ(shown[0], text::ConfirmCloseWhileInUse({plain}));
+    EXPECT_NE(shown[0].find("\n" + plain), std::string::npos) << "the open file is named";
     EXPECT_EQ(styles[0], kStyleYesNo | kDefaultNo) << "Enter keeps the program running";
     EXPECT_EQ(form.ProsMonList.Count(), 1u) << "No keeps watching";
 
     answer = kIdYes;
+    TakeUnprotected();  // nothing from earlier runs
     EXPECT_TRUE(form.FormCloseQuery());
     EXPECT_TRUE(form.ProsMonList.Empty());
+    // Kept for the next start, and taken only once.
+    EXPECT_EQ(TakeUnprotected(), std::vector<std::string>{plain});
+    EXPECT_TRUE(TakeUnprotected().empty());
     ASSERT_TRUE(test::CloseTestApp(AppWindowOn(plain)));
     form.TimerProsMonTimer();  // a tick after the application ended
     EXPECT_EQ(test::ReadAll(plain).value_or(""), "draft") << "Yes leaves the file plain";
