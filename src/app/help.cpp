@@ -43,6 +43,61 @@ std::string_view DdeServiceFor(std::string_view browserPath) {
     return AsciiUpper(browserPath).find(marker) != std::string::npos ? kDdeServiceIE : kDdeServiceOther;
 }
 
+std::string FileAddress(std::string_view fullPath, std::string_view anchor) {
+    std::string path(fullPath);
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    std::string_view rest = path;
+    std::string address = "file://";
+    if (rest.starts_with("//?/UNC/")) {
+        rest.remove_prefix(8);  // server/share/...
+    } else if (rest.starts_with("//?/")) {
+        rest.remove_prefix(4);
+        address += '/';
+    } else if (rest.starts_with("//")) {
+        rest.remove_prefix(2);
+    } else {
+        address += '/';
+    }
+    constexpr std::string_view kept = "-._~/:!$&'()*+,;=@";
+    constexpr char hex[] = "0123456789ABCDEF";
+    for (const char ch : rest) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+            kept.find(ch) != std::string_view::npos) {
+            address += ch;
+        } else {
+            address += '%';
+            address += hex[c >> 4];
+            address += hex[c & 15];
+        }
+    }
+    return address + AnchorSuffix(anchor);
+}
+
+std::optional<std::string> CommandWithAddress(std::string_view command, std::string_view address) {
+    std::string line;
+    bool placed = false;
+    for (std::size_t i = 0; i < command.size(); ++i) {
+        if (command[i] != '%') {
+            line += command[i];
+            continue;
+        }
+        if (++i == command.size()) return std::nullopt;
+        const char code = command[i];
+        if (code == '1' || code == 'L' || code == 'l') {
+            line += address;
+            placed = true;
+        } else if (code == '%') {
+            line += '%';
+        } else if (code != '*' && (code < '2' || code > '9')) {
+            return std::nullopt;
+        }
+    }
+    if (!placed) return std::nullopt;
+    return line;
+}
+
 std::string HelpNotShownText(std::string_view name, std::string_view fullPath) {
     return PleaseSee("ヘルプを表示できません。", name) + "\n" + std::string(fullPath);
 }
@@ -51,33 +106,41 @@ std::string HomePageNotOpenedText(std::string_view address) {
     return PleaseSee("作者のホームページに接続できません。", address);
 }
 
+std::optional<Browser> FindBrowser(HelpSystem& sys, const std::string& fullPath, bool useNN) {
+    if (useNN)
+        if (auto path = sys.NetscapeAppPath()) return Browser{std::move(*path), true};
+    if (auto path = sys.AssociatedProgram(fullPath)) return Browser{std::move(*path), false};
+    return std::nullopt;
+}
+
 bool FindBrowser(HelpSystem& sys, const std::string& fullPath, bool useNN, std::string& browser) {
-    if (useNN) {
-        if (auto path = sys.NetscapeAppPath()) {
-            browser = std::move(*path);
-            return true;
-        }
-    }
-    if (auto path = sys.AssociatedProgram(fullPath)) {
-        browser = std::move(*path);
-        return true;
-    }
-    return false;
+    auto found = FindBrowser(sys, fullPath, useNN);
+    if (found) browser = std::move(found->path);
+    return found.has_value();
 }
 
 bool ShowHelp(HelpSystem& sys, std::string_view programFolder, const std::string& name, const std::string& anchor,
               bool useNN) {
     const std::string fullPath = HelpFullPath(name, programFolder);
     try {
-        const std::string suffix = AnchorSuffix(anchor);
-        std::string browser;
-        if (FindBrowser(sys, fullPath, useNN, browser)) {
-            const std::string_view service = DdeServiceFor(browser);
-            sys.DdeExecute(service, browser, std::string(kDdeFirstCommand));
-            if (sys.DdeExecute(service, browser, fullPath + suffix)) return true;
-            // The full path: the browser does not start in the program's folder,
-            // so the bare name would not find the file.
-            if (!browser.empty() && sys.ShellOpen(browser, "\"" + fullPath + suffix + "\"")) return true;
+        if (const auto browser = FindBrowser(sys, fullPath, useNN)) {
+            // Only a browser that is already running answers: asking one that
+            // is not would mean starting it, and then once more with the page.
+            if (sys.DdeExecute(DdeServiceFor(browser->path), fullPath + AnchorSuffix(anchor))) return true;
+            // The full path as an address: a browser does not start in the
+            // program's folder, and a plain path with "#" names no file.
+            const std::string address = FileAddress(fullPath, anchor);
+            if (browser->fromAppPath) {
+                if (!browser->path.empty() && sys.ShellOpen(browser->path, "\"" + address + "\"")) return true;
+            } else {
+                // The association's own command line keeps the browser's
+                // switches; one without a place for an address gets the file
+                // from the shell, without the chapter.
+                if (const auto command = sys.AssociationCommand(fullPath))
+                    if (const auto line = CommandWithAddress(*command, address))
+                        if (sys.StartProgram(*line)) return true;
+                if (sys.ShellOpen(fullPath, "")) return true;
+            }
         }
     } catch (const std::exception&) {
         // Reported below like any other failure to show the page.

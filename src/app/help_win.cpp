@@ -24,9 +24,8 @@ namespace help {
 namespace {
 
 constexpr const wchar_t* kNetscapeKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Netscape.exe";
-// How long a browser may take to start, and to complete one command: a browser
-// that does not answer must never hold the program up for long.
-constexpr DWORD kStartWaitMs = 5000;
+// How long a browser may take to complete one command: a browser that does
+// not answer must never hold the program up for long.
 constexpr DWORD kTransactionWaitMs = 5000;
 
 // One DDE client conversation; everything it holds is released in the destructor.
@@ -128,20 +127,6 @@ private:
     DWORD pendingId_ = 0;
 };
 
-// Starts the browser without arguments, minimised and not activated, and waits
-// until it is ready for input (or the wait is up).
-void StartBrowser(const std::string& browser) {
-    std::wstring cmd = L"\"" + Widen(browser) + L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_SHOWMINNOACTIVE;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
-    const OwnedHandle process(pi.hProcess), thread(pi.hThread);
-    WaitForInputIdle(process.get(), kStartWaitMs);
-}
-
 }  // namespace
 
 std::optional<std::string> WinHelpSystem::NetscapeAppPath() {
@@ -152,14 +137,27 @@ std::optional<std::string> WinHelpSystem::AssociatedProgram(const std::string& f
     return AssociatedApplication(file);
 }
 
-bool WinHelpSystem::DdeExecute(std::string_view service, const std::string& browser, const std::string& command) {
+bool WinHelpSystem::DdeExecute(std::string_view service, const std::string& command) {
     DdeConversation conversation(service, kDdeTopic);
-    if (!conversation.Connect()) {
-        if (browser.empty()) return false;
-        StartBrowser(browser);
-        if (!conversation.Connect()) return false;
-    }
-    return conversation.Execute(command);
+    return conversation.Connect() && conversation.Execute(command);
+}
+
+std::optional<std::string> WinHelpSystem::AssociationCommand(const std::string& file) {
+    return plivex::AssociationCommand(file);
+}
+
+bool WinHelpSystem::StartProgram(const std::string& commandLine) {
+    const auto wide = TryWiden(commandLine);
+    if (!wide) return false;
+    std::wstring line = *wide;  // CreateProcessW may write into it
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_SHOW;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    const OwnedHandle process(pi.hProcess), thread(pi.hThread);
+    return true;
 }
 
 bool WinHelpSystem::ShellOpen(const std::string& file, const std::string& params) {

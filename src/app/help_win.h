@@ -24,7 +24,9 @@ class WinHelpSystem : public HelpSystem {
 public:
     std::optional<std::string> NetscapeAppPath() override;
     std::optional<std::string> AssociatedProgram(const std::string& file) override;
-    bool DdeExecute(std::string_view service, const std::string& browser, const std::string& command) override;
+    bool DdeExecute(std::string_view service, const std::string& command) override;
+    std::optional<std::string> AssociationCommand(const std::string& file) override;
+    bool StartProgram(const std::string& commandLine) override;
     bool ShellOpen(const std::string& file, const std::string& params) override;
     void ShowMessage(const std::string& text) override;
 };

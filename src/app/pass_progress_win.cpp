@@ -33,7 +33,7 @@ DWORD StepDelay() {
 }  // namespace
 
 PassProgress::PassProgress(std::string_view label, std::vector<std::string> files)
-    : label_(label), files_(std::move(files)), start_(GetTickCount64()), stepDelay_(StepDelay()) {
+    : label_(label), files_(std::move(files)), start_(GetTickCount64()), worked_(start_), stepDelay_(StepDelay()) {
     for (const std::string& f : files_) total_ += SizeOf(f);
 }
 
@@ -87,6 +87,7 @@ bool PassProgress::AwaitLong(const std::function<bool()>& step) {
 
 void PassProgress::Handle(bool now) {
     const ULONGLONG tick = GetTickCount64();
+    const std::uint64_t workedMs = worked_.At(tick);
     if (!now && tick - handled_ < kHandleEveryMs) return;
     handled_ = tick;
     if (!modal_) modal_.emplace(nullptr);
@@ -98,7 +99,7 @@ void PassProgress::Handle(bool now) {
     }
     if (form_) {
         const std::string name = files_.empty() ? std::string() : FileNamePart(files_[index_]);
-        form_->Report(label_, name, index_, files_.size(), done_, total_);
+        form_->Report(label_, name, index_, files_.size(), done_, total_, workedMs);
         if (taskbar_)
             if (const ui::Form* main = ui::Application::Get().MainForm())
                 taskbar_->SetProgressValue(main->Handle(), done_, total_ ? total_ : 1);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "codec/codec.h"
+#include "dialogs/progress_numbers.h"
 #include "dialogs/progress_win.h"
 #include "ui/app_win.h"
 
@@ -47,6 +48,7 @@ private:
     std::string label_;
     std::vector<std::string> files_;
     const ULONGLONG start_;
+    WorkTime worked_;
     const DWORD stepDelay_;
     ULONGLONG handled_ = 0;
     std::size_t index_ = 0;

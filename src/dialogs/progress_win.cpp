@@ -1,15 +1,19 @@
 #include "dialogs/progress_win.h"
 
 #include "base/texts.h"
+#include "dialogs/progress_numbers.h"
 
 namespace plivex {
 
 TFormProgress::TFormProgress()
-    : Form(316, 116, std::string(kAppTitle), ui::BorderStyle::Dialog, ui::BorderIcons{true, false, false, false}),
+    : Form(316, 141, std::string(kAppTitle), ui::BorderStyle::Dialog, ui::BorderIcons{true, false, false, false}),
       LabelFile(*this, 12, 12, "", 292),
-      LabelCount(*this, 12, 34, "", 292),
+      LabelCount(*this, 12, 34, "", 140),
+      LabelPercent(*this, 164, 34, "", 140, ui::Alignment::Right),
       BarBytes(*this, 12, 56, 292, 16),
-      ButtonCancel(*this, 113, 82, 90, 25, "&C・キャンセル", 0) {
+      LabelAmount(*this, 12, 78, "", 160),
+      LabelTimeLeft(*this, 176, 78, "", 128, ui::Alignment::Right),
+      ButtonCancel(*this, 113, 104, 90, 25, "&C・キャンセル", 0) {
     ButtonCancel.SetCancel(true);
     ButtonCancel.OnClick = [this] { cancelRequested_ = true; };
     // The close box means Cancel; the window goes when the conversion has stopped.
@@ -20,11 +24,16 @@ TFormProgress::TFormProgress()
 }
 
 void TFormProgress::Report(const std::string& label, const std::string& fileName, std::size_t index,
-                           std::size_t count, std::uint64_t done, std::uint64_t total) {
-    const std::string file = label + fileName;
-    if (LabelFile.Text() != file) LabelFile.SetText(file);
-    const std::string counted = std::to_string(index + 1) + " / " + std::to_string(count);
-    if (LabelCount.Text() != counted) LabelCount.SetText(counted);
+                           std::size_t count, std::uint64_t done, std::uint64_t total, std::uint64_t workedMs) {
+    // Only changed texts are set: the labels do not flicker at every step.
+    const auto show = [](ui::Label& to, const std::string& text) {
+        if (to.Text() != text) to.SetText(text);
+    };
+    show(LabelFile, label + fileName);
+    show(LabelCount, std::to_string(index + 1) + " / " + std::to_string(count));
+    show(LabelPercent, PercentText(done, total));
+    show(LabelAmount, AmountText(done, total));
+    show(LabelTimeLeft, TimeLeftShown(done, total, workedMs));
     BarBytes.SetPermille(total == 0 ? 1000 : static_cast<int>(done * 1000 / total));
 }
 

@@ -16,12 +16,16 @@ public:
 
     ui::Label LabelFile;
     ui::Label LabelCount;
+    ui::Label LabelPercent;
     ui::ProgressBar BarBytes;
+    ui::Label LabelAmount;
+    ui::Label LabelTimeLeft;
     ui::Button ButtonCancel;
 
-    // label: "暗号化：" or "解凍："; index from 0 of count files; bytes of the whole pass.
+    // label: "暗号化：" or "解凍："; index from 0 of count files; bytes of the
+    // whole pass, and the time worked on it so far.
     void Report(const std::string& label, const std::string& fileName, std::size_t index, std::size_t count,
-                std::uint64_t done, std::uint64_t total);
+                std::uint64_t done, std::uint64_t total, std::uint64_t workedMs);
     // Cancel, Esc or the close box was pressed; the conversion stops at its next step.
     bool CancelRequested() const { return cancelRequested_; }
     // The next file starts: a Cancel pressed for the last one is spent.

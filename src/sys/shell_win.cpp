@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <shlwapi.h>
 
 #include "base/paths.h"
 #include "sys/find_win.h"
@@ -63,6 +64,22 @@ std::optional<std::string> AssociatedApplication(const std::string& path) {
     // Values up to 32 are the shell's error codes.
     if (reinterpret_cast<INT_PTR>(FindExecutableW(wide->c_str(), nullptr, exe)) <= 32) return std::nullopt;
     return Narrow(exe);
+}
+
+std::optional<std::string> AssociationCommand(const std::string& path) {
+    const auto wide = TryWiden(path);
+    if (!wide) return std::nullopt;
+    const wchar_t* extension = PathFindExtensionW(wide->c_str());
+    if (!*extension) return std::nullopt;
+    wchar_t command[2048] = {};
+    DWORD size = ARRAYSIZE(command);
+    if (FAILED(AssocQueryStringW(ASSOCF_NOTRUNCATE, ASSOCSTR_COMMAND, extension, L"open", command, &size)) ||
+        !*command)
+        return std::nullopt;
+    wchar_t expanded[4096] = {};
+    const DWORD n = ExpandEnvironmentStringsW(command, expanded, ARRAYSIZE(expanded));
+    if (n == 0 || n > ARRAYSIZE(expanded)) return std::nullopt;
+    return Narrow(expanded);
 }
 
 }  // namespace plivex

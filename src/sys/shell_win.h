@@ -19,4 +19,10 @@ std::string ProgramFolder();
 // The program the shell starts for an existing file (FindExecutableW); nullopt when there is none.
 std::optional<std::string> AssociatedApplication(const std::string& path);
 
+// The command line the shell runs to "open" a file of path's extension, with
+// its environment variables expanded and its placeholders (%1 ...) left in;
+// nullopt when the association has none (no extension, no command, or one
+// the shell carries out otherwise).
+std::optional<std::string> AssociationCommand(const std::string& path);
+
 }  // namespace plivex

@@ -102,10 +102,11 @@ int RenderScenes() {
         count += 2;
     }
 
-    // The progress of a long pass: its third file, four tenths of the bytes.
+    // The progress of a long pass: its third file, four tenths of the bytes
+    // after 12 s, so that the time left shows.
     {
         TFormProgress progress;
-        progress.Report("暗号化：", "社員旅行_2026年春.mp4", 2, 5, 40, 100);
+        progress.Report("暗号化：", "社員旅行_2026年春.mp4", 2, 5, 1'320'000'000, 3'300'000'000, 12'000);
         progress.Show();
         ui::Application::Get().ProcessMessages();
         CaptureForm(progress, "progress");

@@ -59,8 +59,11 @@ void Control::SetFocus() {
 // ---- Label ----
 
 Label::Label(Form& form, int left, int top, const std::string& text, int width, Alignment align)
-    : Control(form, L"STATIC", (align == Alignment::Center ? SS_CENTER : SS_LEFTNOWORDWRAP), 0, left, top,
-              width < 0 ? 0 : width, 15, text, -1),
+    : Control(form, L"STATIC",
+              align == Alignment::Center  ? SS_CENTER
+              : align == Alignment::Right ? SS_RIGHT
+                                          : SS_LEFTNOWORDWRAP,
+              0, left, top, width < 0 ? 0 : width, 15, text, -1),
       autoSize_(width < 0) {
     if (autoSize_) AutoSize();
 }

@@ -65,7 +65,7 @@ protected:
     Control* focusTarget_ = nullptr;
 };
 
-enum class Alignment { Left, Center };
+enum class Alignment { Left, Center, Right };
 
 class Label : public Control {
 public:

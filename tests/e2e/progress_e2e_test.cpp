@@ -28,7 +28,7 @@ TEST(Progress, LongConversionShowsItsProgressKeepsAnsweringAndCancelsCleanly) {
     std::string content(8u << 20, '\0');
     for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 31 + i / 4093);
     ASSERT_TRUE(test::WriteAll(plain, content));
-    test::EnvVar slow(L"PLIVEX_TEST_STEP_MS", "100");  // 32 steps of 256 KiB: about 3 s
+    test::EnvVar slow(L"PLIVEX_TEST_STEP_MS", "200");  // 32 steps of 256 KiB: about 6 s
 
     Program plivex({plain, "/Q"});
     const HWND prompt = WaitForWindow(plivex.id(), L"パスワード入力 - 暗号化 -");
@@ -55,6 +55,22 @@ TEST(Progress, LongConversionShowsItsProgressKeepsAnsweringAndCancelsCleanly) {
     for (HWND c : Children(progress)) texts.push_back(TextOf(c));
     EXPECT_NE(std::find(texts.begin(), texts.end(), L"暗号化：動画.mp4"), texts.end()) << Describe(plivex.id());
     EXPECT_NE(std::find(texts.begin(), texts.end(), L"1 / 1"), texts.end());
+    // The numbers: per cent, bytes done of the total and, once it has worked a
+    // few seconds, the time left.
+    const auto textOf = [&](auto match) {
+        for (HWND c : Children(progress))
+            if (const std::wstring t = TextOf(c); match(t)) return t;
+        return std::wstring();
+    };
+    const std::wstring amount = textOf([](const std::wstring& t) { return t.ends_with(L" / 8.00 MB"); });
+    EXPECT_FALSE(amount.empty()) << Describe(plivex.id());
+    const std::wstring percent = textOf([](const std::wstring& t) { return t.ends_with(L"%"); });
+    EXPECT_TRUE(percent.size() >= 2 && percent.size() <= 3) << Narrow(percent);
+    std::wstring left;
+    EXPECT_TRUE(WaitFor([&] {
+        left = textOf([](const std::wstring& t) { return t.starts_with(L"残り 約") && t.ends_with(L"秒"); });
+        return !left.empty();
+    })) << "no time left; " << Describe(plivex.id());
 
     Click(ButtonOf(progress, L"&C・キャンセル"));
     // The file left plain is named before the run ends.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -14,7 +15,9 @@ class FakeSystem : public HelpSystem {
 public:
     std::optional<std::string> appPath;
     std::optional<std::string> association;
+    std::optional<std::string> command;
     bool ddeAccepts = false;
+    bool programStarts = true;
     bool shellStarts = true;
     bool throwOnAssociation = false;
     std::vector<std::string> calls;
@@ -28,9 +31,17 @@ public:
         if (throwOnAssociation) throw std::runtime_error("no memory");
         return association;
     }
-    bool DdeExecute(std::string_view service, const std::string& browser, const std::string& command) override {
-        calls.push_back("dde " + std::string(service) + " " + browser + " " + command);
+    bool DdeExecute(std::string_view service, const std::string& text) override {
+        calls.push_back("dde " + std::string(service) + " " + text);
         return ddeAccepts;
+    }
+    std::optional<std::string> AssociationCommand(const std::string& file) override {
+        calls.push_back("command " + file);
+        return command;
+    }
+    bool StartProgram(const std::string& line) override {
+        calls.push_back("start " + line);
+        return programStarts;
     }
     bool ShellOpen(const std::string& file, const std::string& params) override {
         calls.push_back("open " + file + " " + params);
@@ -64,30 +75,67 @@ TEST(Help, MessagesQuoteTheNameAsGiven) {
               "\"https://plivex.example/\"\nをご覧下さい。");
 }
 
-TEST(Help, AcceptedDdeCommandEndsIt) {
+TEST(Help, FileAddressesAndAssociationCommands) {
+    EXPECT_EQ(FileAddress("C:\\Prog\\Plivex.htm", "Filetab"), "file:///C:/Prog/Plivex.htm#Filetab");
+    EXPECT_EQ(FileAddress("\\\\?\\C:\\Prog\\Plivex.htm", ""), "file:///C:/Prog/Plivex.htm");
+    EXPECT_EQ(FileAddress("\\\\srv\\share\\Plivex.htm", ""), "file://srv/share/Plivex.htm");
+    EXPECT_EQ(FileAddress("\\\\?\\UNC\\srv\\share\\Plivex.htm", "Kihonsousa"),
+              "file://srv/share/Plivex.htm#Kihonsousa");
+    // Blanks, "#", "%" and Japanese would otherwise break the address or its command line.
+    EXPECT_EQ(FileAddress("D:\\ツール 1\\#2\\100%\\Plivex.htm", "Sonotatab"),
+              "file:///D:/%E3%83%84%E3%83%BC%E3%83%AB%201/%232/100%25/Plivex.htm#Sonotatab");
+
+    const std::string a = "file:///C:/P/Plivex.htm#Filetab";
+    EXPECT_EQ(CommandWithAddress("\"C:\\Web\\b.exe\" -osint -url \"%1\"", a),
+              "\"C:\\Web\\b.exe\" -osint -url \"" + a + "\"");
+    EXPECT_EQ(CommandWithAddress("C:\\Web\\b.exe --single-argument %L %*", a),
+              "C:\\Web\\b.exe --single-argument " + a + " ");
+    EXPECT_EQ(CommandWithAddress("b.exe \"%l\" %2 100%%", a), "b.exe \"" + a + "\"  100%");
+    for (const char* shellOnly : {"b.exe", "b.exe %I", "b.exe \"%1\" %", "b.exe %SystemRoot% %1", ""})
+        EXPECT_EQ(CommandWithAddress(shellOnly, a), std::nullopt) << shellOnly;
+}
+
+TEST(Help, RunningBrowserTakesThePageByDdeAndNothingIsStarted) {
     FakeSystem sys;
     sys.appPath = "C:\\Web\\Explorer\\b.exe";
     sys.ddeAccepts = true;
     EXPECT_TRUE(ShowHelp(sys, "C:\\Prog", "Plivex.htm", "Kihonsousa", true));
-    EXPECT_EQ(sys.calls, (std::vector<std::string>{
-                             "appPath",
-                             "dde IExplore C:\\Web\\Explorer\\b.exe about:",
-                             "dde IExplore C:\\Web\\Explorer\\b.exe C:\\Prog\\Plivex.htm#Kihonsousa",
-                         }));
+    EXPECT_EQ(sys.calls, (std::vector<std::string>{"appPath", "dde IExplore C:\\Prog\\Plivex.htm#Kihonsousa"}));
 }
 
-TEST(Help, RefusedDdeStartsTheBrowserWithTheFullPath) {
+TEST(Help, WithoutARunningBrowserOneProgramGetsTheAddress) {
+    // The association's command line, with its switches, gets the address.
     FakeSystem sys;
-    sys.association = "C:\\nn\\netscape.exe";
-    EXPECT_TRUE(ShowHelp(sys, "C:\\Prog", "Plivex.htm", "", false));
-    ASSERT_EQ(sys.calls.size(), 4u);
-    EXPECT_EQ(sys.calls[2], "dde NSShell C:\\nn\\netscape.exe C:\\Prog\\Plivex.htm");
-    EXPECT_EQ(sys.calls[3], "open C:\\nn\\netscape.exe \"C:\\Prog\\Plivex.htm\"");
+    sys.association = "C:\\Web\\web.exe";
+    sys.command = "\"C:\\Web\\web.exe\" -url \"%1\"";
+    EXPECT_TRUE(ShowHelp(sys, "C:\\Prog", "Plivex.htm", "Filetab", false));
+    EXPECT_EQ(sys.calls, (std::vector<std::string>{
+                             "assoc C:\\Prog\\Plivex.htm",
+                             "dde NSShell C:\\Prog\\Plivex.htm#Filetab",
+                             "command C:\\Prog\\Plivex.htm",
+                             "start \"C:\\Web\\web.exe\" -url \"file:///C:/Prog/Plivex.htm#Filetab\"",
+                         }));
 
-    sys.calls.clear();
-    sys.shellStarts = false;
-    EXPECT_FALSE(ShowHelp(sys, "C:\\Prog", "Plivex.htm", "Filetab", false));
-    EXPECT_EQ(sys.calls.back(), kHelpMsg);
+    // An association without a place for it, or whose program does not start:
+    // the shell opens the file itself.
+    for (const bool noPlace : {true, false}) {
+        sys.calls.clear();
+        sys.command = noPlace ? "\"C:\\Web\\web.exe\"" : "\"C:\\Web\\web.exe\" %1";
+        sys.programStarts = noPlace;
+        EXPECT_TRUE(ShowHelp(sys, "C:\\Prog", "Plivex.htm", "Filetab", false));
+        EXPECT_EQ(sys.calls.back(), "open C:\\Prog\\Plivex.htm ");
+        EXPECT_EQ(std::count_if(sys.calls.begin(), sys.calls.end(),
+                                [](const std::string& c) { return c.starts_with("start "); }),
+                  noPlace ? 0 : 1);
+    }
+
+    // The App Paths browser itself is started with the address; the association is not asked.
+    FakeSystem nn;
+    nn.appPath = "C:\\nn\\netscape.exe";
+    nn.association = "C:\\Web\\web.exe";
+    EXPECT_TRUE(ShowHelp(nn, "C:\\Prog", "Plivex.htm", "", true));
+    EXPECT_EQ(nn.calls, (std::vector<std::string>{"appPath", "dde NSShell C:\\Prog\\Plivex.htm",
+                                                  "open C:\\nn\\netscape.exe \"file:///C:/Prog/Plivex.htm\""}));
 }
 
 TEST(Help, FailuresEndInTheMessage) {
@@ -99,9 +147,16 @@ TEST(Help, FailuresEndInTheMessage) {
     sys.calls.clear();
     sys.appPath = "";
     EXPECT_FALSE(ShowHelp(sys, "C:\\Prog", "Plivex.htm", "Kihonsousa", true));
-    ASSERT_EQ(sys.calls.size(), 4u);
-    EXPECT_EQ(sys.calls[1], "dde NSShell  about:");
-    EXPECT_EQ(sys.calls[3], kHelpMsg);
+    EXPECT_EQ(sys.calls, (std::vector<std::string>{"appPath", "dde NSShell C:\\Prog\\Plivex.htm#Kihonsousa",
+                                                   kHelpMsg}));
+
+    // Neither the association's program nor the shell starts.
+    FakeSystem none;
+    none.association = "C:\\Web\\web.exe";
+    none.command = "web.exe %1";
+    none.programStarts = none.shellStarts = false;
+    EXPECT_FALSE(ShowHelp(none, "C:\\Prog", "Plivex.htm", "Filetab", false));
+    EXPECT_EQ(none.calls.back(), kHelpMsg);
 
     FakeSystem throwing;
     throwing.throwOnAssociation = true;

@@ -1,6 +1,6 @@
 // Help and home page with a stand-in browser (test_browser.exe) registered in
-// the test prefix: as the Netscape App Paths entry, as the program of ".htm",
-// and as a DDE server.
+// the test prefix: as the Netscape App Paths entry, as the program of ".htm"
+// and of "https", and as a DDE server. Its records count its starts.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -53,9 +53,9 @@ protected:
         EXPECT_TRUE(CopyFileW(source.c_str(), Widen(path).c_str(), FALSE));
         return path;
     }
-    void Associate(const std::string& browser) {
+    void Associate(const std::string& browser, const std::string& args = "\"%1\"") {
         SetDefault(L"Software\\Classes\\.htm", "PlivexTest.Browser");
-        SetDefault(L"Software\\Classes\\PlivexTest.Browser\\shell\\open\\command", "\"" + browser + "\" \"%1\"");
+        SetDefault(L"Software\\Classes\\PlivexTest.Browser\\shell\\open\\command", "\"" + browser + "\" " + args);
     }
 
     std::vector<std::string> Records() {
@@ -63,6 +63,12 @@ protected:
         std::istringstream in(test::ReadAll(log).value_or(""));
         for (std::string line; std::getline(in, line);) lines.push_back(line);
         return lines;
+    }
+    // The records once line is there and a while has passed for any later start.
+    std::vector<std::string> RecordsAfter(const std::string& line) {
+        EXPECT_TRUE(WaitFor(line)) << line;
+        test::Pump(700);
+        return Records();
     }
     // Waits (handling messages) until a record equal to line is there.
     bool WaitFor(const std::string& line, DWORD ms = 10000) {
@@ -82,6 +88,7 @@ protected:
     test::SavedRegistryKey appPath{HKEY_LOCAL_MACHINE, kAppPathKey};
     test::SavedRegistryKey htm{HKEY_LOCAL_MACHINE, L"Software\\Classes\\.htm"};
     test::SavedRegistryKey progId{HKEY_LOCAL_MACHINE, L"Software\\Classes\\PlivexTest.Browser"};
+    test::SavedRegistryKey https{HKEY_LOCAL_MACHINE, L"Software\\Classes\\https"};
     std::vector<std::string> shown;
 };
 
@@ -91,11 +98,10 @@ TEST_F(HelpWin, NetscapeAppPathChosenOnlyWithTheOptionAndWhileTheKeyIsThere) {
     Associate(assoc);
     SetDefault(kAppPathKey, nn);
 
-    // A browser without DDE is started by each conversation, then with the page.
+    // A browser that is not running is started once, with the page's address.
     EXPECT_TRUE(ShowHelp(helpFile, "Filetab", true));
-    ASSERT_TRUE(WaitFor("arg " + helpFile + "#Filetab"));
-    EXPECT_EQ(Records(), (std::vector<std::string>{"start " + nn, "start " + nn, "start " + nn,
-                                                   "arg " + helpFile + "#Filetab"}));
+    const std::string page = "arg " + help::FileAddress(helpFile, "Filetab");
+    EXPECT_EQ(RecordsAfter(page), (std::vector<std::string>{"start " + nn, page}));
 
     std::string browser;
     EXPECT_TRUE(FindBrowser(helpFile, false, browser));
@@ -143,20 +149,37 @@ TEST_F(HelpWin, RunningBrowserWithExploreInItsPathTakesThePageByDde) {
     ASSERT_TRUE(WaitFor("serving"));
 
     EXPECT_TRUE(ShowHelp(helpFile, "Sonotatab", true));
-    ASSERT_TRUE(WaitFor("exit"));
-    EXPECT_EQ(Records(), (std::vector<std::string>{"start " + ie, "serving", "dde about:",
-                                                   "dde " + helpFile + "#Sonotatab", "exit"}));
+    EXPECT_EQ(RecordsAfter("exit"),
+              (std::vector<std::string>{"start " + ie, "serving", "dde " + helpFile + "#Sonotatab", "exit"}));
 }
 
-TEST_F(HelpWin, BrowserStartedForDdeIsNotStartedAgain) {
-    const std::string nn = Browser("nn.exe");
-    SetDefault(kAppPathKey, nn);
-    test::EnvVar serve(L"PLIVEX_TEST_BROWSER_SERVE", "NSShell");
+TEST_F(HelpWin, AssociationStartsTheBrowserOnceWithTheChapterOrTheShellOpensTheFile) {
+    // Its switches kept, the address in the place of %1; nobody is started for DDE.
+    const std::string web = Browser("web.exe");
+    Associate(web, "-osint -url \"%1\"");
+    EXPECT_TRUE(ShowHelp(helpFile, "Kihonsousa", false));
+    const std::string page = "arg " + help::FileAddress(helpFile, "Kihonsousa");
+    EXPECT_EQ(RecordsAfter(page), (std::vector<std::string>{"start " + web, "arg -osint", "arg -url", page}));
 
-    EXPECT_TRUE(ShowHelp(helpFile, "Kihonsousa", true));
-    ASSERT_TRUE(WaitFor("exit"));
-    EXPECT_EQ(Records(), (std::vector<std::string>{"start " + nn, "serving", "dde about:",
-                                                   "dde " + helpFile + "#Kihonsousa", "exit"}));
+    // A command without a place for an address: the shell opens the file, once.
+    DeleteFileW(Widen(log).c_str());
+    Associate(web, "");
+    EXPECT_TRUE(ShowHelp(helpFile, "Kihonsousa", false));
+    const auto records = RecordsAfter("start " + web);
+    EXPECT_EQ(std::count_if(records.begin(), records.end(), [](const std::string& r) { return r.starts_with("start "); }),
+              1) << ::testing::PrintToString(records);
+    for (const std::string& r : records) EXPECT_EQ(r.find('#'), std::string::npos) << r;
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(HelpWin, HomePageOpensOnceInTheBrowserOfItsAddress) {
+    const std::string web = Browser("web.exe");
+    SetDefault(L"Software\\Classes\\https", "URL:HyperText Transfer Protocol with Privacy");
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\https", L"URL Protocol", REG_SZ, L"", sizeof(wchar_t));
+    SetDefault(L"Software\\Classes\\https\\shell\\open\\command", "\"" + web + "\" \"%1\"");
+    EXPECT_TRUE(OpenHomePage(std::string(help::kHomePageAddress)));
+    const std::string page = "arg " + std::string(help::kHomePageAddress);
+    EXPECT_EQ(RecordsAfter(page), (std::vector<std::string>{"start " + web, page}));
     EXPECT_TRUE(shown.empty());
 }
 
@@ -171,14 +194,13 @@ TEST_F(HelpWin, MainWindowHelpButtonOpensTheBasicChapterAndSaysSo) {
 
     const std::string nn = Browser("nn.exe");
     SetDefault(kAppPathKey, nn);
-    test::EnvVar serve(L"PLIVEX_TEST_BROWSER_SERVE", "NSShell");
     form.SButtonHelpClick();
-    ASSERT_TRUE(WaitFor("exit"));
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::string besideUs = Narrow(self);
-    besideUs = besideUs.substr(0, besideUs.find_last_of('\\') + 1) + "Plivex.htm#Kihonsousa";
-    EXPECT_EQ(Records().at(3), "dde " + besideUs);
+    besideUs = besideUs.substr(0, besideUs.find_last_of('\\') + 1) + "Plivex.htm";
+    const std::string page = "arg " + help::FileAddress(besideUs, "Kihonsousa");
+    EXPECT_EQ(RecordsAfter(page), (std::vector<std::string>{"start " + nn, page}));
     EXPECT_EQ(form.SBar.SimpleText(), "ヘルプを表示しました。");
 }
 
