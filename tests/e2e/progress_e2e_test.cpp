@@ -74,9 +74,9 @@ TEST(Progress, LongConversionShowsItsProgressKeepsAnsweringAndCancelsCleanly) {
 
     Click(ButtonOf(progress, L"&C・キャンセル"));
     // The file left plain is named before the run ends.
-    const HWND left = WaitForMessageBox(plivex.id(), L"次のファイルは暗号化されていません");
-    ASSERT_TRUE(left) << Describe(plivex.id());
-    Click(GetDlgItem(left, IDOK));
+    const HWND notDone = WaitForMessageBox(plivex.id(), L"次のファイルは暗号化されていません");
+    ASSERT_TRUE(notDone) << Describe(plivex.id());
+    Click(GetDlgItem(notDone, IDOK));
     EXPECT_EQ(plivex.Wait(20000), 0u) << "a command-line run ends by itself; " << Describe(plivex.id());
     EXPECT_TRUE(SameBytes(test::ReadAll(plain), content)) << "the file changed";
     EXPECT_EQ(test::ListFolder(folder), std::vector<std::string>{"動画.mp4"}) << "output left behind";
