@@ -90,5 +90,59 @@ TEST(Hurried, EnterAtEveryQuestionAfterAWrongPasswordKeepsTheContainer) {
     EXPECT_FALSE(test::FileExists(garbled)) << "No, the default of the name question, writes nothing";
 }
 
+// A second file of four held by another program: its failure is told, the
+// batch stops, and what was left plain is named, with the status bar counting
+// only the file that was done.
+TEST(Hurried, ALockedFileEndsTheBatchAndWhatIsLeftPlainIsNamed) {
+    test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
+    test::TempDir dir;
+    const std::string folder = LongPathOf(dir.path());
+    std::vector<std::string> files;
+    for (const char* name : {"1.txt", "2.txt", "3.txt", "4.txt"}) {
+        files.push_back(folder + name);
+        ASSERT_TRUE(test::WriteAll(files.back(), SampleContent(name, 3)));
+    }
+    // Held by this test's process, another program to plivex.exe.
+    const HANDLE held = CreateFileW(Widen(files[1]).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    struct Release {
+        HANDLE h;
+        ~Release() { CloseHandle(h); }
+    } release{held};
+    std::vector<std::string> arguments = files;
+    arguments.push_back("/Q");
+    Program plivex(arguments);
+    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex.id());
+    const HWND failure = WaitForWindow(plivex.id(), L"オープン失敗");
+    ASSERT_TRUE(failure) << Describe(plivex.id());
+    Click(GetDlgItem(failure, IDOK));
+    const HWND left = WaitForMessageBox(plivex.id(), L"次のファイルは暗号化されていません");
+    ASSERT_TRUE(left) << Describe(plivex.id());
+    EXPECT_EQ(MessageTextOf(left), Widen("次のファイルは暗号化されていません（4 個中 1 個を暗号化しました）。\n" + files[1] +
+                                         "\n" + files[2] + "\n" + files[3]));
+    // The main window, still hidden while the command line's batch runs.
+    struct Search {
+        DWORD pid;
+        HWND main = nullptr;
+    } search{plivex.id()};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(p);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == s.pid && ChildOfClass(w, STATUSCLASSNAMEW)) s.main = w;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    const HWND main = search.main;
+    ASSERT_TRUE(main) << Describe(plivex.id());
+    EXPECT_EQ(StatusTextOf(plivex.process(), ChildOfClass(main, STATUSCLASSNAMEW)), L"暗号化：1.txt　（未処理 3 個）");
+    Click(GetDlgItem(left, IDOK));
+    ASSERT_EQ(plivex.Wait(10000), 0u) << Describe(plivex.id());
+    EXPECT_TRUE(test::FileExists(folder + "1.pvx"));
+    for (std::size_t i = 1; i < files.size(); ++i) EXPECT_TRUE(test::FileExists(files[i])) << files[i];
+    EXPECT_FALSE(test::FileExists(folder + "3.pvx") || test::FileExists(folder + "4.pvx"));
+}
+
 }  // namespace
 }  // namespace plivex
