@@ -72,8 +72,19 @@ void HandOverLock::Release() {
     held_ = false;
 }
 
+namespace {
+// A window property only this program sets; its name is a global atom, so other processes read it.
+constexpr const wchar_t* kProgramMark = L"Plivex.WorkingCopy";
+}
+
+void MarkProgramWindow(HWND hwnd, bool mark) {
+    if (mark) SetPropW(hwnd, kProgramMark, reinterpret_cast<HANDLE>(1));
+    else RemovePropW(hwnd, kProgramMark);
+}
+
 bool IsProgramWindow(HWND hwnd) {
     if (!hwnd || !IsWindow(hwnd) || !ui::IsDialogWindow(hwnd)) return false;
+    if (GetPropW(hwnd, kProgramMark)) return true;
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     const OwnedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));

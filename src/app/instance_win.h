@@ -46,9 +46,13 @@ private:
 };
 
 // Whether hwnd is a live window of a copy of this program: a dialog-class
-// window of a process started from an executable of our name. A handle read
-// from the registry may be stale or, by now, another program's.
+// window that carries our mark (a copy however its file is named), or of a
+// process started from an executable of our name (an older copy, without the
+// mark). A handle read from the registry may be stale or, by now, another program's.
 bool IsProgramWindow(HWND hwnd);
+// Marks the working copy's main window as ours for IsProgramWindow, or
+// takes the mark off before the window goes.
+void MarkProgramWindow(HWND hwnd, bool mark = true);
 
 // "HWND" as a DWORD (window handles are 32-bit values also in 64-bit processes).
 bool WriteMainWindowHandle(HWND hwnd);

@@ -101,6 +101,7 @@ public:
         SetWindowSubclass(form_.Handle(), OwnMessagesProc, 0, reinterpret_cast<DWORD_PTR>(this));
     }
     ~WorkingInstance() {
+        MarkProgramWindow(form_.Handle(), false);
         ui::Application::Get().SetMessageFilter(nullptr);
         RemoveWindowSubclass(form_.Handle(), OwnMessagesProc, 0);
     }
@@ -114,6 +115,7 @@ public:
         app.SetMainForm(&form_);
         app.SetMessageFilter([this](const MSG& msg) { return FilterMessage(msg); });
 
+        MarkProgramWindow(form_.Handle());
         WriteMainWindowHandle(form_.Handle());
         RepairExplorerIntegration();  // the program may have moved since it registered
         LoadSettings(form_);

@@ -288,6 +288,31 @@ TEST_P(ManyCopies, EightCopiesStartedTogetherLoseNoFile) {
     EXPECT_TRUE(std::none_of(left.begin(), left.end(), [](const auto& v) { return v.first.rfind("SendFile", 0) == 0; }));
 }
 
+// A copy whose file was renamed (as a browser does with a second download)
+// still knows the working copy by its window's mark, and hands over at once.
+TEST(HandOver, ARenamedCopyHandsOverToTheWorkingCopy) {
+    test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
+    test::TempDir dir;
+    const std::string folder = LongPathOf(dir.path());
+    const std::string renamed = folder + "plivex (2).exe", file = folder + "書類.txt";
+    ASSERT_TRUE(CopyFileW(Widen(PLIVEX_EXE).c_str(), Widen(renamed).c_str(), TRUE));
+    ASSERT_TRUE(test::WriteAll(file, "本文"));
+    Program plivex({});
+    const HWND main = WaitForMainWindow(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex.id());
+    const ULONGLONG start = GetTickCount64();
+    {
+        test::Program copy(renamed, {file});
+        ASSERT_TRUE(copy.started());
+        EXPECT_EQ(copy.Wait(kPatience), 0u);
+    }
+    // Within the 5 s a copy waits for a window it does not know before working itself.
+    EXPECT_LT(GetTickCount64() - start, 4000u);
+    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex.id());
+    EXPECT_TRUE(WaitFor([&] { return test::FileExists(folder + "書類.pvx"); })) << Describe(plivex.id());
+    EXPECT_EQ(CloseProgram(plivex, main), 0u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Explorer, ManyCopies, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "WhileAWorkingCopyRuns" : "WithNoneRunning"; });
 
