@@ -15,12 +15,27 @@ TFormProgress::TFormProgress()
       LabelTimeLeft(*this, 176, 78, "", 128, ui::Alignment::Right),
       ButtonCancel(*this, 113, 104, 90, 25, "&C・キャンセル", 0) {
     ButtonCancel.SetCancel(true);
-    ButtonCancel.OnClick = [this] { cancelRequested_ = true; };
+    ButtonCancel.OnClick = [this] { RequestCancel(); };
     // The close box means Cancel; the window goes when the conversion has stopped.
     OnCloseQuery = [this] {
-        cancelRequested_ = true;
+        RequestCancel();
         return false;
     };
+}
+
+// Taken at once, though a step that cannot stop (the stretch, a flush) may
+// still run: the user sees that it was.
+void TFormProgress::RequestCancel() {
+    cancelRequested_ = true;
+    ButtonCancel.SetEnabled(false);
+    LabelTimeLeft.SetText(std::string(kCancelling));
+}
+
+void TFormProgress::ResetCancel() {
+    if (!cancelRequested_) return;
+    cancelRequested_ = false;
+    ButtonCancel.SetEnabled(true);
+    LabelTimeLeft.SetText("");
 }
 
 void TFormProgress::Report(const std::string& label, const std::string& fileName, std::size_t index,
@@ -33,7 +48,7 @@ void TFormProgress::Report(const std::string& label, const std::string& fileName
     show(LabelCount, std::to_string(index + 1) + " / " + std::to_string(count));
     show(LabelPercent, PercentText(done, total));
     show(LabelAmount, AmountText(done, total));
-    show(LabelTimeLeft, TimeLeftShown(done, total, workedMs));
+    if (!cancelRequested_) show(LabelTimeLeft, TimeLeftShown(done, total, workedMs));
     BarBytes.SetPermille(total == 0 ? 1000 : static_cast<int>(done * 1000 / total));
 }
 

@@ -4,11 +4,14 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "ui/controls_win.h"
 #include "ui/form_win.h"
 
 namespace plivex {
+
+inline constexpr std::string_view kCancelling = "中止しています…";
 
 class TFormProgress : public ui::Form {
 public:
@@ -29,7 +32,9 @@ public:
     // Cancel, Esc or the close box was pressed; the conversion stops at its next step.
     bool CancelRequested() const { return cancelRequested_; }
     // The next file starts: a Cancel pressed for the last one is spent.
-    void ResetCancel() { cancelRequested_ = false; }
+    void ResetCancel();
+    // What Cancel, Esc and the close box do: the button goes grey and the window says so.
+    void RequestCancel();
 
 private:
     bool cancelRequested_ = false;

@@ -20,6 +20,7 @@
 #include "codec/texts.h"
 #include "dialogs/check_fe_win.h"
 #include "dialogs/input_pw_win.h"
+#include "dialogs/progress_win.h"
 #include "sys/system_files.h"
 #include "sys/text_win.h"
 #include "ui/form_win.h"
@@ -253,6 +254,24 @@ TEST_F(DealWin, StretchingRunsOffTheWindowsThreadForAnyFile) {
     EXPECT_NE(stepThread, GetCurrentThreadId());
     EXPECT_GT(ticks, 0);
     progress.EndFile();
+}
+
+// Cancel is acknowledged at once, though the step in hand (a stretch) may
+// not stop before it ends; the next file takes Cancel again.
+TEST(ProgressWindow, CancelIsAcknowledgedAtOnceAndSpentWithItsFile) {
+    TFormProgress form;
+    form.Show();
+    form.Report("暗号化：", "a.txt", 0, 2, 10, 100, 5000);
+    form.ButtonCancel.Click();
+    EXPECT_TRUE(form.CancelRequested());
+    EXPECT_FALSE(form.ButtonCancel.Enabled());
+    EXPECT_EQ(form.LabelTimeLeft.Text(), "中止しています…");
+    form.Report("暗号化：", "a.txt", 0, 2, 20, 100, 6000);
+    EXPECT_EQ(form.LabelTimeLeft.Text(), "中止しています…") << "the numbers must not hide it";
+    form.ResetCancel();
+    EXPECT_FALSE(form.CancelRequested());
+    EXPECT_TRUE(form.ButtonCancel.Enabled());
+    form.Hide();
 }
 
 TEST_F(DealWin, AllNoInTheEncryptionPassSkipsLaterClashesWithoutAsking) {
