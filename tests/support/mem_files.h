@@ -55,7 +55,9 @@ public:
                                            const std::string& = {}) override {
         const std::string folder = FolderPart(target);
         if (readOnlyFolders.count(folder)) return nullptr;
-        tempPath = folder + "~plvx" + std::to_string(++tempCounter_) + ".tmp";
+        // As the real ones: never a name that is taken, nor the target's own.
+        do tempPath = folder + "~plvx" + std::to_string(++tempCounter_) + ".tmp";
+        while (Has(tempPath) || tempPath == target);
         files[tempPath];
         return std::make_unique<Output>(*this, tempPath);
     }
