@@ -41,11 +41,14 @@ public:
     bool RecyclePW() override { return CustomSet().RecyclePW; }
     int Encode(const std::string& file, const std::string& container, int carried, int version, PassKeys& keys,
                bool& written) override {
+        written = false;
+        if (cancelled_) return kFailed;  // stopped while a question was open: nothing more is begun
         const int result = Converted(file, [&] { return codec_.Encode(file, container, carried, version, keys); });
         written = codec_.Written();
         return result;
     }
     int Melt(const std::string& container, int carried, MeltedFile& melted, PassKeys& keys) override {
+        if (cancelled_) return kFailed;
         const int result = Converted(container, [&] {
             return codec_.Melt(container, melted.plain, carried, melted.version, keys, &melted.key);
         });
@@ -69,6 +72,10 @@ public:
         ui::MsgBox(message, "", kStyleExclamation);
     }
     bool Cancelled() override { return cancelled_; }
+    void Cancel() {
+        cancelled_ = true;
+        if (progress_) progress_->Cancel();
+    }
     void InternalError(std::string_view routine) override {
         ui::MsgBox(std::string(routine), std::string(text::kCaptionInternalError), kStyleExclamation);
     }
@@ -111,6 +118,11 @@ void Deal::Run(const std::vector<std::string>& names) noexcept {
             ui::MsgBox(message, "", kStyleExclamation);
         });
         WinBatchHost host(status_, melted_);
+        cancel_ = [&host] { host.Cancel(); };
+        struct Forget {  // gone with the host, however the batch ends
+            std::function<void()>& cancel;
+            ~Forget() { cancel = nullptr; }
+        } forget{cancel_};
         RunPasses(passes, host, lastPW_);
     } catch (...) {
         // Called from window procedures: nothing may escape.
@@ -119,6 +131,10 @@ void Deal::Run(const std::vector<std::string>& names) noexcept {
         } catch (...) {
         }
     }
+}
+
+void Deal::Cancel() {
+    if (cancel_) cancel_();
 }
 
 void ListDirectory(const std::string& pattern, const std::function<void(const DirEntry&)>& each) {

@@ -29,8 +29,12 @@ public:
 
     // Works the names in order; exceptions end here, reported as an internal error.
     void Run(const std::vector<std::string>& names) noexcept;
+    // Stops the batch that runs as its Cancel does: the file in hand stays as
+    // it was, the rest is not begun, and the end of the pass says what is left.
+    void Cancel();
 
 private:
+    std::function<void()> cancel_;  // while a batch runs
     Secret& lastPW_;
     StatusSink status_;
     MeltedHook melted_;

@@ -170,6 +170,25 @@ private:
     }
 
     bool CloseQuery() {
+        if (!DealIdle()) {
+            // A close during a batch is its Cancel; the close goes on once the batch has stopped.
+            closeAfterBatch_ = true;
+            DragAcceptFiles(form_.Handle(), FALSE);
+            deal_.Cancel();
+            return false;
+        }
+        // What arrived after a close began waits for the next start.
+        if (std::exchange(closeAfterBatch_, false)) {
+            closing_.Acquire(kLastLookPatience);
+            if (!form_.FormCloseQuery()) {
+                closing_.Release();
+                DragAcceptFiles(form_.Handle(), TRUE);
+                return false;
+            }
+            ExitStep();
+            PostQuitMessage(0);
+            return true;
+        }
         if (!TakeUpLastHandOver()) return false;
         if (!form_.FormCloseQuery()) {
             closing_.Release();
@@ -239,18 +258,21 @@ private:
     // Dropped or chosen files wait their turn here; names a second copy handed
     // over wait in the registry.
     void RunBatch(std::vector<std::string> files) {
+        if (closeAfterBatch_) return;  // the closing window takes nothing more
         waiting_.insert(waiting_.end(), std::make_move_iterator(files.begin()), std::make_move_iterator(files.end()));
         WorkWaiting();
     }
 
     // Works what waits, as one batch, and again for what arrived during it.
     void WorkWaiting() {
-        while (Idle()) {
+        while (Idle() && !closeAfterBatch_) {
             std::vector<std::string> files = std::exchange(waiting_, {});
             for (std::string& f : TakeSendFiles()) files.push_back(std::move(f));
             if (files.empty()) return;
             deal_.Run(files);
         }
+        // The batch a close stopped has ended: the close goes on from the message loop.
+        if (closeAfterBatch_ && DealIdle()) PostMessageW(form_.Handle(), WM_CLOSE, 0, 0);
     }
 
     // Once a second: what arrived while the program was busy, or a hand-over
@@ -280,6 +302,7 @@ private:
     std::vector<std::string> waiting_;
     bool gathering_ = false;
     bool exited_ = false;
+    bool closeAfterBatch_ = false;  // a close came during a batch and waits for its end
 };
 
 int Main() {

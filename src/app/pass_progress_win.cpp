@@ -71,6 +71,11 @@ bool PassProgress::Advance(std::uint64_t done, std::uint64_t total) {
     return !cancelled_;
 }
 
+void PassProgress::Cancel() {
+    cancelled_ = true;
+    if (form_) form_->RequestCancel();
+}
+
 bool PassProgress::Await(const std::function<bool()>& step) {
     // A small file's flush is over before anyone would notice.
     if (fileSize_ < kLongFlushFrom) return step();

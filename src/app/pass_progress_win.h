@@ -38,6 +38,8 @@ public:
     // The step runs on a thread of its own while the window keeps answering.
     bool Await(const std::function<bool()>& step) override;
     bool AwaitLong(const std::function<bool()>& step) override;
+    // What Cancel does, for a close of the program during the pass.
+    void Cancel();
     // Cancel was pressed for the file in hand, also while a step ran that could not stop.
     bool CancelRequested() const { return cancelled_ || (form_ && form_->CancelRequested()); }
 

@@ -313,6 +313,50 @@ TEST(HandOver, ARenamedCopyHandsOverToTheWorkingCopy) {
     EXPECT_EQ(CloseProgram(plivex, main), 0u);
 }
 
+// A close during a batch is its Cancel: the pass says what it left, and a
+// file handed over meanwhile waits for the next start instead of being lost.
+TEST(HandOver, ACloseDuringABatchStopsItAndWhatArrivedWaits) {
+    test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
+    test::TempDir dir;
+    const std::string folder = LongPathOf(dir.path());
+    std::vector<std::string> files;
+    for (const char* name : {"一.bin", "二.bin", "三.bin"}) {
+        files.push_back(folder + name);
+        ASSERT_TRUE(test::WriteAll(files.back(), std::string(2u << 20, name[0])));
+    }
+    const std::string late = folder + "後から.txt";
+    ASSERT_TRUE(test::WriteAll(late, "後から届いた"));
+    test::EnvVar slow(L"PLIVEX_TEST_STEP_MS", "200");  // 8 steps a file: the batch lasts
+    Program plivex({});
+    const HWND main = WaitForMainWindow(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex.id());
+    std::vector<std::wstring> dropped;
+    for (const auto& f : files) dropped.push_back(Widen(f));
+    ASSERT_TRUE(DropFiles(plivex.process(), main, dropped));
+    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex.id());
+    ASSERT_TRUE(WaitFor([&] {
+        return FindWindowOf(plivex.id(), [](HWND w) { return ChildOfClass(w, PROGRESS_CLASSW) != nullptr; });
+    })) << Describe(plivex.id());
+    {
+        test::Program copy(PLIVEX_EXE, {late});
+        EXPECT_EQ(copy.Wait(kPatience), 0u) << "the second copy did not hand over";
+    }
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    const HWND left = WaitForMessageBox(plivex.id(), L"次のファイルは暗号化されていません");
+    ASSERT_TRUE(left) << Describe(plivex.id());
+    EXPECT_NE(MessageTextOf(left).find(Widen(files[2])), std::wstring::npos) << "the last file is named";
+    Click(GetDlgItem(left, IDOK));
+    ASSERT_EQ(plivex.Wait(kPatience), 0u) << Describe(plivex.id());
+    EXPECT_TRUE(test::FileExists(files[2]));
+    EXPECT_FALSE(test::FileExists(folder + "三.pvx"));
+    // The file handed over is neither converted nor dropped: it waits in the registry.
+    EXPECT_TRUE(test::FileExists(late));
+    const test::NamedValues values = test::RegistryValues(kSystemKey.c_str());
+    EXPECT_TRUE(std::any_of(values.begin(), values.end(), [&](const auto& v) {
+        return v.first.rfind("SendFile", 0) == 0 && v.second == late;
+    })) << "the handed-over file was lost";
+}
+
 INSTANTIATE_TEST_SUITE_P(Explorer, ManyCopies, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "WhileAWorkingCopyRuns" : "WithNoneRunning"; });
 
