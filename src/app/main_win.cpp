@@ -230,9 +230,28 @@ private:
     // what changed meanwhile, and under /RC second copies must still find us.
     void SessionEnd(bool ending) {
         ExitStep();
-        if (ending) return;
+        if (ending) {
+            // The process may be ended the moment this returns: a conversion in
+            // hand stops (its temporary output goes with its handle), and the
+            // files still open are named at the next start.
+            deal_.Cancel();
+            AddUnprotected(form_.ProsMonList.Files());
+            return;
+        }
         exited_ = false;
         if (form_.CLParam.RegClear) WriteMainWindowHandle(form_.Handle());
+    }
+
+    // A log-off waits while files are converted or lie plain for an
+    // application: the user is asked, with the reason, to let the work end.
+    bool MayEndSession() {
+        const bool busy = !DealIdle();
+        if (!busy && form_.ProsMonList.Empty()) {
+            ShutdownBlockReasonDestroy(form_.Handle());
+            return true;
+        }
+        ShutdownBlockReasonCreate(form_.Handle(), busy ? L"暗号化・解凍の処理中です。" : L"暗号化されていないファイルがあります。");
+        return false;
     }
 
     // Copies started together by the shell hand over one by one: what arrives
@@ -280,6 +299,7 @@ private:
     // there), is taken up as soon as the program is idle again. Posted, so
     // that the batch runs from the message loop and not inside the timer.
     void RemindOfWaitingWork() {
+        if (DealIdle() && form_.ProsMonList.Empty()) ShutdownBlockReasonDestroy(form_.Handle());  // the work has ended
         if (Idle() && (!waiting_.empty() || SendFilesWaiting())) PostMessageW(form_.Handle(), kMsgHandOver, 0, 0);
     }
 
@@ -288,6 +308,11 @@ private:
     static LRESULT CALLBACK OwnMessagesProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                             DWORD_PTR self) {
         auto* instance = reinterpret_cast<WorkingInstance*>(self);
+        if (msg == WM_QUERYENDSESSION) {
+            bool mayEnd = true;
+            ui::Guarded([&] { mayEnd = instance->MayEndSession(); });
+            if (!mayEnd) return FALSE;
+        }
         if (msg == WM_ENDSESSION) ui::Guarded([&] { instance->SessionEnd(wParam != FALSE); });
         if (msg == WM_TIMER && wParam == kGatherTimer) {
             ui::Guarded([&] { instance->GatheringDone(); });

@@ -178,8 +178,10 @@ Codec::Produced Codec::Produce(const std::string& source, const std::string& tar
         std::string shown = fault.systemFailed ? WithReason(message) : message;
         out.reset();
         // It may hold plain bytes: the user must know where.
-        const std::string leftover =
-            files_.Remove(tempPath) ? std::string() : WithReason(text::TempNotRemoved(tempPath));
+        // (The system may have taken it away itself as its handle closed.)
+        const std::string leftover = files_.Remove(tempPath) || !files_.Exists(tempPath)
+                                         ? std::string()
+                                         : WithReason(text::TempNotRemoved(tempPath));
         if (fault.kind == Fault::kCancelled) {
             cancelled_ = true;
             if (!leftover.empty()) Message(leftover, "", kStyleExclamation);

@@ -73,9 +73,18 @@ private:
     OwnedHandle file_;
 };
 
+// A temporary output is deleted by the system when its handle closes, unless
+// it was finished: the program ended by a log-off or killed half-way leaves no
+// plain bytes behind. False where the file system cannot do that.
+bool DeleteOnClose(HANDLE h, bool del) {
+    FILE_DISPOSITION_INFO info{};
+    info.DeleteFile = del ? TRUE : FALSE;
+    return SetFileInformationByHandle(h, FileDispositionInfo, &info, sizeof info) != 0;
+}
+
 class WinOutput : public OutputFile {
 public:
-    explicit WinOutput(HANDLE h) : file_(h) {}
+    WinOutput(HANDLE h, bool deleteOnClose) : file_(h), deleteOnClose_(deleteOnClose) {}
     bool Write(const void* data, std::size_t size) override {
         const char* p = static_cast<const char*>(data);
         while (size > 0) {
@@ -88,12 +97,15 @@ public:
         return true;
     }
     bool Finish() override {
+        // Kept only once every byte is on the disk: a log-off during the flush leaves nothing.
         const bool flushed = FlushFileBuffers(file_.get()) != 0 || Failed();
-        return (file_.Close() || Failed()) && flushed;
+        const bool kept = !deleteOnClose_ || DeleteOnClose(file_.get(), false) || Failed();
+        return (file_.Close() || Failed()) && flushed && kept;
     }
 
 private:
     OwnedHandle file_;
+    bool deleteOnClose_;
 };
 
 class WinFiles : public FileAccess {
@@ -135,10 +147,10 @@ public:
             const std::string candidate = folder + TempName(seed + attempt * 7919u);
             const auto wide = TryWiden(candidate);
             if (!wide) return InvalidName(), nullptr;
-            HANDLE h = Open(*wide, GENERIC_WRITE, CREATE_NEW);
+            HANDLE h = Open(*wide, GENERIC_WRITE | DELETE, CREATE_NEW);
             if (h != INVALID_HANDLE_VALUE) {
                 tempPath = candidate;
-                return std::make_unique<WinOutput>(h);
+                return std::make_unique<WinOutput>(h, DeleteOnClose(h, true));
             }
             if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
                 return Failed(), nullptr;

@@ -210,5 +210,52 @@ TEST(Desktop, SessionEndSavesAndACancelledOneLetsTheRealCloseSaveAgain) {
     EXPECT_FALSE(test::KeyExists(kProgramKey));
 }
 
+// A log-off during a melt, and with a melted file still open, is refused;
+// when the session ends anyway and the process is ended, nothing plain is
+// left in a temporary file, the container is whole, and the open file is
+// named at the next start.
+TEST(Desktop, ALogOffDuringWorkIsRefusedAndAnEndedSessionLeavesNoPlainBytes) {
+    test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
+    TCustomSet options;
+    options.StrongFormat = true;
+    options.UseMeltF = false;
+    WritePreferences(options);
+    test::TempDir dir;
+    const std::string folder = LongPathOf(dir.path());
+    const std::string plain = folder + "議事録.bin", container = folder + "議事録.pvx";
+    ASSERT_TRUE(test::WriteAll(plain, std::string(4u << 20, 'k')));
+    {
+        Program plivex({plain, "/Q"});
+        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex.id());
+        ASSERT_EQ(plivex.Wait(20000), 0u) << Describe(plivex.id());
+    }
+    const std::optional<std::string> sealed = test::ReadAll(container);
+    ASSERT_TRUE(sealed && !test::FileExists(plain));
+    const auto query = [](HWND main) {
+        DWORD_PTR answer = 1;
+        SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, kSendTimeout, &answer);
+        return answer;
+    };
+    {
+        test::EnvVar slow(L"PLIVEX_TEST_STEP_MS", "200");
+        Program plivex({});
+        const HWND main = WaitForMainWindow(plivex.id());
+        ASSERT_TRUE(main) << Describe(plivex.id());
+        ASSERT_TRUE(DropFile(plivex.process(), main, Widen(container)));
+        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "解凍", "pw"), 1) << Describe(plivex.id());
+        ASSERT_TRUE(WaitFor([&] {
+            const auto names = test::ListFolder(folder);
+            return std::any_of(names.begin(), names.end(), [](const std::string& n) { return n.rfind("~plvx", 0) == 0; });
+        })) << "the melt did not begin; " << Describe(plivex.id());
+        EXPECT_EQ(query(main), 0u) << "a log-off during a melt was allowed";
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, kSendTimeout, &ignored);
+        TerminateProcess(plivex.process(), 0);  // as Windows ends a program at a log-off
+        plivex.Wait(kPatience);
+    }
+    EXPECT_EQ(test::ListFolder(folder), std::vector<std::string>{"議事録.pvx"}) << "plain bytes left behind";
+    EXPECT_TRUE(SameBytes(test::ReadAll(container), sealed));
+}
+
 }  // namespace
 }  // namespace plivex
