@@ -255,6 +255,34 @@ TEST(Desktop, ALogOffDuringWorkIsRefusedAndAnEndedSessionLeavesNoPlainBytes) {
     }
     EXPECT_EQ(test::ListFolder(folder), std::vector<std::string>{"議事録.pvx"}) << "plain bytes left behind";
     EXPECT_TRUE(SameBytes(test::ReadAll(container), sealed));
+
+    // A melted file open in its application: refused too, and named at the next start.
+    test::TestAppGuard apps;
+    test::Association association(".bin", test::TestAppPath());
+    {
+        Program plivex({});
+        const HWND main = WaitForMainWindow(plivex.id());
+        ASSERT_TRUE(main) << Describe(plivex.id());
+        ASSERT_TRUE(DropFile(plivex.process(), main, Widen(container)));
+        const HWND prompt = WaitForWindow(plivex.id(), L"パスワード入力 - 解凍 -");
+        ASSERT_TRUE(prompt) << Describe(plivex.id());
+        SendMessageW(ButtonOf(prompt, L"&U・解凍したファイルを利用する"), BM_SETCHECK, BST_CHECKED, 0);
+        EXPECT_EQ(AnswerPassword(prompt, "pw"), 1);
+        ASSERT_TRUE(WaitForDocumentWindow(plain)) << Describe(plivex.id());
+        EXPECT_EQ(query(main), 0u) << "a log-off with a file left plain was allowed";
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, kSendTimeout, &ignored);
+        TerminateProcess(plivex.process(), 0);
+        plivex.Wait(kPatience);
+    }
+    Program plivex({});
+    const HWND reminder = WaitForMessageBox(plivex.id(), L"前回の終了時に");
+    ASSERT_TRUE(reminder) << Describe(plivex.id());
+    EXPECT_NE(MessageTextOf(reminder).find(Widen(plain)), std::wstring::npos);
+    Click(GetDlgItem(reminder, IDOK));
+    const HWND main = WaitForMainWindow(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex.id());
+    EXPECT_EQ(CloseProgram(plivex, main), 0u);
 }
 
 }  // namespace
