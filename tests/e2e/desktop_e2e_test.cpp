@@ -224,11 +224,7 @@ TEST(Desktop, ALogOffDuringWorkIsRefusedAndAnEndedSessionLeavesNoPlainBytes) {
     const std::string folder = LongPathOf(dir.path());
     const std::string plain = folder + "議事録.bin", container = folder + "議事録.pvx";
     ASSERT_TRUE(test::WriteAll(plain, std::string(4u << 20, 'k')));
-    {
-        Program plivex({plain, "/Q"});
-        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex.id());
-        ASSERT_EQ(plivex.Wait(20000), 0u) << Describe(plivex.id());
-    }
+    ASSERT_TRUE(EncryptWithProgram(plain, "pw"));
     const std::optional<std::string> sealed = test::ReadAll(container);
     ASSERT_TRUE(sealed && !test::FileExists(plain));
     const auto query = [](HWND main) {

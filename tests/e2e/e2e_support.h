@@ -65,6 +65,16 @@ inline int AnswerPasswordPrompt(DWORD pid, const std::string& pass, const std::s
     return dialog ? AnswerPassword(dialog, password) : 0;
 }
 
+// Encrypts one file as the command line does (/Q) with the options in the
+// registry; true once the program has ended well.
+inline testing::AssertionResult EncryptWithProgram(const std::string& plain, const std::string& password) {
+    Program plivex({plain, "/Q"});
+    if (AnswerPasswordPrompt(plivex.id(), "暗号化", password) != 2)
+        return testing::AssertionFailure() << "no encryption prompt; " << Describe(plivex.id());
+    if (plivex.Wait(20000) != 0u) return testing::AssertionFailure() << "did not end well; " << Describe(plivex.id());
+    return testing::AssertionSuccess();
+}
+
 // The stored name and body of a strong container melted with the password, or nothing.
 inline std::optional<std::pair<std::string, std::string>> StrongContents(const std::string& container,
                                                                          const std::string& password) {

@@ -86,11 +86,7 @@ TEST(Strong, AWrongPasswordIsAskedAgainAndTheRightOneMelts) {
     test::TempDir dir;
     const std::string plain = LongPathOf(dir.path()) + "見積書.txt", container = LongPathOf(dir.path()) + "見積書.pvx";
     ASSERT_TRUE(test::WriteAll(plain, "本文"));
-    {
-        Program plivex({plain, "/Q"});
-        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "himitsu123"), 2) << Describe(plivex.id());
-        ASSERT_EQ(plivex.Wait(20000), 0u) << Describe(plivex.id());
-    }
+    ASSERT_TRUE(EncryptWithProgram(plain, "himitsu123"));
     const std::optional<std::string> sealed = test::ReadAll(container);
     ASSERT_TRUE(sealed);
 
@@ -124,11 +120,7 @@ TEST(Strong, AFileLeftPlainByACloseIsNamedAtTheNextStartOnce) {
     test::TempDir dir;
     const std::string plain = LongPathOf(dir.path()) + "下書き.pvxdoc", container = LongPathOf(dir.path()) + "下書き.pvx";
     ASSERT_TRUE(test::WriteAll(plain, "draft"));
-    {
-        Program plivex({plain, "/Q"});
-        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex.id());
-        ASSERT_EQ(plivex.Wait(20000), 0u) << Describe(plivex.id());
-    }
+    ASSERT_TRUE(EncryptWithProgram(plain, "pw"));
     {
         Program plivex({});
         const HWND main = WaitForMainWindow(plivex.id());
