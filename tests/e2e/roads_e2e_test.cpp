@@ -266,7 +266,12 @@ TEST(Roads, HelpButtonStartsTheBrowserOnceAtTheBasicChapterBesideTheProgram) {
     test::SavedRegistryKey savedAppPath(HKEY_LOCAL_MACHINE, appPath);
     test::SavedRegistryKey savedHtm(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.htm");
     test::SavedRegistryKey savedProgId(HKEY_LOCAL_MACHINE, L"Software\\Classes\\PlivexTest.Browser");
-    WritePreferences(TCustomSet{});  // the default options, with no Netscape on the machine
+    // The association's browser is what this counts: the Netscape option off, so
+    // an App Paths entry another test may leave in the shared prefix cannot
+    // take the road (that road has tests of its own in the window layer).
+    TCustomSet options;
+    options.UseNN = false;
+    WritePreferences(options);
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, appPath);
     const auto windowsPath = [](std::string path) {
         for (char& c : path)
