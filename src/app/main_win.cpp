@@ -177,21 +177,13 @@ private:
             deal_.Cancel();
             return false;
         }
-        // What arrived after a close began waits for the next start.
-        if (std::exchange(closeAfterBatch_, false)) {
-            closing_.Acquire(kLastLookPatience);
-            if (!form_.FormCloseQuery()) {
-                closing_.Release();
-                DragAcceptFiles(form_.Handle(), TRUE);
-                return false;
-            }
-            ExitStep();
-            PostQuitMessage(0);
-            return true;
-        }
-        if (!TakeUpLastHandOver()) return false;
+        // After a close that stopped a batch, what arrived meanwhile waits for
+        // the next start; any other close works it first.
+        if (std::exchange(closeAfterBatch_, false)) closing_.Acquire(kLastLookPatience);
+        else if (!TakeUpLastHandOver()) return false;
         if (!form_.FormCloseQuery()) {
             closing_.Release();
+            DragAcceptFiles(form_.Handle(), TRUE);  // the run goes on
             return false;
         }
         ExitStep();
@@ -245,14 +237,17 @@ private:
     // A log-off waits while files are converted or lie plain for an
     // application: the user is asked, with the reason, to let the work end.
     bool MayEndSession() {
-        const bool busy = !DealIdle();
-        if (!busy && form_.ProsMonList.Empty()) {
+        if (!WorkInHand()) {
             ShutdownBlockReasonDestroy(form_.Handle());
             return true;
         }
-        ShutdownBlockReasonCreate(form_.Handle(), busy ? L"暗号化・解凍の処理中です。" : L"暗号化されていないファイルがあります。");
+        ShutdownBlockReasonCreate(form_.Handle(),
+                                  !DealIdle() ? L"暗号化・解凍の処理中です。" : L"暗号化されていないファイルがあります。");
         return false;
     }
+
+    // Files being converted, or melted files open in their applications.
+    bool WorkInHand() const { return !DealIdle() || !form_.ProsMonList.Empty(); }
 
     // Copies started together by the shell hand over one by one: what arrives
     // within a moment of the first is gathered into one batch, one prompt.
@@ -299,7 +294,7 @@ private:
     // there), is taken up as soon as the program is idle again. Posted, so
     // that the batch runs from the message loop and not inside the timer.
     void RemindOfWaitingWork() {
-        if (DealIdle() && form_.ProsMonList.Empty()) ShutdownBlockReasonDestroy(form_.Handle());  // the work has ended
+        if (!WorkInHand()) ShutdownBlockReasonDestroy(form_.Handle());  // the work has ended
         if (Idle() && (!waiting_.empty() || SendFilesWaiting())) PostMessageW(form_.Handle(), kMsgHandOver, 0, 0);
     }
 
