@@ -1,7 +1,9 @@
 #include "app/instance_win.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cwchar>
+#include <iterator>
 #include <string_view>
 #include <utility>
 
@@ -13,17 +15,12 @@ namespace plivex {
 
 namespace {
 
-constexpr wchar_t kHandOverMutexName[] = L"PlivexHandOverMutex";
-// The receiver runs on the window's thread: it never waits long for a sender.
-constexpr DWORD kReceiverWait = 500;
+constexpr std::wstring_view kSendFilePrefix = L"SendFile";
 
-std::wstring SendFileName(std::size_t k) { return L"SendFile" + std::to_wstring(k); }
-
-// The number of a "SendFile" value: decimal, from 1, without leading zeros.
+// The number of an older copy's "SendFile<k>" value: decimal, from 1, without leading zeros.
 std::optional<std::size_t> SendFileNumber(std::wstring_view name) {
-    constexpr std::wstring_view prefix = L"SendFile";
-    if (name.substr(0, prefix.size()) != prefix) return std::nullopt;
-    const std::wstring_view digits = name.substr(prefix.size());
+    if (name.substr(0, kSendFilePrefix.size()) != kSendFilePrefix) return std::nullopt;
+    const std::wstring_view digits = name.substr(kSendFilePrefix.size());
     if (digits.empty() || digits.size() > 9 || digits[0] == L'0') return std::nullopt;
     std::size_t k = 0;
     for (const wchar_t c : digits) {
@@ -33,20 +30,55 @@ std::optional<std::size_t> SendFileNumber(std::wstring_view name) {
     return k;
 }
 
-// The "SendFile" values of the open key, by number.
-std::vector<std::pair<std::size_t, std::wstring>> SendFileValues(HKEY key) {
-    std::vector<std::pair<std::size_t, std::wstring>> values;
-    wchar_t name[64];
+// Ours: "SendFile-" and whatever a copy made unique.
+bool IsOwnSendFileName(std::wstring_view name) {
+    return name.size() > kSendFilePrefix.size() + 1 && name.substr(0, kSendFilePrefix.size()) == kSendFilePrefix &&
+           name[kSendFilePrefix.size()] == L'-';
+}
+
+// The hand-over values of the open key in the order they are taken: older
+// copies' by number, then ours by name.
+std::vector<std::wstring> SendFileValues(HKEY key) {
+    std::vector<std::pair<std::size_t, std::wstring>> numbered;
+    std::vector<std::wstring> named;
+    wchar_t name[80];
     for (DWORD i = 0;; ++i) {
         DWORD length = static_cast<DWORD>(std::size(name));
         const LSTATUS s = RegEnumValueW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr);
         if (s == ERROR_MORE_DATA) continue;  // a long name is none of ours
         if (s != ERROR_SUCCESS) break;
-        if (const auto k = SendFileNumber({name, length})) values.emplace_back(*k, std::wstring(name, length));
+        const std::wstring_view n(name, length);
+        if (const auto k = SendFileNumber(n)) numbered.emplace_back(*k, std::wstring(n));
+        else if (IsOwnSendFileName(n)) named.emplace_back(n);
     }
-    std::sort(values.begin(), values.end());
+    std::sort(numbered.begin(), numbered.end());
+    std::sort(named.begin(), named.end());
+    std::vector<std::wstring> values;
+    for (auto& [k, n] : numbered) values.push_back(std::move(n));
+    for (auto& n : named) values.push_back(std::move(n));
     return values;
 }
+
+std::wstring Hex(std::uint64_t v, int digits) {
+    std::wstring s(static_cast<std::size_t>(digits), L'0');
+    for (int i = digits - 1; i >= 0 && v; --i, v >>= 4) s[static_cast<std::size_t>(i)] = L"0123456789ABCDEF"[v & 15];
+    return s;
+}
+
+// "SendFile-<start time>-<process id>-<count>", fixed width so that names
+// sort by start: a process id is unique among live processes, and with the
+// start time also among those that have ended.
+std::wstring NextSendFileName() {
+    static std::uint64_t count = 0;
+    FILETIME created{}, unused1{}, unused2{}, unused3{};
+    GetProcessTimes(GetCurrentProcess(), &created, &unused1, &unused2, &unused3);
+    const std::uint64_t start = (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
+    return std::wstring(kSendFilePrefix) + L"-" + Hex(start, 16) + L"-" + Hex(GetCurrentProcessId(), 8) + L"-" +
+           Hex(++count, 8);
+}
+
+// Deleted by this call: the one way a value changes hands.
+bool DeletedHere(HKEY key, const std::wstring& name) { return RegDeleteValueW(key, name.c_str()) == ERROR_SUCCESS; }
 
 }  // namespace
 
@@ -57,34 +89,27 @@ InstanceMutex CreateInstanceMutex() {
     return m;
 }
 
-HandOverLock::HandOverLock() : mutex_(CreateMutexW(nullptr, FALSE, kHandOverMutexName)) {}
-
-bool HandOverLock::Acquire(DWORD ms) {
-    if (held_) return true;
-    if (!mutex_) return false;
-    const DWORD r = WaitForSingleObject(mutex_.get(), ms);
-    held_ = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
-    return held_;
-}
-
-void HandOverLock::Release() {
-    if (held_) ReleaseMutex(mutex_.get());
-    held_ = false;
-}
-
 namespace {
 // A window property only this program sets; its name is a global atom, so other processes read it.
 constexpr const wchar_t* kProgramMark = L"Plivex.WorkingCopy";
 }
 
-void MarkProgramWindow(HWND hwnd, bool mark) {
-    if (mark) SetPropW(hwnd, kProgramMark, reinterpret_cast<HANDLE>(1));
-    else RemovePropW(hwnd, kProgramMark);
+void MarkProgramWindow(HWND hwnd, WindowMark mark) {
+    if (mark == WindowMark::None) RemovePropW(hwnd, kProgramMark);
+    else SetPropW(hwnd, kProgramMark, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(mark)));
+}
+
+WindowMark MarkOf(HWND hwnd) {
+    switch (reinterpret_cast<INT_PTR>(GetPropW(hwnd, kProgramMark))) {
+        case static_cast<INT_PTR>(WindowMark::TakesHandOvers): return WindowMark::TakesHandOvers;
+        case static_cast<INT_PTR>(WindowMark::Closing): return WindowMark::Closing;
+        default: return WindowMark::None;
+    }
 }
 
 bool IsProgramWindow(HWND hwnd) {
     if (!hwnd || !IsWindow(hwnd) || !ui::IsDialogWindow(hwnd)) return false;
-    if (GetPropW(hwnd, kProgramMark)) return true;
+    if (MarkOf(hwnd) != WindowMark::None) return true;
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     const OwnedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
@@ -114,30 +139,36 @@ std::optional<HWND> ReadMainWindowHandle() {
     return reinterpret_cast<HWND>(static_cast<INT_PTR>(*v));
 }
 
-std::size_t WriteSendFiles(const std::vector<std::string>& paths) {
-    if (paths.empty()) return 0;
+SentFiles WriteSendFiles(const std::vector<std::string>& paths) {
+    SentFiles sent;
+    if (paths.empty()) return sent;
     const RegKey key(kSystemKeyPath, true);
-    if (!key.get()) return 0;
-    // After what waits: another copy's names not yet taken must not be overwritten.
-    const auto waiting = SendFileValues(key.get());
-    const std::size_t first = waiting.empty() ? 1 : waiting.back().first + 1;
-    std::size_t written = 0;
+    if (!key.get()) return sent;
     for (const auto& p : paths) {
-        if (!key.WriteString(SendFileName(first + written).c_str(), p)) break;
-        ++written;
+        std::wstring name = NextSendFileName();
+        if (!key.WriteString(name.c_str(), p)) break;
+        sent.paths.push_back(p);
+        sent.names.push_back(std::move(name));
     }
-    return written;
+    return sent;
+}
+
+std::vector<std::string> TakeBackSendFiles(const SentFiles& sent) {
+    std::vector<std::string> back;
+    const RegKey key(kSystemKeyPath, false);
+    if (!key.get()) return back;
+    for (std::size_t i = 0; i < sent.names.size(); ++i)
+        if (DeletedHere(key.get(), sent.names[i])) back.push_back(sent.paths[i]);
+    return back;
 }
 
 std::vector<std::string> TakeSendFiles() {
     std::vector<std::string> files;
-    HandOverLock lock;
-    if (!lock.Acquire(kReceiverWait)) return files;
     const RegKey key(kSystemKeyPath, true);
     if (!key.get()) return files;
-    for (const auto& [k, name] : SendFileValues(key.get())) {
-        if (auto s = key.ReadString(name.c_str())) files.push_back(std::move(*s));
-        RegDeleteValueW(key.get(), name.c_str());
+    for (const std::wstring& name : SendFileValues(key.get())) {
+        std::optional<std::string> path = key.ReadString(name.c_str());
+        if (DeletedHere(key.get(), name) && path) files.push_back(std::move(*path));
     }
     return files;
 }

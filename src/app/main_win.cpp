@@ -4,7 +4,9 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <cstddef>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,7 +38,6 @@ constexpr UINT kMsgHandOver = WM_USER;  // 1024, posted by a second instance
 constexpr int kTooltipTime = 5000;
 constexpr UINT_PTR kGatherTimer = 0x504C;  // the form's own timers are thread timers
 constexpr UINT kGatherTime = 300;
-constexpr DWORD kLastLookPatience = 10000;
 
 // The arguments without the program's name. Not CommandLineToArgvW: it
 // takes \" for an escaped quote, so "D:\" /Q would become one argument.
@@ -58,33 +59,54 @@ void LoadSettings(TFormPlivex& form) { LoadRegistrySettings(form, ProgramFolder(
 void SaveSettings(const TFormPlivex& form) { SaveRegistrySettings(form); }
 
 // How long a second copy waits for the working copy's window before it works
-// its files itself; and for its turn behind other second copies.
+// its files itself.
 constexpr ULONGLONG kWindowPatience = 5000;
-constexpr DWORD kTurnPatience = 15000;
+
+// What a copy that found no working copy in time goes on with: the mutex it
+// holds now, and the files of its command line not handed over.
+struct OwnTurn {
+    OwnedHandle mutex;
+    std::vector<std::string> files;
+};
+
+// Hands files over to the working copy's window. A closing copy marks its
+// window so before its last look for hand-overs, and the mark is looked at
+// again after writing: either that look finds the files, or they are taken
+// back here (files keeps them) to be worked by this copy once the window has
+// gone. An older working copy carries no mark; what it does not take waits
+// for the next start.
+bool HandedOver(HWND target, std::vector<std::string>& files) {
+    const WindowMark mark = MarkOf(target);
+    if (mark == WindowMark::Closing) return false;
+    const SentFiles sent = WriteSendFiles(files);
+    if (sent.paths.size() == files.size() &&
+        (mark == WindowMark::None || MarkOf(target) == WindowMark::TakesHandOvers)) {
+        // Posted: the sender never waits for a receiver that may be busy in a batch.
+        PostMessageW(target, kMsgHandOver, 0, 0);
+        return true;
+    }
+    std::vector<std::string> left = TakeBackSendFiles(sent);
+    left.insert(left.end(), files.begin() + static_cast<std::ptrdiff_t>(sent.paths.size()), files.end());
+    files = std::move(left);
+    return files.empty();  // the closing copy took them up after all
+}
 
 // A second copy: brings the working one to the front and hands the file
-// arguments over to it, in its turn behind other copies started together.
-// It loads and saves no settings. When no working copy shows its window in
-// time, or the working copy has just ended, nothing is handed over and this
-// copy becomes the working copy: the mutex it then holds is returned.
-std::optional<OwnedHandle> HandOverToWorkingInstance(const std::vector<std::string>& arguments) {
-    const std::vector<std::string> files = LongNames(FileArguments(arguments));
-    HandOverLock lock;
-    lock.Acquire(kTurnPatience);  // without it after that long, hand over all the same
+// arguments over to it. It loads and saves no settings and waits for no other
+// copy. When no working copy shows its window in time, or the working copy
+// has just ended, this copy becomes the working copy with what it still holds.
+std::optional<OwnTurn> HandOverToWorkingInstance(const std::vector<std::string>& arguments) {
+    std::vector<std::string> files = LongNames(FileArguments(arguments));
     const ULONGLONG deadline = GetTickCount64() + kWindowPatience;
     for (;;) {
-        // Decided under the lock, so that of copies that find no working copy, one takes over.
+        // Of copies that find no working copy, the one that creates the mutex takes over.
         InstanceMutex mutex = CreateInstanceMutex();
-        if (!mutex.existed) return std::move(mutex.handle);
+        if (!mutex.existed) return OwnTurn{std::move(mutex.handle), std::move(files)};
         if (const std::optional<HWND> target = ReadMainWindowHandle(); target && IsProgramWindow(*target)) {
             SetForegroundWindow(*target);
-            if (files.empty()) return std::nullopt;
-            WriteSendFiles(files);
-            // Posted: the sender never waits for a receiver that may be busy in a batch.
-            PostMessageW(*target, kMsgHandOver, 0, 0);
-            return std::nullopt;
+            if (files.empty() || HandedOver(*target, files)) return std::nullopt;
         }
-        if (GetTickCount64() >= deadline) return std::move(mutex.handle);
+        if (GetTickCount64() >= deadline) return OwnTurn{std::move(mutex.handle), std::move(files)};
         mutex.handle.Close();
         Sleep(50);
     }
@@ -101,21 +123,23 @@ public:
         SetWindowSubclass(form_.Handle(), OwnMessagesProc, 0, reinterpret_cast<DWORD_PTR>(this));
     }
     ~WorkingInstance() {
-        MarkProgramWindow(form_.Handle(), false);
+        MarkProgramWindow(form_.Handle(), WindowMark::None);
         ui::Application::Get().SetMessageFilter(nullptr);
         RemoveWindowSubclass(form_.Handle(), OwnMessagesProc, 0);
     }
     WorkingInstance(const WorkingInstance&) = delete;
     WorkingInstance& operator=(const WorkingInstance&) = delete;
 
-    int Run(const std::vector<std::string>& arguments) {
+    // files, when given, are those of the command line still to be worked (a
+    // copy that could not hand them over), already in long form.
+    int Run(const std::vector<std::string>& arguments, const std::optional<std::vector<std::string>>& files) {
         ui::Application& app = ui::Application::Get();
         form_.SetCaption(std::string(kAppTitle));
         app.SetTitle(form_.Caption());
         app.SetMainForm(&form_);
         app.SetMessageFilter([this](const MSG& msg) { return FilterMessage(msg); });
 
-        MarkProgramWindow(form_.Handle());
+        MarkProgramWindow(form_.Handle(), WindowMark::TakesHandOvers);
         WriteMainWindowHandle(form_.Handle());
         RepairExplorerIntegration();  // the program may have moved since it registered
         LoadSettings(form_);
@@ -130,7 +154,7 @@ public:
         });
 
         RemindOfFilesLeftPlain();
-        const bool worked = ProcessCommandLine(arguments);
+        const bool worked = ProcessCommandLine(arguments, files);
         if (worked) {
             // Shown minimised: the system command makes the hidden window visible as an icon.
             SendMessageW(form_.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
@@ -152,11 +176,13 @@ private:
 
     // Options are reported in argument order before any password prompt;
     // the files are worked as one batch. True when there were files.
-    bool ProcessCommandLine(const std::vector<std::string>& arguments) {
+    bool ProcessCommandLine(const std::vector<std::string>& arguments,
+                            const std::optional<std::vector<std::string>>& files) {
         const CommandLineResult parsed = ParseCommandLine(arguments, form_.CLParam);
         for (const auto& message : parsed.messages) ui::MsgBox(message, "", kStyleExclamation);
-        if (parsed.files.empty()) return false;
-        RunBatch(LongNames(parsed.files));
+        std::vector<std::string> work = files ? *files : LongNames(parsed.files);
+        if (work.empty()) return false;
+        RunBatch(std::move(work));
         // Files named on the command line end the run once they are done.
         form_.CLParam.Quit = true;
         return true;
@@ -179,30 +205,34 @@ private:
         }
         // After a close that stopped a batch, what arrived meanwhile waits for
         // the next start; any other close works it first.
-        if (std::exchange(closeAfterBatch_, false)) closing_.Acquire(kLastLookPatience);
-        else if (!TakeUpLastHandOver()) return false;
-        if (!form_.FormCloseQuery()) {
-            closing_.Release();
-            DragAcceptFiles(form_.Handle(), TRUE);  // the run goes on
-            return false;
+        const bool stoppedBatch = std::exchange(closeAfterBatch_, false);
+        for (;;) {
+            if (!stoppedBatch && !TakeUpLastHandOver()) return false;
+            if (!form_.FormCloseQuery()) {
+                DragAcceptFiles(form_.Handle(), TRUE);  // the run goes on
+                return false;
+            }
+            // No lock is held through the question: the last look comes after
+            // it, and a copy that hands over later finds the window closing
+            // and works its files itself once the window has gone.
+            MarkProgramWindow(form_.Handle(), WindowMark::Closing);
+            if (stoppedBatch || !Idle() || (waiting_.empty() && !SendFilesWaiting())) break;
+            MarkProgramWindow(form_.Handle(), WindowMark::TakesHandOvers);
         }
         ExitStep();
         PostQuitMessage(0);
-        return true;  // the lock stays held until the window has gone
+        return true;
     }
 
-    // Before closing, names handed over but not yet taken are worked; from the
-    // last look on, the lock keeps other copies from handing over to a window
-    // about to go (they take over themselves once it has). False when the work
-    // left applications watched under /Q: the monitor closes the window later.
+    // Before closing, files dropped or handed over and not yet taken are
+    // worked. False when the work left applications watched under /Q: the
+    // monitor closes the window later.
     bool TakeUpLastHandOver() {
-        for (;;) {
-            closing_.Acquire(kLastLookPatience);
-            if (!Idle() || (waiting_.empty() && !SendFilesWaiting())) return true;
-            closing_.Release();
+        while (Idle() && (!waiting_.empty() || SendFilesWaiting())) {
             WorkWaiting();
             if (form_.CLParam.Quit && !form_.ProsMonList.Empty()) return false;
         }
+        return true;
     }
 
     void ExitStep() {
@@ -316,7 +346,6 @@ private:
         return DefSubclassProc(hwnd, msg, wParam, lParam);
     }
 
-    HandOverLock closing_;  // before the form: released only after its window has gone
     TFormPlivex form_;
     Deal deal_;
     std::vector<std::string> waiting_;
@@ -335,14 +364,16 @@ int Main() {
     }
     // Held, and closed after the window is gone.
     InstanceMutex mutex = CreateInstanceMutex();
+    std::optional<std::vector<std::string>> files;
     if (mutex.existed) {
-        mutex.handle.Close();  // the turn is decided again under the hand-over lock
-        std::optional<OwnedHandle> mine = HandOverToWorkingInstance(arguments);
+        mutex.handle.Close();  // the turn is decided again in the hand-over
+        std::optional<OwnTurn> mine = HandOverToWorkingInstance(arguments);
         if (!mine) return 0;
-        mutex.handle = std::move(*mine);
+        mutex.handle = std::move(mine->mutex);
+        files = std::move(mine->files);
     }
     WorkingInstance instance;
-    return instance.Run(arguments);
+    return instance.Run(arguments, files);
 }
 
 }  // namespace

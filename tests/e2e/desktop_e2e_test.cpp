@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -108,7 +109,8 @@ TEST(Desktop, HandOverArrivingUnderAQuestionOutsideABatchIsWorkedOnceTheQuestion
     ASSERT_TRUE(prompt) << "the handed-over file was left waiting; " << Describe(plivex.id());
     EXPECT_EQ(AnswerPassword(prompt, "pw"), 2);
     EXPECT_TRUE(WaitFor([&] { return test::FileExists(LongPathOf(dir.path()) + "引継.pvx"); }));
-    EXPECT_TRUE(test::RegistryValues(kSystemKey.c_str()).count("SendFile1") == 0);
+    const test::NamedValues left = test::RegistryValues(kSystemKey.c_str());
+    EXPECT_TRUE(std::none_of(left.begin(), left.end(), [](const auto& v) { return v.first.rfind("SendFile", 0) == 0; }));
     EXPECT_EQ(CloseProgram(plivex, main), 0u) << Describe(plivex.id());
 }
 
@@ -279,6 +281,44 @@ TEST(Desktop, ALogOffDuringWorkIsRefusedAndAnEndedSessionLeavesNoPlainBytes) {
     const HWND main = WaitForMainWindow(plivex.id());
     ASSERT_TRUE(main) << Describe(plivex.id());
     EXPECT_EQ(CloseProgram(plivex, main), 0u);
+}
+
+// The close question holds nothing another copy needs: a copy started under it
+// hands over at once, and once the user says the window may go, the file is
+// worked before it does.
+TEST(Desktop, ACopyStartedUnderTheCloseQuestionIsWorkedBeforeTheWindowGoes) {
+    test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
+    TCustomSet options;
+    options.ConMeltFName = false;
+    WritePreferences(options);
+    test::TestAppGuard apps;
+    test::Association association(".bin", test::TestAppPath());
+    test::TempDir dir;
+    const std::string folder = LongPathOf(dir.path());
+    const std::string plain = folder + "開いたまま.bin", late = folder + "後から.txt";
+    ASSERT_TRUE(test::WriteAll(plain, "開いたまま"));
+    ASSERT_TRUE(test::WriteAll(late, "後から届いた"));
+    ASSERT_TRUE(EncryptWithProgram(plain, "pw"));
+
+    Program plivex({});
+    const HWND main = WaitForMainWindow(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex.id());
+    ASSERT_TRUE(DropFile(plivex.process(), main, Widen(folder + "開いたまま.pvx")));
+    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "解凍", "pw"), 1) << Describe(plivex.id());
+    ASSERT_TRUE(WaitForDocumentWindow(plain)) << Describe(plivex.id());
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    const HWND question = WaitForMessageBox(plivex.id(), L"再暗号化すべきファイル");
+    ASSERT_TRUE(question) << Describe(plivex.id());
+    {
+        Program copy({late});
+        EXPECT_EQ(copy.Wait(kPatience), 0u) << "the copy did not hand over";
+    }
+    Click(GetDlgItem(question, IDYES));
+    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << "the file handed over was not taken up; "
+                                                                   << Describe(plivex.id());
+    EXPECT_EQ(plivex.Wait(kPatience), 0u) << Describe(plivex.id());
+    EXPECT_TRUE(test::FileExists(folder + "後から.pvx"));
+    EXPECT_FALSE(test::FileExists(late));
 }
 
 }  // namespace

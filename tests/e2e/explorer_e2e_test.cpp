@@ -357,6 +357,54 @@ TEST(HandOver, ACloseDuringABatchStopsItAndWhatArrivedWaits) {
     })) << "the handed-over file was lost";
 }
 
+// Older copies serialise their hand-overs with a lock; one that hangs holding
+// it must not make copies started together wait, nor write over each other's
+// files. While the working copy's prompt keeps a batch in hand, every file
+// waits in the registry under a value of its own, and all are then worked.
+TEST(HandOver, FiftyCopiesWhileAnotherProcessHoldsTheOldLockLoseNoFile) {
+    test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
+    const HANDLE oldLock = CreateMutexW(nullptr, TRUE, L"PlivexHandOverMutex");
+    ASSERT_TRUE(oldLock);
+    for (int run = 1; run <= 3; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        test::TempDir dir;
+        const std::string folder = LongPathOf(dir.path());
+        const std::string first = folder + "最初.txt";
+        ASSERT_TRUE(test::WriteAll(first, "最初"));
+        std::vector<std::string> files;
+        for (int i = 1; i <= 50; ++i) {
+            files.push_back(folder + "書類" + std::to_string(i) + ".txt");
+            ASSERT_TRUE(test::WriteAll(files.back(), SampleContent("書類", i)));
+        }
+        Program plivex({first});
+        const HWND prompt = WaitForWindow(plivex.id(), L"パスワード入力 - 暗号化 -");
+        ASSERT_TRUE(prompt) << Describe(plivex.id());
+        {
+            std::vector<std::unique_ptr<Program>> copies;
+            for (const auto& f : files) copies.push_back(std::make_unique<Program>(std::vector<std::string>{f}));
+            for (auto& c : copies) EXPECT_EQ(c->Wait(60000), 0u) << "a copy did not hand over";
+        }
+        std::vector<std::string> waiting;
+        for (const auto& [name, path] : test::RegistryValues(kSystemKey.c_str()))
+            if (name.rfind("SendFile", 0) == 0) waiting.push_back(path);
+        std::sort(waiting.begin(), waiting.end());
+        std::vector<std::string> expected = files;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(waiting, expected) << "a hand-over was lost or written over";
+
+        EXPECT_EQ(AnswerPassword(prompt, "pw"), 2);
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(prompt); }));
+        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex.id());
+        EXPECT_EQ(plivex.Wait(60000), 0u) << Describe(plivex.id());  // files of its command line end the run
+        const long encrypted = std::count_if(files.begin(), files.end(), [](const std::string& f) {
+            return test::FileExists(f.substr(0, f.size() - 4) + ".pvx") && !test::FileExists(f);
+        });
+        EXPECT_EQ(encrypted, 50);
+    }
+    ReleaseMutex(oldLock);
+    CloseHandle(oldLock);
+}
+
 INSTANTIATE_TEST_SUITE_P(Explorer, ManyCopies, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "WhileAWorkingCopyRuns" : "WithNoneRunning"; });
 

@@ -2,6 +2,8 @@
 // of real files.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "app/instance_win.h"
 #include "sys/text_win.h"
 #include "win_support.h"
@@ -34,8 +36,7 @@ void DeleteMainWindowHandle() { RegDeleteKeyValueW(HKEY_CURRENT_USER, kSystemKey
 class Instance : public ::testing::Test {
 protected:
     void TearDown() override {
-        for (int k = 1; k <= 12; ++k)
-            RegDeleteKeyValueW(HKEY_CURRENT_USER, kSystemKeyPath, (L"SendFile" + std::to_wstring(k)).c_str());
+        TakeSendFiles();
         DeleteMainWindowHandle();
     }
 };
@@ -59,46 +60,53 @@ TEST_F(Instance, WindowHandleRoundTrip) {
     EXPECT_FALSE(ReadMainWindowHandle());
 }
 
-TEST_F(Instance, SendFilesAreNumberedReadInOrderAndDeleted) {
-    const Names paths{"C:\\文書\\報告書.doc", "Z:\\tmp\\a b\\暗号 ファイル.pvx", "C:\\x.txt"};
-    EXPECT_EQ(WriteSendFiles({}), 0u);
-    EXPECT_FALSE(ValueExists(L"SendFile1"));
-    ASSERT_EQ(WriteSendFiles(paths), 3u);
-    wchar_t buf[MAX_PATH];
-    DWORD size = sizeof buf;
-    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, kSystemKeyPath, L"SendFile2", RRF_RT_REG_SZ, nullptr, buf, &size),
-              ERROR_SUCCESS);
-    EXPECT_EQ(Narrow(buf), paths[1]);
-    EXPECT_FALSE(ValueExists(L"SendFile0"));
-    EXPECT_FALSE(ValueExists(L"SendFile4"));
-    EXPECT_EQ(TakeSendFiles(), paths);
-    for (const wchar_t* n : {L"SendFile1", L"SendFile2", L"SendFile3"}) EXPECT_FALSE(ValueExists(n));
-    EXPECT_TRUE(TakeSendFiles().empty());
-}
+// Every copy writes under names of its own, taken in the order the copies
+// started; a sender takes back exactly what no working copy took.
+TEST_F(Instance, HandOverValuesCannotCollideAndGoToOneTakerEach) {
+    const Names first{"C:\\文書\\報告書.doc", "Z:\\tmp\\a b\\暗号 ファイル.pvx"};
+    EXPECT_TRUE(WriteSendFiles({}).names.empty());
+    const SentFiles a = WriteSendFiles(first), b = WriteSendFiles({"C:\\x.txt"});
+    ASSERT_EQ(a.names.size(), 2u);
+    ASSERT_EQ(b.names.size(), 1u);
+    EXPECT_EQ(a.paths, first);
+    std::set<std::wstring> names(a.names.begin(), a.names.end());
+    names.insert(b.names[0]);
+    EXPECT_EQ(names.size(), 3u) << "a name was written twice";
+    for (const std::wstring& n : names) EXPECT_TRUE(ValueExists(n.c_str())) << Narrow(n);
 
-// Copies that hand over one after the other before the receiver takes
-// anything must not overwrite each other, and nothing is left behind a gap.
-TEST_F(Instance, WritingNumbersOnAfterWhatWaitsAndTakingSkipsNothing) {
-    SetString(L"SendFile2", L"C:\\二.txt");
+    // An older copy's numbered values are taken first, by number; strangers stay.
     SetString(L"SendFile10", L"C:\\十.txt");
-    SetString(L"SendFile03", L"C:\\not ours");  // not a number we write: neither taken nor counted
+    SetString(L"SendFile2", L"C:\\二.txt");
+    SetString(L"SendFile03", L"C:\\not ours");
     SetString(L"SendFileX", L"C:\\not ours");
-    ASSERT_EQ(WriteSendFiles({"C:\\a", "C:\\b"}), 2u);
-    EXPECT_TRUE(ValueExists(L"SendFile11"));
-    EXPECT_TRUE(ValueExists(L"SendFile12"));
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kSystemKeyPath, L"SendFile5", REG_DWORD, "\1\0\0\0", 4),
               ERROR_SUCCESS);  // not a string: dropped unread
+    EXPECT_EQ(TakeBackSendFiles(b), Names{"C:\\x.txt"});  // not taken yet: the sender's again
+    EXPECT_FALSE(ValueExists(b.names[0].c_str()));
     EXPECT_TRUE(SendFilesWaiting());
-    EXPECT_EQ(TakeSendFiles(), (Names{"C:\\二.txt", "C:\\十.txt", "C:\\a", "C:\\b"}));
+    EXPECT_EQ(TakeSendFiles(), (Names{"C:\\二.txt", "C:\\十.txt", first[0], first[1]}));
     EXPECT_FALSE(SendFilesWaiting());
-    for (const wchar_t* n : {L"SendFile2", L"SendFile5", L"SendFile10", L"SendFile11", L"SendFile12"})
-        EXPECT_FALSE(ValueExists(n)) << Narrow(n);
+    EXPECT_TRUE(TakeBackSendFiles(a).empty()) << "taken by the working copy, and taken back as well";
+    EXPECT_TRUE(TakeSendFiles().empty());
     EXPECT_TRUE(ValueExists(L"SendFile03"));
+    EXPECT_TRUE(ValueExists(L"SendFileX"));
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kSystemKeyPath, L"SendFile03");
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kSystemKeyPath, L"SendFileX");
-    ASSERT_EQ(WriteSendFiles({"C:\\c"}), 1u);  // nothing waits: from 1 again
-    EXPECT_TRUE(ValueExists(L"SendFile1"));
-    EXPECT_EQ(TakeSendFiles(), (Names{"C:\\c"}));
+}
+
+// The closing copy's mark is what a sender reads; an older copy carries none.
+TEST_F(Instance, TheWindowMarkSaysWhetherTheWorkingCopyTakesHandOvers) {
+    const HWND w = CreateWindowExW(0, L"#32770", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(w);
+    EXPECT_EQ(MarkOf(w), WindowMark::None);
+    MarkProgramWindow(w, WindowMark::TakesHandOvers);
+    EXPECT_EQ(MarkOf(w), WindowMark::TakesHandOvers);
+    MarkProgramWindow(w, WindowMark::Closing);
+    EXPECT_EQ(MarkOf(w), WindowMark::Closing);
+    EXPECT_TRUE(IsProgramWindow(w));  // still ours while it closes
+    MarkProgramWindow(w, WindowMark::None);
+    EXPECT_EQ(MarkOf(w), WindowMark::None);
+    DestroyWindow(w);
 }
 
 TEST_F(Instance, DeletingTheProgramKeyKeepsItsParent) {
@@ -106,7 +114,7 @@ TEST_F(Instance, DeletingTheProgramKeyKeepsItsParent) {
     const wchar_t* sibling = L"Software\\QUORVA\\PlivexTestSibling";
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, sibling, L"v", REG_DWORD, "\1\0\0\0", 4), ERROR_SUCCESS);
     ASSERT_TRUE(WriteMainWindowHandle(GetDesktopWindow()));
-    ASSERT_EQ(WriteSendFiles({"C:\\x"}), 1u);
+    ASSERT_EQ(WriteSendFiles({"C:\\x"}).names.size(), 1u);
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\QUORVA\\Plivex\\Preference\\Deeper", L"n", REG_DWORD,
                               "\1\0\0\0", 4),
               ERROR_SUCCESS);

@@ -256,13 +256,10 @@ TEST_F(Startup, HandOverDuringABatchIsWorkedWhenTheBatchEnds) {
     PostMessageW(field, EM_SETLIMITTEXT, 77, 0);
     for (int i = 0; i < 200 && SendMessageW(field, EM_GETLIMITTEXT, 0, 0) != 77; ++i) Pump(20);
     ASSERT_EQ(SendMessageW(field, EM_GETLIMITTEXT, 0, 0), 77);
-    const auto stored = [] {
-        wchar_t text[MAX_PATH] = {};
-        DWORD size = sizeof text;
-        return RegGetValueW(HKEY_CURRENT_USER, kSystemKeyPath, L"SendFile1", RRF_RT_REG_SZ, nullptr, text, &size) ==
-                       ERROR_SUCCESS
-                   ? std::optional<std::string>(Narrow(text))
-                   : std::nullopt;
+    const auto stored = []() -> std::optional<std::string> {
+        for (const auto& [name, data] : test::RegistryValues(kSystemKeyPath))
+            if (name.rfind("SendFile", 0) == 0) return data;
+        return std::nullopt;
     };
     EXPECT_EQ(stored(), base + "second.txt");
 
@@ -300,8 +297,8 @@ TEST_F(Startup, SecondCopyWithoutFilesWritesNothingAndLeavesTheSettingsAlone) {
 }
 
 // While the working copy asks for a password, names handed over wait in the
-// registry: numbered on, in long form, options dropped, relative names made
-// absolute in the sender's folder.
+// registry behind what waited, in long form, options dropped, relative names
+// made absolute in the sender's folder.
 TEST_F(Startup, SecondCopyHandsOverItsFilesInLongFormBehindWhatWaits) {
     test::TempDir dir;
     const std::string base = LongPathOf(dir.path());
@@ -315,7 +312,7 @@ TEST_F(Startup, SecondCopyHandsOverItsFilesInLongFormBehindWhatWaits) {
     ASSERT_TRUE(first.started());
     const HWND prompt = WaitForPrompt(first.id());
     ASSERT_TRUE(prompt) << "the working copy did not ask";
-    ASSERT_EQ(WriteSendFiles({"C:\\waiting.txt"}), 1u);  // an earlier copy's, not yet taken
+    ASSERT_EQ(WriteSendFiles({"C:\\waiting.txt"}).names.size(), 1u);  // an earlier copy's, not yet taken
     Program second({shortName, "/Q", japanese, "-RC", "relative.txt"}, base);
     ASSERT_TRUE(second.started());
     EXPECT_EQ(second.Wait(), 0u);
