@@ -77,13 +77,6 @@ void TFormPlivex::OpenMelted(const std::string& plain, const ContainerKey& key) 
     if (CustomSet().Reencode) ProsMonList.AddEntry(plain, appPath, key, std::move(process));
 }
 
-void TFormPlivex::OpenMelted(const std::string& plain, int version, const std::string& key) {
-    ContainerKey k;
-    k.version = version;
-    k.keyString = Secret(key);
-    OpenMelted(plain, k);
-}
-
 namespace {
 
 // A re-encryption's failures are told as such, above what failed.

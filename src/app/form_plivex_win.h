@@ -72,7 +72,6 @@ public:
     // Reencode, watch it so the file is encrypted again when it ends.
     // key is what melted the file: the re-encryption writes the container's own format with it.
     void OpenMelted(const std::string& plain, const ContainerKey& key);
-    void OpenMelted(const std::string& plain, int version, const std::string& key);  // the compatible format
     void TimerProsMonTimer();
     // Whether the window may close: asks while files wait for re-encryption.
     bool FormCloseQuery();

@@ -113,12 +113,6 @@ std::optional<Browser> FindBrowser(HelpSystem& sys, const std::string& fullPath,
     return std::nullopt;
 }
 
-bool FindBrowser(HelpSystem& sys, const std::string& fullPath, bool useNN, std::string& browser) {
-    auto found = FindBrowser(sys, fullPath, useNN);
-    if (found) browser = std::move(found->path);
-    return found.has_value();
-}
-
 bool ShowHelp(HelpSystem& sys, std::string_view programFolder, const std::string& name, const std::string& anchor,
               bool useNN) {
     const std::string fullPath = HelpFullPath(name, programFolder);

@@ -72,7 +72,6 @@ struct Browser {
 // The browser for a help file: the Netscape App Paths value when useNN and it
 // can be read, else the program associated with the file.
 std::optional<Browser> FindBrowser(HelpSystem& sys, const std::string& fullPath, bool useNN);
-bool FindBrowser(HelpSystem& sys, const std::string& fullPath, bool useNN, std::string& browser);
 
 // Hands the help page at the anchor to a browser, starting at most one
 // program: a running browser that answers DDE takes the page; else the App

@@ -7,11 +7,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "sys/registry_win.h"
-#include "app/codec_ui_win.h"
-#include "codec/texts.h"
-#include "filesel/file_sel_win.h"
+#include "base/texts.h"
 #include "sys/handle_win.h"
+#include "sys/registry_win.h"
 #include "sys/shell_win.h"
 #include "sys/text_win.h"
 #include "ui/app_win.h"
@@ -175,11 +173,6 @@ void WinHelpSystem::ShowMessage(const std::string& text) { ui::MsgBox(text, "", 
 bool ShowHelp(const std::string& name, const std::string& anchor, bool useNN) {
     help::WinHelpSystem sys;
     return help::ShowHelp(sys, ProgramFolder(), name, anchor, useNN);
-}
-
-bool FindBrowser(const std::string& fullPath, bool useNN, std::string& browser) {
-    help::WinHelpSystem sys;
-    return help::FindBrowser(sys, fullPath, useNN, browser);
 }
 
 bool OpenHomePage(const std::string& address) {

@@ -11,9 +11,6 @@ namespace plivex {
 // the anchor; false after telling the user that it could not be shown.
 bool ShowHelp(const std::string& name, const std::string& anchor, bool useNN);
 
-// The browser that shows fullPath (an existing help file); false when there is none.
-bool FindBrowser(const std::string& fullPath, bool useNN, std::string& browser);
-
 // Opens the address with the shell; false after telling the user.
 bool OpenHomePage(const std::string& address);
 

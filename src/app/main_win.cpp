@@ -381,6 +381,7 @@ int Main() {
 }  // namespace plivex
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    plivex::ui::Guarded([] { plivex::Main(); });
-    return 0;
+    int result = 1;  // an internal error, told by the guard, ends the run as a failure
+    plivex::ui::Guarded([&] { result = plivex::Main(); });
+    return result;
 }

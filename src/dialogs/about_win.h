@@ -36,7 +36,6 @@ public:
     void SetAppName(const std::string& name);
     const std::string& AppVer() const { return appVer_; }
     void SetAppVer(const std::string& ver) { appVer_ = ver; }
-    const std::string& Cright() const { return cright_; }
     void SetCright(const std::string& cright) { cright_ = cright; }
 
     void PropToDialog() override;

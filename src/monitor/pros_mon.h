@@ -1,5 +1,5 @@
 // Applications started on melted files, watched until they end so that each
-// file is encrypted again with the key string that melted it.
+// file is encrypted again, in the format its container had, with the key that melted it.
 #pragma once
 
 #include <cstddef>

@@ -169,7 +169,6 @@ ProgressBar::ProgressBar(Form& form, int left, int top, int width, int height)
 }
 
 void ProgressBar::SetPermille(int permille) { SendMessageW(hwnd_, PBM_SETPOS, static_cast<WPARAM>(permille), 0); }
-int ProgressBar::Permille() const { return static_cast<int>(SendMessageW(hwnd_, PBM_GETPOS, 0, 0)); }
 
 Image::Image(Form& form, int left, int top, int width, int height)
     : Control(form, L"STATIC", SS_OWNERDRAW, 0, left, top, width, height, "", -1) {

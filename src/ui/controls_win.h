@@ -153,7 +153,6 @@ class ProgressBar : public Control {
 public:
     ProgressBar(Form& form, int left, int top, int width, int height);
     void SetPermille(int permille);
-    int Permille() const;
 };
 
 // A picture the program paints once into its own bitmap.

@@ -55,7 +55,6 @@ public:
     // Appends a page; the first page becomes the active one.
     TabSheet& AddPage(const std::string& caption);
     int PageCount() const { return static_cast<int>(pages_.size()); }
-    TabSheet& Page(int index) const { return *pages_.at(static_cast<std::size_t>(index)); }
 
     // -1 while there is no page.
     int ActivePageIndex() const;

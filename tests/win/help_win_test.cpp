@@ -103,21 +103,24 @@ TEST_F(HelpWin, NetscapeAppPathChosenOnlyWithTheOptionAndWhileTheKeyIsThere) {
     const std::string page = "arg " + help::FileAddress(helpFile, "Filetab");
     EXPECT_EQ(RecordsAfter(page), (std::vector<std::string>{"start " + nn, page}));
 
-    std::string browser;
-    EXPECT_TRUE(FindBrowser(helpFile, false, browser));
-    EXPECT_EQ(test::LongPathOf(browser), test::LongPathOf(assoc));
+    help::WinHelpSystem system;
+    std::optional<help::Browser> browser = help::FindBrowser(system, helpFile, false);
+    ASSERT_TRUE(browser);
+    EXPECT_EQ(test::LongPathOf(browser->path), test::LongPathOf(assoc));
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kAppPathKey);
-    EXPECT_TRUE(FindBrowser(helpFile, true, browser));
-    EXPECT_EQ(test::LongPathOf(browser), test::LongPathOf(assoc));
+    browser = help::FindBrowser(system, helpFile, true);
+    ASSERT_TRUE(browser);
+    EXPECT_EQ(test::LongPathOf(browser->path), test::LongPathOf(assoc));
     EXPECT_TRUE(shown.empty());
 }
 
 TEST_F(HelpWin, EmptyAppPathValueEndsInTheMessage) {
     Associate(Browser("assoc.exe"));
     SetDefault(kAppPathKey, "");
-    std::string browser = "x";
-    EXPECT_TRUE(FindBrowser(helpFile, true, browser));
-    EXPECT_EQ(browser, "");
+    help::WinHelpSystem system;
+    const std::optional<help::Browser> browser = help::FindBrowser(system, helpFile, true);
+    ASSERT_TRUE(browser);
+    EXPECT_EQ(browser->path, "");
     EXPECT_FALSE(ShowHelp(helpFile, "Kihonsousa", true));
     EXPECT_EQ(shown, std::vector<std::string>{help::HelpNotShownText(helpFile, helpFile) + "|プリベックス|48"});
     test::Pump(300);

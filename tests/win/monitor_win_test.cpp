@@ -53,7 +53,10 @@ protected:
     std::string OpenMelted(const std::string& name, const std::string& content) {
         const std::string plain = folder + name;
         EXPECT_TRUE(test::WriteAll(plain, content));
-        form.OpenMelted(plain, kFormatVersion, key);
+        ContainerKey containerKey;
+        containerKey.version = kFormatVersion;
+        containerKey.keyString = Secret(key);
+        form.OpenMelted(plain, containerKey);
         return plain;
     }
     // The copy of the test application started on this file.
