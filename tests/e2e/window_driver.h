@@ -29,15 +29,10 @@ public:
     explicit Program(const std::vector<std::string>& args) : test::Program(PLIVEX_EXE, args) {}
 };
 
-// Polls until ready() holds; false after ms. The program works at its own pace.
+// Waits until ready() holds; false after ms. The program works at its own pace.
 template <class Ready>
 bool WaitFor(Ready ready, DWORD ms = kPatience) {
-    const ULONGLONG end = GetTickCount64() + ms;
-    for (;;) {
-        if (ready()) return true;
-        if (GetTickCount64() >= end) return false;
-        Sleep(20);
-    }
+    return test::PumpUntil(ready, ms);
 }
 
 inline std::wstring TextOf(HWND w) {

@@ -24,15 +24,7 @@ namespace {
 
 using test::LongPathOf;
 
-template <class Ready>
-bool PumpUntil(Ready ready, DWORD ms = 10000) {
-    const ULONGLONG end = GetTickCount64() + ms;
-    while (!ready()) {
-        if (GetTickCount64() >= end) return false;
-        test::Pump(50);
-    }
-    return true;
-}
+using test::PumpUntil;
 
 class Monitor : public ::testing::Test {
 protected:

@@ -176,20 +176,14 @@ HWND FindWindowOf(DWORD pid, const std::wstring& prefix) {
 // The process's password prompt, waited for (with this thread's messages flowing) up to ms.
 HWND WaitForPrompt(DWORD pid, DWORD ms = 10000) {
     HWND prompt = nullptr;
-    for (DWORD waited = 0; waited < ms && !prompt; waited += 50) {
-        Pump(50);
-        prompt = FindWindowOf(pid, L"パスワード入力");
-    }
+    test::PumpUntil([&] { return (prompt = FindWindowOf(pid, L"パスワード入力")) != nullptr; }, ms);
     return prompt;
 }
 
 // Starts plivex.exe without arguments and waits for its window in "HWND".
 std::optional<HWND> StartWorkingInstance(Program& first) {
     std::optional<HWND> hwnd;
-    for (int i = 0; i < 200 && !(hwnd && IsWindow(*hwnd)); ++i) {
-        Pump(50);
-        hwnd = ReadMainWindowHandle();
-    }
+    test::PumpUntil([&] { return (hwnd = ReadMainWindowHandle()) && IsWindow(*hwnd); });
     if (!hwnd || !IsWindow(*hwnd)) return std::nullopt;
     DWORD owner = 0;
     GetWindowThreadProcessId(*hwnd, &owner);
@@ -212,10 +206,7 @@ TEST_F(Startup, WorkingInstanceTakesTheHandOverIntoABatch) {
     ASSERT_TRUE(second.started());
     EXPECT_EQ(second.Wait(), 0u);
     HWND box = nullptr;
-    for (int i = 0; i < 200 && !box; ++i) {
-        Pump(50);
-        box = FindMessageBox(first.id(), *hwnd, Widen(missing));
-    }
+    test::PumpUntil([&] { return (box = FindMessageBox(first.id(), *hwnd, Widen(missing))) != nullptr; });
     ASSERT_TRUE(box) << "no \"file not found\" message for the handed-over name";
     EXPECT_TRUE(TakeSendFiles().empty());  // taken and deleted by the receiver
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
@@ -254,7 +245,7 @@ TEST_F(Startup, HandOverDuringABatchIsWorkedWhenTheBatchEnds) {
     const HWND field = FindWindowExW(prompt, nullptr, L"Edit", nullptr);
     ASSERT_TRUE(field);
     PostMessageW(field, EM_SETLIMITTEXT, 77, 0);
-    for (int i = 0; i < 200 && SendMessageW(field, EM_GETLIMITTEXT, 0, 0) != 77; ++i) Pump(20);
+    test::PumpUntil([&] { return SendMessageW(field, EM_GETLIMITTEXT, 0, 0) == 77; });
     ASSERT_EQ(SendMessageW(field, EM_GETLIMITTEXT, 0, 0), 77);
     const auto stored = []() -> std::optional<std::string> {
         for (const auto& [name, data] : test::RegistryValues(kSystemKeyPath))
@@ -264,13 +255,13 @@ TEST_F(Startup, HandOverDuringABatchIsWorkedWhenTheBatchEnds) {
     EXPECT_EQ(stored(), base + "second.txt");
 
     PostMessageW(prompt, WM_CLOSE, 0, 0);  // cancel: the batch ends
-    for (int i = 0; i < 100 && IsWindow(prompt); ++i) Pump(50);
+    test::PumpUntil([&] { return !IsWindow(prompt); });
     ASSERT_FALSE(IsWindow(prompt)) << "the first prompt did not close";
     prompt = promptFor();
     ASSERT_TRUE(prompt) << "the values left behind were not worked when the batch ended";
     EXPECT_EQ(stored(), std::nullopt);
     PostMessageW(prompt, WM_CLOSE, 0, 0);
-    for (int i = 0; i < 100 && IsWindowVisible(prompt); ++i) Pump(50);
+    test::PumpUntil([&] { return !IsWindowVisible(prompt); });
     PostMessageW(*hwnd, WM_CLOSE, 0, 0);
     EXPECT_EQ(first.Wait(), 0u);
 }

@@ -162,16 +162,7 @@ TEST(Ui, PasswordCharacterAndHiddenControls) {
 namespace plivex {
 namespace {
 
-// Pumps this thread's messages until ready() or about two seconds have passed.
-template <class Ready>
-bool PumpUntil(Ready ready) {
-    const ULONGLONG end = GetTickCount64() + 2000;
-    while (!ready() && GetTickCount64() < end) {
-        ui::Application::Get().ProcessMessages();
-        Sleep(5);
-    }
-    return ready();
-}
+using test::PumpUntil;
 
 // A handler that throws at a timer's edge: reported as an internal error, not
 // again while that report is still open (a message box keeps the timer

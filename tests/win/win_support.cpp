@@ -1,5 +1,7 @@
 #include "win_support.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -152,6 +154,31 @@ SavedRegistryKey::~SavedRegistryKey() {
 
 EnvVar::EnvVar(const wchar_t* name, const std::string& value) : name_(name) {
     SetEnvironmentVariableW(name, Widen(value).c_str());
+}
+
+int ProcessesRunningFrom(const std::string& folder) {
+    const std::wstring prefix = Widen(LongPathOf(folder));
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    int count = 0;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (!process) continue;
+        wchar_t image[1024];
+        DWORD size = 1024;
+        const bool named = QueryFullProcessImageNameW(process, 0, image, &size);
+        DWORD code = 0;
+        const bool alive = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+        CloseHandle(process);
+        if (named && alive && size > prefix.size() &&
+            CompareStringOrdinal(image, static_cast<int>(prefix.size()), prefix.c_str(), static_cast<int>(prefix.size()),
+                                 TRUE) == CSTR_EQUAL)
+            ++count;
+    }
+    CloseHandle(snapshot);
+    return count;
 }
 
 void Pump(DWORD ms) {

@@ -84,6 +84,22 @@ private:
 // Handles this thread's messages for about ms milliseconds.
 void Pump(DWORD ms);
 
+// The one way tests wait for something another thread or process does:
+// handles this thread's messages until ready() holds; false after ms.
+template <class Ready>
+bool PumpUntil(Ready ready, DWORD ms = 10000) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    while (!ready()) {
+        if (GetTickCount64() >= end) return false;
+        Pump(20);
+    }
+    return true;
+}
+
+// How many processes run from an executable in folder (a path with a trailing
+// backslash): once none does, whatever they would have done has been done.
+int ProcessesRunningFrom(const std::string& folder);
+
 // A program started with arguments (and a working folder, if given); its
 // output goes to a file of its own, never a pipe. Ended in the destructor if
 // still running, so a failed test never leaves it behind.
