@@ -50,6 +50,7 @@ std::vector<HWND> VisibleDialogs() {
 }  // namespace
 
 HWND Application::FrontWindow() const {
+    AssertWindowThread();
     if (modalDepth_ > 0) {
         for (HWND w : VisibleDialogs())
             if (IsWindowEnabled(w)) return w;
@@ -92,6 +93,7 @@ void Application::BringToFront() {
 }
 
 void Application::BeginBusy() {
+    AssertWindowThread();
     if (busy_++ == 0) SetCursor(LoadCursorW(nullptr, IDC_WAIT));
 }
 
@@ -104,6 +106,7 @@ void Application::EndBusy() {
 }
 
 void Application::Dispatch(MSG& msg) {
+    AssertWindowThread();
     if (filter_ && filter_(msg)) return;
     // Tab, Enter, Esc and accelerators of our forms go through the dialog manager.
     HWND top = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
@@ -119,6 +122,7 @@ void Application::Dispatch(MSG& msg) {
 }
 
 bool Application::ProcessMessages() {
+    AssertWindowThread();
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
@@ -131,12 +135,16 @@ bool Application::ProcessMessages() {
 }
 
 int Application::Run() {
+    AssertWindowThread();
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
     return static_cast<int>(msg.wParam);
 }
 
-void Application::Register(Form* form) { forms_.push_back(form); }
+void Application::Register(Form* form) {
+    AssertWindowThread();
+    forms_.push_back(form);
+}
 
 void Application::Unregister(Form* form) {
     forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());

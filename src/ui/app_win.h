@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cassert>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,9 +16,17 @@ class Form;
 // Whether w is of the dialog class, the class of every form and message box of ours.
 bool IsDialogWindow(HWND w);
 
+// Threads: the application object and every window of the program belong to
+// the thread that first asked for the object, the window's thread. The only
+// work done elsewhere is a step handed to a worker while the window's thread
+// keeps answering (a large file's flush, a password's stretch; see Progress):
+// such a step touches no window, no form and nothing of this object. Debug
+// builds check it on the way in.
 class Application {
 public:
     static Application& Get();
+    // Stops a debug build where something of the window layer is used off the window's thread.
+    void AssertWindowThread() const { assert(GetCurrentThreadId() == thread_); }
 
     const std::string& Title() const { return title_; }
     void SetTitle(std::string title) { title_ = std::move(title); }
@@ -86,6 +95,7 @@ public:
 
 private:
     Application();
+    DWORD thread_ = GetCurrentThreadId();
     std::string title_;
     HINSTANCE instance_;
     int hintHidePause_ = 2500;

@@ -255,6 +255,7 @@ void Form::Restore() {
 }
 
 void Form::Show() {
+    Application::Get().AssertWindowThread();
     if (Visible()) {
         BringToFront();
         return;
@@ -286,7 +287,10 @@ void Form::AttachToFront() {
     SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, owner ? ex & ~WS_EX_APPWINDOW : ex | WS_EX_APPWINDOW);
 }
 
-void Form::Hide() { ShowWindow(hwnd_, SW_HIDE); }
+void Form::Hide() {
+    Application::Get().AssertWindowThread();
+    ShowWindow(hwnd_, SW_HIDE);
+}
 
 void Form::BringToFront() {
     Restore();
@@ -295,6 +299,7 @@ void Form::BringToFront() {
 }
 
 void Form::Close() {
+    Application::Get().AssertWindowThread();
     if (inModal_) {
         // Closing a modal form (Alt+F4) means what its cancel button means.
         if (Button* cancel = FindButton(false)) cancel->Click();
@@ -311,6 +316,7 @@ void Form::EndModal(int result) {
 }
 
 int Form::ShowModal() {
+    Application::Get().AssertWindowThread();
     Application& app = Application::Get();
     if (Visible()) Hide();
     AttachToFront();
