@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "base/ascii.h"
 #include "codec/cipher.h"
 #include "codec/codec.h"
 #include "base/paths.h"
@@ -14,8 +15,6 @@ namespace {
 
 bool dealIdle = true;
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 }  // namespace
 
 bool IsContainerName(std::string_view path) {
@@ -25,7 +24,7 @@ bool IsContainerName(std::string_view path) {
     const std::string_view ext = std::string_view(name).substr(dot + 1);
     if (ext.size() != kContainerExt.size()) return false;
     for (std::size_t i = 0; i < ext.size(); ++i)
-        if (Lower(ext[i]) != kContainerExt[i]) return false;
+        if (AsciiLower(ext[i]) != kContainerExt[i]) return false;
     return true;
 }
 

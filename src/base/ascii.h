@@ -8,6 +8,7 @@
 namespace plivex {
 
 constexpr char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 inline std::string AsciiUpper(std::string_view text) {
     std::string out(text);

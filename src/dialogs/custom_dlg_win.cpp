@@ -1,5 +1,6 @@
 #include "dialogs/custom_dlg_win.h"
 
+#include "base/texts.h"
 #include "dialogs/place_win.h"
 #include "ui/app_win.h"
 #include "ui/msgbox_win.h"
@@ -12,7 +13,7 @@ void TQRVCustomDlg::Create() {
     if (form_) return;
     form_ = CreateSelf();
     if (!form_) {
-        ui::MsgBox("ダイアログが生成できませんでした。", "", 48);
+        ui::MsgBox("ダイアログが生成できませんでした。", "", kStyleExclamation);
         throw DialogCreateError();
     }
     PropToDialog();

@@ -30,6 +30,9 @@
 namespace plivex {
 namespace {
 
+// A name in the form of our temporary files.
+std::string Temp(const char* rest) { return std::string(kTempPrefix) + rest; }
+
 using Strings = std::vector<std::string>;
 using test::FileExists;
 using test::ListFolder;
@@ -249,18 +252,18 @@ bool MakeOlder(const std::string& path, int minutes) {
 TEST_F(Faults, OldTemporaryFilesOfACutOffConversionGoWithTheNext) {
     TempDir dir;
     ASSERT_TRUE(WriteAll(dir / "report.txt", Body(1000, 3)));
-    const Strings stale{"~plvx0000abcd.tmp", "~plvx7f3e0a12.tmp"};
-    const Strings kept{"~plvx00001234.tmp", "~plvx0000beef.tmp", "~plvx0000FFFF.tmp", "~plvx-notes.tmp",
-                       "~plvx12345678.tmpx"};
+    const Strings stale{Temp("0000abcd.tmp"), Temp("7f3e0a12.tmp")};
+    const Strings kept{Temp("00001234.tmp"), Temp("0000beef.tmp"), Temp("0000FFFF.tmp"), Temp("-notes.tmp"),
+                       Temp("12345678.tmpx")};
     for (const std::string& name : stale) ASSERT_TRUE(WriteAll(dir / name, "partly melted"));
     for (const std::string& name : kept) ASSERT_TRUE(WriteAll(dir / name, "kept"));
     for (const std::string& name : stale) ASSERT_TRUE(MakeOlder(dir / name, 60));
     for (const std::string& name : kept) {
-        if (name == "~plvx00001234.tmp") continue;  // that one is recent
+        if (name == Temp("00001234.tmp")) continue;  // that one is recent
         ASSERT_TRUE(MakeOlder(dir / name, 60));
     }
     {
-        test::HeldFile holder(dir / "~plvx0000beef.tmp");
+        test::HeldFile holder(dir / Temp("0000beef.tmp"));
         ASSERT_TRUE(holder.held());
         deal.Run({dir / "report.txt"});
     }
@@ -274,11 +277,11 @@ TEST_F(Faults, OldTemporaryFilesOfACutOffConversionGoWithTheNext) {
 
     // Once per folder and run: a leftover that turns up later waits for the next run.
     ASSERT_TRUE(WriteAll(dir / "memo.txt", Body(100, 4)));
-    ASSERT_TRUE(WriteAll(dir / "~plvx0000cafe.tmp", "later"));
-    ASSERT_TRUE(MakeOlder(dir / "~plvx0000cafe.tmp", 60));
+    ASSERT_TRUE(WriteAll(dir / Temp("0000cafe.tmp"), "later"));
+    ASSERT_TRUE(MakeOlder(dir / Temp("0000cafe.tmp"), 60));
     deal.Run({dir / "memo.txt"});
     EXPECT_TRUE(test::FileExists(dir / "memo.pvx"));
-    EXPECT_EQ(ReadAll(dir / "~plvx0000cafe.tmp"), "later") << "the folder was scanned again";
+    EXPECT_EQ(ReadAll(dir / Temp("0000cafe.tmp")), "later") << "the folder was scanned again";
 }
 
 }  // namespace
