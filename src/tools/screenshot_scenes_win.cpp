@@ -12,14 +12,17 @@
 
 namespace plivex {
 
-int RenderScenes() {
+namespace {
+
+// Each scene shows its windows, captures them and says how many it captured.
+
+// The password dialog in each mode and compaction, and the overwrite question.
+int RenderQuestions() {
     int count = 0;
     auto modal = [&](const std::string& name, const std::function<void()>& show) {
         CaptureModal(name, show);
         ++count;
     };
-
-    // The password dialog in each mode and compaction.
     const std::vector<std::string> one = {"C:\\文書\\報告書.doc"};
     const std::vector<std::string> four = {"C:\\文書\\a.txt", "C:\\文書\\b.txt", "C:\\文書\\c.txt", "C:\\文書\\d.txt"};
     TCustomSet options;
@@ -36,14 +39,15 @@ int RenderScenes() {
     TCustomSet recycle = options;
     recycle.RecyclePW = true;
     modal("password-encrypt-remembered", [&] { AskPassword(0, recycle, one, "secret"); });
-
-    // The overwrite question.
     modal("overwrite", [&] {
         std::string path = "C:\\文書\\報告書.pvx";
         AskOverwriteWithDialog(path);
     });
+    return count;
+}
 
-    // The about box, shown modelessly as the program does.
+// The about box, shown modelessly as the program does.
+int RenderAbout() {
     TAboutDialog about;
     about.SetAppName("プリベックス");
     about.SetAppVer(kAppVersion);
@@ -52,78 +56,86 @@ int RenderScenes() {
     about.Show();
     CaptureForm(*about.DialogForm(), "about");
     about.Hide(false);
-    ++count;
+    return 1;
+}
 
-    // The file selection dialog on a folder of Japanese names, made for the
-    // picture under the temporary folder and removed after it.
-    {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        const std::wstring root = std::wstring(temp) + L"プリベックス撮影";
-        const std::wstring docs = root + L"\\業務資料";
-        const std::vector<std::wstring> folders = {root, docs, docs + L"\\会議資料", docs + L"\\経理", docs + L"\\画像"};
-        const std::vector<std::wstring> files = {L"報告書.doc", L"見積書.xls",   L"議事録_2026年4月.txt", L"設計書.pvx",
-                                                 L"予定表.pvx", L"顧客一覧.csv", L"readme.txt", L"写真_社員旅行.jpg"};
-        for (const auto& f : folders) CreateDirectoryW(f.c_str(), nullptr);
-        for (const auto& f : files) {
-            HANDLE h = CreateFileW((docs + L"\\" + f).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-            if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-        }
-        TFileSel fileSel;
-        fileSel.SetMultiSelect(true);
-        fileSel.SetFileMustExist(true);
-        fileSel.AddFileType("暗号ファイル", "*.pvx", 2147483647);
-        fileSel.SetInitialFolder(Narrow(docs));
-        fileSel.SetFileName(Narrow(docs + L"\\報告書.doc"));
-        fileSel.Create();
-        fileSel.Show();
-        ui::Application::Get().ProcessMessages();
-        TFormFileSel& form = *fileSel.Form();
-        form.LBoxFiles.SetSelected(form.LBoxFiles.FindItem("報告書.doc"), true);
-        form.EViewLite.SetFocus();  // the tree shows its selected folder while it has the focus
-        CaptureForm(form, "file-selection");
-        fileSel.Hide(false);
-        ++count;
-        for (const auto& f : files) DeleteFileW((docs + L"\\" + f).c_str());
-        for (auto it = folders.rbegin(); it != folders.rend(); ++it) RemoveDirectoryW(it->c_str());
+// The file selection dialog on a folder of Japanese names, made for the
+// picture under the temporary folder and removed after it.
+int RenderFileSelection() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring root = std::wstring(temp) + L"プリベックス撮影";
+    const std::wstring docs = root + L"\\業務資料";
+    const std::vector<std::wstring> folders = {root, docs, docs + L"\\会議資料", docs + L"\\経理", docs + L"\\画像"};
+    const std::vector<std::wstring> files = {L"報告書.doc", L"見積書.xls",   L"議事録_2026年4月.txt", L"設計書.pvx",
+                                             L"予定表.pvx", L"顧客一覧.csv", L"readme.txt", L"写真_社員旅行.jpg"};
+    for (const auto& f : folders) CreateDirectoryW(f.c_str(), nullptr);
+    for (const auto& f : files) {
+        HANDLE h = CreateFileW((docs + L"\\" + f).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
     }
+    TFileSel fileSel;
+    fileSel.SetMultiSelect(true);
+    fileSel.SetFileMustExist(true);
+    fileSel.AddFileType("暗号ファイル", "*.pvx", 2147483647);
+    fileSel.SetInitialFolder(Narrow(docs));
+    fileSel.SetFileName(Narrow(docs + L"\\報告書.doc"));
+    fileSel.Create();
+    fileSel.Show();
+    ui::Application::Get().ProcessMessages();
+    TFormFileSel& form = *fileSel.Form();
+    form.LBoxFiles.SetSelected(form.LBoxFiles.FindItem("報告書.doc"), true);
+    form.EViewLite.SetFocus();  // the tree shows its selected folder while it has the focus
+    CaptureForm(form, "file-selection");
+    fileSel.Hide(false);
+    for (const auto& f : files) DeleteFileW((docs + L"\\" + f).c_str());
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it) RemoveDirectoryW(it->c_str());
+    return 1;
+}
 
-    // Both pages of the options dialog, with the defaults.
-    {
-        TFormSetting setting(nullptr);
-        setting.Setting = TCustomSet();
-        setting.Show();
-        ui::Application::Get().ProcessMessages();
-        CaptureForm(setting, "options-file");
-        setting.PCSetting.SetActivePage(setting.TaOther);
-        ui::Application::Get().ProcessMessages();
-        CaptureForm(setting, "options-other");
-        setting.Hide();
-        count += 2;
-    }
+// Both pages of the options dialog, with the defaults.
+int RenderOptions() {
+    TFormSetting setting(nullptr);
+    setting.Setting = TCustomSet();
+    setting.Show();
+    ui::Application::Get().ProcessMessages();
+    CaptureForm(setting, "options-file");
+    setting.PCSetting.SetActivePage(setting.TaOther);
+    ui::Application::Get().ProcessMessages();
+    CaptureForm(setting, "options-other");
+    setting.Hide();
+    return 2;
+}
 
-    // The progress of a long pass: its third file, four tenths of the bytes
-    // after 12 s, so that the time left shows.
-    {
-        TFormProgress progress;
-        progress.Report("暗号化：", "社員旅行_2026年春.mp4", 2, 5, 1'320'000'000, 3'300'000'000, 12'000);
-        progress.Show();
-        ui::Application::Get().ProcessMessages();
-        CaptureForm(progress, "progress");
-        progress.Hide();
-        ++count;
-    }
+// The progress of a long pass: its third file, four tenths of the bytes
+// after 12 s, so that the time left shows.
+int RenderProgress() {
+    TFormProgress progress;
+    progress.Report("暗号化：", "社員旅行_2026年春.mp4", 2, 5, 1'320'000'000, 3'300'000'000, 12'000);
+    progress.Show();
+    ui::Application::Get().ProcessMessages();
+    CaptureForm(progress, "progress");
+    progress.Hide();
+    return 1;
+}
 
-    // The main window after an encryption pass.
-    {
-        TFormPlivex mainForm;
-        mainForm.SetStatusText("暗号化：報告書.doc");
-        mainForm.Show();
-        CaptureForm(mainForm, "main-window");
-        mainForm.Hide();
-        ++count;
-    }
+// The main window after an encryption pass.
+int RenderMainWindow() {
+    TFormPlivex mainForm;
+    mainForm.SetStatusText("暗号化：報告書.doc");
+    mainForm.Show();
+    CaptureForm(mainForm, "main-window");
+    mainForm.Hide();
+    return 1;
+}
 
+}  // namespace
+
+int RenderScenes() {
+    int count = 0;
+    for (int (*scene)() : {RenderQuestions, RenderAbout, RenderFileSelection, RenderOptions, RenderProgress,
+                           RenderMainWindow})
+        count += scene();  // one after another, in this order
     return count;
 }
 
