@@ -83,7 +83,7 @@ TFormSetting::TFormSetting(ui::Form* owner)
     };
     // However the window closes, its file dialog goes with it.
     OnCloseQuery = [this] {
-        if (FileSel.IsCreated()) FileSel.Hide(false);
+        if (FileSel.IsCreated()) FileSel.Hide();
         return true;
     };
 

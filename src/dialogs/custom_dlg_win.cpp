@@ -49,10 +49,8 @@ void TQRVCustomDlg::DialogToProp() {
     position_ = form_->Position();
 }
 
-void TQRVCustomDlg::Hide(bool save) {
-    if (!form_) return;
-    form_->Hide();
-    if (save) DialogToProp();
+void TQRVCustomDlg::Hide() {
+    if (form_) form_->Hide();
 }
 
 void TQRVCustomDlg::Show() {
@@ -66,7 +64,7 @@ void TQRVCustomDlg::Show() {
 int TQRVCustomDlg::ShowModal() {
     ui::BusyCursor busy;
     Create();
-    if (form_->Visible()) Hide(false);
+    if (form_->Visible()) Hide();
     else PropToDialog();
     form_->Restore();
     const int result = form_->ShowModal();
@@ -74,18 +72,20 @@ int TQRVCustomDlg::ShowModal() {
     return result;
 }
 
-void TQRVCustomDlg::SetPos(bool beside, std::int32_t left, std::int32_t top) {
+void TQRVCustomDlg::PlaceCentred() {
     if (!form_) return;
-    if (!beside) {
-        position_ = ui::FormPosition::ScreenCenter;
-    } else {
-        position_ = ui::FormPosition::Designed;
-        // The sizes are design pixels; the screen is in real ones.
-        const ui::Application& app = ui::Application::Get();
-        const Point p = ClampToScreen({left, top}, app.Scale(formWidth_), app.Scale(formHeight_), PrimaryScreen());
-        left_ = p.left;
-        top_ = p.top;
-    }
+    position_ = ui::FormPosition::ScreenCenter;
+    PropToDialog();
+}
+
+void TQRVCustomDlg::PlaceAt(std::int32_t left, std::int32_t top) {
+    if (!form_) return;
+    position_ = ui::FormPosition::Designed;
+    // The sizes are design pixels; the screen is in real ones.
+    const ui::Application& app = ui::Application::Get();
+    const Point p = ClampToScreen({left, top}, app.Scale(formWidth_), app.Scale(formHeight_), PrimaryScreen());
+    left_ = p.left;
+    top_ = p.top;
     PropToDialog();
 }
 

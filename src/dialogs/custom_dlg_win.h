@@ -55,11 +55,13 @@ public:
     virtual void PropToDialog();
     virtual void DialogToProp();
     void RefreshDialog() { PropToDialog(); }
-    virtual void Hide(bool save);
+    // Hides the window; what it shows is taken back only by a modal result of OK.
+    virtual void Hide();
     virtual void Show();
     virtual int ShowModal();
-    // Centred (beside false) or at left/top kept inside the screen.
-    void SetPos(bool beside, std::int32_t left, std::int32_t top);
+    // Where the window shows: centred on the screen, or at left/top kept inside it.
+    void PlaceCentred();
+    void PlaceAt(std::int32_t left, std::int32_t top);
 
 protected:
     // Makes the derived class's window; null when it could not.

@@ -22,7 +22,8 @@ void PlaceDialogComponent(ui::Form* reference, TQRVCustomDlg& dialog) {
     const TCustomSet& options = CustomSet();
     if (options.StayOnTop) dialog.SetFormStyle(FormStyle::StayOnTop);
     const Point at = reference ? Point{reference->Left(), reference->Top()} : Point{0, 0};
-    dialog.SetPos(options.DlgPos == dpBeside, at.left, at.top);
+    if (options.DlgPos == dpBeside) dialog.PlaceAt(at.left, at.top);
+    else dialog.PlaceCentred();
 }
 
 }  // namespace plivex

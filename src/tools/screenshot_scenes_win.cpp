@@ -55,7 +55,7 @@ int RenderAbout() {
     about.Create();
     about.Show();
     CaptureForm(*about.DialogForm(), "about");
-    about.Hide(false);
+    about.Hide();
     return 1;
 }
 
@@ -87,7 +87,7 @@ int RenderFileSelection() {
     form.LBoxFiles.SetSelected(form.LBoxFiles.FindItem("報告書.doc"), true);
     form.EViewLite.SetFocus();  // the tree shows its selected folder while it has the focus
     CaptureForm(form, "file-selection");
-    fileSel.Hide(false);
+    fileSel.Hide();
     for (const auto& f : files) DeleteFileW((docs + L"\\" + f).c_str());
     for (auto it = folders.rbegin(); it != folders.rend(); ++it) RemoveDirectoryW(it->c_str());
     return 1;

@@ -61,7 +61,7 @@ TEST(AboutDialog, PropertiesReachTheWindowAtCreationAndRefresh) {
     about.Show();
     EXPECT_EQ(about.DialogForm(), form);
     EXPECT_TRUE(form->Visible());
-    about.Hide(false);
+    about.Hide();
 }
 
 TEST(AboutDialog, MinimisedDialogIsRestoredWhenShown) {
@@ -72,7 +72,7 @@ TEST(AboutDialog, MinimisedDialogIsRestoredWhenShown) {
     about.Show();
     EXPECT_FALSE(about.DialogForm()->Minimized());
     EXPECT_TRUE(about.DialogForm()->Visible());
-    about.Hide(false);
+    about.Hide();
 }
 
 TEST(AboutDialog, ShowModalOfAVisibleDialogHidesItWithoutSaving) {
@@ -104,8 +104,8 @@ TEST(DialogComponent, WindowThatCannotBeMadeAbandonsTheCommand) {
     ui::SetMsgBoxResponder(nullptr);
     EXPECT_EQ(shown, std::vector<std::string>{"ダイアログが生成できませんでした。|プリベックス|48"});
     EXPECT_FALSE(dialog.IsCreated());
-    dialog.SetPos(true, 10, 10);  // nothing to place: no effect, no failure
-    dialog.Hide(true);
+    dialog.PlaceAt(10, 10);  // nothing to place: no effect, no failure
+    dialog.Hide();
     dialog.Destroy();
 }
 
@@ -124,20 +124,20 @@ TEST(DialogComponent, SetPosClampsBesideOrCentres) {
     const ScreenSize screen = PrimaryScreen();
     TAboutDialog about;
     about.Create();
-    about.SetPos(true, -20, 30);
+    about.PlaceAt(-20, 30);
     EXPECT_EQ(about.Position(), ui::FormPosition::Designed);
     EXPECT_EQ(about.Left(), 0);
     EXPECT_EQ(about.Top(), 30);
     EXPECT_EQ(about.DialogForm()->Left(), 0);
-    about.SetPos(true, screen.width, screen.height);
+    about.PlaceAt(screen.width, screen.height);
     EXPECT_EQ(about.Left(), screen.width - 361);
     EXPECT_EQ(about.Top(), screen.height - 249);
-    about.SetPos(false, 5, 5);
+    about.PlaceCentred();
     EXPECT_EQ(about.Position(), ui::FormPosition::ScreenCenter);
     about.Show();
     EXPECT_EQ(about.DialogForm()->Left(), (screen.width - 361) / 2);
     EXPECT_EQ(about.DialogForm()->Top(), (screen.height - 249) / 2);
-    about.Hide(false);
+    about.Hide();
 }
 
 TEST(Placement, ComponentStaysOnTopOnceItWasPlacedSo) {
