@@ -19,14 +19,17 @@ namespace {
 class FuzzUi : public CodecUi {
 public:
     explicit FuzzUi(unsigned bits) : bits_(bits) {}
-    int MsgBox(const std::string&, const std::string&, unsigned style) override {
-        if (style == kStyleExclamation) return kIdOk;
-        return (bits_ & 8) ? kIdYes : (bits_ & 16) ? kIdNo : kIdCancel;
-    }
+    void ReportError(const CodecReport&) override {}
+    bool ConfirmMeltedName(const std::string&, const std::string&, bool) override { return (bits_ & 8) != 0; }
+    DeleteAnswer AskDeleteUnlikeContainer(const std::string&) override { return Delete(); }
+    DeleteAnswer AskDeleteUnassociated(const std::string&, const std::string&) override { return Delete(); }
     int AskOverwrite(std::string&) override { return (bits_ & 32) ? kOverwrite : kSkipped; }
     bool HasAssociation(const std::string&) override { return (bits_ & 64) != 0; }
 
 private:
+    DeleteAnswer Delete() const {
+        return (bits_ & 8) ? DeleteAnswer::kDelete : (bits_ & 16) ? DeleteAnswer::kKeep : DeleteAnswer::kStop;
+    }
     unsigned bits_;
 };
 

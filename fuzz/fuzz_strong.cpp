@@ -19,7 +19,10 @@ namespace {
 
 class FuzzUi : public CodecUi {
 public:
-    int MsgBox(const std::string&, const std::string&, unsigned) override { return kIdOk; }
+    void ReportError(const CodecReport&) override {}
+    bool ConfirmMeltedName(const std::string&, const std::string&, bool) override { return false; }
+    DeleteAnswer AskDeleteUnlikeContainer(const std::string&) override { return DeleteAnswer::kKeep; }
+    DeleteAnswer AskDeleteUnassociated(const std::string&, const std::string&) override { return DeleteAnswer::kKeep; }
     int AskOverwrite(std::string&) override { return kSkipped; }
     bool HasAssociation(const std::string&) override { return true; }
 };

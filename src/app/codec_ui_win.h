@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "app/codec_messages.h"
 #include "codec/codec.h"
 
 namespace plivex {
@@ -15,11 +16,19 @@ using OverwriteAsker = std::function<int(std::string& path)>;
 // Returns the previous asker.
 OverwriteAsker SetOverwriteAsker(OverwriteAsker asker);
 
+// Asks and reports through the program's message box.
 class WinCodecUi : public CodecUi {
 public:
-    int MsgBox(const std::string& text, const std::string& caption, unsigned style) override;
+    void ReportError(const CodecReport& report) override;
+    bool ConfirmMeltedName(const std::string& plain, const std::string& container, bool unlike) override;
+    DeleteAnswer AskDeleteUnlikeContainer(const std::string& container) override;
+    DeleteAnswer AskDeleteUnassociated(const std::string& plain, const std::string& container) override;
     int AskOverwrite(std::string& path) override;
     bool HasAssociation(const std::string& path) override;
+
+protected:
+    // Shows the box; returns the button pressed.
+    static int Show(const BoxMessage& box);
 };
 
 }  // namespace plivex

@@ -89,9 +89,10 @@ namespace {
 // A re-encryption's failures are told as such, above what failed.
 class ReencryptUi : public WinCodecUi {
 public:
-    int MsgBox(const std::string& text, const std::string& caption, unsigned style) override {
-        if (style != kStyleExclamation) return WinCodecUi::MsgBox(text, caption, style);
-        return WinCodecUi::MsgBox(std::string(text::kReencryptFailed) + "\n" + text, caption, style);
+    void ReportError(const CodecReport& report) override {
+        BoxMessage box = BoxForReport(report);
+        box.text = std::string(text::kReencryptFailed) + "\n" + box.text;
+        Show(box);
     }
 };
 

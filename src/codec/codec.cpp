@@ -133,8 +133,11 @@ ContainerFate FateOfContainer(const TCustomSet& options, const std::function<boo
     return ContainerFate::kDelete;
 }
 
-int Codec::Message(const std::string& text, std::string_view caption, unsigned style) {
-    return ui_.MsgBox(text, std::string(caption), style);
+void Codec::Report(CodecError kind, std::string message) { ui_.ReportError({kind, std::move(message)}); }
+
+std::string MeltedNameQuestion(const std::string& plain, const std::string& container, bool unlike) {
+    if (!unlike) return text::ConfirmMeltName(plain);
+    return text::ConfirmMeltName(plain) + "\n" + text::NameUnlikeContainer(StemOf(container));
 }
 
 void Codec::RemoveSource(const std::string& path, bool encrypted) {
@@ -165,7 +168,7 @@ Codec::Produced Codec::Produce(const std::string& source, const std::string& tar
     std::string tempPath;
     std::unique_ptr<OutputFile> out = files_.CreateTemp(target, tempPath, source);
     if (!out) {
-        Message(WithReason(target), text::kCaptionOpenFailed, kStyleExclamation);
+        Report(CodecError::kOpenFailed, WithReason(target));
         return Produced::kFailed;
     }
     // Nothing of a conversion that did not end remains. The reason is taken
@@ -184,11 +187,11 @@ Codec::Produced Codec::Produce(const std::string& source, const std::string& tar
                                          : WithReason(text::TempNotRemoved(tempPath));
         if (fault.kind == Fault::kCancelled) {
             cancelled_ = true;
-            if (!leftover.empty()) Message(leftover, "", kStyleExclamation);
+            if (!leftover.empty()) Report(CodecError::kFailed, leftover);
             return Produced::kFailed;
         }
         if (!leftover.empty()) shown += "\n" + leftover;
-        Message(shown, "", kStyleExclamation);
+        Report(CodecError::kFailed, shown);
         return fault.kind == Fault::kDamaged ? Produced::kDamaged : Produced::kFailed;
     };
     if (const std::optional<Fault> fault = fill(*out)) return fail(*fault);
@@ -242,14 +245,14 @@ int Codec::EncodeStrong(InputFile& in, std::uint64_t size, const std::string& na
     header.iterations = key.iterations;
     header.passSalt = key.passSalt;
     if (!Random(header.fileSalt.data(), header.fileSalt.size())) {
-        Message(text::RandomFailed(source), "", kStyleExclamation);
+        Report(CodecError::kFailed, text::RandomFailed(source));
         return kFailed;
     }
     const std::optional<Secret> fileKey = strong::FileKey(key.master, header.fileSalt);
     std::optional<strong::Chunks> chunks;
     if (fileKey) chunks.emplace(*fileKey, header);
     if (!chunks || !chunks->Ready()) {
-        Message(text::CryptoFailed(source), "", kStyleExclamation);
+        Report(CodecError::kFailed, text::CryptoFailed(source));
         return kFailed;
     }
     const std::string prefix = strong::StreamPrefix(name);
@@ -292,12 +295,12 @@ int Codec::EncodeStrong(InputFile& in, std::uint64_t size, const std::string& na
 std::unique_ptr<InputFile> Codec::OpenInput(const std::string& path, std::uint64_t& size) {
     std::unique_ptr<InputFile> in = files_.OpenRead(path);
     if (!in) {
-        Message(WithReason(path), text::kCaptionOpenFailed, kStyleExclamation);
+        Report(CodecError::kOpenFailed, WithReason(path));
         return nullptr;
     }
     const std::optional<std::uint64_t> known = in->Size();
     if (!known) {
-        Message(WithReason(std::string(text::kSizeFailed)), "", kStyleExclamation);
+        Report(CodecError::kFailed, WithReason(std::string(text::kSizeFailed)));
         return nullptr;
     }
     size = *known;
@@ -325,19 +328,17 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
     NameRefusal refusal;
     const std::optional<std::string> name = StoredBytesFor(fileName, version, refusal);
     if (!name) {
-        Message(refusal == NameRefusal::kNotEncodable ? text::NameNotEncodable(source)
-                : refusal == NameRefusal::kTooLong    ? text::NameTooLong(source)
-                                                      : text::NameUnusable(source),
-                "", kStyleExclamation);
+        Report(CodecError::kFailed, refusal == NameRefusal::kNotEncodable ? text::NameNotEncodable(source)
+                                    : refusal == NameRefusal::kTooLong    ? text::NameTooLong(source)
+                                                                          : text::NameUnusable(source));
         return carried;
     }
     const std::uint64_t streamed = 2 + name->size() + size;
     if (strongFormat ? (streamed + strong::kChunk - 1) / strong::kChunk > strong::kMaxChunks
                      : streamed > kMaxContainerSize) {
         // The compatible format's sizes are 32-bit; the strong one has room.
-        Message(strongFormat ? text::FileTooLarge(source)
-                             : text::FileTooLarge(source) + "\n" + std::string(text::kStrongHasNoLimit),
-                "", kStyleExclamation);
+        Report(CodecError::kFailed, strongFormat ? text::FileTooLarge(source)
+                                                 : text::FileTooLarge(source) + "\n" + std::string(text::kStrongHasNoLimit));
         return kFailed;
     }
 
@@ -352,7 +353,7 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
     // is the source's, which exists.
     const bool replace = ReplacesExisting(answer, options_.FOverlap);
     if (replace && !files_.CanCreate(container)) {
-        Message(WithReason(container), text::kCaptionOpenFailed, kStyleExclamation);
+        Report(CodecError::kOpenFailed, WithReason(container));
         return kFailed;
     }
     if (strongFormat) {
@@ -363,18 +364,18 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
                             Long(), fault);
         if (!key && fault == PassKeys::WriteFault::kNoPassword) {
             // A key string alone cannot write this format: a caller's mistake.
-            Message("Encode()", text::kCaptionInternalError, kStyleExclamation);
+            Report(CodecError::kInternal, "Encode()");
             return kFailed;
         }
         if (!key) {
-            Message(fault == PassKeys::WriteFault::kRandom ? text::RandomFailed(source) : text::CryptoFailed(source),
-                    "", kStyleExclamation);
+            Report(CodecError::kFailed,
+                   fault == PassKeys::WriteFault::kRandom ? text::RandomFailed(source) : text::CryptoFailed(source));
             return kFailed;
         }
         if (EncodeStrong(*in, size, *name, *key, source, container, replace) == kFailed) return kFailed;
     } else {
         if (version != kFormatVersion || !keys.KeyString()) {
-            Message("Encode()", text::kCaptionInternalError, kStyleExclamation);
+            Report(CodecError::kInternal, "Encode()");
             return kFailed;
         }
         const std::string_view key = keys.KeyString()->str();
@@ -407,13 +408,13 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
     if (!in) return kFailed;
     auto readFailed = [&](ReadResult r) {
         const std::string message = text::ReadFailed(container);
-        Message(r == ReadResult::kFailed ? WithReason(message) : message, "", kStyleExclamation);
+        Report(CodecError::kFailed, r == ReadResult::kFailed ? WithReason(message) : message);
         return kFailed;
     };
     // A container too short for its header and name, or beyond the format's sizes, is not ours.
     unsigned char head[2];
     if (size < 2) {
-        Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
+        Report(CodecError::kCannotMelt, text::UnknownFormat());
         return kFailed;
     }
     if (const ReadResult r = ReadExactly(*in, head, 2); r != ReadResult::kRead) return readFailed(r);
@@ -421,18 +422,18 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
     if (version == kStrongVersion) return MeltStrong(in, size, head, container, plain, carried, keys, used);
     // The strong format has no such limit.
     if (size > kMaxContainerSize) {
-        Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
+        Report(CodecError::kCannotMelt, text::UnknownFormat());
         return kFailed;
     }
     if (!keys.KeyString()) {
         // Its key string needs the password in code page 932; a substitute would melt garbage.
-        Message(text::PasswordNotForOldFormat(container), "", kStyleExclamation);
+        Report(CodecError::kFailed, text::PasswordNotForOldFormat(container));
         return carried;
     }
     const std::string_view key = keys.KeyString()->str();
     const std::size_t n = head[1];
     if (size < 2 + n) {
-        Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
+        Report(CodecError::kCannotMelt, text::UnknownFormat());
         return kFailed;
     }
     std::string stored(n, '\0');
@@ -448,7 +449,7 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
         return *ended;
     const int result = answer == kOverwriteAll ? kOverwriteAll : carried;
     if (version != kFormatVersion) {
-        Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
+        Report(CodecError::kCannotMelt, text::UnknownFormat());
         return kFailed;
     }
     if (Convert(*in, size - 2 - n, static_cast<std::uint32_t>(2 + n), false, key, std::string(), container, plain,
@@ -469,25 +470,21 @@ std::optional<int> Codec::SettleMeltTarget(const std::string& container, const s
                                            bool askName, bool unlike, int carried, std::string& plain, int& answer) {
     plain = FolderPart(container) + name.value_or(std::string());
     if (!name) {
-        Message(std::string(text::kCreateFailed), text::kCaptionErrorReport, kStyleExclamation);
+        Report(CodecError::kCannotMelt, std::string(text::kCreateFailed));
         return kFailed;
     }
     answer = CheckFileExist(plain, carried);
     if (answer == kSkipped || answer == kSkipAll || answer == kFailed) return answer;
     target_ = plain;
-    // Asked whatever the options say when the name does not look right, and then Enter keeps the container.
-    const std::string question =
-        unlike ? text::ConfirmMeltName(plain) + "\n" + text::NameUnlikeContainer(StemOf(container))
-               : text::ConfirmMeltName(plain);
-    if (askName && (options_.ConMeltFName || unlike) &&
-        Message(question, "", kStyleYesNo | (unlike ? kDefaultNo : 0)) != kIdYes) {
+    // Asked whatever the options say when the name does not look right.
+    if (askName && (options_.ConMeltFName || unlike) && !ui_.ConfirmMeltedName(plain, container, unlike)) {
         wrongPassword_ = true;
         if (askAgain_) return carried;
-        Message(std::string(text::kWrongPassword), "", kStyleExclamation);
+        Report(CodecError::kFailed, std::string(text::kWrongPassword));
         return kFailed;
     }
     if (!files_.CanCreate(plain)) {
-        Message(WithReason(std::string(text::kCreateFailed)), text::kCaptionErrorReport, kStyleExclamation);
+        Report(CodecError::kCannotMelt, WithReason(std::string(text::kCreateFailed)));
         return kFailed;
     }
     return std::nullopt;
@@ -497,27 +494,19 @@ std::optional<int> Codec::SettleMeltTarget(const std::string& container, const s
 // After a melt whose name was unlike the container's, the container goes only
 // when the user says so.
 int Codec::Dispose(const std::string& container, const std::string& plain, int version, int result, bool unlike) {
+    DeleteAnswer reply = DeleteAnswer::kDelete;
     switch (FateOfContainer(options_, [&] { return ui_.HasAssociation(plain); }, version)) {
         case ContainerFate::kKeep:
+            return result;
+        case ContainerFate::kDelete:
+            if (unlike) reply = ui_.AskDeleteUnlikeContainer(container);
             break;
-        case ContainerFate::kDelete: {
-            if (!unlike) {
-                RemoveSource(container, false);
-                break;
-            }
-            const int reply = Message(text::ConfirmDeleteContainer(container), "", kStyleYesNoCancel | kDefaultNo);
-            if (reply == kIdCancel) return kFailed;
-            if (reply == kIdYes) RemoveSource(container, false);
+        case ContainerFate::kAsk:
+            reply = ui_.AskDeleteUnassociated(plain, container);
             break;
-        }
-        case ContainerFate::kAsk: {
-            const int reply =
-                Message(text::ConfirmDeleteUnrelated(plain, container), "", kStyleYesNoCancel | kDefaultNo);
-            if (reply == kIdCancel) return kFailed;
-            if (reply == kIdYes) RemoveSource(container, false);
-            break;
-        }
     }
+    if (reply == DeleteAnswer::kStop) return kFailed;
+    if (reply == DeleteAnswer::kDelete) RemoveSource(container, false);
     return result;
 }
 
@@ -530,16 +519,16 @@ int Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t size, con
                       ContainerKey* used) {
     InputFile& in = *input;
     auto unknown = [&] {
-        Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
+        Report(CodecError::kCannotMelt, text::UnknownFormat());
         return carried;
     };
     auto damaged = [&] {
-        Message(text::WrongPasswordOrDamaged(container), "", kStyleExclamation);
+        Report(CodecError::kFailed, text::WrongPasswordOrDamaged(container));
         return carried;
     };
     auto readFailed = [&](ReadResult r) {
         const std::string message = text::ReadFailed(container);
-        Message(r == ReadResult::kFailed ? WithReason(message) : message, "", kStyleExclamation);
+        Report(CodecError::kFailed, r == ReadResult::kFailed ? WithReason(message) : message);
         return kFailed;
     };
     if (size < strong::kMinContainer) return unknown();
@@ -641,7 +630,7 @@ int Codec::CheckFileExist(std::string& path, int carried) {
         return kRenamed;
     }
     if (options_.FOverlap != foAskUser) {
-        Message("CheckFileExist", text::kCaptionInternalError, kStyleExclamation);
+        Report(CodecError::kInternal, "CheckFileExist");
         return kFailed;
     }
     if (carried == kOverwriteAll || carried == kSkipAll) return carried;

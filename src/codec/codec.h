@@ -33,18 +33,43 @@ inline constexpr int kFormatVersion = 1;
 inline constexpr std::size_t kMaxStoredName = 255;
 inline constexpr std::uint64_t kMaxContainerSize = 0xFFFFFFFFull;  // sizes are 32-bit in the format
 
-// The questions and reports of the codec.
+// Why the codec could not go on with a file; the front end words the heading.
+enum class CodecError {
+    kFailed,      // the message says it all
+    kOpenFailed,  // a file could not be opened, or its output not made
+    kCannotMelt,  // not a container of ours, or its file cannot be made from it
+    kInternal,    // a caller's mistake
+};
+// The message holds the file concerned and, where the system gave one, its reason.
+struct CodecReport {
+    CodecError kind = CodecError::kFailed;
+    std::string message;
+};
+
+// What the user said about deleting a container once its file was melted.
+enum class DeleteAnswer { kDelete, kKeep, kStop };
+
+// The questions and reports of the codec, each named for what it asks.
 class CodecUi {
 public:
     virtual ~CodecUi() = default;
-    // Shows a message; returns the button pressed.
-    virtual int MsgBox(const std::string& text, const std::string& caption, unsigned style) = 0;
+    virtual void ReportError(const CodecReport& report) = 0;
+    // Whether the melted file is rightly called plain. unlike: the name is
+    // unlike the container's, a sign of a wrong password.
+    virtual bool ConfirmMeltedName(const std::string& plain, const std::string& container, bool unlike) = 0;
+    // Whether to delete the container whose file melted under a name unlike its own.
+    virtual DeleteAnswer AskDeleteUnlikeContainer(const std::string& container) = 0;
+    // Whether to delete the container whose melted file no application opens.
+    virtual DeleteAnswer AskDeleteUnassociated(const std::string& plain, const std::string& container) = 0;
     // Asks what to do about an existing file at path: 1..6 as in CodecResult.
     // On kRenamed, path holds the new full path.
     virtual int AskOverwrite(std::string& path) = 0;
     // Whether the shell associates an application with the file's type.
     virtual bool HasAssociation(const std::string& path) = 0;
 };
+
+// The words of the melted-name question.
+std::string MeltedNameQuestion(const std::string& plain, const std::string& container, bool unlike);
 
 // Told how the conversion of one file advances, between its steps; a false
 // answer stops it (the user cancelled): the partial output goes, the source
@@ -148,7 +173,7 @@ public:
     static constexpr std::size_t kChunkSize = 256 << 10;
 
 private:
-    int Message(const std::string& text, std::string_view caption, unsigned style);
+    void Report(CodecError kind, std::string message);
     void RemoveSource(const std::string& path, bool encrypted);
     std::string WithReason(std::string text) const;
     std::unique_ptr<InputFile> OpenInput(const std::string& path, std::uint64_t& size);

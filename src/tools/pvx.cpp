@@ -72,21 +72,34 @@ public:
     explicit ConsoleUi(PvxConsole& console) : console_(console) {}
     void SetFile(const std::string& file) { file_ = file; }
 
-    int MsgBox(const std::string& text, const std::string& caption, unsigned style) override {
-        std::string line = "pvx: " + file_ + ": ";
-        // "Open failed" and "internal error" carry meaning the text lacks; the
-        // error-report caption only says that this is an error.
-        if (!caption.empty() && caption != text::kCaptionErrorReport) line += caption + ": ";
-        line += OneLine(text);
-        line += '\n';
-        console_.Err(line);
-        switch (style & 0x0F) {
-            case 0: return kIdOk;
-            case 3:  // Yes/No/Cancel
-            case 4:  // Yes/No
-                return kIdNo;  // nobody to ask: the answer that changes nothing
-            default: return kIdCancel;
+    void ReportError(const CodecReport& report) override {
+        // "Open failed" and "internal error" carry meaning the message lacks;
+        // other kinds only say that this is an error.
+        switch (report.kind) {
+            case CodecError::kOpenFailed:
+                Tell(std::string(text::kCaptionOpenFailed) + ": " + OneLine(report.message));
+                break;
+            case CodecError::kInternal:
+                Tell(std::string(text::kCaptionInternalError) + ": " + OneLine(report.message));
+                break;
+            case CodecError::kFailed:
+            case CodecError::kCannotMelt:
+                Tell(OneLine(report.message));
+                break;
         }
+    }
+    // Nobody to ask: each question is told, and answered the way that changes nothing.
+    bool ConfirmMeltedName(const std::string& plain, const std::string& container, bool unlike) override {
+        Tell(OneLine(MeltedNameQuestion(plain, container, unlike)));
+        return false;
+    }
+    DeleteAnswer AskDeleteUnlikeContainer(const std::string& container) override {
+        Tell(OneLine(text::ConfirmDeleteContainer(container)));
+        return DeleteAnswer::kKeep;
+    }
+    DeleteAnswer AskDeleteUnassociated(const std::string& plain, const std::string& container) override {
+        Tell(OneLine(text::ConfirmDeleteUnrelated(plain, container)));
+        return DeleteAnswer::kKeep;
     }
     // FOverlap 2 numbers clashing names, so this is never asked.
     int AskOverwrite(std::string&) override { return kFailed; }
@@ -94,6 +107,9 @@ public:
     bool HasAssociation(const std::string&) override { return false; }
 
 private:
+    // One line of standard error, prefixed with the file being worked.
+    void Tell(const std::string& line) { console_.Err("pvx: " + file_ + ": " + line + "\n"); }
+
     PvxConsole& console_;
     std::string file_;
 };
@@ -310,7 +326,7 @@ int Run(const Command& command, PvxConsole& console) {
         progress.SetFile(command.encrypt ? "暗号化：" : "解凍：", file);
         if (command.encrypt) {
             if (!NameFitsFormat(file)) {
-                ui.MsgBox(text::NameNotEncodable(file), "", kStyleExclamation);
+                ui.ReportError({CodecError::kFailed, text::NameNotEncodable(file)});
                 failed = true;
                 left.push_back(file);
                 continue;
@@ -322,14 +338,14 @@ int Run(const Command& command, PvxConsole& console) {
             if (done) console.Out("暗号化：" + file + " → " + codec.LastTarget() + "\n");
             // --delete asked for it: a plain file left behind is a failure to report.
             if (const text::UndeletedFiles kept = codec.TakeNotDeleted(); !kept.empty()) {
-                ui.MsgBox(text::NotDeleted(kept), "", kStyleExclamation);
+                ui.ReportError({CodecError::kFailed, text::NotDeleted(kept)});
                 failed = true;
             }
         } else {
             if (!NameFitsFormat(file)) {
-                ui.MsgBox("ファイル名に「\\」か「:」を含む暗号化ファイルは解凍できません。名前を変えて下さい。\n" +
-                              text::Quoted(file),
-                          "", kStyleExclamation);
+                ui.ReportError({CodecError::kFailed,
+                                "ファイル名に「\\」か「:」を含む暗号化ファイルは解凍できません。名前を変えて下さい。\n" +
+                                    text::Quoted(file)});
                 failed = true;
                 left.push_back(file);
                 continue;
