@@ -38,7 +38,7 @@ DeleteAnswer WinCodecUi::AskDeleteUnassociated(const std::string& plain, const s
     return DeleteAnswerOf(Show(BoxForDeleteUnassociated(plain, container)));
 }
 
-int WinCodecUi::AskOverwrite(std::string& path) {
+CodecResult WinCodecUi::AskOverwrite(std::string& path) {
     if (Asker()) return Asker()(path);
     return AskOverwriteWithDialog(path);
 }

@@ -9,10 +9,10 @@
 
 namespace plivex {
 
-// Asks what to do about an existing output file (1..6 of CodecResult); on 6
-// path holds the new full path. Without one installed, the overwrite
-// confirmation dialog asks; tests install one to answer in its place.
-using OverwriteAsker = std::function<int(std::string& path)>;
+// Asks what to do about an existing output file; on kRenamed path holds the
+// new full path. Without one installed, the overwrite confirmation dialog
+// asks; tests install one to answer in its place.
+using OverwriteAsker = std::function<CodecResult(std::string& path)>;
 // Returns the previous asker.
 OverwriteAsker SetOverwriteAsker(OverwriteAsker asker);
 
@@ -23,7 +23,7 @@ public:
     bool ConfirmMeltedName(const std::string& plain, const std::string& container, bool unlike) override;
     DeleteAnswer AskDeleteUnlikeContainer(const std::string& container) override;
     DeleteAnswer AskDeleteUnassociated(const std::string& plain, const std::string& container) override;
-    int AskOverwrite(std::string& path) override;
+    CodecResult AskOverwrite(std::string& path) override;
     bool HasAssociation(const std::string& path) override;
 
 protected:

@@ -102,7 +102,7 @@ public:
         return DeleteAnswer::kKeep;
     }
     // FOverlap 2 numbers clashing names, so this is never asked.
-    int AskOverwrite(std::string&) override { return kFailed; }
+    CodecResult AskOverwrite(std::string&) override { return CodecResult::kFailed; }
     // Only asked before deleting a container, which the tool never does.
     bool HasAssociation(const std::string&) override { return false; }
 
@@ -322,6 +322,7 @@ int Run(const Command& command, PvxConsole& console) {
         const std::string& file = command.files[next];
         if (console.Interrupted()) break;
         bool done = false;
+        bool cancelled = false;
         ui.SetFile(file);
         progress.SetFile(command.encrypt ? "暗号化：" : "解凍：", file);
         if (command.encrypt) {
@@ -333,9 +334,12 @@ int Run(const Command& command, PvxConsole& console) {
             }
             // Encode takes this exact name as the placeholder that is never encrypted.
             const std::string source = file == kDummySource ? "./" + file : file;
-            // A name no container can give back is refused: 0 then, with nothing written.
-            done = codec.Encode(source, ChangeExt(source, kContainerExt), 0, version, keys) == 0 && codec.Written();
-            if (done) console.Out("暗号化：" + file + " → " + codec.LastTarget() + "\n");
+            // A name no container can give back is refused: kNoClash then, with nothing written.
+            const CodecOutcome outcome =
+                codec.Encode(source, ChangeExt(source, kContainerExt), CodecResult::kNoClash, version, keys);
+            done = outcome.result == CodecResult::kNoClash && outcome.written;
+            cancelled = outcome.cancelled;
+            if (done) console.Out("暗号化：" + file + " → " + outcome.target + "\n");
             // --delete asked for it: a plain file left behind is a failure to report.
             if (const text::UndeletedFiles kept = codec.TakeNotDeleted(); !kept.empty()) {
                 ui.ReportError({CodecError::kFailed, text::NotDeleted(kept)});
@@ -352,15 +356,17 @@ int Run(const Command& command, PvxConsole& console) {
             }
             std::string plain;
             int version = 0;
-            // A strong container refused (wrong password, damage) hands back 0 but wrote nothing.
-            done = codec.Melt(file, plain, 0, version, keys) == 0 && codec.Written();
+            // A strong container refused (wrong password, damage) hands back kNoClash but wrote nothing.
+            const CodecOutcome outcome = codec.Melt(file, plain, CodecResult::kNoClash, version, keys);
+            done = outcome.result == CodecResult::kNoClash && outcome.written;
+            cancelled = outcome.cancelled;
             if (done) console.Out("解凍：" + file + " → " + plain + "\n");
         }
         if (!done) {
             failed = true;
             left.push_back(file);
         }
-        if (codec.Cancelled()) {
+        if (cancelled) {
             ++next;
             break;
         }

@@ -24,7 +24,7 @@ class ScriptedUi : public CodecUi {
 public:
     std::vector<Shown> shown;
     std::deque<int> answers;                 // replies to questions, in order; OK for plain messages
-    std::deque<std::pair<int, std::string>> overwrite;  // answers of the overwrite question (+ new path)
+    std::deque<std::pair<CodecResult, std::string>> overwrite;  // answers of the overwrite question (+ new path)
     std::vector<std::string> askedOverwrite;
     std::function<bool(const std::string&)> association = [](const std::string&) { return true; };
 
@@ -39,12 +39,12 @@ public:
     DeleteAnswer AskDeleteUnassociated(const std::string& plain, const std::string& container) override {
         return DeleteAnswerOf(Show(BoxForDeleteUnassociated(plain, container)));
     }
-    int AskOverwrite(std::string& path) override {
+    CodecResult AskOverwrite(std::string& path) override {
         askedOverwrite.push_back(path);
         if (overwrite.empty()) throw std::logic_error("unexpected overwrite question: " + path);
         auto [answer, newPath] = overwrite.front();
         overwrite.pop_front();
-        if (answer == kRenamed) path = newPath;
+        if (answer == CodecResult::kRenamed) path = newPath;
         return answer;
     }
     bool HasAssociation(const std::string& path) override { return association(path); }

@@ -31,6 +31,8 @@
 namespace plivex {
 namespace {
 
+using enum CodecResult;
+
 using Strings = std::vector<std::string>;
 using test::FileExists;
 using test::ReadAll;
@@ -105,7 +107,7 @@ protected:
         WinCodecUi ui;
         Codec codec(SystemFiles(), ui, keep);
         ASSERT_TRUE(WriteAll(dir / stored, body));
-        ASSERT_EQ(codec.Encode(dir / stored, dir / container, 0, 1, MakeKeyString("pw")), kNoClash);
+        ASSERT_EQ(codec.Encode(dir / stored, dir / container, kNoClash, 1, MakeKeyString("pw")).result, kNoClash);
         ASSERT_FALSE(FileExists(dir / stored));
     }
 

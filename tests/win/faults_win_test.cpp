@@ -30,6 +30,8 @@
 namespace plivex {
 namespace {
 
+using enum CodecResult;
+
 using Strings = std::vector<std::string>;
 using test::FileExists;
 using test::ListFolder;
@@ -201,7 +203,7 @@ TEST_F(Faults, WrongPasswordUnderEverySafeguardKeepsTheContainer) {
             if (creatable && row.reply) replies.push_back(row.reply);
             std::string plain;
             int version = 0;
-            const int result = codec.Melt(dir / "x.pvx", plain, 0, version, MakeKeyString(password));
+            const CodecResult result = codec.Melt(dir / "x.pvx", plain, kNoClash, version, MakeKeyString(password)).result;
 
             EXPECT_TRUE(ReadAll(dir / "x.pvx") == container);
             Strings expected;
@@ -215,7 +217,7 @@ TEST_F(Faults, WrongPasswordUnderEverySafeguardKeepsTheContainer) {
             }
             EXPECT_EQ(log, expected);
             const bool written = creatable && !row.conMeltFName;
-            EXPECT_EQ(result, written ? 0 : kFailed);
+            EXPECT_EQ(result, written ? kNoClash : kFailed);
             if (written) {
                 EXPECT_EQ(FolderPart(plain), dir.path());
                 EXPECT_NE(FileNamePart(plain), "report.txt");

@@ -22,6 +22,8 @@
 namespace plivex {
 namespace {
 
+using enum CodecResult;
+
 using test::LongPathOf;
 
 template <class Ready>
@@ -81,7 +83,7 @@ protected:
         WinCodecUi ui;
         const TCustomSet defaults;
         Codec codec(SystemFiles(), ui, defaults);
-        EXPECT_EQ(codec.Encode(plain, ChangeExt(plain, "pvx"), 0, kFormatVersion, key), kNoClash);
+        EXPECT_EQ(codec.Encode(plain, ChangeExt(plain, "pvx"), kNoClash, kFormatVersion, key).result, kNoClash);
         return test::ReadAll(ChangeExt(plain, "pvx")).value_or("");
     }
 
