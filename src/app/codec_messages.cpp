@@ -34,9 +34,9 @@ BoxMessage BoxForDeleteUnassociated(const std::string& plain, const std::string&
     return {text::ConfirmDeleteUnrelated(plain, container), "", kStyleYesNoCancel | kDefaultNo};
 }
 
-DeleteAnswer DeleteAnswerOf(int button) {
-    if (button == kIdYes) return DeleteAnswer::kDelete;
-    if (button == kIdCancel) return DeleteAnswer::kStop;
+DeleteAnswer DeleteAnswerOf(MsgAnswer button) {
+    if (button == MsgAnswer::kYes) return DeleteAnswer::kDelete;
+    if (button == MsgAnswer::kCancel) return DeleteAnswer::kStop;
     return DeleteAnswer::kKeep;
 }
 

@@ -21,6 +21,6 @@ BoxMessage BoxForMeltedName(const std::string& plain, const std::string& contain
 BoxMessage BoxForDeleteUnlikeContainer(const std::string& container);
 BoxMessage BoxForDeleteUnassociated(const std::string& plain, const std::string& container);
 // Yes deletes, Cancel stops the batch, anything else keeps the container.
-DeleteAnswer DeleteAnswerOf(int button);
+DeleteAnswer DeleteAnswerOf(MsgAnswer button);
 
 }  // namespace plivex

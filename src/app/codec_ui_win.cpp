@@ -22,12 +22,12 @@ OverwriteAsker SetOverwriteAsker(OverwriteAsker asker) {
     return previous;
 }
 
-int WinCodecUi::Show(const BoxMessage& box) { return ui::MsgBox(box.text, box.caption, box.style); }
+MsgAnswer WinCodecUi::Show(const BoxMessage& box) { return ui::MsgBox(box.text, box.caption, box.style); }
 
 void WinCodecUi::ReportError(const CodecReport& report) { Show(BoxForReport(report)); }
 
 bool WinCodecUi::ConfirmMeltedName(const std::string& plain, const std::string& container, bool unlike) {
-    return Show(BoxForMeltedName(plain, container, unlike)) == kIdYes;
+    return Show(BoxForMeltedName(plain, container, unlike)) == MsgAnswer::kYes;
 }
 
 DeleteAnswer WinCodecUi::AskDeleteUnlikeContainer(const std::string& container) {

@@ -28,7 +28,7 @@ public:
 
 protected:
     // Shows the box; returns the button pressed.
-    static int Show(const BoxMessage& box);
+    static MsgAnswer Show(const BoxMessage& box);
 };
 
 }  // namespace plivex

@@ -136,7 +136,7 @@ void TFormPlivex::TimerProsMonTimer() {
 bool TFormPlivex::FormCloseQuery() {
     if (ProsMonList.Empty()) return true;
     const std::vector<std::string> open = ProsMonList.Files();
-    if (ui::MsgBox(text::ConfirmCloseWhileInUse(open), "", kStyleYesNo | kDefaultNo) != kIdYes) return false;
+    if (ui::MsgBox(text::ConfirmCloseWhileInUse(open), "", kStyleYesNo | kDefaultNo) != MsgAnswer::kYes) return false;
     // The plain files stay as they are; their applications keep running. The
     // next start reminds the user of them.
     AddUnprotected(open);

@@ -66,7 +66,7 @@ void TFormCheckFE::ButtonRenameClick() {
     const std::string newPath = FolderPart(TargetPath) + EditFName.Text();
     if (IsExistingFile(newPath) &&
         ui::MsgBox("ファイル " + text::Quoted(newPath) + " は既に存在します。\n上書きしてよろしいですか？", "",
-                   kStyleYesNoWarn | kDefaultNo) != kIdYes)
+                   kStyleYesNoWarn | kDefaultNo) != MsgAnswer::kYes)
         return;  // stays open, unchanged, for another name or another answer
     TargetPath = newPath;
     EndModal(Modal(CodecResult::kRenamed));

@@ -122,7 +122,7 @@ void TFormFileSel::RefreshFileList() {
 
 void TFormFileSel::ButtonOkClick() {
     if (EditFileName.Text().empty()) {
-        ui::MsgBox("ファイルを指定して下さい。", "", 48);
+        ui::MsgBox("ファイルを指定して下さい。", "", kStyleExclamation);
         return;
     }
     const std::string typed = EditFileName.Text();
@@ -142,11 +142,11 @@ void TFormFileSel::ButtonOkClick() {
 
     ExistenceProbe probe(FileName);
     if (FileMustExist && probe.Missing()) {
-        ui::MsgBox("ファイルが存在しません。", "", 48);
+        ui::MsgBox("ファイルが存在しません。", "", kStyleExclamation);
         return;
     }
     if (OverwritePrompt && !probe.Missing() &&
-        ui::MsgBox("上書きしてよろしいですか？", "", kStyleYesNoWarn | kDefaultNo) == ui::mrNo)
+        ui::MsgBox("上書きしてよろしいですか？", "", kStyleYesNoWarn | kDefaultNo) == MsgAnswer::kNo)
         return;
     probe.Close();
 

@@ -23,7 +23,7 @@ struct Shown {
 class ScriptedUi : public CodecUi {
 public:
     std::vector<Shown> shown;
-    std::deque<int> answers;                 // replies to questions, in order; OK for plain messages
+    std::deque<MsgAnswer> answers;                 // replies to questions, in order; OK for plain messages
     std::deque<std::pair<CodecResult, std::string>> overwrite;  // answers of the overwrite question (+ new path)
     std::vector<std::string> askedOverwrite;
     std::function<bool(const std::string&)> association = [](const std::string&) { return true; };
@@ -31,7 +31,7 @@ public:
     // Shown as the program shows them, so that a test sees its words, caption and style.
     void ReportError(const CodecReport& report) override { Show(BoxForReport(report)); }
     bool ConfirmMeltedName(const std::string& plain, const std::string& container, bool unlike) override {
-        return Show(BoxForMeltedName(plain, container, unlike)) == kIdYes;
+        return Show(BoxForMeltedName(plain, container, unlike)) == MsgAnswer::kYes;
     }
     DeleteAnswer AskDeleteUnlikeContainer(const std::string& container) override {
         return DeleteAnswerOf(Show(BoxForDeleteUnlikeContainer(container)));
@@ -50,11 +50,11 @@ public:
     bool HasAssociation(const std::string& path) override { return association(path); }
 
 private:
-    int Show(const BoxMessage& box) {
+    MsgAnswer Show(const BoxMessage& box) {
         shown.push_back({box.text, box.caption, box.style});
-        if (box.style == kStyleExclamation) return kIdOk;
+        if (box.style == kStyleExclamation) return MsgAnswer::kOk;
         if (answers.empty()) throw std::logic_error("unexpected question: " + box.text);
-        const int a = answers.front();
+        const MsgAnswer a = answers.front();
         answers.pop_front();
         return a;
     }

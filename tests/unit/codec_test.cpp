@@ -547,7 +547,7 @@ TEST_F(CodecTest, AskedAnswersAndTheCarriedState) {
 TEST_F(CodecTest, NameQuestionShowsTheNumberedPath) {
     fs.files["C:\\x.pvx"] = Craft("report.doc", "content", key);
     fs.files["C:\\report.doc"] = "already here";
-    ui.answers.push_back(kIdYes);
+    ui.answers.push_back(MsgAnswer::kYes);
     std::string plain;
     EXPECT_EQ(Melt("C:\\x.pvx", plain), kNoClash);
     EXPECT_EQ(plain, "C:\\report_2.doc");
@@ -559,7 +559,7 @@ TEST_F(CodecTest, NameQuestionShowsTheNumberedPath) {
 
 TEST_F(CodecTest, RejectedNameMeansWrongPasswordAndWritesNothing) {
     fs.files["C:\\x.pvx"] = Craft("report.doc", "content", key);
-    ui.answers.push_back(kIdNo);
+    ui.answers.push_back(MsgAnswer::kNo);
     std::string plain;
     EXPECT_EQ(Melt("C:\\x.pvx", plain), kFailed);
     ASSERT_EQ(ui.shown.size(), 2u);
@@ -575,7 +575,7 @@ TEST_F(CodecTest, ANameUnlikeTheContainersIsAskedAboutAndKeepsTheContainer) {
     opt.ConMeltFName = false;  // asked whatever this says
     // What a nearly right password melts: another name, a type with an application.
     fs.files["C:\\d\\見積書_2024年度.pvx"] = Craft("\x8c\xa9\x90\xcf\x8f\x9f_4024.docx", "garbled", key);
-    ui.answers = {kIdYes, kIdNo};  // the name accepted, then the deletion refused
+    ui.answers = {MsgAnswer::kYes, MsgAnswer::kNo};  // the name accepted, then the deletion refused
     std::string plain;
     EXPECT_EQ(Melt("C:\\d\\見積書_2024年度.pvx", plain), kNoClash);
     ASSERT_EQ(ui.shown.size(), 2u);
@@ -727,14 +727,14 @@ TEST_F(CodecTest, ContainerDeletionRules) {
         return std::make_pair(files.Has("C:\\x.pvx"), answers.shown);
     };
     // No association: asked with both paths; Yes deletes, No keeps, Cancel stops the batch.
-    auto [kept, shown] = melt([](ScriptedUi& u) { u.answers.push_back(kIdYes); }, kNoClash);
+    auto [kept, shown] = melt([](ScriptedUi& u) { u.answers.push_back(MsgAnswer::kYes); }, kNoClash);
     EXPECT_FALSE(kept);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text,
               "解凍したファイル \"C:\\note.xyz\" は関連づけられていません。\n暗号化ファイル \"C:\\x.pvx\" を削除してよろしいですか？");
     EXPECT_EQ(shown[0].style, 35u | 256u) << "No is the default: Enter keeps the container";
-    EXPECT_TRUE(melt([](ScriptedUi& u) { u.answers.push_back(kIdNo); }, kNoClash).first);
-    EXPECT_TRUE(melt([](ScriptedUi& u) { u.answers.push_back(kIdCancel); }, kFailed).first);
+    EXPECT_TRUE(melt([](ScriptedUi& u) { u.answers.push_back(MsgAnswer::kNo); }, kNoClash).first);
+    EXPECT_TRUE(melt([](ScriptedUi& u) { u.answers.push_back(MsgAnswer::kCancel); }, kFailed).first);
     // An associated type loses its container silently.
     EXPECT_FALSE(melt([](ScriptedUi& u) { u.association = [](const std::string&) { return true; }; }, kNoClash).first);
     // Neither question on: deleted silently only where an application opens the type.
@@ -744,7 +744,7 @@ TEST_F(CodecTest, ContainerDeletionRules) {
     // A name the user confirmed, or no deleting: nothing is looked up.
     auto noLookup = [](ScriptedUi& u) { u.association = [](const std::string&) -> bool { throw std::logic_error("looked up"); }; };
     opt.ConMeltFName = true;
-    EXPECT_FALSE(melt([&](ScriptedUi& u) { noLookup(u); u.answers.push_back(kIdYes); }, kNoClash).first);
+    EXPECT_FALSE(melt([&](ScriptedUi& u) { noLookup(u); u.answers.push_back(MsgAnswer::kYes); }, kNoClash).first);
     opt.ConMeltFName = false;
     opt.ConDelUnrela = true;
     opt.DelPvF = false;

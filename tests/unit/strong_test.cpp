@@ -285,7 +285,7 @@ TEST_F(StrongTest, AWrongPasswordAskedAgainOpensWithTheNextOne) {
     // The compatible format: No to the name question is a wrong password too.
     fs.files["C:\\d\\b.pvx"] = test::Craft("b.txt", "body", MakeKeyString("pw"));
     opt.ConMeltFName = true;
-    ui.answers = {kIdNo};
+    ui.answers = {MsgAnswer::kNo};
     PassKeys compatible = PassKeys::FromPassword("pw");
     last = codec.Melt("C:\\d\\b.pvx", plain, kNoClash, version, compatible);
     EXPECT_EQ(last.result, kNoClash);

@@ -43,9 +43,9 @@ protected:
             shown.push_back({t, c, s});
             if (answers.empty()) {
                 ADD_FAILURE() << "unexpected message: " << t;
-                return kIdNo;
+                return MsgAnswer::kNo;
             }
-            const int a = answers.front();
+            const MsgAnswer a = answers.front();
             answers.pop_front();
             return a;
         });
@@ -70,7 +70,7 @@ protected:
     TempDir dir;
     const std::string existing = dir / "報告書.pvx";
     std::vector<Shown> shown;
-    std::deque<int> answers;
+    std::deque<MsgAnswer> answers;
     int dialogs = 0;
 };
 
@@ -190,7 +190,7 @@ TEST_F(CheckFE, RenameToAFreeNameIsNotQuestioned) {
 TEST_F(CheckFE, RenameOntoAnExistingFileAsksFirst) {
     const std::string other = dir / "既存.pvx";
     ASSERT_TRUE(test::WriteAll(other, "other"));
-    answers = {kIdNo, kIdYes};
+    answers = {MsgAnswer::kNo, MsgAnswer::kYes};
     std::string path = existing;
     EXPECT_EQ(Ask(path,
                   [&](TFormCheckFE& f) {
@@ -217,7 +217,7 @@ TEST_F(CheckFE, RenameOntoAnExistingFileAsksFirst) {
 
 TEST_F(CheckFE, RenameWithTheProposedNameFindsTheExistingFile) {
     // Yes: the same path comes back as the new one.
-    answers = {kIdYes};
+    answers = {MsgAnswer::kYes};
     std::string path = existing;
     EXPECT_EQ(Ask(path, [](TFormCheckFE& f) { f.ButtonRename.Click(); }), kRenamed);
     EXPECT_EQ(path, existing);
@@ -226,7 +226,7 @@ TEST_F(CheckFE, RenameWithTheProposedNameFindsTheExistingFile) {
 
     // No: still open; then another answer is taken as usual.
     shown.clear();
-    answers = {kIdNo};
+    answers = {MsgAnswer::kNo};
     EXPECT_EQ(Ask(path,
                   [](TFormCheckFE& f) {
                       f.ButtonRename.Click();
@@ -400,7 +400,7 @@ TEST_F(CheckFECodec, RenameKeepingTheNameOverwritesOnceConfirmed) {
     ASSERT_TRUE(test::WriteAll(dir / "a.txt", "plain"));
     ASSERT_TRUE(test::WriteAll(dir / "a.pvx", "old"));
     Press(user, &TFormCheckFE::ButtonRename);
-    answers = {kIdYes};
+    answers = {MsgAnswer::kYes};
     EXPECT_EQ(codec.Encode(dir / "a.txt", dir / "a.pvx", kNoClash, 1, key).result, kNoClash);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, OverwriteQuestion(dir / "a.pvx"));

@@ -28,9 +28,9 @@ protected:
     void SetUp() override {
         ui::SetMsgBoxResponder([this](const std::string& t, const std::string& c, unsigned s) {
             shown.push_back({t, c, s});
-            if (s == kStyleExclamation) return kIdOk;
+            if (s == kStyleExclamation) return MsgAnswer::kOk;
             if (answers.empty()) ADD_FAILURE() << "unexpected question: " << t;
-            const int a = answers.empty() ? kIdCancel : answers.front();
+            const MsgAnswer a = answers.empty() ? MsgAnswer::kCancel : answers.front();
             if (!answers.empty()) answers.erase(answers.begin());
             return a;
         });
@@ -61,7 +61,7 @@ protected:
     WinCodecUi winUi;
     Codec codec{SystemFiles(), winUi, opt};
     std::vector<Shown> shown;
-    std::vector<int> answers;
+    std::vector<MsgAnswer> answers;
     std::vector<CodecResult> overwrite;
     std::vector<std::string> asked;
     const std::string key = MakeKeyString("pw");
@@ -284,7 +284,7 @@ TEST_F(CodecWin, ContainerDeletionFollowsTheAssociation) {
 
     // Unassociated type: asked; No keeps the container.
     ASSERT_TRUE(test::WriteAll(dir / "b.pvx", Craft("doc.plvxnone", "B", key)));
-    answers = {kIdNo};
+    answers = {MsgAnswer::kNo};
     EXPECT_EQ(codec.Melt(dir / "b.pvx", plain, kNoClash, version, key).result, kNoClash);
     EXPECT_FALSE(probe.HasAssociation(plain));
     ASSERT_EQ(shown.size(), 1u);

@@ -55,7 +55,7 @@ protected:
         o.DelPvF = false;        // containers stay, whatever this prefix associates with their types
         ui::SetMsgBoxResponder([this](const std::string& t, const std::string& c, unsigned s) {
             log.push_back("msg " + c + "|" + t);
-            return s == kStyleExclamation ? kIdOk : kIdYes;
+            return s == kStyleExclamation ? MsgAnswer::kOk : MsgAnswer::kYes;
         });
         ui::SetModalHook([this](ui::Form& f) { Answer(f); });
     }
