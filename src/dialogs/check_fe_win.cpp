@@ -75,7 +75,8 @@ void TFormCheckFE::ButtonRenameClick() {
 CodecResult AskOverwriteWithDialog(std::string& path) {
     const std::unique_ptr<TFormCheckFE> form = CreateQuestionDialog<TFormCheckFE>();
     form->TargetPath = path;
-    // Closed another way (mrNone, or the system's close), the codec takes it as Cancel.
+    // The form's number read back as the answer it stands for; the codec takes
+    // a number outside the answers as Cancel.
     const auto result = static_cast<CodecResult>(form->ShowModal());
     if (result == CodecResult::kRenamed) path = form->TargetPath;
     return result;
