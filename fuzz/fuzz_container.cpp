@@ -19,14 +19,19 @@ namespace {
 class FuzzUi : public CodecUi {
 public:
     explicit FuzzUi(unsigned bits) : bits_(bits) {}
-    int MsgBox(const std::string&, const std::string&, unsigned style) override {
-        if (style == kStyleExclamation) return kIdOk;
-        return (bits_ & 8) ? kIdYes : (bits_ & 16) ? kIdNo : kIdCancel;
+    void ReportError(const CodecReport&) override {}
+    bool ConfirmMeltedName(const std::string&, const std::string&, bool) override { return (bits_ & 8) != 0; }
+    DeleteAnswer AskDeleteUnlikeContainer(const std::string&) override { return Delete(); }
+    DeleteAnswer AskDeleteUnassociated(const std::string&, const std::string&) override { return Delete(); }
+    CodecResult AskOverwrite(std::string&) override {
+        return (bits_ & 32) ? CodecResult::kOverwrite : CodecResult::kSkipped;
     }
-    int AskOverwrite(std::string&) override { return (bits_ & 32) ? kOverwrite : kSkipped; }
     bool HasAssociation(const std::string&) override { return (bits_ & 64) != 0; }
 
 private:
+    DeleteAnswer Delete() const {
+        return (bits_ & 8) ? DeleteAnswer::kDelete : (bits_ & 16) ? DeleteAnswer::kKeep : DeleteAnswer::kStop;
+    }
     unsigned bits_;
 };
 
@@ -58,22 +63,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::string plain;
     int version = 0;
-    const int result = codec.Melt(path, plain, 0, version, key);
+    const CodecOutcome outcome = codec.Melt(path, plain, CodecResult::kNoClash, version, key);
+    const CodecResult result = outcome.result;
 
     Check(fs.Temps().empty());
-    Check(fs.At("C:\\box\\taken.txt") == "x" || result != kFailed);
+    Check(fs.At("C:\\box\\taken.txt") == "x" || result != CodecResult::kFailed);
     // A strong container refused (damaged, wrong password) hands the carried state back unwritten.
-    if (result == kFailed || result == kSkipped || !codec.Written()) {
+    if (result == CodecResult::kFailed || result == CodecResult::kSkipped || !outcome.written) {
         // The container is kept; nothing new, unless the user cancelled only
         // the question whether to delete the container of a complete file.
         Check(fs.Has(path) && fs.At(path) == container);
         const bool cancelledDeletion = opt.DelPvF && opt.ConDelUnrela && !(bits & 64) && fs.Has(plain) &&
                                        fs.At(plain).size() == container.size() - 2 - static_cast<unsigned char>(container[1]);
-        Check(fs.files.size() == 2 || (result == kFailed && fs.files.size() == 3 && cancelledDeletion));
+        Check(fs.files.size() == 2 || (result == CodecResult::kFailed && fs.files.size() == 3 && cancelledDeletion));
         return 0;
     }
     // Written: one file beside the container, under a name Windows can create.
-    Check(result == 0);
+    Check(result == CodecResult::kNoClash);
     Check(FolderPart(plain) == "C:\\box\\");
     Check(CheckFileName(FileNamePart(plain)) == NameProblem::None);
     Check(fs.Has(plain));
@@ -88,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (plain == "C:\\box\\" + Cp932ToUtf8(stored).value_or("?") && Utf8ToCp932(FileNamePart(plain)) == stored) {
         const std::string again = "C:\\again\\x.pvx";
         opt.DelRawF = false;
-        Check(codec.Encode(plain, again, 0, 1, key) == 0);
+        Check(codec.Encode(plain, again, CodecResult::kNoClash, 1, key).result == CodecResult::kNoClash);
         Check(fs.At(again) == container);
     }
     return 0;

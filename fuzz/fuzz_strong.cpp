@@ -19,8 +19,11 @@ namespace {
 
 class FuzzUi : public CodecUi {
 public:
-    int MsgBox(const std::string&, const std::string&, unsigned) override { return kIdOk; }
-    int AskOverwrite(std::string&) override { return kSkipped; }
+    void ReportError(const CodecReport&) override {}
+    bool ConfirmMeltedName(const std::string&, const std::string&, bool) override { return false; }
+    DeleteAnswer AskDeleteUnlikeContainer(const std::string&) override { return DeleteAnswer::kKeep; }
+    DeleteAnswer AskDeleteUnassociated(const std::string&, const std::string&) override { return DeleteAnswer::kKeep; }
+    CodecResult AskOverwrite(std::string&) override { return CodecResult::kSkipped; }
     bool HasAssociation(const std::string&) override { return true; }
 };
 
@@ -67,11 +70,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return true;
         });
         static PassKeys writing = PassKeys::ToWrite(kPassword, kStrongVersion);
-        Check(codec.Encode(source, container, 0, kStrongVersion, writing) == 0);
+        const CodecOutcome encoded = codec.Encode(source, container, CodecResult::kNoClash, kStrongVersion, writing);
+        Check(encoded.result == CodecResult::kNoClash);
         // The writer stores a name exactly when the reader gives it back as it is.
         const std::string stored = FileNamePart(source);
         const bool storable = stored.size() <= strong::kMaxName && StrongStoredNameOf(stored) == stored;
-        Check(codec.Written() == storable);
+        Check(encoded.written == storable);
         if (!storable) {
             // The source alone: no container, no temporary file (the source's own name may look like one).
             Check(fs.At(source) == body && fs.files.size() == 1);
@@ -80,7 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(fs.At(container).size() == strong::ContainerSizeFor(2 + stored.size() + body.size()));
         std::string plain;
         int version = 0;
-        Check(codec.Melt(container, plain, 0, version, Keys()) == 0 && codec.Written());
+        const CodecOutcome melted = codec.Melt(container, plain, CodecResult::kNoClash, version, Keys());
+        Check(melted.result == CodecResult::kNoClash && melted.written);
         // Beside the container under the stored name; numbered when that is the container's own.
         const std::string expected = "C:\\box\\" + stored;
         Check(plain == expected || (expected == container && FolderPart(plain) == "C:\\box\\" && plain != container));
@@ -104,12 +109,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fs.files[container] = input;
     std::string plain;
     int version = 0;
-    const int result = codec.Melt(container, plain, 7, version, Keys());
+    // A carried value no answer gives: handed back as it came.
+    const CodecOutcome outcome = codec.Melt(container, plain, CodecResult{7}, version, Keys());
     // The container stays whatever happened; nothing half-written remains.
     Check(fs.Has(container) && fs.At(container) == input);
     Check(fs.Temps().empty());
-    if (codec.Written()) {
-        Check(result == 7 && version == kStrongVersion);
+    if (outcome.written) {
+        Check(outcome.result == CodecResult{7} && version == kStrongVersion);
         Check(fs.files.size() == 2);
         // The body came out of the chunks, less the name and its length.
         Check(strong::ContainerSizeFor(3 + fs.At(plain).size()) <= input.size());

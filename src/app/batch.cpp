@@ -95,7 +95,8 @@ Passes ExpandNames(const std::vector<std::string>& names, const std::function<Pa
 }
 
 void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW) {
-    int carried = 0;
+    using enum CodecResult;
+    CodecResult carried = kNoClash;
     bool stopped = false;
     for (int pass : {kPassEncrypt, kPassMelt}) {
         const std::vector<std::string>& files = pass == kPassEncrypt ? passes.encrypt : passes.melt;
@@ -118,7 +119,7 @@ void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW) {
             bool askAgain = true;  // until the user cancels a prompt that asks again
             for (std::size_t i = 0; i < files.size(); ++i) {
                 const std::string& file = files[i];
-                int result;
+                CodecResult result;
                 bool written = false;
                 if (pass == kPassEncrypt) {
                     result = host.Encode(file, ChangeExt(file, kContainerExt), carried, version, keys, written);

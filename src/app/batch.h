@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/secret.h"
+#include "codec/codec.h"
 #include "codec/strong.h"
 
 namespace plivex {
@@ -84,8 +85,8 @@ public:
     virtual bool RecyclePW() = 0;  // read right after each prompt
     // keys is the pass's password, the same object for every file of the pass;
     // version the format the pass writes; written tells whether the container was.
-    virtual int Encode(const std::string& file, const std::string& container, int carried, int version,
-                       PassKeys& keys, bool& written) = 0;
+    virtual CodecResult Encode(const std::string& file, const std::string& container, CodecResult carried,
+                               int version, PassKeys& keys, bool& written) = 0;
     struct MeltedFile {
         std::string plain;   // the plain file's full path
         int version = 0;     // the container's format
@@ -93,7 +94,8 @@ public:
         bool written = false;
         bool wrongPassword = false;  // nothing written: the password did not open it
     };
-    virtual int Melt(const std::string& container, int carried, MeltedFile& melted, PassKeys& keys) = 0;
+    virtual CodecResult Melt(const std::string& container, CodecResult carried, MeltedFile& melted,
+                             PassKeys& keys) = 0;
     // A melted file the user asked to open at once.
     virtual void Melted(const MeltedFile& melted) = 0;
     virtual void Status(const std::string& text) = 0;

@@ -22,15 +22,26 @@ OverwriteAsker SetOverwriteAsker(OverwriteAsker asker) {
     return previous;
 }
 
-int WinCodecUi::MsgBox(const std::string& text, const std::string& caption, unsigned style) {
-    return ui::MsgBox(text, caption, style);
+MsgAnswer WinCodecUi::Show(const BoxMessage& box) { return ui::MsgBox(box.text, box.caption, box.style); }
+
+void WinCodecUi::ReportError(const CodecReport& report) { Show(BoxForReport(report)); }
+
+bool WinCodecUi::ConfirmMeltedName(const std::string& plain, const std::string& container, bool unlike) {
+    return Show(BoxForMeltedName(plain, container, unlike)) == MsgAnswer::kYes;
 }
 
-int WinCodecUi::AskOverwrite(std::string& path) {
+DeleteAnswer WinCodecUi::AskDeleteUnlikeContainer(const std::string& container) {
+    return DeleteAnswerOf(Show(BoxForDeleteUnlikeContainer(container)));
+}
+
+DeleteAnswer WinCodecUi::AskDeleteUnassociated(const std::string& plain, const std::string& container) {
+    return DeleteAnswerOf(Show(BoxForDeleteUnassociated(plain, container)));
+}
+
+CodecResult WinCodecUi::AskOverwrite(std::string& path) {
     if (Asker()) return Asker()(path);
     return AskOverwriteWithDialog(path);
 }
-
 
 bool WinCodecUi::HasAssociation(const std::string& path) { return AssociatedApplication(path).has_value(); }
 

@@ -39,7 +39,7 @@ ExplorerRequest ExplorerRequestOf(const std::vector<std::string>& arguments);
 
 struct CommandLineResult {
     std::vector<std::string> files;     // as typed, in order; the caller makes them long names
-    std::vector<std::string> messages;  // texts for MsgBox (empty caption, style 48), in order
+    std::vector<std::string> messages;  // texts for MsgBox (empty caption, exclamation style), in order
 };
 
 // Examines the arguments (without the program name): sets the flags of

@@ -39,22 +39,23 @@ public:
         return Answer{a.result == ui::mrOk, a.password, a.useMelted, a.strongFormat};
     }
     bool RecyclePW() override { return CustomSet().RecyclePW; }
-    int Encode(const std::string& file, const std::string& container, int carried, int version, PassKeys& keys,
-               bool& written) override {
+    CodecResult Encode(const std::string& file, const std::string& container, CodecResult carried, int version,
+                       PassKeys& keys, bool& written) override {
         written = false;
-        if (cancelled_) return kFailed;  // stopped while a question was open: nothing more is begun
-        const int result = Converted(file, [&] { return codec_.Encode(file, container, carried, version, keys); });
-        written = codec_.Written();
-        return result;
+        if (cancelled_) return CodecResult::kFailed;  // stopped while a question was open: nothing more is begun
+        const CodecOutcome outcome =
+            Converted(file, [&] { return codec_.Encode(file, container, carried, version, keys); });
+        written = outcome.written;
+        return outcome.result;
     }
-    int Melt(const std::string& container, int carried, MeltedFile& melted, PassKeys& keys) override {
-        if (cancelled_) return kFailed;
-        const int result = Converted(container, [&] {
+    CodecResult Melt(const std::string& container, CodecResult carried, MeltedFile& melted, PassKeys& keys) override {
+        if (cancelled_) return CodecResult::kFailed;
+        const CodecOutcome outcome = Converted(container, [&] {
             return codec_.Melt(container, melted.plain, carried, melted.version, keys, &melted.key);
         });
-        melted.written = codec_.Written();
-        melted.wrongPassword = codec_.WrongPassword();
-        return result;
+        melted.written = outcome.written;
+        melted.wrongPassword = outcome.wrongPassword;
+        return outcome.result;
     }
     void Melted(const MeltedFile& melted) override {
         if (melted_) melted_(melted.plain, melted.key);
@@ -82,16 +83,16 @@ public:
 
 private:
     template <class Convert>
-    int Converted(const std::string& file, Convert convert) {
+    CodecOutcome Converted(const std::string& file, Convert convert) {
         if (progress_) progress_->BeginFile(file);
-        const int result = convert();
+        CodecOutcome outcome = convert();
         if (progress_) progress_->EndFile();
         // Pressed while the last flush ran: that file is done, the batch stops after it.
-        if (codec_.Cancelled() || (progress_ && progress_->CancelRequested())) {
+        if (outcome.cancelled || (progress_ && progress_->CancelRequested())) {
             cancelled_ = true;
-            return kFailed;
+            outcome.result = CodecResult::kFailed;
         }
-        return result;
+        return outcome;
     }
     // The progress window goes, and the other windows take input again.
     void EndPass() {

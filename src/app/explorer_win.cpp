@@ -131,7 +131,7 @@ bool IntegrateWithExplorer() {
     const std::string owner = ExtensionOwner();
     const bool takeExtension =
         owner.empty() || Ours(owner) ||
-        ui::MsgBox(std::string(kAskTakeOver), "", kStyleYesNo | kDefaultNo) == kIdYes;
+        ui::MsgBox(std::string(kAskTakeOver), "", kStyleYesNo | kDefaultNo) == MsgAnswer::kYes;
     LSTATUS s = WriteFileType(exe);
     if (s == ERROR_SUCCESS && takeExtension) s = SetDefaultValue(kExtensionPath, kContainerProgId);
     HRESULT hr = S_OK;

@@ -82,9 +82,10 @@ namespace {
 // A re-encryption's failures are told as such, above what failed.
 class ReencryptUi : public WinCodecUi {
 public:
-    int MsgBox(const std::string& text, const std::string& caption, unsigned style) override {
-        if (style != kStyleExclamation) return WinCodecUi::MsgBox(text, caption, style);
-        return WinCodecUi::MsgBox(std::string(text::kReencryptFailed) + "\n" + text, caption, style);
+    void ReportError(const CodecReport& report) override {
+        BoxMessage box = BoxForReport(report);
+        box.text = std::string(text::kReencryptFailed) + "\n" + box.text;
+        Show(box);
     }
 };
 
@@ -128,7 +129,7 @@ void TFormPlivex::TimerProsMonTimer() {
 bool TFormPlivex::FormCloseQuery() {
     if (ProsMonList.Empty()) return true;
     const std::vector<std::string> open = ProsMonList.Files();
-    if (ui::MsgBox(text::ConfirmCloseWhileInUse(open), "", kStyleYesNo | kDefaultNo) != kIdYes) return false;
+    if (ui::MsgBox(text::ConfirmCloseWhileInUse(open), "", kStyleYesNo | kDefaultNo) != MsgAnswer::kYes) return false;
     // The plain files stay as they are; their applications keep running. The
     // next start reminds the user of them.
     AddUnprotected(open);

@@ -17,10 +17,8 @@ inline constexpr unsigned kStyleYesNoWarn = 52;    // Yes/No, exclamation mark
 // Added to a style: the second button ("No") is the default, so Enter pressed
 // in a hurry never deletes or replaces anything.
 inline constexpr unsigned kDefaultNo = 256;
-inline constexpr int kIdOk = 1;
-inline constexpr int kIdCancel = 2;
-inline constexpr int kIdYes = 6;
-inline constexpr int kIdNo = 7;
+// kNone: the box could not be shown.
+enum class MsgAnswer : int { kNone = 0, kOk = 1, kCancel = 2, kYes = 6, kNo = 7 };
 
 namespace text {
 

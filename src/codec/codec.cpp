@@ -13,6 +13,8 @@
 
 namespace plivex {
 
+using enum CodecResult;
+
 namespace {
 
 enum class ReadResult { kRead, kEnded, kFailed };
@@ -31,7 +33,7 @@ ReadResult ReadExactly(InputFile& in, unsigned char* buffer, std::size_t size) {
 
 // A name typed in the overwrite question may be an existing file that the user
 // agreed to overwrite; a numbered name was free and must never replace one.
-bool ReplacesExisting(int answer, std::int32_t fOverlap) {
+bool ReplacesExisting(CodecResult answer, std::int32_t fOverlap) {
     return answer == kOverwrite || answer == kOverwriteAll || (answer == kRenamed && fOverlap == foAskUser);
 }
 
@@ -133,8 +135,11 @@ ContainerFate FateOfContainer(const TCustomSet& options, const std::function<boo
     return ContainerFate::kDelete;
 }
 
-int Codec::Message(const std::string& text, std::string_view caption, unsigned style) {
-    return ui_.MsgBox(text, std::string(caption), style);
+void Codec::Report(CodecError kind, std::string message) { ui_.ReportError({kind, std::move(message)}); }
+
+std::string MeltedNameQuestion(const std::string& plain, const std::string& container, bool unlike) {
+    if (!unlike) return text::ConfirmMeltName(plain);
+    return text::ConfirmMeltName(plain) + "\n" + text::NameUnlikeContainer(StemOf(container));
 }
 
 void Codec::RemoveSource(const std::string& path, bool encrypted) {
@@ -165,7 +170,7 @@ Codec::Produced Codec::Produce(const std::string& source, const std::string& tar
     std::string tempPath;
     std::unique_ptr<OutputFile> out = files_.CreateTemp(target, tempPath, source);
     if (!out) {
-        Message(WithReason(target), text::kCaptionOpenFailed, kStyleExclamation);
+        Report(CodecError::kOpenFailed, WithReason(target));
         return Produced::kFailed;
     }
     // Nothing of a conversion that did not end remains. The reason is taken
@@ -184,11 +189,11 @@ Codec::Produced Codec::Produce(const std::string& source, const std::string& tar
                                          : WithReason(text::TempNotRemoved(tempPath));
         if (fault.kind == Fault::kCancelled) {
             cancelled_ = true;
-            if (!leftover.empty()) Message(leftover, "", kStyleExclamation);
+            if (!leftover.empty()) Report(CodecError::kFailed, leftover);
             return Produced::kFailed;
         }
         if (!leftover.empty()) shown += "\n" + leftover;
-        Message(shown, "", kStyleExclamation);
+        Report(CodecError::kFailed, shown);
         return fault.kind == Fault::kDamaged ? Produced::kDamaged : Produced::kFailed;
     };
     if (const std::optional<Fault> fault = fill(*out)) return fail(*fault);
@@ -210,10 +215,10 @@ LongStep Codec::Long() {
     return [this](const std::function<bool()>& step) { return progress_->AwaitLong(step); };
 }
 
-// Writes header followed by count transformed bytes of in; kFailed on failure, 0 on success.
-int Codec::Convert(InputFile& in, std::uint64_t count, std::uint32_t position, bool encode, std::string_view key,
-                   const std::string& header, const std::string& sourcePath, const std::string& target,
-                   bool replace) {
+// Writes header followed by count transformed bytes of in.
+bool Codec::Convert(InputFile& in, std::uint64_t count, std::uint32_t position, bool encode, std::string_view key,
+                    const std::string& header, const std::string& sourcePath, const std::string& target,
+                    bool replace) {
     const Transform transform(key);
     WipedBytes chunk(static_cast<std::size_t>(std::min<std::uint64_t>(count, kChunkSize)));  // plain bytes
     const Produced produced = Produce(sourcePath, target, replace, encode, [&](OutputFile& out) -> std::optional<Fault> {
@@ -231,26 +236,26 @@ int Codec::Convert(InputFile& in, std::uint64_t count, std::uint32_t position, b
         }
         return std::nullopt;
     });
-    return produced == Produced::kDone ? 0 : kFailed;
+    return produced == Produced::kDone;
 }
 
 // Writes the strong container of in under key: header, then the name and the
 // file's bytes in sealed chunks, a few chunks to a read and a write.
-int Codec::EncodeStrong(InputFile& in, std::uint64_t size, const std::string& name, const ContainerKey& key,
-                        const std::string& source, const std::string& target, bool replace) {
+bool Codec::EncodeStrong(InputFile& in, std::uint64_t size, const std::string& name, const ContainerKey& key,
+                         const std::string& source, const std::string& target, bool replace) {
     strong::Header header;
     header.iterations = key.iterations;
     header.passSalt = key.passSalt;
     if (!Random(header.fileSalt.data(), header.fileSalt.size())) {
-        Message(text::RandomFailed(source), "", kStyleExclamation);
-        return kFailed;
+        Report(CodecError::kFailed, text::RandomFailed(source));
+        return false;
     }
     const std::optional<Secret> fileKey = strong::FileKey(key.master, header.fileSalt);
     std::optional<strong::Chunks> chunks;
     if (fileKey) chunks.emplace(*fileKey, header);
     if (!chunks || !chunks->Ready()) {
-        Message(text::CryptoFailed(source), "", kStyleExclamation);
-        return kFailed;
+        Report(CodecError::kFailed, text::CryptoFailed(source));
+        return false;
     }
     const std::string prefix = strong::StreamPrefix(name);
     const std::uint64_t total = prefix.size() + size;
@@ -285,33 +290,51 @@ int Codec::EncodeStrong(InputFile& in, std::uint64_t size, const std::string& na
         }
         return std::nullopt;
     });
-    return produced == Produced::kDone ? 0 : kFailed;
+    return produced == Produced::kDone;
 }
 
 // Opens the file to convert and takes its size; on failure the message is shown and null returned.
 std::unique_ptr<InputFile> Codec::OpenInput(const std::string& path, std::uint64_t& size) {
     std::unique_ptr<InputFile> in = files_.OpenRead(path);
     if (!in) {
-        Message(WithReason(path), text::kCaptionOpenFailed, kStyleExclamation);
+        Report(CodecError::kOpenFailed, WithReason(path));
         return nullptr;
     }
     const std::optional<std::uint64_t> known = in->Size();
     if (!known) {
-        Message(WithReason(std::string(text::kSizeFailed)), "", kStyleExclamation);
+        Report(CodecError::kFailed, WithReason(std::string(text::kSizeFailed)));
         return nullptr;
     }
     size = *known;
     return in;
 }
 
-int Codec::Encode(const std::string& source, std::string container, int carried, int version, std::string_view key) {
+void Codec::Begin() {
+    cancelled_ = false;
+    written_ = false;
+    wrongPassword_ = false;
+    target_.clear();
+}
+
+CodecOutcome Codec::Outcome(CodecResult result) const {
+    return {result, written_, cancelled_, wrongPassword_, target_};
+}
+
+CodecOutcome Codec::Encode(const std::string& source, std::string container, CodecResult carried, int version,
+                           std::string_view key) {
     PassKeys keys = PassKeys::FromKeyString(key);
     return Encode(source, std::move(container), carried, version, keys);
 }
 
-int Codec::Encode(const std::string& source, std::string container, int carried, int version, PassKeys& keys) {
-    cancelled_ = false;
-    written_ = false;
+CodecOutcome Codec::Encode(const std::string& source, std::string container, CodecResult carried, int version,
+                           PassKeys& keys) {
+    Begin();
+    const CodecResult result = EncodeFile(source, container, carried, version, keys);
+    return Outcome(result);
+}
+
+CodecResult Codec::EncodeFile(const std::string& source, std::string& container, CodecResult carried, int version,
+                              PassKeys& keys) {
     if (source == kDummySource) return kSkipped;
 
     std::uint64_t size = 0;
@@ -325,25 +348,23 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
     NameRefusal refusal;
     const std::optional<std::string> name = StoredBytesFor(fileName, version, refusal);
     if (!name) {
-        Message(refusal == NameRefusal::kNotEncodable ? text::NameNotEncodable(source)
-                : refusal == NameRefusal::kTooLong    ? text::NameTooLong(source)
-                                                      : text::NameUnusable(source),
-                "", kStyleExclamation);
+        Report(CodecError::kFailed, refusal == NameRefusal::kNotEncodable ? text::NameNotEncodable(source)
+                                    : refusal == NameRefusal::kTooLong    ? text::NameTooLong(source)
+                                                                          : text::NameUnusable(source));
         return carried;
     }
     const std::uint64_t streamed = 2 + name->size() + size;
     if (strongFormat ? (streamed + strong::kChunk - 1) / strong::kChunk > strong::kMaxChunks
                      : streamed > kMaxContainerSize) {
         // The compatible format's sizes are 32-bit; the strong one has room.
-        Message(strongFormat ? text::FileTooLarge(source)
-                             : text::FileTooLarge(source) + "\n" + std::string(text::kStrongHasNoLimit),
-                "", kStyleExclamation);
+        Report(CodecError::kFailed, strongFormat ? text::FileTooLarge(source)
+                                                 : text::FileTooLarge(source) + "\n" + std::string(text::kStrongHasNoLimit));
         return kFailed;
     }
 
-    const int answer = CheckFileExist(container, carried);
+    const CodecResult answer = CheckFileExist(container, carried);
     if (answer == kSkipped || answer == kSkipAll || answer == kFailed) return answer;
-    const int result = answer == kOverwriteAll ? kOverwriteAll : carried;
+    const CodecResult result = answer == kOverwriteAll ? kOverwriteAll : carried;
     target_ = container;
 
     // A container to be replaced is probed before anything is converted (held
@@ -352,7 +373,7 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
     // is the source's, which exists.
     const bool replace = ReplacesExisting(answer, options_.FOverlap);
     if (replace && !files_.CanCreate(container)) {
-        Message(WithReason(container), text::kCaptionOpenFailed, kStyleExclamation);
+        Report(CodecError::kOpenFailed, WithReason(container));
         return kFailed;
     }
     if (strongFormat) {
@@ -363,18 +384,18 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
                             Long(), fault);
         if (!key && fault == PassKeys::WriteFault::kNoPassword) {
             // A key string alone cannot write this format: a caller's mistake.
-            Message("Encode()", text::kCaptionInternalError, kStyleExclamation);
+            Report(CodecError::kInternal, "Encode()");
             return kFailed;
         }
         if (!key) {
-            Message(fault == PassKeys::WriteFault::kRandom ? text::RandomFailed(source) : text::CryptoFailed(source),
-                    "", kStyleExclamation);
+            Report(CodecError::kFailed,
+                   fault == PassKeys::WriteFault::kRandom ? text::RandomFailed(source) : text::CryptoFailed(source));
             return kFailed;
         }
-        if (EncodeStrong(*in, size, *name, *key, source, container, replace) == kFailed) return kFailed;
+        if (!EncodeStrong(*in, size, *name, *key, source, container, replace)) return kFailed;
     } else {
         if (version != kFormatVersion || !keys.KeyString()) {
-            Message("Encode()", text::kCaptionInternalError, kStyleExclamation);
+            Report(CodecError::kInternal, "Encode()");
             return kFailed;
         }
         const std::string_view key = keys.KeyString()->str();
@@ -383,7 +404,7 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
         header[1] = static_cast<char>(name->size());
         std::uint32_t position = 2;
         EncodeBytes(name->data(), header.data() + 2, static_cast<std::int32_t>(name->size()), position, key);
-        if (Convert(*in, size, position, true, key, header, source, container, replace) == kFailed) return kFailed;
+        if (!Convert(*in, size, position, true, key, header, source, container, replace)) return kFailed;
     }
 
     written_ = true;
@@ -392,28 +413,33 @@ int Codec::Encode(const std::string& source, std::string container, int carried,
     return result;
 }
 
-int Codec::Melt(const std::string& container, std::string& plain, int carried, int& version, std::string_view key) {
+CodecOutcome Codec::Melt(const std::string& container, std::string& plain, CodecResult carried, int& version,
+                         std::string_view key) {
     PassKeys keys = PassKeys::FromKeyString(key);
     return Melt(container, plain, carried, version, keys);
 }
 
-int Codec::Melt(const std::string& container, std::string& plain, int carried, int& version, PassKeys& keys,
-                ContainerKey* used) {
-    cancelled_ = false;
-    written_ = false;
-    wrongPassword_ = false;
+CodecOutcome Codec::Melt(const std::string& container, std::string& plain, CodecResult carried, int& version,
+                         PassKeys& keys, ContainerKey* used) {
+    Begin();
+    const CodecResult result = MeltFile(container, plain, carried, version, keys, used);
+    return Outcome(result);
+}
+
+CodecResult Codec::MeltFile(const std::string& container, std::string& plain, CodecResult carried, int& version,
+                            PassKeys& keys, ContainerKey* used) {
     std::uint64_t size = 0;
     std::unique_ptr<InputFile> in = OpenInput(container, size);
     if (!in) return kFailed;
     auto readFailed = [&](ReadResult r) {
         const std::string message = text::ReadFailed(container);
-        Message(r == ReadResult::kFailed ? WithReason(message) : message, "", kStyleExclamation);
+        Report(CodecError::kFailed, r == ReadResult::kFailed ? WithReason(message) : message);
         return kFailed;
     };
     // A container too short for its header and name, or beyond the format's sizes, is not ours.
     unsigned char head[2];
     if (size < 2) {
-        Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
+        Report(CodecError::kCannotMelt, text::UnknownFormat());
         return kFailed;
     }
     if (const ReadResult r = ReadExactly(*in, head, 2); r != ReadResult::kRead) return readFailed(r);
@@ -421,18 +447,18 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
     if (version == kStrongVersion) return MeltStrong(in, size, head, container, plain, carried, keys, used);
     // The strong format has no such limit.
     if (size > kMaxContainerSize) {
-        Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
+        Report(CodecError::kCannotMelt, text::UnknownFormat());
         return kFailed;
     }
     if (!keys.KeyString()) {
         // Its key string needs the password in code page 932; a substitute would melt garbage.
-        Message(text::PasswordNotForOldFormat(container), "", kStyleExclamation);
+        Report(CodecError::kFailed, text::PasswordNotForOldFormat(container));
         return carried;
     }
     const std::string_view key = keys.KeyString()->str();
     const std::size_t n = head[1];
     if (size < 2 + n) {
-        Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
+        Report(CodecError::kCannotMelt, text::UnknownFormat());
         return kFailed;
     }
     std::string stored(n, '\0');
@@ -443,16 +469,17 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
     const std::optional<std::string> name = StoredNameOf(stored, key);
     // A name unlike the container's is the sign of a wrong password the format cannot give.
     const bool unlike = name && askUnlikeNames_ && !StemsAgree(*name, container);
-    int answer = 0;
-    if (const std::optional<int> ended = SettleMeltTarget(container, name, true, unlike, carried, plain, answer))
+    CodecResult answer = kNoClash;
+    if (const std::optional<CodecResult> ended =
+            SettleMeltTarget(container, name, true, unlike, carried, plain, answer))
         return *ended;
-    const int result = answer == kOverwriteAll ? kOverwriteAll : carried;
+    const CodecResult result = answer == kOverwriteAll ? kOverwriteAll : carried;
     if (version != kFormatVersion) {
-        Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
+        Report(CodecError::kCannotMelt, text::UnknownFormat());
         return kFailed;
     }
-    if (Convert(*in, size - 2 - n, static_cast<std::uint32_t>(2 + n), false, key, std::string(), container, plain,
-                ReplacesExisting(answer, options_.FOverlap)) == kFailed)
+    if (!Convert(*in, size - 2 - n, static_cast<std::uint32_t>(2 + n), false, key, std::string(), container, plain,
+                 ReplacesExisting(answer, options_.FOverlap)))
         return kFailed;
     written_ = true;
     if (used) *used = keys.V1Key();
@@ -465,29 +492,26 @@ int Codec::Melt(const std::string& container, std::string& plain, int carried, i
 // whether it can be created. The name question guards against a wrong
 // password, where the format cannot tell one. The result to end with, or
 // nullopt to go on, with answer the clash rule's answer.
-std::optional<int> Codec::SettleMeltTarget(const std::string& container, const std::optional<std::string>& name,
-                                           bool askName, bool unlike, int carried, std::string& plain, int& answer) {
+std::optional<CodecResult> Codec::SettleMeltTarget(const std::string& container,
+                                                   const std::optional<std::string>& name, bool askName, bool unlike,
+                                                   CodecResult carried, std::string& plain, CodecResult& answer) {
     plain = FolderPart(container) + name.value_or(std::string());
     if (!name) {
-        Message(std::string(text::kCreateFailed), text::kCaptionErrorReport, kStyleExclamation);
+        Report(CodecError::kCannotMelt, std::string(text::kCreateFailed));
         return kFailed;
     }
     answer = CheckFileExist(plain, carried);
     if (answer == kSkipped || answer == kSkipAll || answer == kFailed) return answer;
     target_ = plain;
-    // Asked whatever the options say when the name does not look right, and then Enter keeps the container.
-    const std::string question =
-        unlike ? text::ConfirmMeltName(plain) + "\n" + text::NameUnlikeContainer(StemOf(container))
-               : text::ConfirmMeltName(plain);
-    if (askName && (options_.ConMeltFName || unlike) &&
-        Message(question, "", kStyleYesNo | (unlike ? kDefaultNo : 0)) != kIdYes) {
+    // Asked whatever the options say when the name does not look right.
+    if (askName && (options_.ConMeltFName || unlike) && !ui_.ConfirmMeltedName(plain, container, unlike)) {
         wrongPassword_ = true;
         if (askAgain_) return carried;
-        Message(std::string(text::kWrongPassword), "", kStyleExclamation);
+        Report(CodecError::kFailed, std::string(text::kWrongPassword));
         return kFailed;
     }
     if (!files_.CanCreate(plain)) {
-        Message(WithReason(std::string(text::kCreateFailed)), text::kCaptionErrorReport, kStyleExclamation);
+        Report(CodecError::kCannotMelt, WithReason(std::string(text::kCreateFailed)));
         return kFailed;
     }
     return std::nullopt;
@@ -496,28 +520,21 @@ std::optional<int> Codec::SettleMeltTarget(const std::string& container, const s
 // The container's fate once its file is melted; result unless the user cancels.
 // After a melt whose name was unlike the container's, the container goes only
 // when the user says so.
-int Codec::Dispose(const std::string& container, const std::string& plain, int version, int result, bool unlike) {
+CodecResult Codec::Dispose(const std::string& container, const std::string& plain, int version, CodecResult result,
+                           bool unlike) {
+    DeleteAnswer reply = DeleteAnswer::kDelete;
     switch (FateOfContainer(options_, [&] { return ui_.HasAssociation(plain); }, version)) {
         case ContainerFate::kKeep:
+            return result;
+        case ContainerFate::kDelete:
+            if (unlike) reply = ui_.AskDeleteUnlikeContainer(container);
             break;
-        case ContainerFate::kDelete: {
-            if (!unlike) {
-                RemoveSource(container, false);
-                break;
-            }
-            const int reply = Message(text::ConfirmDeleteContainer(container), "", kStyleYesNoCancel | kDefaultNo);
-            if (reply == kIdCancel) return kFailed;
-            if (reply == kIdYes) RemoveSource(container, false);
+        case ContainerFate::kAsk:
+            reply = ui_.AskDeleteUnassociated(plain, container);
             break;
-        }
-        case ContainerFate::kAsk: {
-            const int reply =
-                Message(text::ConfirmDeleteUnrelated(plain, container), "", kStyleYesNoCancel | kDefaultNo);
-            if (reply == kIdCancel) return kFailed;
-            if (reply == kIdYes) RemoveSource(container, false);
-            break;
-        }
     }
+    if (reply == DeleteAnswer::kStop) return kFailed;
+    if (reply == DeleteAnswer::kDelete) RemoveSource(container, false);
     return result;
 }
 
@@ -525,21 +542,21 @@ int Codec::Dispose(const std::string& container, const std::string& plain, int v
 // before anything is asked, so a wrong password or a damaged container is told
 // at once; a later chunk that fails removes what was written. Either way the
 // file is skipped and the batch goes on.
-int Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t size, const unsigned char (&first)[2],
-                      const std::string& container, std::string& plain, int carried, PassKeys& keys,
-                      ContainerKey* used) {
+CodecResult Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t size, const unsigned char (&first)[2],
+                              const std::string& container, std::string& plain, CodecResult carried, PassKeys& keys,
+                              ContainerKey* used) {
     InputFile& in = *input;
     auto unknown = [&] {
-        Message(text::UnknownFormat(), text::kCaptionErrorReport, kStyleExclamation);
+        Report(CodecError::kCannotMelt, text::UnknownFormat());
         return carried;
     };
     auto damaged = [&] {
-        Message(text::WrongPasswordOrDamaged(container), "", kStyleExclamation);
+        Report(CodecError::kFailed, text::WrongPasswordOrDamaged(container));
         return carried;
     };
     auto readFailed = [&](ReadResult r) {
         const std::string message = text::ReadFailed(container);
-        Message(r == ReadResult::kFailed ? WithReason(message) : message, "", kStyleExclamation);
+        Report(CodecError::kFailed, r == ReadResult::kFailed ? WithReason(message) : message);
         return kFailed;
     };
     if (size < strong::kMinContainer) return unknown();
@@ -580,10 +597,11 @@ int Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t size, con
     if (nameSize >= 1 && nameSize <= strong::kMaxName && 2 + nameSize <= firstPlain)
         name = StrongStoredNameOf(std::string_view(reinterpret_cast<const char*>(head.data()) + 2, nameSize));
     // No question about the name: the password is right.
-    int answer = 0;
-    if (const std::optional<int> ended = SettleMeltTarget(container, name, false, false, carried, plain, answer))
+    CodecResult answer = kNoClash;
+    if (const std::optional<CodecResult> ended =
+            SettleMeltTarget(container, name, false, false, carried, plain, answer))
         return *ended;
-    const int result = answer == kOverwriteAll ? kOverwriteAll : carried;
+    const CodecResult result = answer == kOverwriteAll ? kOverwriteAll : carried;
 
     const std::uint64_t bodySize = size - strong::kHeaderSize - framing->chunks * strong::kTagSize - 2 - nameSize;
     constexpr std::size_t kPerStep = kChunkSize / strong::kChunk;
@@ -634,18 +652,18 @@ int Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t size, con
     return Dispose(container, plain, kStrongVersion, result);
 }
 
-int Codec::CheckFileExist(std::string& path, int carried) {
+CodecResult Codec::CheckFileExist(std::string& path, CodecResult carried) {
     if (!files_.Exists(path)) return kNoClash;
     if (options_.FOverlap == 1 || options_.FOverlap == foAddNum) {
         path = AddNumber(path, [this](const std::string& p) { return files_.Exists(p); });
         return kRenamed;
     }
     if (options_.FOverlap != foAskUser) {
-        Message("CheckFileExist", text::kCaptionInternalError, kStyleExclamation);
+        Report(CodecError::kInternal, "CheckFileExist");
         return kFailed;
     }
     if (carried == kOverwriteAll || carried == kSkipAll) return carried;
-    const int answer = ui_.AskOverwrite(path);
+    const CodecResult answer = ui_.AskOverwrite(path);
     return answer >= kOverwrite && answer <= kRenamed ? answer : kFailed;
 }
 

@@ -16,8 +16,9 @@
 
 namespace plivex {
 
-// Results of Encode and Melt, shared with the answers of the overwrite question.
-enum CodecResult : int {
+// What became of a file, which a batch hands on to the next file as carried;
+// the overwrite question answers with the same values.
+enum class CodecResult : int {
     kNoClash = 0,       // CheckFileExist: nothing of that name exists
     kOverwrite = 1,     // CheckFileExist: Yes
     kSkipped = 2,       // No, or the placeholder source
@@ -27,24 +28,65 @@ enum CodecResult : int {
     kRenamed = 6,       // CheckFileExist: the path argument was changed
 };
 
+// What one Encode or Melt did.
+struct CodecOutcome {
+    CodecResult result = CodecResult::kNoClash;
+    // The output is complete on disk. A file whose name no container can hold
+    // back, and a strong container that is damaged or opened with a wrong
+    // password, are skipped and hand the carried result back, as if all went well.
+    bool written = false;
+    bool cancelled = false;  // stopped by its progress
+    // A melt found the password wrong (a strong container whose first chunk
+    // does not open, or a name the user rejected) and wrote nothing.
+    bool wrongPassword = false;
+    // The output gone for, after the clash rules (a numbered name); empty
+    // when the file ended before its output was settled.
+    std::string target;
+};
+
 inline constexpr std::string_view kDummySource = "($Dummy)";
 inline constexpr std::string_view kContainerExt = "pvx";
 inline constexpr int kFormatVersion = 1;
 inline constexpr std::size_t kMaxStoredName = 255;
 inline constexpr std::uint64_t kMaxContainerSize = 0xFFFFFFFFull;  // sizes are 32-bit in the format
 
-// The questions and reports of the codec.
+// Why the codec could not go on with a file; the front end words the heading.
+enum class CodecError {
+    kFailed,      // the message says it all
+    kOpenFailed,  // a file could not be opened, or its output not made
+    kCannotMelt,  // not a container of ours, or its file cannot be made from it
+    kInternal,    // a caller's mistake
+};
+// The message holds the file concerned and, where the system gave one, its reason.
+struct CodecReport {
+    CodecError kind = CodecError::kFailed;
+    std::string message;
+};
+
+// What the user said about deleting a container once its file was melted.
+enum class DeleteAnswer { kDelete, kKeep, kStop };
+
+// The questions and reports of the codec, each named for what it asks.
 class CodecUi {
 public:
     virtual ~CodecUi() = default;
-    // Shows a message; returns the button pressed.
-    virtual int MsgBox(const std::string& text, const std::string& caption, unsigned style) = 0;
-    // Asks what to do about an existing file at path: 1..6 as in CodecResult.
+    virtual void ReportError(const CodecReport& report) = 0;
+    // Whether the melted file is rightly called plain. unlike: the name is
+    // unlike the container's, a sign of a wrong password.
+    virtual bool ConfirmMeltedName(const std::string& plain, const std::string& container, bool unlike) = 0;
+    // Whether to delete the container whose file melted under a name unlike its own.
+    virtual DeleteAnswer AskDeleteUnlikeContainer(const std::string& container) = 0;
+    // Whether to delete the container whose melted file no application opens.
+    virtual DeleteAnswer AskDeleteUnassociated(const std::string& plain, const std::string& container) = 0;
+    // Asks what to do about an existing file at path: kOverwrite up to kRenamed.
     // On kRenamed, path holds the new full path.
-    virtual int AskOverwrite(std::string& path) = 0;
+    virtual CodecResult AskOverwrite(std::string& path) = 0;
     // Whether the shell associates an application with the file's type.
     virtual bool HasAssociation(const std::string& path) = 0;
 };
+
+// The words of the melted-name question.
+std::string MeltedNameQuestion(const std::string& plain, const std::string& container, bool unlike);
 
 // Told how the conversion of one file advances, between its steps; a false
 // answer stops it (the user cancelled): the partial output goes, the source
@@ -103,25 +145,20 @@ public:
     Codec(FileAccess& files, CodecUi& ui, const TCustomSet& options) : files_(files), ui_(ui), options_(options) {}
 
     // The compatible format under a key string.
-    int Encode(const std::string& source, std::string container, int carried, int version, std::string_view key);
-    int Melt(const std::string& container, std::string& plain, int carried, int& version, std::string_view key);
+    CodecOutcome Encode(const std::string& source, std::string container, CodecResult carried, int version,
+                        std::string_view key);
+    CodecOutcome Melt(const std::string& container, std::string& plain, CodecResult carried, int& version,
+                      std::string_view key);
     // Either format under the pass's password; version says which one to write.
-    int Encode(const std::string& source, std::string container, int carried, int version, PassKeys& keys);
+    CodecOutcome Encode(const std::string& source, std::string container, CodecResult carried, int version,
+                        PassKeys& keys);
     // used, when given, receives the key that melted the file (for writing it again).
-    int Melt(const std::string& container, std::string& plain, int carried, int& version, PassKeys& keys,
-             ContainerKey* used = nullptr);
-    // Whether the last Encode or Melt wrote its output: a file whose name no
-    // container can hold back, and a strong container that is damaged or
-    // opened with a wrong password, are skipped and hand the carried state
-    // back, as if all went well.
-    bool Written() const { return written_; }
-    // Whether the last Melt found the password wrong (a strong container whose
-    // first chunk does not open, or a name the user rejected) and wrote nothing.
-    bool WrongPassword() const { return wrongPassword_; }
+    CodecOutcome Melt(const std::string& container, std::string& plain, CodecResult carried, int& version,
+                      PassKeys& keys, ContainerKey* used = nullptr);
     // The caller asks for the password again: a wrong one is then not told by
     // a message and does not end the batch (the carried state is handed back).
     void SetAskAgain(bool askAgain) { askAgain_ = askAgain; }
-    int CheckFileExist(std::string& path, int carried);
+    CodecResult CheckFileExist(std::string& path, CodecResult carried);
 
     // The sources the options said to delete after their conversion but that
     // could not be deleted (read-only, held by another program), since the
@@ -130,10 +167,6 @@ public:
 
     // Told between the steps of every conversion; null for none.
     void SetProgress(Progress* progress) { progress_ = progress; }
-    // Whether the last Encode or Melt was stopped by its progress.
-    bool Cancelled() const { return cancelled_; }
-    // The output the last Encode or Melt went for, after the clash rules (a numbered name).
-    const std::string& LastTarget() const { return target_; }
 
     // Where salts come from (the system's generator unless a test says otherwise),
     // and how often the strong format stretches the password it writes with.
@@ -148,7 +181,7 @@ public:
     static constexpr std::size_t kChunkSize = 256 << 10;
 
 private:
-    int Message(const std::string& text, std::string_view caption, unsigned style);
+    void Report(CodecError kind, std::string message);
     void RemoveSource(const std::string& path, bool encrypted);
     std::string WithReason(std::string text) const;
     std::unique_ptr<InputFile> OpenInput(const std::string& path, std::uint64_t& size);
@@ -164,15 +197,26 @@ private:
     bool Advanced(std::uint64_t done, std::uint64_t total);
     bool Random(void* out, std::size_t size);
     LongStep Long();
-    int Convert(InputFile& in, std::uint64_t count, std::uint32_t position, bool encode, std::string_view key,
-                const std::string& header, const std::string& sourcePath, const std::string& target, bool replace);
-    int EncodeStrong(InputFile& in, std::uint64_t size, const std::string& name, const ContainerKey& key,
-                     const std::string& source, const std::string& target, bool replace);
-    int MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t size, const unsigned char (&first)[2], const std::string& container,
-                   std::string& plain, int carried, PassKeys& keys, ContainerKey* used);
-    std::optional<int> SettleMeltTarget(const std::string& container, const std::optional<std::string>& name,
-                                        bool askName, bool unlike, int carried, std::string& plain, int& answer);
-    int Dispose(const std::string& container, const std::string& plain, int version, int result, bool unlike = false);
+    // What the file's conversion found out on the way, gathered into its outcome.
+    void Begin();
+    CodecOutcome Outcome(CodecResult result) const;
+    CodecResult EncodeFile(const std::string& source, std::string& container, CodecResult carried, int version,
+                           PassKeys& keys);
+    CodecResult MeltFile(const std::string& container, std::string& plain, CodecResult carried, int& version,
+                         PassKeys& keys, ContainerKey* used);
+    // Both true when the output was written.
+    bool Convert(InputFile& in, std::uint64_t count, std::uint32_t position, bool encode, std::string_view key,
+                 const std::string& header, const std::string& sourcePath, const std::string& target, bool replace);
+    bool EncodeStrong(InputFile& in, std::uint64_t size, const std::string& name, const ContainerKey& key,
+                      const std::string& source, const std::string& target, bool replace);
+    CodecResult MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t size, const unsigned char (&first)[2],
+                           const std::string& container, std::string& plain, CodecResult carried, PassKeys& keys,
+                           ContainerKey* used);
+    std::optional<CodecResult> SettleMeltTarget(const std::string& container, const std::optional<std::string>& name,
+                                                bool askName, bool unlike, CodecResult carried, std::string& plain,
+                                                CodecResult& answer);
+    CodecResult Dispose(const std::string& container, const std::string& plain, int version, CodecResult result,
+                        bool unlike = false);
 
     FileAccess& files_;
     CodecUi& ui_;

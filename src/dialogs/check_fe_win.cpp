@@ -23,6 +23,9 @@ bool IsExistingFile(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+// A form's modal result is a plain number.
+constexpr int Modal(CodecResult answer) { return static_cast<int>(answer); }
+
 }  // namespace
 
 TFormCheckFE::TFormCheckFE()
@@ -39,12 +42,12 @@ TFormCheckFE::TFormCheckFE()
       EditFName(*this, 16, 184, 305, 21, 5) {
     // A file name is shown as it is: "&" in it is no accelerator.
     SetWindowLongPtrW(LabelFName.Handle(), GWL_STYLE, GetWindowLongPtrW(LabelFName.Handle(), GWL_STYLE) | SS_NOPREFIX);
-    ButtonYes.SetModalResult(kOverwrite);
-    ButtonNo.SetModalResult(kSkipped);
-    ButtonCancel.SetModalResult(kFailed);
+    ButtonYes.SetModalResult(Modal(CodecResult::kOverwrite));
+    ButtonNo.SetModalResult(Modal(CodecResult::kSkipped));
+    ButtonCancel.SetModalResult(Modal(CodecResult::kFailed));
     ButtonCancel.SetCancel(true);
-    ButtonAllYes.SetModalResult(kOverwriteAll);
-    ButtonAllNo.SetModalResult(kSkipAll);
+    ButtonAllYes.SetModalResult(Modal(CodecResult::kOverwriteAll));
+    ButtonAllNo.SetModalResult(Modal(CodecResult::kSkipAll));
     // No modal result of its own: the handler decides whether the dialog closes.
     ButtonRename.SetDefault(true);
     ButtonRename.OnClick = [this] { ButtonRenameClick(); };
@@ -63,17 +66,19 @@ void TFormCheckFE::ButtonRenameClick() {
     const std::string newPath = FolderPart(TargetPath) + EditFName.Text();
     if (IsExistingFile(newPath) &&
         ui::MsgBox("ファイル " + text::Quoted(newPath) + " は既に存在します。\n上書きしてよろしいですか？", "",
-                   kStyleYesNoWarn | kDefaultNo) != kIdYes)
+                   kStyleYesNoWarn | kDefaultNo) != MsgAnswer::kYes)
         return;  // stays open, unchanged, for another name or another answer
     TargetPath = newPath;
-    EndModal(kRenamed);
+    EndModal(Modal(CodecResult::kRenamed));
 }
 
-int AskOverwriteWithDialog(std::string& path) {
+CodecResult AskOverwriteWithDialog(std::string& path) {
     const std::unique_ptr<TFormCheckFE> form = CreateQuestionDialog<TFormCheckFE>();
     form->TargetPath = path;
-    const int result = form->ShowModal();
-    if (result == kRenamed) path = form->TargetPath;
+    // The form's number read back as the answer it stands for; the codec takes
+    // a number outside the answers as Cancel.
+    const auto result = static_cast<CodecResult>(form->ShowModal());
+    if (result == CodecResult::kRenamed) path = form->TargetPath;
     return result;
 }
 

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "codec/codec.h"
 #include "ui/controls_win.h"
 #include "ui/form_win.h"
 
@@ -32,11 +33,12 @@ public:
     void ButtonRenameClick();
 };
 
-// Its modal results are the codec's answers to a clash (CodecResult): Yes 1,
-// No 2, All yes 3, All no 4, Cancel 5, Rename 6.
+// Its modal results are the codec's answers to a clash, as CodecResult's
+// values: Yes kOverwrite, No kSkipped, All yes kOverwriteAll, All no kSkipAll,
+// Cancel kFailed, Rename kRenamed.
 
 // Creates, places and shows the dialog for the existing file at path, and
-// releases it. Returns 1..6; on 6 path holds the new full path.
-int AskOverwriteWithDialog(std::string& path);
+// releases it; on kRenamed path holds the new full path.
+CodecResult AskOverwriteWithDialog(std::string& path);
 
 }  // namespace plivex

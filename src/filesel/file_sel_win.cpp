@@ -146,7 +146,7 @@ void TFormFileSel::ButtonOkClick() {
         return;
     }
     if (OverwritePrompt && !probe.Missing() &&
-        ui::MsgBox("上書きしてよろしいですか？", "", kStyleYesNoWarn | kDefaultNo) == ui::mrNo)
+        ui::MsgBox("上書きしてよろしいですか？", "", kStyleYesNoWarn | kDefaultNo) == MsgAnswer::kNo)
         return;
     probe.Close();
 

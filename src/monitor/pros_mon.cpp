@@ -69,11 +69,10 @@ void TMonProsList::Poll(Codec& codec, const Reencoded& reencoded, const FileHook
         const int version = entry.Key.version;
         const bool placeholder = entry.IsPlaceholder();
         finished.push_back(serial);
-        // The result is not examined: the codec has told the user of any failure,
+        // Only a stop is examined: the codec has told the user of any failure,
         // and a failed re-encryption is not retried.
         if (!placeholder && starting) starting(file);
-        codec.Encode(file, ChangeExt(file, kContainerExt), kOverwrite, version, keys);
-        if (codec.Cancelled()) {
+        if (codec.Encode(file, ChangeExt(file, kContainerExt), CodecResult::kOverwrite, version, keys).cancelled) {
             if (stopped) stopped(file);
         } else if (!placeholder && reencoded) {
             reencoded(FileNamePart(file));

@@ -72,28 +72,44 @@ public:
     explicit ConsoleUi(PvxConsole& console) : console_(console) {}
     void SetFile(const std::string& file) { file_ = file; }
 
-    int MsgBox(const std::string& text, const std::string& caption, unsigned style) override {
-        std::string line = "pvx: " + file_ + ": ";
-        // "Open failed" and "internal error" carry meaning the text lacks; the
-        // error-report caption only says that this is an error.
-        if (!caption.empty() && caption != text::kCaptionErrorReport) line += caption + ": ";
-        line += OneLine(text);
-        line += '\n';
-        console_.Err(line);
-        switch (style & 0x0F) {
-            case 0: return kIdOk;
-            case 3:  // Yes/No/Cancel
-            case 4:  // Yes/No
-                return kIdNo;  // nobody to ask: the answer that changes nothing
-            default: return kIdCancel;
+    void ReportError(const CodecReport& report) override {
+        // "Open failed" and "internal error" carry meaning the message lacks;
+        // other kinds only say that this is an error.
+        switch (report.kind) {
+            case CodecError::kOpenFailed:
+                Tell(std::string(text::kCaptionOpenFailed) + ": " + OneLine(report.message));
+                break;
+            case CodecError::kInternal:
+                Tell(std::string(text::kCaptionInternalError) + ": " + OneLine(report.message));
+                break;
+            case CodecError::kFailed:
+            case CodecError::kCannotMelt:
+                Tell(OneLine(report.message));
+                break;
         }
     }
+    // Nobody to ask: each question is told, and answered the way that changes nothing.
+    bool ConfirmMeltedName(const std::string& plain, const std::string& container, bool unlike) override {
+        Tell(OneLine(MeltedNameQuestion(plain, container, unlike)));
+        return false;
+    }
+    DeleteAnswer AskDeleteUnlikeContainer(const std::string& container) override {
+        Tell(OneLine(text::ConfirmDeleteContainer(container)));
+        return DeleteAnswer::kKeep;
+    }
+    DeleteAnswer AskDeleteUnassociated(const std::string& plain, const std::string& container) override {
+        Tell(OneLine(text::ConfirmDeleteUnrelated(plain, container)));
+        return DeleteAnswer::kKeep;
+    }
     // FOverlap 2 numbers clashing names, so this is never asked.
-    int AskOverwrite(std::string&) override { return kFailed; }
+    CodecResult AskOverwrite(std::string&) override { return CodecResult::kFailed; }
     // Only asked before deleting a container, which the tool never does.
     bool HasAssociation(const std::string&) override { return false; }
 
 private:
+    // One line of standard error, prefixed with the file being worked.
+    void Tell(const std::string& line) { console_.Err("pvx: " + file_ + ": " + line + "\n"); }
+
     PvxConsole& console_;
     std::string file_;
 };
@@ -306,45 +322,51 @@ int Run(const Command& command, PvxConsole& console) {
         const std::string& file = command.files[next];
         if (console.Interrupted()) break;
         bool done = false;
+        bool cancelled = false;
         ui.SetFile(file);
         progress.SetFile(command.encrypt ? "暗号化：" : "解凍：", file);
         if (command.encrypt) {
             if (!NameFitsFormat(file)) {
-                ui.MsgBox(text::NameNotEncodable(file), "", kStyleExclamation);
+                ui.ReportError({CodecError::kFailed, text::NameNotEncodable(file)});
                 failed = true;
                 left.push_back(file);
                 continue;
             }
             // Encode takes this exact name as the placeholder that is never encrypted.
             const std::string source = file == kDummySource ? "./" + file : file;
-            // A name no container can give back is refused: 0 then, with nothing written.
-            done = codec.Encode(source, ChangeExt(source, kContainerExt), 0, version, keys) == 0 && codec.Written();
-            if (done) console.Out("暗号化：" + file + " → " + codec.LastTarget() + "\n");
+            // A name no container can give back is refused: kNoClash then, with nothing written.
+            const CodecOutcome outcome =
+                codec.Encode(source, ChangeExt(source, kContainerExt), CodecResult::kNoClash, version, keys);
+            done = outcome.result == CodecResult::kNoClash && outcome.written;
+            cancelled = outcome.cancelled;
+            if (done) console.Out("暗号化：" + file + " → " + outcome.target + "\n");
             // --delete asked for it: a plain file left behind is a failure to report.
             if (const text::UndeletedFiles kept = codec.TakeNotDeleted(); !kept.empty()) {
-                ui.MsgBox(text::NotDeleted(kept), "", kStyleExclamation);
+                ui.ReportError({CodecError::kFailed, text::NotDeleted(kept)});
                 failed = true;
             }
         } else {
             if (!NameFitsFormat(file)) {
-                ui.MsgBox("ファイル名に「\\」か「:」を含む暗号化ファイルは解凍できません。名前を変えて下さい。\n" +
-                              text::Quoted(file),
-                          "", kStyleExclamation);
+                ui.ReportError({CodecError::kFailed,
+                                "ファイル名に「\\」か「:」を含む暗号化ファイルは解凍できません。名前を変えて下さい。\n" +
+                                    text::Quoted(file)});
                 failed = true;
                 left.push_back(file);
                 continue;
             }
             std::string plain;
             int version = 0;
-            // A strong container refused (wrong password, damage) hands back 0 but wrote nothing.
-            done = codec.Melt(file, plain, 0, version, keys) == 0 && codec.Written();
+            // A strong container refused (wrong password, damage) hands back kNoClash but wrote nothing.
+            const CodecOutcome outcome = codec.Melt(file, plain, CodecResult::kNoClash, version, keys);
+            done = outcome.result == CodecResult::kNoClash && outcome.written;
+            cancelled = outcome.cancelled;
             if (done) console.Out("解凍：" + file + " → " + plain + "\n");
         }
         if (!done) {
             failed = true;
             left.push_back(file);
         }
-        if (codec.Cancelled()) {
+        if (cancelled) {
             ++next;
             break;
         }

@@ -245,7 +245,8 @@ int wmain(int argc, wchar_t** argv) {
     plivex::g_folder = argv[1];
     CreateDirectoryW(argv[1], nullptr);
     // Questions that scenes raise are answered No without a box.
-    plivex::ui::SetMsgBoxResponder([](const std::string&, const std::string&, unsigned) { return 7; });
+    plivex::ui::SetMsgBoxResponder(
+        [](const std::string&, const std::string&, unsigned) { return plivex::MsgAnswer::kNo; });
     const int expected = plivex::RenderScenes();
     std::fprintf(stderr, "%d of %d screenshots written, %d layout faults\n", plivex::g_written, expected,
                  plivex::g_layoutFaults);

@@ -16,7 +16,7 @@ MsgBoxResponder& Responder() {
 }
 }  // namespace
 
-int MsgBox(const std::string& text, const std::string& caption, unsigned style) {
+MsgAnswer MsgBox(const std::string& text, const std::string& caption, unsigned style) {
     const std::string shown = caption.empty() ? Application::Get().Title() : caption;
     if (Responder()) return Responder()(text, shown, style);
     // Owned by the program's window in front, not by whatever is active: with
@@ -25,7 +25,7 @@ int MsgBox(const std::string& text, const std::string& caption, unsigned style) 
     // owner itself (and activates it again when it closes); the scope disables the rest.
     const HWND owner = Application::Get().FrontWindow();
     const ModalScope modal(owner);
-    return MessageBoxW(owner, Widen(text).c_str(), Widen(shown).c_str(), style);
+    return static_cast<MsgAnswer>(MessageBoxW(owner, Widen(text).c_str(), Widen(shown).c_str(), style));
 }
 
 void ReportInternalError(const char* what) noexcept {

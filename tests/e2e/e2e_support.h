@@ -42,7 +42,8 @@ inline std::optional<std::string> CodecContainer(const std::string& name, const 
     files.files[source] = content;
     Codec codec(files, ui, defaults);
     const std::optional<std::string> passwordBytes = Utf8ToCp932(password);
-    if (!passwordBytes || codec.Encode(source, container, 0, 1, MakeKeyString(*passwordBytes)) != 0 ||
+    if (!passwordBytes || codec.Encode(source, container, CodecResult::kNoClash, 1, MakeKeyString(*passwordBytes)).result !=
+                                 CodecResult::kNoClash ||
         !files.Has(container))
         return std::nullopt;
     return files.At(container);
@@ -87,8 +88,8 @@ inline std::optional<std::pair<std::string, std::string>> StrongContents(const s
     PassKeys keys = PassKeys::FromPassword(password);
     std::string plain;
     int version = 0;
-    if (codec.Melt("C:\\d\\x.pvx", plain, 0, version, keys) != 0 || !codec.Written() || version != 2)
-        return std::nullopt;
+    const CodecOutcome outcome = codec.Melt("C:\\d\\x.pvx", plain, CodecResult::kNoClash, version, keys);
+    if (outcome.result != CodecResult::kNoClash || !outcome.written || version != 2) return std::nullopt;
     return std::make_pair(plain.substr(5), files.At(plain));
 }
 

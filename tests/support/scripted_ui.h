@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/codec_messages.h"
 #include "codec/codec.h"
 #include "codec/texts.h"
 
@@ -22,28 +23,41 @@ struct Shown {
 class ScriptedUi : public CodecUi {
 public:
     std::vector<Shown> shown;
-    std::deque<int> answers;                 // replies to questions, in order; OK for plain messages
-    std::deque<std::pair<int, std::string>> overwrite;  // answers of the overwrite question (+ new path)
+    std::deque<MsgAnswer> answers;                 // replies to questions, in order; OK for plain messages
+    std::deque<std::pair<CodecResult, std::string>> overwrite;  // answers of the overwrite question (+ new path)
     std::vector<std::string> askedOverwrite;
     std::function<bool(const std::string&)> association = [](const std::string&) { return true; };
 
-    int MsgBox(const std::string& text, const std::string& caption, unsigned style) override {
-        shown.push_back({text, caption, style});
-        if (style == kStyleExclamation) return kIdOk;
-        if (answers.empty()) throw std::logic_error("unexpected question: " + text);
-        const int a = answers.front();
-        answers.pop_front();
-        return a;
+    // Shown as the program shows them, so that a test sees its words, caption and style.
+    void ReportError(const CodecReport& report) override { Show(BoxForReport(report)); }
+    bool ConfirmMeltedName(const std::string& plain, const std::string& container, bool unlike) override {
+        return Show(BoxForMeltedName(plain, container, unlike)) == MsgAnswer::kYes;
     }
-    int AskOverwrite(std::string& path) override {
+    DeleteAnswer AskDeleteUnlikeContainer(const std::string& container) override {
+        return DeleteAnswerOf(Show(BoxForDeleteUnlikeContainer(container)));
+    }
+    DeleteAnswer AskDeleteUnassociated(const std::string& plain, const std::string& container) override {
+        return DeleteAnswerOf(Show(BoxForDeleteUnassociated(plain, container)));
+    }
+    CodecResult AskOverwrite(std::string& path) override {
         askedOverwrite.push_back(path);
         if (overwrite.empty()) throw std::logic_error("unexpected overwrite question: " + path);
         auto [answer, newPath] = overwrite.front();
         overwrite.pop_front();
-        if (answer == kRenamed) path = newPath;
+        if (answer == CodecResult::kRenamed) path = newPath;
         return answer;
     }
     bool HasAssociation(const std::string& path) override { return association(path); }
+
+private:
+    MsgAnswer Show(const BoxMessage& box) {
+        shown.push_back({box.text, box.caption, box.style});
+        if (box.style == kStyleExclamation) return MsgAnswer::kOk;
+        if (answers.empty()) throw std::logic_error("unexpected question: " + box.text);
+        const MsgAnswer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
 };
 
 // Known-answer vectors kept as data in tests/data/kat.

@@ -17,6 +17,7 @@ namespace plivex {
 namespace {
 
 using Strings = std::vector<std::string>;
+using enum CodecResult;
 
 TEST(Batch, ExtensionsStatusTextsAndFolderPatterns) {
     for (const char* c : {"C:\\d\\a.pvx", "C:\\d\\A.PVX", "C:\\d\\b.PvX", "C:\\x.y\\.pvx", "C:\\d\\a.txt.pvx"})
@@ -127,8 +128,8 @@ class FakeHost : public BatchHost {
 public:
     Strings log;
     std::deque<Answer> answers;
-    std::map<std::string, int> results;  // by file; 0 when absent
-    std::vector<int> carriedSeen;
+    std::map<std::string, CodecResult> results;  // by file; kNoClash when absent
+    std::vector<CodecResult> carriedSeen;
     Strings keys;
     std::vector<const PassKeys*> passKeys;  // which pass's password each file got
     std::set<std::string> unwritten;         // melts that hand the carried state back without writing
@@ -144,21 +145,21 @@ public:
         return a;
     }
     bool RecyclePW() override { return recycle; }
-    int Encode(const std::string& f, const std::string& c, int carried, int version, PassKeys& k,
-               bool& written) override {
+    CodecResult Encode(const std::string& f, const std::string& c, CodecResult carried, int version, PassKeys& k,
+                       bool& written) override {
         log.push_back("enc " + f + " > " + c + (version == kStrongVersion ? " v2" : ""));
-        const int result = Result(f, carried, k);
+        const CodecResult result = Result(f, carried, k);
         written = Written(f, result);
         return result;
     }
-    int Melt(const std::string& c, int carried, MeltedFile& melted, PassKeys& k) override {
+    CodecResult Melt(const std::string& c, CodecResult carried, MeltedFile& melted, PassKeys& k) override {
         log.push_back("melt " + c);
         melted.plain = c + ".plain";
         melted.version = 1;
         melted.key = k.V1Key();
         const auto need = needs.find(c);
         melted.wrongPassword = need != needs.end() && (!k.KeyString() || k.KeyString()->str() != Key(need->second));
-        const int result = Result(c, carried, k);
+        const CodecResult result = Result(c, carried, k);
         melted.written = !melted.wrongPassword && Written(c, result);
         return result;
     }
@@ -175,15 +176,15 @@ public:
 
 private:
     // Here a skipped or failed file is one that was not written, whatever it carried.
-    bool Written(const std::string& f, int result) const {
+    bool Written(const std::string& f, CodecResult result) const {
         return !unwritten.count(f) && result != kSkipped && result != kSkipAll && result != kFailed;
     }
-    int Result(const std::string& f, int carried, PassKeys& k) {
+    CodecResult Result(const std::string& f, CodecResult carried, PassKeys& k) {
         carriedSeen.push_back(carried);
         keys.push_back(k.KeyString() ? k.KeyString()->str() : "(none)");
         passKeys.push_back(&k);
         const auto it = results.find(f);
-        return it == results.end() ? 0 : it->second;
+        return it == results.end() ? kNoClash : it->second;
     }
 };
 
@@ -203,7 +204,7 @@ TEST(Batch, PassesPromptOnceEachEncryptFirstAndCarryResultsAcross) {
                               "open C:\\v.pvx.plain v1", "pass end", "status 解凍：y.pvx　他2個　（未処理 2 個）",
                               "left 次のファイルは解凍されていません（5 個中 3 個を解凍しました）。\nC:\\x.pvx\nC:\\w.pvx"}));
     // Each file gets the previous file's result, also across the passes.
-    EXPECT_EQ(h.carriedSeen, (std::vector<int>{0, kSkipAll, kRenamed, kSkipAll, kOverwriteAll, kRenamed, kSkipped}));
+    EXPECT_EQ(h.carriedSeen, (std::vector<CodecResult>{kNoClash, kSkipAll, kRenamed, kSkipAll, kOverwriteAll, kRenamed, kSkipped}));
     // One key string per pass: the code page 932 bytes of the password and the suffix.
     const std::string k0 = Key("pw"), k1 = Key("\x8d\x87\x8c\xbe\x97\x74");
     EXPECT_EQ(h.keys, (Strings{k0, k0, k1, k1, k1, k1, k1, k1, k1, k1}));
@@ -256,7 +257,7 @@ TEST(Batch, CancelFailureAndInternalErrorEndTheBatch) {
     {
         FakeHost h;  // an impossible melt result
         h.answers = {{true, Secret("pw"), true}};
-        h.results = {{"C:\\x.pvx", 7}};
+        h.results = {{"C:\\x.pvx", CodecResult{7}}};
         Secret last;
         RunPasses({{}, {"C:\\x.pvx", "C:\\y.pvx"}}, h, last);
         EXPECT_EQ(h.log, (Strings{"ask 1 2 []", "melt C:\\x.pvx", "internal Deal()", "pass end",

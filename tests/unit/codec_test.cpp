@@ -14,6 +14,7 @@ namespace {
 using test::Craft;
 using test::MemFiles;
 using test::ScriptedUi;
+using enum CodecResult;
 
 
 std::string Pattern(std::size_t n, int seed = 0) {
@@ -30,13 +31,17 @@ protected:
     Codec codec{fs, ui, opt};
     const std::string key = MakeKeyString("pw");
 
-    int Encode(const std::string& src, int carried = 0, int version = 1) {
-        return codec.Encode(src, ChangeExt(src, "pvx"), carried, version, key);
+    // The outcome's result; the rest of it stays in last.
+    CodecResult Encode(const std::string& src, CodecResult carried = kNoClash, int version = 1) {
+        last = codec.Encode(src, ChangeExt(src, "pvx"), carried, version, key);
+        return last.result;
     }
-    int Melt(const std::string& container, std::string& plain, int carried = 0) {
+    CodecResult Melt(const std::string& container, std::string& plain, CodecResult carried = kNoClash) {
         int version = -1;
-        return codec.Melt(container, plain, carried, version, key);
+        last = codec.Melt(container, plain, carried, version, key);
+        return last.result;
     }
+    CodecOutcome last;
     void ExpectOnly(const std::string& text, const std::string& caption) {
         ASSERT_EQ(ui.shown.size(), 1u);
         EXPECT_EQ(ui.shown[0].text, text);
@@ -58,7 +63,7 @@ TEST_F(CodecTest, KnownAnswerContainersEncodeAndMeltByteExact) {
         const std::string kkey = MakeKeyString(v.password);
         const std::string src = "C:\\in\\" + v.name;
         files.files[src] = v.body;
-        ASSERT_EQ(c.Encode(src, ChangeExt(src, "pvx"), 0, 1, kkey), 0);
+        ASSERT_EQ(c.Encode(src, ChangeExt(src, "pvx"), kNoClash, 1, kkey).result, kNoClash);
         ASSERT_TRUE(files.Has(ChangeExt(src, "pvx")));
         EXPECT_TRUE(files.At(ChangeExt(src, "pvx")) == v.container);
         EXPECT_FALSE(files.Has(src));  // deleted after the container was complete
@@ -67,7 +72,7 @@ TEST_F(CodecTest, KnownAnswerContainersEncodeAndMeltByteExact) {
         files.files["D:\\moved\\x.pvx"] = v.container;
         std::string plain;
         int version = 0;
-        ASSERT_EQ(c.Melt("D:\\moved\\x.pvx", plain, 0, version, kkey), 0);
+        ASSERT_EQ(c.Melt("D:\\moved\\x.pvx", plain, kNoClash, version, kkey).result, kNoClash);
         EXPECT_EQ(version, 1);
         EXPECT_EQ(plain, "D:\\moved\\" + v.name);
         EXPECT_TRUE(files.At(plain) == v.body);
@@ -79,18 +84,18 @@ TEST_F(CodecTest, KnownAnswerContainersEncodeAndMeltByteExact) {
 
 TEST_F(CodecTest, StreamsThroughBoundedBuffers) {
     fs.files["C:\\big.bin"] = Pattern(3 * Codec::kChunkSize + 123);
-    ASSERT_EQ(Encode("C:\\big.bin"), 0);
+    ASSERT_EQ(Encode("C:\\big.bin"), kNoClash);
     EXPECT_LE(fs.maxReadRequest, Codec::kChunkSize);
     opt.ConMeltFName = false;
     std::string plain;
-    ASSERT_EQ(Melt("C:\\big.pvx", plain), 0);
+    ASSERT_EQ(Melt("C:\\big.pvx", plain), kNoClash);
     EXPECT_TRUE(fs.At("C:\\big.bin") == Pattern(3 * Codec::kChunkSize + 123));
 }
 
 // ---- Encode: refusals and failures ---------------------------------------
 
 TEST_F(CodecTest, PlaceholderSourceIsSkippedUntouched) {
-    EXPECT_EQ(codec.Encode("($Dummy)", "($Dummy).pvx", 0, 1, key), kSkipped);
+    EXPECT_EQ(codec.Encode("($Dummy)", "($Dummy).pvx", kNoClash, 1, key).result, kSkipped);
     EXPECT_TRUE(fs.files.empty());
     EXPECT_TRUE(ui.shown.empty());
 }
@@ -235,10 +240,11 @@ TEST(StoredNames, EveryNameIsRefusedByTheWriterOrMeltsBackUnderItself) {
             const std::string body = Pattern(100, static_cast<int>(c.name.size()));
             fs.files[source] = body;
             PassKeys writing = PassKeys::ToWrite("pw", version);
-            EXPECT_EQ(codec.Encode(source, container, 0, version, writing), 0);
+            const CodecOutcome encoded = codec.Encode(source, container, kNoClash, version, writing);
+            EXPECT_EQ(encoded.result, kNoClash);
             const Kind kind = version == kFormatVersion ? c.v1 : c.v2;
             if (kind != kOk) {
-                EXPECT_FALSE(codec.Written());
+                EXPECT_FALSE(encoded.written);
                 ASSERT_EQ(ui.shown.size(), 1u);
                 EXPECT_EQ(ui.shown[0].text, kind == kUnusable ? text::NameUnusable(source)
                                             : kind == kLong   ? text::NameTooLong(source)
@@ -247,14 +253,15 @@ TEST(StoredNames, EveryNameIsRefusedByTheWriterOrMeltsBackUnderItself) {
                 EXPECT_EQ(fs.files.size(), 1u);  // nothing else, no temporary file
                 continue;
             }
-            ASSERT_TRUE(codec.Written());
+            ASSERT_TRUE(encoded.written);
             EXPECT_FALSE(fs.Has(source));
             fs.files["D:\\moved\\y.pvx"] = fs.At(container);
             PassKeys reading = PassKeys::FromPassword("pw");
             std::string plain;
             int melted = 0;
-            ASSERT_EQ(codec.Melt("D:\\moved\\y.pvx", plain, 0, melted, reading), 0);
-            ASSERT_TRUE(codec.Written());
+            const CodecOutcome melt = codec.Melt("D:\\moved\\y.pvx", plain, kNoClash, melted, reading);
+            ASSERT_EQ(melt.result, kNoClash);
+            ASSERT_TRUE(melt.written);
             EXPECT_EQ(melted, version);
             EXPECT_EQ(plain, "D:\\moved\\" + c.name);
             EXPECT_TRUE(fs.At(plain) == body);
@@ -302,7 +309,7 @@ TEST_F(CodecTest, ContainerThatCannotBeCreatedKeepsEverything) {
 
 TEST_F(CodecTest, OtherFormatVersionIsAnInternalError) {
     fs.files["C:\\a.txt"] = "abc";
-    EXPECT_EQ(Encode("C:\\a.txt", 0, 2), kFailed);
+    EXPECT_EQ(Encode("C:\\a.txt", kNoClash, 2), kFailed);
     ExpectOnly("Encode()", "内部エラー");
     EXPECT_EQ(fs.files.size(), 1u);
 }
@@ -317,7 +324,7 @@ TEST_F(CodecTest, DiskFullAtAnyPointKeepsSourceAndLeavesNoOutput) {
         Codec c(files, answers, opt);
         files.files["C:\\a.dat"] = body;
         files.diskFree = room;
-        EXPECT_EQ(c.Encode("C:\\a.dat", "C:\\a.pvx", 0, 1, key), kFailed);
+        EXPECT_EQ(c.Encode("C:\\a.dat", "C:\\a.pvx", kNoClash, 1, key).result, kFailed);
         ASSERT_EQ(answers.shown.size(), 1u);
         EXPECT_EQ(answers.shown[0].text, "ファイルの書き込みに失敗しました。\n\"C:\\a.pvx\"\n元のファイルはそのままです。");
         EXPECT_TRUE(files.At("C:\\a.dat") == body);
@@ -326,7 +333,7 @@ TEST_F(CodecTest, DiskFullAtAnyPointKeepsSourceAndLeavesNoOutput) {
     // Exactly enough room succeeds.
     fs.files["C:\\a.dat"] = body;
     fs.diskFree = containerSize;
-    EXPECT_EQ(Encode("C:\\a.dat"), 0);
+    EXPECT_EQ(Encode("C:\\a.dat"), kNoClash);
 }
 
 // Cancelled between two steps: no partial output, the source as it was, no
@@ -349,7 +356,7 @@ TEST_F(CodecTest, ATemporaryFileThatCannotBeRemovedIsNamedWithTheReason) {
     } stop;
     codec.SetProgress(&stop);
     EXPECT_EQ(Encode("C:\\a.txt"), kFailed);
-    EXPECT_TRUE(codec.Cancelled());
+    EXPECT_TRUE(last.cancelled);
     ExpectOnly(text::TempNotRemoved("C:\\~plvx2.tmp") + "\n" + fs.reason, "");
     EXPECT_TRUE(fs.Has("C:\\a.txt"));
 }
@@ -372,7 +379,7 @@ TEST_F(CodecTest, CancelBetweenStepsLeavesTheSourceAndNoOutput) {
     opt.FOverlap = foAskUser;
     ui.overwrite.push_back({kOverwrite, ""});
     EXPECT_EQ(Encode("C:\\big.txt"), kFailed);
-    EXPECT_TRUE(codec.Cancelled());
+    EXPECT_TRUE(last.cancelled);
     EXPECT_EQ(stop.seen, (std::vector<std::uint64_t>{Codec::kChunkSize}));
     EXPECT_EQ(fs.At("C:\\big.txt"), body);
     EXPECT_EQ(fs.At("C:\\big.pvx"), "old container");
@@ -384,12 +391,12 @@ TEST_F(CodecTest, CancelBetweenStepsLeavesTheSourceAndNoOutput) {
     opt.ConMeltFName = false;
     fs.files.erase("C:\\big.pvx");
     ASSERT_EQ(Encode("C:\\big.txt"), kNoClash);
-    EXPECT_FALSE(codec.Cancelled());
+    EXPECT_FALSE(last.cancelled);
     const std::string container = fs.At("C:\\big.pvx");
     codec.SetProgress(&stop);
     std::string plain;
     EXPECT_EQ(Melt("C:\\big.pvx", plain), kFailed);
-    EXPECT_TRUE(codec.Cancelled());
+    EXPECT_TRUE(last.cancelled);
     EXPECT_EQ(fs.At("C:\\big.pvx"), container);
     EXPECT_FALSE(fs.Has("C:\\big.txt"));
     EXPECT_TRUE(fs.Temps().empty());
@@ -417,7 +424,7 @@ TEST_F(CodecTest, ReadFlushAndRenameFailuresKeepSource) {
         Codec c(files, answers, opt);
         files.files["C:\\a.dat"] = body;
         fault.arm(files);
-        EXPECT_EQ(c.Encode("C:\\a.dat", "C:\\a.pvx", 0, 1, key), kFailed);
+        EXPECT_EQ(c.Encode("C:\\a.dat", "C:\\a.pvx", kNoClash, 1, key).result, kFailed);
         ASSERT_EQ(answers.shown.size(), 1u);
         EXPECT_EQ(answers.shown[0].text, fault.message);
         EXPECT_EQ(answers.shown[0].caption, "");
@@ -441,7 +448,7 @@ TEST_F(CodecTest, FailedOverwriteLeavesTheOldFileIntact) {
 TEST_F(CodecTest, SourceIsKeptWhenDeletionIsOff) {
     opt.DelRawF = false;
     fs.files["C:\\a.txt"] = "abc";
-    EXPECT_EQ(Encode("C:\\a.txt"), 0);
+    EXPECT_EQ(Encode("C:\\a.txt"), kNoClash);
     EXPECT_TRUE(fs.Has("C:\\a.txt"));
     EXPECT_TRUE(fs.Has("C:\\a.pvx"));
 }
@@ -459,7 +466,7 @@ TEST_F(CodecTest, NumberedNamesWithoutAsking) {
         files.files["C:\\Data.old\\README"] = "r";
         files.files["C:\\Data.old\\README.pvx"] = "taken";
         files.folders.insert("C:\\Data.old\\README_2.pvx");
-        EXPECT_EQ(c.Encode("C:\\Data.old\\README", "C:\\Data.old\\README.pvx", 4, 1, key), 4);  // carried back
+        EXPECT_EQ(c.Encode("C:\\Data.old\\README", "C:\\Data.old\\README.pvx", kSkipAll, 1, key).result, kSkipAll);  // carried back
         EXPECT_TRUE(files.Has("C:\\Data.old\\README_3.pvx"));
         EXPECT_EQ(files.At("C:\\Data.old\\README.pvx"), "taken");
         EXPECT_TRUE(answers.askedOverwrite.empty());
@@ -470,7 +477,7 @@ TEST_F(CodecTest, NumberedNamesWithoutAsking) {
 TEST_F(CodecTest, OutOfRangeOverlapIsAnInternalErrorOnlyOnAClash) {
     opt.FOverlap = 5;
     fs.files["C:\\a.txt"] = "a";
-    EXPECT_EQ(Encode("C:\\a.txt"), 0);  // no clash: never consulted
+    EXPECT_EQ(Encode("C:\\a.txt"), kNoClash);  // no clash: never consulted
     fs.files["C:\\a.txt"] = "a";
     EXPECT_EQ(Encode("C:\\a.txt"), kFailed);
     ExpectOnly("CheckFileExist", "内部エラー");
@@ -486,24 +493,24 @@ TEST_F(CodecTest, AskedAnswersAndTheCarriedState) {
     fs.files["C:\\e.txt"] = "e";
 
     // No clash: no question, the carried state comes back.
-    EXPECT_EQ(Encode("C:\\e.txt", 0), 0);
+    EXPECT_EQ(Encode("C:\\e.txt", kNoClash), kNoClash);
     EXPECT_TRUE(ui.askedOverwrite.empty());
 
     // No: skipped, nothing written, the plain file stays despite DelRawF.
     ui.overwrite.push_back({kSkipped, ""});
-    EXPECT_EQ(Encode("C:\\a.txt", 0), kSkipped);
+    EXPECT_EQ(Encode("C:\\a.txt", kNoClash), kSkipped);
     EXPECT_EQ(fs.At("C:\\a.pvx"), "old");
     EXPECT_TRUE(fs.Has("C:\\a.txt"));
 
     // Yes: overwritten, carried state handed back.
     ui.overwrite.push_back({kOverwrite, ""});
-    EXPECT_EQ(Encode("C:\\a.txt", 2), 2);
+    EXPECT_EQ(Encode("C:\\a.txt", kSkipped), kSkipped);
     EXPECT_NE(fs.At("C:\\a.pvx"), "old");
     EXPECT_FALSE(fs.Has("C:\\a.txt"));
 
     // All yes, then later clashes are overwritten without asking, and the result stays 3.
     ui.overwrite.push_back({kOverwriteAll, ""});
-    EXPECT_EQ(Encode("C:\\b.txt", 0), kOverwriteAll);
+    EXPECT_EQ(Encode("C:\\b.txt", kNoClash), kOverwriteAll);
     EXPECT_EQ(Encode("C:\\c.txt", kOverwriteAll), kOverwriteAll);
     EXPECT_NE(fs.At("C:\\c.pvx"), "old");
     EXPECT_EQ(ui.askedOverwrite.size(), 3u);
@@ -516,7 +523,7 @@ TEST_F(CodecTest, AskedAnswersAndTheCarriedState) {
 
     // Rename: written under the new name.
     ui.overwrite.push_back({kRenamed, "C:\\renamed.pvx"});
-    EXPECT_EQ(Encode("C:\\d.txt", 0), 0);
+    EXPECT_EQ(Encode("C:\\d.txt", kNoClash), kNoClash);
     EXPECT_TRUE(fs.Has("C:\\renamed.pvx"));
     EXPECT_EQ(fs.At("C:\\d.pvx"), "old");
 
@@ -524,13 +531,13 @@ TEST_F(CodecTest, AskedAnswersAndTheCarriedState) {
     fs.files["C:\\d.txt"] = "d";
     fs.files["C:\\other.pvx"] = "other";
     ui.overwrite.push_back({kRenamed, "C:\\other.pvx"});
-    EXPECT_EQ(Encode("C:\\d.txt", 0), 0);
+    EXPECT_EQ(Encode("C:\\d.txt", kNoClash), kNoClash);
     EXPECT_NE(fs.At("C:\\other.pvx"), "other");
 
     // Cancel: result 5, no message, nothing written.
     fs.files["C:\\d.txt"] = "d";
     ui.overwrite.push_back({kFailed, ""});
-    EXPECT_EQ(Encode("C:\\d.txt", 0), kFailed);
+    EXPECT_EQ(Encode("C:\\d.txt", kNoClash), kFailed);
     EXPECT_TRUE(ui.shown.empty());
     EXPECT_TRUE(fs.Has("C:\\d.txt"));
 }
@@ -540,9 +547,9 @@ TEST_F(CodecTest, AskedAnswersAndTheCarriedState) {
 TEST_F(CodecTest, NameQuestionShowsTheNumberedPath) {
     fs.files["C:\\x.pvx"] = Craft("report.doc", "content", key);
     fs.files["C:\\report.doc"] = "already here";
-    ui.answers.push_back(kIdYes);
+    ui.answers.push_back(MsgAnswer::kYes);
     std::string plain;
-    EXPECT_EQ(Melt("C:\\x.pvx", plain), 0);
+    EXPECT_EQ(Melt("C:\\x.pvx", plain), kNoClash);
     EXPECT_EQ(plain, "C:\\report_2.doc");
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text, "解凍ファイル名は \"C:\\report_2.doc\" で合っていますか？");
@@ -552,7 +559,7 @@ TEST_F(CodecTest, NameQuestionShowsTheNumberedPath) {
 
 TEST_F(CodecTest, RejectedNameMeansWrongPasswordAndWritesNothing) {
     fs.files["C:\\x.pvx"] = Craft("report.doc", "content", key);
-    ui.answers.push_back(kIdNo);
+    ui.answers.push_back(MsgAnswer::kNo);
     std::string plain;
     EXPECT_EQ(Melt("C:\\x.pvx", plain), kFailed);
     ASSERT_EQ(ui.shown.size(), 2u);
@@ -568,9 +575,9 @@ TEST_F(CodecTest, ANameUnlikeTheContainersIsAskedAboutAndKeepsTheContainer) {
     opt.ConMeltFName = false;  // asked whatever this says
     // What a nearly right password melts: another name, a type with an application.
     fs.files["C:\\d\\見積書_2024年度.pvx"] = Craft("\x8c\xa9\x90\xcf\x8f\x9f_4024.docx", "garbled", key);
-    ui.answers = {kIdYes, kIdNo};  // the name accepted, then the deletion refused
+    ui.answers = {MsgAnswer::kYes, MsgAnswer::kNo};  // the name accepted, then the deletion refused
     std::string plain;
-    EXPECT_EQ(Melt("C:\\d\\見積書_2024年度.pvx", plain), 0);
+    EXPECT_EQ(Melt("C:\\d\\見積書_2024年度.pvx", plain), kNoClash);
     ASSERT_EQ(ui.shown.size(), 2u);
     EXPECT_EQ(ui.shown[0].text, "解凍ファイル名は \"C:\\d\\見積勝_4024.docx\" で合っていますか？\n"
                                 "暗号化ファイルの名前（見積書_2024年度）と違います。パスワードが間違っている可能性があります。");
@@ -589,7 +596,7 @@ TEST_F(CodecTest, ANameUnlikeTheContainersIsAskedAboutAndKeepsTheContainer) {
         const std::string stored = std::string(container).find("_2_3") != std::string::npos ? "report_2.doc" : "report.doc";
         files.files[container] = Craft(stored, "content", key);
         int version = 0;
-        EXPECT_EQ(c.Melt(container, plain, 0, version, key), 0);
+        EXPECT_EQ(c.Melt(container, plain, kNoClash, version, key).result, kNoClash);
         EXPECT_TRUE(quiet.shown.empty());
         EXPECT_FALSE(files.Has(container));
     }
@@ -609,7 +616,7 @@ TEST_F(CodecTest, WrongPasswordGivesAnotherNameOrIsRefused) {
         files.files["C:\\x.pvx"] = Craft("report.doc", "content", key);
         std::string plain;
         int version = 0;
-        const int r = c.Melt("C:\\x.pvx", plain, 0, version, MakeKeyString(pw));
+        const CodecResult r = c.Melt("C:\\x.pvx", plain, kNoClash, version, MakeKeyString(pw)).result;
         EXPECT_TRUE(files.Has("C:\\x.pvx"));
         EXPECT_FALSE(files.Has("C:\\report.doc"));
         if (r == kFailed) {
@@ -631,7 +638,7 @@ TEST_F(CodecTest, UnknownVersionIsRefusedWithoutLeavingAFile) {
     fs.files["C:\\x.pvx"] = Craft("a.txt", "body", key, 3);
     std::string plain;
     int version = 0;
-    EXPECT_EQ(codec.Melt("C:\\x.pvx", plain, 0, version, key), kFailed);
+    EXPECT_EQ(codec.Melt("C:\\x.pvx", plain, kNoClash, version, key).result, kFailed);
     EXPECT_EQ(version, 3);
     ExpectOnly("未知のファイル形式です。\nプリベックスが暗号化したファイルか、パスワードが合っているか確認して下さい。",
                "プリベックスエラー報告");
@@ -648,7 +655,7 @@ TEST_F(CodecTest, TruncatedContainersAreRefusedAtEveryLength) {
         files.files["C:\\t.pvx"] = whole.substr(0, len);
         std::string plain;
         int version = 0;
-        EXPECT_EQ(c.Melt("C:\\t.pvx", plain, 0, version, key), kFailed);
+        EXPECT_EQ(c.Melt("C:\\t.pvx", plain, kNoClash, version, key).result, kFailed);
         ASSERT_EQ(answers.shown.size(), 1u);
         EXPECT_EQ(answers.shown[0].caption, "プリベックスエラー報告");
         EXPECT_EQ(files.files.size(), 1u);
@@ -658,7 +665,7 @@ TEST_F(CodecTest, TruncatedContainersAreRefusedAtEveryLength) {
     opt.ConMeltFName = false;
     fs.files["C:\\t.pvx"] = whole;
     std::string plain;
-    EXPECT_EQ(Melt("C:\\t.pvx", plain), 0);
+    EXPECT_EQ(Melt("C:\\t.pvx", plain), kNoClash);
     EXPECT_EQ(fs.At("C:\\name.txt"), "");
 
     // A container of 4 GiB or more is outside the format.
@@ -684,7 +691,7 @@ TEST_F(CodecTest, HostileStoredNamesAreRefused) {
         files.files["C:\\box\\h.pvx"] = Craft(name, "payload", key);
         std::string plain;
         int version = 0;
-        EXPECT_EQ(c.Melt("C:\\box\\h.pvx", plain, 0, version, key), kFailed);
+        EXPECT_EQ(c.Melt("C:\\box\\h.pvx", plain, kNoClash, version, key).result, kFailed);
         ASSERT_EQ(answers.shown.size(), 1u);
         EXPECT_EQ(answers.shown[0].text, "解凍ファイルの作成に失敗しました。\nパスワードが合っているか確認して下さい。");
         EXPECT_EQ(answers.shown[0].caption, "プリベックスエラー報告");
@@ -698,7 +705,7 @@ TEST_F(CodecTest, HostileStoredNamesAreRefused) {
         files.files["C:\\box\\h.pvx"] = Craft(name, "payload", key);
         std::string plain;
         int version = 0;
-        EXPECT_EQ(c.Melt("C:\\box\\h.pvx", plain, 0, version, key), 0);
+        EXPECT_EQ(c.Melt("C:\\box\\h.pvx", plain, kNoClash, version, key).result, kNoClash);
         EXPECT_EQ(plain, "C:\\box\\evil.txt");
         EXPECT_EQ(files.At("C:\\box\\evil.txt"), "payload");
     }
@@ -706,7 +713,7 @@ TEST_F(CodecTest, HostileStoredNamesAreRefused) {
 
 TEST_F(CodecTest, ContainerDeletionRules) {
     opt.ConMeltFName = false;
-    auto melt = [&](std::function<void(ScriptedUi&)> script, int expect) {
+    auto melt = [&](std::function<void(ScriptedUi&)> script, CodecResult expect) {
         MemFiles files;
         ScriptedUi answers;
         answers.association = [](const std::string&) { return false; };
@@ -715,33 +722,33 @@ TEST_F(CodecTest, ContainerDeletionRules) {
         files.files["C:\\x.pvx"] = Craft("note.xyz", "text", key);
         std::string plain;
         int version = 0;
-        EXPECT_EQ(c.Melt("C:\\x.pvx", plain, 0, version, key), expect);
+        EXPECT_EQ(c.Melt("C:\\x.pvx", plain, kNoClash, version, key).result, expect);
         EXPECT_EQ(files.At("C:\\note.xyz"), "text");
         return std::make_pair(files.Has("C:\\x.pvx"), answers.shown);
     };
     // No association: asked with both paths; Yes deletes, No keeps, Cancel stops the batch.
-    auto [kept, shown] = melt([](ScriptedUi& u) { u.answers.push_back(kIdYes); }, 0);
+    auto [kept, shown] = melt([](ScriptedUi& u) { u.answers.push_back(MsgAnswer::kYes); }, kNoClash);
     EXPECT_FALSE(kept);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text,
               "解凍したファイル \"C:\\note.xyz\" は関連づけられていません。\n暗号化ファイル \"C:\\x.pvx\" を削除してよろしいですか？");
     EXPECT_EQ(shown[0].style, 35u | 256u) << "No is the default: Enter keeps the container";
-    EXPECT_TRUE(melt([](ScriptedUi& u) { u.answers.push_back(kIdNo); }, 0).first);
-    EXPECT_TRUE(melt([](ScriptedUi& u) { u.answers.push_back(kIdCancel); }, kFailed).first);
+    EXPECT_TRUE(melt([](ScriptedUi& u) { u.answers.push_back(MsgAnswer::kNo); }, kNoClash).first);
+    EXPECT_TRUE(melt([](ScriptedUi& u) { u.answers.push_back(MsgAnswer::kCancel); }, kFailed).first);
     // An associated type loses its container silently.
-    EXPECT_FALSE(melt([](ScriptedUi& u) { u.association = [](const std::string&) { return true; }; }, 0).first);
+    EXPECT_FALSE(melt([](ScriptedUi& u) { u.association = [](const std::string&) { return true; }; }, kNoClash).first);
     // Neither question on: deleted silently only where an application opens the type.
     opt.ConDelUnrela = false;
-    EXPECT_TRUE(melt([](ScriptedUi&) {}, 0).first);
-    EXPECT_FALSE(melt([](ScriptedUi& u) { u.association = [](const std::string&) { return true; }; }, 0).first);
+    EXPECT_TRUE(melt([](ScriptedUi&) {}, kNoClash).first);
+    EXPECT_FALSE(melt([](ScriptedUi& u) { u.association = [](const std::string&) { return true; }; }, kNoClash).first);
     // A name the user confirmed, or no deleting: nothing is looked up.
     auto noLookup = [](ScriptedUi& u) { u.association = [](const std::string&) -> bool { throw std::logic_error("looked up"); }; };
     opt.ConMeltFName = true;
-    EXPECT_FALSE(melt([&](ScriptedUi& u) { noLookup(u); u.answers.push_back(kIdYes); }, 0).first);
+    EXPECT_FALSE(melt([&](ScriptedUi& u) { noLookup(u); u.answers.push_back(MsgAnswer::kYes); }, kNoClash).first);
     opt.ConMeltFName = false;
     opt.ConDelUnrela = true;
     opt.DelPvF = false;
-    EXPECT_TRUE(melt(noLookup, 0).first);
+    EXPECT_TRUE(melt(noLookup, kNoClash).first);
 }
 
 // The deletion rule on its own, over every combination of the three options.
@@ -805,7 +812,7 @@ TEST_F(CodecTest, MeltFaultsKeepTheContainerAndAnyOldFile) {
         if (fault == 3) files.commitFails = true;
         std::string plain;
         int version = 0;
-        EXPECT_EQ(c.Melt("C:\\x.pvx", plain, 0, version, key), kFailed);
+        EXPECT_EQ(c.Melt("C:\\x.pvx", plain, kNoClash, version, key).result, kFailed);
         ASSERT_EQ(answers.shown.size(), 1u);
         EXPECT_EQ(answers.shown[0].text, fault == 1 ? "ファイルの読み込みに失敗しました。\n\"C:\\x.pvx\"\n暗号化ファイルはそのままです。"
                                                     : "ファイルの書き込みに失敗しました。\n\"C:\\doc.bin\"\n暗号化ファイルはそのままです。");

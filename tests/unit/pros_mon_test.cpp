@@ -15,6 +15,8 @@
 namespace plivex {
 namespace {
 
+using enum CodecResult;
+
 struct FakeProcess : WatchedProcess {
     std::optional<std::uint32_t> code = kStillActive;
     std::optional<std::uint32_t> ExitCode() override { return code; }
@@ -50,7 +52,7 @@ protected:
         test::MemFiles other;
         other.files[doc] = content;
         Codec reference(other, ui, opt);
-        EXPECT_EQ(reference.Encode(doc, pvx, 0, kFormatVersion, key), kNoClash);
+        EXPECT_EQ(reference.Encode(doc, pvx, kNoClash, kFormatVersion, key).result, kNoClash);
         return other.At(pvx);
     }
 };
@@ -81,13 +83,13 @@ TEST_F(ProsMonTest, StrongContainerIsWrittenAgainInItsOwnFormatWithItsMasterKey)
     fs.files[doc] = "first text";
     codec.SetStrongIterations(1000);
     PassKeys pass = PassKeys::FromPassword("鍵😀");
-    ASSERT_EQ(codec.Encode(doc, pvx, 0, kStrongVersion, pass), kNoClash);
+    ASSERT_EQ(codec.Encode(doc, pvx, kNoClash, kStrongVersion, pass).result, kNoClash);
     const std::string before = fs.At(pvx);
     ContainerKey melted;
     std::string plain;
     int version = 0;
     PassKeys reading = PassKeys::FromPassword("鍵😀");
-    ASSERT_EQ(codec.Melt(pvx, plain, 0, version, reading, &melted), kNoClash);
+    ASSERT_EQ(codec.Melt(pvx, plain, kNoClash, version, reading, &melted).result, kNoClash);
     ASSERT_EQ(melted.version, kStrongVersion);
 
     fs.files[doc] = "edited text";
@@ -101,7 +103,7 @@ TEST_F(ProsMonTest, StrongContainerIsWrittenAgainInItsOwnFormatWithItsMasterKey)
     EXPECT_NE(after.substr(28, 16), before.substr(28, 16)) << "a fresh file salt";
     // No stretch was needed to write it, and the password opens it.
     PassKeys again = PassKeys::FromPassword("鍵😀");
-    ASSERT_EQ(codec.Melt(pvx, plain, 0, version, again), kNoClash);
+    ASSERT_EQ(codec.Melt(pvx, plain, kNoClash, version, again).result, kNoClash);
     EXPECT_EQ(fs.At(doc), "edited text");
 }
 
@@ -197,7 +199,7 @@ TEST_F(ProsMonTest, ContainerStillThereIsHandledByTheClashRuleAsAfterAnAnswer) {
 TEST_F(ProsMonTest, ListChangedWhileTheCodecAsksIsTakenAsItIsAfterwards) {
     struct AskingUi : test::ScriptedUi {
         std::function<void()> meanwhile;
-        int AskOverwrite(std::string& path) override {
+        CodecResult AskOverwrite(std::string& path) override {
             if (meanwhile) std::exchange(meanwhile, nullptr)();
             return ScriptedUi::AskOverwrite(path);
         }

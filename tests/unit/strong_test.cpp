@@ -18,6 +18,7 @@ namespace {
 
 using test::MemFiles;
 using test::ScriptedUi;
+using enum CodecResult;
 using test::StrongKatVector;
 
 // Hands out the given bytes as the system's random numbers, in order.
@@ -49,11 +50,14 @@ protected:
             if (v.id == id) return v;
         throw std::runtime_error("no vector " + id);
     }
-    int MeltWith(const std::string& container, const std::string& password, int carried, std::string& plain) {
+    CodecResult MeltWith(const std::string& container, const std::string& password, CodecResult carried,
+                         std::string& plain) {
         PassKeys keys = PassKeys::FromPassword(password);
         int version = 0;
-        return codec.Melt(container, plain, carried, version, keys);
+        last = codec.Melt(container, plain, carried, version, keys);
+        return last.result;
     }
+    CodecOutcome last;  // of the codec's last Encode or Melt
     // The container is refused: nothing written, the container kept, the carried state handed back.
     void ExpectRefused(const std::string& bytes, const std::string& text, const std::string& caption) {
         fs.files.clear();
@@ -61,7 +65,7 @@ protected:
         fs.files["C:\\d\\x.pvx"] = bytes;
         std::string plain;
         EXPECT_EQ(MeltWith("C:\\d\\x.pvx", "pw", kOverwriteAll, plain), kOverwriteAll);
-        EXPECT_FALSE(codec.Written());
+        EXPECT_FALSE(last.written);
         ASSERT_EQ(fs.files.size(), 1u);  // no plain file, no temporary file
         EXPECT_TRUE(fs.At("C:\\d\\x.pvx") == bytes);
         ASSERT_EQ(ui.shown.size(), 1u);
@@ -88,7 +92,7 @@ TEST_F(StrongTest, KnownAnswerContainersEncodeAndMeltByteExact) {
         const std::string src = "C:\\in\\" + v.name;
         files.files[src] = v.body;
         PassKeys writing = PassKeys::FromPassword(v.password);
-        ASSERT_EQ(c.Encode(src, ChangeExt(src, "pvx"), 0, kStrongVersion, writing), 0);
+        ASSERT_EQ(c.Encode(src, ChangeExt(src, "pvx"), kNoClash, kStrongVersion, writing).result, kNoClash);
         EXPECT_TRUE(files.At(ChangeExt(src, "pvx")) == v.container);
         EXPECT_FALSE(files.Has(src));
 
@@ -99,9 +103,10 @@ TEST_F(StrongTest, KnownAnswerContainersEncodeAndMeltByteExact) {
         ContainerKey used;
         std::string plain;
         int version = 0;
-        ASSERT_EQ(c.Melt("D:\\moved\\x.pvx", plain, 0, version, reading, &used), 0);
+        const CodecOutcome outcome = c.Melt("D:\\moved\\x.pvx", plain, kNoClash, version, reading, &used);
+        ASSERT_EQ(outcome.result, kNoClash);
         EXPECT_EQ(version, 2);
-        EXPECT_TRUE(c.Written());
+        EXPECT_TRUE(outcome.written);
         EXPECT_EQ(plain, "D:\\moved\\" + v.name);
         EXPECT_TRUE(files.At(plain) == v.body);
         EXPECT_FALSE(files.Has("D:\\moved\\x.pvx"));
@@ -145,7 +150,7 @@ TEST_F(StrongTest, EveryDamageIsRefusedWithNothingWritten) {
     ui.shown.clear();
     fs.files["C:\\d\\x.pvx"] = "\x01" + good.substr(1);
     std::string plain;
-    EXPECT_EQ(MeltWith("C:\\d\\x.pvx", "pw", 0, plain), kFailed);
+    EXPECT_EQ(MeltWith("C:\\d\\x.pvx", "pw", kNoClash, plain), kFailed);
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text, text::kCreateFailed);
     EXPECT_EQ(fs.files.size(), 1u);
@@ -189,19 +194,21 @@ TEST_F(StrongTest, WrongPasswordSkipsThatFileAndTheOthersMelt) {
     fs.files["C:\\e\\other.bin"] = "other";
     codec.SetStrongIterations(1000);
     PassKeys other = PassKeys::FromPassword("別の");
-    ASSERT_EQ(codec.Encode("C:\\e\\other.bin", "C:\\d\\c.pvx", 0, kStrongVersion, other), 0);
+    last = codec.Encode("C:\\e\\other.bin", "C:\\d\\c.pvx", kNoClash, kStrongVersion, other);
+    ASSERT_EQ(last.result, kNoClash);
 
     opt.FOverlap = foAddNum;
     PassKeys keys = PassKeys::FromPassword(v.password);
-    int carried = 0;
+    CodecResult carried = kNoClash;
     std::vector<std::string> written;
     for (const char* name : {"C:\\d\\a.pvx", "C:\\d\\c.pvx", "C:\\d\\b.pvx"}) {
         std::string plain;
         int version = 0;
-        carried = codec.Melt(name, plain, carried, version, keys);
-        if (codec.Written()) written.push_back(plain);
+        const CodecOutcome outcome = codec.Melt(name, plain, carried, version, keys);
+        carried = outcome.result;
+        if (outcome.written) written.push_back(plain);
     }
-    EXPECT_EQ(carried, 0);
+    EXPECT_EQ(carried, kNoClash);
     EXPECT_EQ(written, (std::vector<std::string>{"C:\\d\\報告書.txt", "C:\\d\\報告書_2.txt"}));
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text, "パスワードが違うか、ファイルが壊れています。\nC:\\d\\c.pvx");
@@ -217,8 +224,10 @@ TEST_F(StrongTest, OneStretchPerPassSaltAndAnyPassword) {
     int stretches = 0;
     codec.SetProgress(nullptr);
     PassKeys keys = PassKeys::FromPassword("😀 no code page 932");
-    ASSERT_EQ(codec.Encode("C:\\a.txt", "C:\\a.pvx", 0, kStrongVersion, keys), 0);
-    ASSERT_EQ(codec.Encode("C:\\b.txt", "C:\\b.pvx", 0, kStrongVersion, keys), 0);
+    last = codec.Encode("C:\\a.txt", "C:\\a.pvx", kNoClash, kStrongVersion, keys);
+    ASSERT_EQ(last.result, kNoClash);
+    last = codec.Encode("C:\\b.txt", "C:\\b.pvx", kNoClash, kStrongVersion, keys);
+    ASSERT_EQ(last.result, kNoClash);
     const std::string a = fs.At("C:\\a.pvx"), b = fs.At("C:\\b.pvx");
     EXPECT_EQ(a.substr(0, 28), b.substr(0, 28));  // version, magic, iterations, pass salt
     EXPECT_NE(a.substr(28, 16), b.substr(28, 16));
@@ -234,16 +243,19 @@ TEST_F(StrongTest, OneStretchPerPassSaltAndAnyPassword) {
     ASSERT_NE(first, nullptr);
     std::string plain;
     int version = 0;
-    ASSERT_EQ(codec.Melt("C:\\a.pvx", plain, 0, version, reading), 0);
-    ASSERT_EQ(codec.Melt("C:\\b.pvx", plain, 0, version, reading), 0);
+    last = codec.Melt("C:\\a.pvx", plain, kNoClash, version, reading);
+    ASSERT_EQ(last.result, kNoClash);
+    last = codec.Melt("C:\\b.pvx", plain, kNoClash, version, reading);
+    ASSERT_EQ(last.result, kNoClash);
     EXPECT_EQ(stretches, 1);  // both melted with the master key stretched above
     EXPECT_EQ(fs.At("C:\\b.txt"), "beta");
 
     // A version 1 container needs the password's code page 932 form: reported and skipped.
     fs.files["C:\\old.pvx"] = std::string("\x01\x01", 2) + "x";
     ui.shown.clear();
-    EXPECT_EQ(codec.Melt("C:\\old.pvx", plain, kSkipAll, version, reading), kSkipAll);
-    EXPECT_FALSE(codec.Written());
+    last = codec.Melt("C:\\old.pvx", plain, kSkipAll, version, reading);
+    EXPECT_EQ(last.result, kSkipAll);
+    EXPECT_FALSE(last.written);
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text, text::PasswordNotForOldFormat("C:\\old.pvx"));
 }
@@ -258,23 +270,26 @@ TEST_F(StrongTest, AWrongPasswordAskedAgainOpensWithTheNextOne) {
     PassKeys keys = PassKeys::FromPassword("wrong");
     std::string plain;
     int version = 0;
-    EXPECT_EQ(codec.Melt("C:\\d\\a.pvx", plain, kOverwriteAll, version, keys), kOverwriteAll);
-    EXPECT_TRUE(codec.WrongPassword());
-    EXPECT_FALSE(codec.Written());
+    last = codec.Melt("C:\\d\\a.pvx", plain, kOverwriteAll, version, keys);
+    EXPECT_EQ(last.result, kOverwriteAll);
+    EXPECT_TRUE(last.wrongPassword);
+    EXPECT_FALSE(last.written);
     EXPECT_TRUE(ui.shown.empty());
     keys.Retype(v.password);
-    EXPECT_EQ(codec.Melt("C:\\d\\a.pvx", plain, 0, version, keys), 0);
-    EXPECT_FALSE(codec.WrongPassword());
-    EXPECT_TRUE(codec.Written());
+    last = codec.Melt("C:\\d\\a.pvx", plain, kNoClash, version, keys);
+    EXPECT_EQ(last.result, kNoClash);
+    EXPECT_FALSE(last.wrongPassword);
+    EXPECT_TRUE(last.written);
     EXPECT_EQ(plain, "C:\\d\\報告書.txt");
 
     // The compatible format: No to the name question is a wrong password too.
     fs.files["C:\\d\\b.pvx"] = test::Craft("b.txt", "body", MakeKeyString("pw"));
     opt.ConMeltFName = true;
-    ui.answers = {kIdNo};
+    ui.answers = {MsgAnswer::kNo};
     PassKeys compatible = PassKeys::FromPassword("pw");
-    EXPECT_EQ(codec.Melt("C:\\d\\b.pvx", plain, 0, version, compatible), 0);
-    EXPECT_TRUE(codec.WrongPassword());
+    last = codec.Melt("C:\\d\\b.pvx", plain, kNoClash, version, compatible);
+    EXPECT_EQ(last.result, kNoClash);
+    EXPECT_TRUE(last.wrongPassword);
     EXPECT_EQ(ui.shown.size(), 1u);  // the question alone, no message after it
     EXPECT_FALSE(fs.Has("C:\\d\\b.txt"));
 }
@@ -303,10 +318,12 @@ TEST_F(StrongTest, APassKeepsOnlyWhatItsFilesStillNeed) {
     // Writing the strong format: the password until the pass's key exists, never a key string.
     PassKeys strongPass = PassKeys::ToWrite("pw", kStrongVersion);
     EXPECT_TRUE(strongPass.HoldsPassword());
-    ASSERT_EQ(codec.Encode("C:\\a.txt", "C:\\a.pvx", 0, kStrongVersion, strongPass), 0);
+    last = codec.Encode("C:\\a.txt", "C:\\a.pvx", kNoClash, kStrongVersion, strongPass);
+    ASSERT_EQ(last.result, kNoClash);
     EXPECT_FALSE(strongPass.HoldsPassword());
     EXPECT_EQ(strongPass.KeyString(), nullptr);
-    ASSERT_EQ(codec.Encode("C:\\b.txt", "C:\\b.pvx", 0, kStrongVersion, strongPass), 0);
+    last = codec.Encode("C:\\b.txt", "C:\\b.pvx", kNoClash, kStrongVersion, strongPass);
+    ASSERT_EQ(last.result, kNoClash);
     // Writing the compatible format: the key string alone.
     PassKeys oldPass = PassKeys::ToWrite("pw", kFormatVersion);
     EXPECT_FALSE(oldPass.HoldsPassword());
@@ -315,7 +332,8 @@ TEST_F(StrongTest, APassKeepsOnlyWhatItsFilesStillNeed) {
     PassKeys melting = PassKeys::FromPassword("pw");
     std::string plain;
     int version = 0;
-    ASSERT_EQ(codec.Melt("C:\\a.pvx", plain, 0, version, melting), 0);
+    last = codec.Melt("C:\\a.pvx", plain, kNoClash, version, melting);
+    ASSERT_EQ(last.result, kNoClash);
     EXPECT_EQ(fs.At("C:\\a.txt"), "alpha");
     EXPECT_TRUE(melting.HoldsPassword());
     ASSERT_NE(melting.KeyString(), nullptr);
@@ -326,14 +344,16 @@ TEST_F(StrongTest, NoRandomNumbersNoContainer) {
     fs.files["C:\\a.txt"] = "alpha";
     codec.SetRandom([](void*, std::size_t) { return false; });
     PassKeys keys = PassKeys::FromPassword("pw");
-    EXPECT_EQ(codec.Encode("C:\\a.txt", "C:\\a.pvx", 0, kStrongVersion, keys), kFailed);
+    last = codec.Encode("C:\\a.txt", "C:\\a.pvx", kNoClash, kStrongVersion, keys);
+    EXPECT_EQ(last.result, kFailed);
     EXPECT_EQ(fs.files.size(), 1u);
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text, text::RandomFailed("C:\\a.txt"));
     // The pass salt came; the file salt did not.
     codec.SetRandom(FixedRandom(std::string(16, 'p')));
     codec.SetStrongIterations(1000);
-    EXPECT_EQ(codec.Encode("C:\\a.txt", "C:\\a.pvx", 0, kStrongVersion, keys), kFailed);
+    last = codec.Encode("C:\\a.txt", "C:\\a.pvx", kNoClash, kStrongVersion, keys);
+    EXPECT_EQ(last.result, kFailed);
     EXPECT_EQ(fs.files.size(), 1u);
     EXPECT_TRUE(fs.Has("C:\\a.txt"));
 }
@@ -359,7 +379,7 @@ TEST_F(StrongTest, HostileOrInvalidStoredNamesAreRefused) {
         ui.shown.clear();
         fs.files["C:\\d\\x.pvx"] = std::string(head.begin(), head.end()) + sealed;
         std::string plain;
-        const int result = MeltWith("C:\\d\\x.pvx", "pw", 0, plain);
+        const CodecResult result = MeltWith("C:\\d\\x.pvx", "pw", kNoClash, plain);
         EXPECT_EQ(result, kFailed);
         EXPECT_EQ(fs.files.size(), 1u);
         ASSERT_EQ(ui.shown.size(), 1u);

@@ -23,6 +23,8 @@
 namespace plivex {
 namespace {
 
+using enum CodecResult;
+
 using test::Key;
 
 using test::Shown;
@@ -41,9 +43,9 @@ protected:
             shown.push_back({t, c, s});
             if (answers.empty()) {
                 ADD_FAILURE() << "unexpected message: " << t;
-                return kIdNo;
+                return MsgAnswer::kNo;
             }
-            const int a = answers.front();
+            const MsgAnswer a = answers.front();
             answers.pop_front();
             return a;
         });
@@ -55,12 +57,12 @@ protected:
     }
 
     // Asks about path with the dialog, the hook acting in place of the user.
-    int Ask(std::string& path, const std::function<void(TFormCheckFE&)>& user) {
+    CodecResult Ask(std::string& path, const std::function<void(TFormCheckFE&)>& user) {
         ui::SetModalHook([&](ui::Form& f) {
             ++dialogs;
             user(dynamic_cast<TFormCheckFE&>(f));
         });
-        const int result = AskOverwriteWithDialog(path);
+        const CodecResult result = AskOverwriteWithDialog(path);
         ui::SetModalHook(nullptr);
         return result;
     }
@@ -68,18 +70,18 @@ protected:
     TempDir dir;
     const std::string existing = dir / "報告書.pvx";
     std::vector<Shown> shown;
-    std::deque<int> answers;
+    std::deque<MsgAnswer> answers;
     int dialogs = 0;
 };
 
 TEST_F(CheckFE, EachAnswerClosesWithItsResult) {
-    const std::pair<ui::Button TFormCheckFE::*, int> cases[] = {
+    const std::pair<ui::Button TFormCheckFE::*, CodecResult> cases[] = {
         {&TFormCheckFE::ButtonYes, kOverwrite},     {&TFormCheckFE::ButtonNo, kSkipped},
         {&TFormCheckFE::ButtonCancel, kFailed},     {&TFormCheckFE::ButtonAllYes, kOverwriteAll},
         {&TFormCheckFE::ButtonAllNo, kSkipAll},
     };
     for (const auto& [button, result] : cases) {
-        SCOPED_TRACE(result);
+        SCOPED_TRACE(static_cast<int>(result));
         std::string path = existing;
         EXPECT_EQ(Ask(path, [&](TFormCheckFE& f) { (f.*button).Click(); }), result);
         EXPECT_EQ(path, existing);
@@ -188,7 +190,7 @@ TEST_F(CheckFE, RenameToAFreeNameIsNotQuestioned) {
 TEST_F(CheckFE, RenameOntoAnExistingFileAsksFirst) {
     const std::string other = dir / "既存.pvx";
     ASSERT_TRUE(test::WriteAll(other, "other"));
-    answers = {kIdNo, kIdYes};
+    answers = {MsgAnswer::kNo, MsgAnswer::kYes};
     std::string path = existing;
     EXPECT_EQ(Ask(path,
                   [&](TFormCheckFE& f) {
@@ -215,7 +217,7 @@ TEST_F(CheckFE, RenameOntoAnExistingFileAsksFirst) {
 
 TEST_F(CheckFE, RenameWithTheProposedNameFindsTheExistingFile) {
     // Yes: the same path comes back as the new one.
-    answers = {kIdYes};
+    answers = {MsgAnswer::kYes};
     std::string path = existing;
     EXPECT_EQ(Ask(path, [](TFormCheckFE& f) { f.ButtonRename.Click(); }), kRenamed);
     EXPECT_EQ(path, existing);
@@ -224,7 +226,7 @@ TEST_F(CheckFE, RenameWithTheProposedNameFindsTheExistingFile) {
 
     // No: still open; then another answer is taken as usual.
     shown.clear();
-    answers = {kIdNo};
+    answers = {MsgAnswer::kNo};
     EXPECT_EQ(Ask(path,
                   [](TFormCheckFE& f) {
                       f.ButtonRename.Click();
@@ -303,22 +305,22 @@ void Press(std::deque<std::function<void(TFormCheckFE&)>>& user, ui::Button TFor
 TEST_F(CheckFECodec, AllYesAnswersTheLaterClashesOfTheBatch) {
     // A container to melt later, over a stale plain file.
     ASSERT_TRUE(test::WriteAll(dir / "x.txt", "melted"));
-    ASSERT_EQ(codec.Encode(dir / "x.txt", dir / "x.pvx", 0, 1, key), 0);
+    ASSERT_EQ(codec.Encode(dir / "x.txt", dir / "x.pvx", kNoClash, 1, key).result, kNoClash);
     ASSERT_TRUE(test::WriteAll(dir / "x.txt", "stale"));
     for (const char* n : {"a", "b", "c"}) ASSERT_TRUE(test::WriteAll(dir / (std::string(n) + ".txt"), n));
     ASSERT_TRUE(test::WriteAll(dir / "a.pvx", "old"));
     ASSERT_TRUE(test::WriteAll(dir / "b.pvx", "old"));
 
     Press(user, &TFormCheckFE::ButtonAllYes);
-    int carried = codec.Encode(dir / "a.txt", dir / "a.pvx", 0, 1, key);
+    CodecResult carried = codec.Encode(dir / "a.txt", dir / "a.pvx", kNoClash, 1, key).result;
     EXPECT_EQ(carried, kOverwriteAll);
-    carried = codec.Encode(dir / "b.txt", dir / "b.pvx", carried, 1, key);
+    carried = codec.Encode(dir / "b.txt", dir / "b.pvx", carried, 1, key).result;
     EXPECT_EQ(carried, kOverwriteAll);
-    carried = codec.Encode(dir / "c.txt", dir / "c.pvx", carried, 1, key);  // no clash
+    carried = codec.Encode(dir / "c.txt", dir / "c.pvx", carried, 1, key).result;  // no clash
     EXPECT_EQ(carried, kOverwriteAll);
     std::string plain;
     int version = 0;
-    EXPECT_EQ(codec.Melt(dir / "x.pvx", plain, carried, version, key), kOverwriteAll);
+    EXPECT_EQ(codec.Melt(dir / "x.pvx", plain, carried, version, key).result, kOverwriteAll);
 
     EXPECT_EQ(asked, std::vector<std::string>{dir / "a.pvx"});
     EXPECT_EQ(test::ListFolder(dir.path()), (std::vector<std::string>{"a.pvx", "b.pvx", "c.pvx", "x.pvx", "x.txt"}));
@@ -326,7 +328,7 @@ TEST_F(CheckFECodec, AllYesAnswersTheLaterClashesOfTheBatch) {
     // The overwritten containers are real ones: they melt back.
     for (const char* n : {"a", "b"}) {
         const std::string c = dir / (std::string(n) + ".pvx");
-        EXPECT_EQ(codec.Melt(c, plain, 0, version, key), 0);
+        EXPECT_EQ(codec.Melt(c, plain, kNoClash, version, key).result, kNoClash);
         EXPECT_EQ(test::ReadAll(dir / (std::string(n) + ".txt")), n);
     }
     EXPECT_TRUE(shown.empty());
@@ -339,17 +341,17 @@ TEST_F(CheckFECodec, AllNoSkipsTheLaterClashesOfTheBatch) {
     }
     // A container whose plain file is taken as well.
     ASSERT_TRUE(test::WriteAll(dir / "y.txt", "fresh"));
-    ASSERT_EQ(codec.Encode(dir / "y.txt", dir / "y.pvx", 0, 1, key), 0);
+    ASSERT_EQ(codec.Encode(dir / "y.txt", dir / "y.pvx", kNoClash, 1, key).result, kNoClash);
     ASSERT_TRUE(test::WriteAll(dir / "y.txt", "kept"));
 
     Press(user, &TFormCheckFE::ButtonAllNo);
-    int carried = codec.Encode(dir / "a.txt", dir / "a.pvx", 0, 1, key);
+    CodecResult carried = codec.Encode(dir / "a.txt", dir / "a.pvx", kNoClash, 1, key).result;
     EXPECT_EQ(carried, kSkipAll);
-    carried = codec.Encode(dir / "b.txt", dir / "b.pvx", carried, 1, key);
+    carried = codec.Encode(dir / "b.txt", dir / "b.pvx", carried, 1, key).result;
     EXPECT_EQ(carried, kSkipAll);
     std::string plain;
     int version = 0;
-    EXPECT_EQ(codec.Melt(dir / "y.pvx", plain, carried, version, key), kSkipAll);
+    EXPECT_EQ(codec.Melt(dir / "y.pvx", plain, carried, version, key).result, kSkipAll);
 
     EXPECT_EQ(asked, std::vector<std::string>{dir / "a.pvx"});
     // Nothing written, and the sources stay although they are deleted after encrypting.
@@ -365,7 +367,7 @@ TEST_F(CheckFECodec, CancelStopsWithoutWriting) {
     ASSERT_TRUE(test::WriteAll(dir / "a.txt", "plain"));
     ASSERT_TRUE(test::WriteAll(dir / "a.pvx", "old"));
     user.push_back([](TFormCheckFE& f) { Key(f, VK_ESCAPE); });
-    EXPECT_EQ(codec.Encode(dir / "a.txt", dir / "a.pvx", 0, 1, key), kFailed);
+    EXPECT_EQ(codec.Encode(dir / "a.txt", dir / "a.pvx", kNoClash, 1, key).result, kFailed);
     EXPECT_EQ(asked, std::vector<std::string>{dir / "a.pvx"});
     EXPECT_EQ(test::ListFolder(dir.path()), (std::vector<std::string>{"a.pvx", "a.txt"}));
     EXPECT_EQ(test::ReadAll(dir / "a.pvx"), "old");
@@ -380,14 +382,14 @@ TEST_F(CheckFECodec, RenameWritesUnderTheNewName) {
         f.EditFName.SetText("a 新.pvx");
         f.ButtonRename.Click();
     });
-    EXPECT_EQ(codec.Encode(dir / "a.txt", dir / "a.pvx", 0, 1, key), 0);  // the carried state
+    EXPECT_EQ(codec.Encode(dir / "a.txt", dir / "a.pvx", kNoClash, 1, key).result, kNoClash);  // the carried state
     EXPECT_EQ(test::ListFolder(dir.path()), (std::vector<std::string>{"a 新.pvx", "a.pvx"}));
     EXPECT_EQ(test::ReadAll(dir / "a.pvx"), "old");
 
     // It holds the file under its own name.
     std::string plain;
     int version = 0;
-    EXPECT_EQ(codec.Melt(dir / "a 新.pvx", plain, 0, version, key), 0);
+    EXPECT_EQ(codec.Melt(dir / "a 新.pvx", plain, kNoClash, version, key).result, kNoClash);
     EXPECT_EQ(plain, dir / "a.txt");
     EXPECT_EQ(test::ReadAll(dir / "a.txt"), "plain");
     EXPECT_EQ(asked, std::vector<std::string>{dir / "a.pvx"});
@@ -398,14 +400,14 @@ TEST_F(CheckFECodec, RenameKeepingTheNameOverwritesOnceConfirmed) {
     ASSERT_TRUE(test::WriteAll(dir / "a.txt", "plain"));
     ASSERT_TRUE(test::WriteAll(dir / "a.pvx", "old"));
     Press(user, &TFormCheckFE::ButtonRename);
-    answers = {kIdYes};
-    EXPECT_EQ(codec.Encode(dir / "a.txt", dir / "a.pvx", 0, 1, key), 0);
+    answers = {MsgAnswer::kYes};
+    EXPECT_EQ(codec.Encode(dir / "a.txt", dir / "a.pvx", kNoClash, 1, key).result, kNoClash);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, OverwriteQuestion(dir / "a.pvx"));
     EXPECT_EQ(test::ListFolder(dir.path()), std::vector<std::string>{"a.pvx"});
     std::string plain;
     int version = 0;
-    EXPECT_EQ(codec.Melt(dir / "a.pvx", plain, 0, version, key), 0);
+    EXPECT_EQ(codec.Melt(dir / "a.pvx", plain, kNoClash, version, key).result, kNoClash);
     EXPECT_EQ(test::ReadAll(dir / "a.txt"), "plain");
 }
 

@@ -17,6 +17,8 @@
 namespace plivex {
 namespace {
 
+using enum CodecResult;
+
 using test::Craft;
 using test::Shown;
 using test::TempDir;
@@ -26,9 +28,9 @@ protected:
     void SetUp() override {
         ui::SetMsgBoxResponder([this](const std::string& t, const std::string& c, unsigned s) {
             shown.push_back({t, c, s});
-            if (s == kStyleExclamation) return kIdOk;
+            if (s == kStyleExclamation) return MsgAnswer::kOk;
             if (answers.empty()) ADD_FAILURE() << "unexpected question: " << t;
-            const int a = answers.empty() ? kIdCancel : answers.front();
+            const MsgAnswer a = answers.empty() ? MsgAnswer::kCancel : answers.front();
             if (!answers.empty()) answers.erase(answers.begin());
             return a;
         });
@@ -36,9 +38,9 @@ protected:
             asked.push_back(path);
             if (overwrite.empty()) {
                 ADD_FAILURE() << "unexpected overwrite question";
-                return static_cast<int>(kFailed);
+                return kFailed;
             }
-            const int a = overwrite.front();
+            const CodecResult a = overwrite.front();
             overwrite.erase(overwrite.begin());
             return a;
         });
@@ -59,8 +61,8 @@ protected:
     WinCodecUi winUi;
     Codec codec{SystemFiles(), winUi, opt};
     std::vector<Shown> shown;
-    std::vector<int> answers;
-    std::vector<int> overwrite;
+    std::vector<MsgAnswer> answers;
+    std::vector<CodecResult> overwrite;
     std::vector<std::string> asked;
     const std::string key = MakeKeyString("pw");
 };
@@ -73,7 +75,7 @@ TEST_F(CodecWin, KnownAnswerContainersOnRealFiles) {
         const std::string k = MakeKeyString(v.password);
         const std::string src = dir / v.name;
         ASSERT_TRUE(test::WriteAll(src, v.body));
-        ASSERT_EQ(codec.Encode(src, ChangeExt(src, "pvx"), 0, 1, k), 0);
+        ASSERT_EQ(codec.Encode(src, ChangeExt(src, "pvx"), kNoClash, 1, k).result, kNoClash);
         EXPECT_FALSE(test::FileExists(src));
         EXPECT_TRUE(test::ReadAll(ChangeExt(src, "pvx")) == v.container);
 
@@ -81,7 +83,7 @@ TEST_F(CodecWin, KnownAnswerContainersOnRealFiles) {
         ASSERT_TRUE(MoveFileW(Widen(ChangeExt(src, "pvx")).c_str(), Widen(dir / "renamed.pvx").c_str()));
         std::string plain;
         int version = 0;
-        ASSERT_EQ(codec.Melt(dir / "renamed.pvx", plain, 0, version, k), 0);
+        ASSERT_EQ(codec.Melt(dir / "renamed.pvx", plain, kNoClash, version, k).result, kNoClash);
         EXPECT_EQ(plain, src);
         EXPECT_TRUE(test::ReadAll(src) == v.body);
         EXPECT_TRUE(test::ReadAll(dir / "renamed.pvx") == v.container);
@@ -95,7 +97,7 @@ TEST_F(CodecWin, KnownAnswerContainersOnRealFiles) {
 TEST_F(CodecWin, NumberedNameBesideAnExistingContainer) {
     ASSERT_TRUE(test::WriteAll(dir / "report.doc", "new"));
     ASSERT_TRUE(test::WriteAll(dir / "report.pvx", "old"));
-    EXPECT_EQ(codec.Encode(dir / "report.doc", dir / "report.pvx", 0, 1, key), 0);
+    EXPECT_EQ(codec.Encode(dir / "report.doc", dir / "report.pvx", kNoClash, 1, key).result, kNoClash);
     EXPECT_EQ(test::ListFolder(dir.path()), (std::vector<std::string>{"report.pvx", "report_2.pvx"}));
     EXPECT_EQ(test::ReadAll(dir / "report.pvx"), "old");
 }
@@ -104,7 +106,7 @@ TEST_F(CodecWin, SourceHeldByAnotherProgram) {
     ASSERT_TRUE(test::WriteAll(dir / "held.txt", "busy"));
     test::HeldFile holder(dir / "held.txt");
     ASSERT_TRUE(holder.held());
-    EXPECT_EQ(codec.Encode(dir / "held.txt", dir / "held.pvx", 0, 1, key), kFailed);
+    EXPECT_EQ(codec.Encode(dir / "held.txt", dir / "held.pvx", kNoClash, 1, key).result, kFailed);
     ExpectOnly(test::WithReason(dir / "held.txt", ERROR_SHARING_VIOLATION), "オープン失敗");
     EXPECT_EQ(test::ListFolder(dir.path()), std::vector<std::string>{"held.txt"});
 }
@@ -116,7 +118,7 @@ TEST_F(CodecWin, ContainerHeldByAnotherProgramWhenOverwriting) {
     test::HeldFile holder(dir / "a.pvx");
     ASSERT_TRUE(holder.held());
     overwrite = {kOverwrite};
-    EXPECT_EQ(codec.Encode(dir / "a.txt", dir / "a.pvx", 0, 1, key), kFailed);
+    EXPECT_EQ(codec.Encode(dir / "a.txt", dir / "a.pvx", kNoClash, 1, key).result, kFailed);
     ExpectOnly(test::WithReason(dir / "a.pvx", ERROR_SHARING_VIOLATION), "オープン失敗");
     EXPECT_EQ(asked, std::vector<std::string>{dir / "a.pvx"});
     EXPECT_EQ(test::ListFolder(dir.path()), (std::vector<std::string>{"a.pvx", "a.txt"}));
@@ -130,13 +132,13 @@ TEST_F(CodecWin, OverwriteReplacesOnlyOnceComplete) {
     ASSERT_TRUE(test::WriteAll(dir / "a.txt", "fresh"));
     ASSERT_TRUE(test::WriteAll(dir / "a.pvx", "old container"));
     overwrite = {kOverwriteAll};
-    EXPECT_EQ(codec.Encode(dir / "a.txt", dir / "a.pvx", 0, 1, key), kOverwriteAll);
+    EXPECT_EQ(codec.Encode(dir / "a.txt", dir / "a.pvx", kNoClash, 1, key).result, kOverwriteAll);
     EXPECT_EQ(test::ListFolder(dir.path()), std::vector<std::string>{"a.pvx"});
     // And melted back over a stale plain file, with All yes carried in.
     ASSERT_TRUE(test::WriteAll(dir / "a.txt", "stale"));
     std::string plain;
     int version = 0;
-    EXPECT_EQ(codec.Melt(dir / "a.pvx", plain, kOverwriteAll, version, key), kOverwriteAll);
+    EXPECT_EQ(codec.Melt(dir / "a.pvx", plain, kOverwriteAll, version, key).result, kOverwriteAll);
     EXPECT_EQ(test::ReadAll(dir / "a.txt"), "fresh");
     EXPECT_EQ(asked.size(), 1u);
 }
@@ -144,7 +146,7 @@ TEST_F(CodecWin, OverwriteReplacesOnlyOnceComplete) {
 TEST_F(CodecWin, ReadOnlyFolder) {
     // R: is a read-only mount prepared by scripts/test, holding readonly.txt.
     if (!test::FileExists("R:\\readonly.txt")) GTEST_SKIP() << "no read-only mount on R: (mounting not permitted here)";
-    EXPECT_EQ(codec.Encode("R:\\readonly.txt", "R:\\readonly.pvx", 0, 1, key), kFailed);
+    EXPECT_EQ(codec.Encode("R:\\readonly.txt", "R:\\readonly.pvx", kNoClash, 1, key).result, kFailed);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(test::EndsWithAReason(shown[0].text, "R:\\readonly.pvx")) << shown[0].text;
     EXPECT_EQ(shown[0].caption, "オープン失敗");
@@ -164,7 +166,7 @@ TEST_F(CodecWin, DiskFullKeepsSourceAndContainer) {
     std::string body(static_cast<std::size_t>(freeBytes.QuadPart * 6 / 10), '\0');
     for (std::size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(i * 13 + i / 509);
     ASSERT_TRUE(test::WriteAll("T:\\big.bin", body));
-    EXPECT_EQ(codec.Encode("T:\\big.bin", "T:\\big.pvx", 0, 1, key), kFailed);
+    EXPECT_EQ(codec.Encode("T:\\big.bin", "T:\\big.pvx", kNoClash, 1, key).result, kFailed);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(test::EndsWithAReason(shown[0].text, "ファイルの書き込みに失敗しました。\n\"T:\\big.pvx\"\n元のファイルはそのままです。"))
         << shown[0].text;
@@ -180,7 +182,7 @@ TEST_F(CodecWin, DiskFullKeepsSourceAndContainer) {
     opt.ConMeltFName = false;
     std::string plain;
     int version = 0;
-    EXPECT_EQ(codec.Melt("T:\\big.pvx", plain, 0, version, key), kFailed);
+    EXPECT_EQ(codec.Melt("T:\\big.pvx", plain, kNoClash, version, key).result, kFailed);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(test::EndsWithAReason(shown[0].text, "ファイルの書き込みに失敗しました。\n\"T:\\big.bin\"\n暗号化ファイルはそのままです。"))
         << shown[0].text;
@@ -200,14 +202,14 @@ TEST_F(CodecWin, TruncatedContainersAtEveryLength) {
         ASSERT_TRUE(test::WriteAll(dir / "t.pvx", whole.substr(0, len)));
         std::string plain;
         int version = 0;
-        const int r = codec.Melt(dir / "t.pvx", plain, 0, version, key);
+        const CodecResult r = codec.Melt(dir / "t.pvx", plain, kNoClash, version, key).result;
         EXPECT_TRUE(test::ReadAll(dir / "t.pvx") == whole.substr(0, len));
         if (len < whole.size()) {
             EXPECT_EQ(r, kFailed);
             ExpectOnly(text::UnknownFormat(), "プリベックスエラー報告");
             EXPECT_EQ(test::ListFolder(dir.path()), std::vector<std::string>{"t.pvx"});
         } else {
-            EXPECT_EQ(r, 0);  // header and name only: an empty file
+            EXPECT_EQ(r, kNoClash);  // header and name only: an empty file
             EXPECT_EQ(test::ReadAll(dir / "name.txt"), "");
         }
     }
@@ -225,7 +227,7 @@ TEST_F(CodecWin, HostileStoredNamesWriteNothing) {
         ASSERT_TRUE(test::WriteAll(dir / "h.pvx", container));
         std::string plain;
         int version = 0;
-        EXPECT_EQ(codec.Melt(dir / "h.pvx", plain, 0, version, key), kFailed);
+        EXPECT_EQ(codec.Melt(dir / "h.pvx", plain, kNoClash, version, key).result, kFailed);
         ExpectOnly(std::string(text::kCreateFailed), "プリベックスエラー報告");
         EXPECT_TRUE(test::ReadAll(dir / "h.pvx") == container);
         EXPECT_EQ(test::ListFolder(dir.path()), std::vector<std::string>{"h.pvx"});
@@ -235,7 +237,7 @@ TEST_F(CodecWin, HostileStoredNamesWriteNothing) {
     std::string plain;
     int version = 0;
     opt.DelPvF = false;
-    EXPECT_EQ(codec.Melt(dir / "h.pvx", plain, 0, version, key), 0);
+    EXPECT_EQ(codec.Melt(dir / "h.pvx", plain, kNoClash, version, key).result, kNoClash);
     EXPECT_EQ(plain, dir / "evil.txt");
     EXPECT_EQ(test::ReadAll(dir / "evil.txt"), "payload");
 }
@@ -275,15 +277,15 @@ TEST_F(CodecWin, ContainerDeletionFollowsTheAssociation) {
     ASSERT_TRUE(test::WriteAll(dir / "a.pvx", Craft("doc.plvxassoc", "A", key)));
     std::string plain;
     int version = 0;
-    EXPECT_EQ(codec.Melt(dir / "a.pvx", plain, 0, version, key), 0);
+    EXPECT_EQ(codec.Melt(dir / "a.pvx", plain, kNoClash, version, key).result, kNoClash);
     EXPECT_TRUE(probe.HasAssociation(plain));
     EXPECT_TRUE(shown.empty());
     EXPECT_EQ(test::ListFolder(dir.path()), std::vector<std::string>{"doc.plvxassoc"});
 
     // Unassociated type: asked; No keeps the container.
     ASSERT_TRUE(test::WriteAll(dir / "b.pvx", Craft("doc.plvxnone", "B", key)));
-    answers = {kIdNo};
-    EXPECT_EQ(codec.Melt(dir / "b.pvx", plain, 0, version, key), 0);
+    answers = {MsgAnswer::kNo};
+    EXPECT_EQ(codec.Melt(dir / "b.pvx", plain, kNoClash, version, key).result, kNoClash);
     EXPECT_FALSE(probe.HasAssociation(plain));
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, text::ConfirmDeleteUnrelated(dir / "doc.plvxnone", dir / "b.pvx"));
@@ -304,7 +306,7 @@ TEST_F(CodecWin, OverwriteQuestionGoesToTheDialogWhenNobodyAnswersInItsPlace) {
         dialogs.push_back(dialog.TargetPath);
         dialog.ButtonNo.Click();
     });
-    EXPECT_EQ(codec.Encode(dir / "a.txt", dir / "a.pvx", 0, 1, key), kSkipped);
+    EXPECT_EQ(codec.Encode(dir / "a.txt", dir / "a.pvx", kNoClash, 1, key).result, kSkipped);
     ui::SetModalHook(nullptr);
     EXPECT_EQ(dialogs, std::vector<std::string>{dir / "a.pvx"});
     EXPECT_TRUE(shown.empty());

@@ -31,6 +31,8 @@
 namespace plivex {
 namespace {
 
+using enum CodecResult;
+
 using Strings = std::vector<std::string>;
 using test::FileExists;
 using test::ReadAll;
@@ -53,7 +55,7 @@ protected:
         o.DelPvF = false;        // containers stay, whatever this prefix associates with their types
         ui::SetMsgBoxResponder([this](const std::string& t, const std::string& c, unsigned s) {
             log.push_back("msg " + c + "|" + t);
-            return s == kStyleExclamation ? kIdOk : kIdYes;
+            return s == kStyleExclamation ? MsgAnswer::kOk : MsgAnswer::kYes;
         });
         ui::SetModalHook([this](ui::Form& f) { Answer(f); });
     }
@@ -105,7 +107,7 @@ protected:
         WinCodecUi ui;
         Codec codec(SystemFiles(), ui, keep);
         ASSERT_TRUE(WriteAll(dir / stored, body));
-        ASSERT_EQ(codec.Encode(dir / stored, dir / container, 0, 1, MakeKeyString("pw")), kNoClash);
+        ASSERT_EQ(codec.Encode(dir / stored, dir / container, kNoClash, 1, MakeKeyString("pw")).result, kNoClash);
         ASSERT_FALSE(FileExists(dir / stored));
     }
 

@@ -97,7 +97,7 @@ TEST(DialogComponent, WindowThatCannotBeMadeAbandonsTheCommand) {
     std::vector<std::string> shown;
     ui::SetMsgBoxResponder([&](const std::string& t, const std::string& c, unsigned s) {
         shown.push_back(t + "|" + c + "|" + std::to_string(s));
-        return 1;
+        return MsgAnswer::kOk;
     });
     NoWindowDialog dialog;
     EXPECT_THROW(dialog.Show(), DialogCreateError);

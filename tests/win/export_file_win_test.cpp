@@ -19,7 +19,7 @@ protected:
     void SetUp() override {
         ui::SetMsgBoxResponder([this](const std::string& t, const std::string& c, unsigned s) {
             shown.push_back(c + "|" + std::to_string(s) + "|" + t);
-            return 1;
+            return MsgAnswer::kOk;
         });
     }
     void TearDown() override { ui::SetMsgBoxResponder(nullptr); }

@@ -30,6 +30,8 @@
 namespace plivex {
 namespace {
 
+using enum CodecResult;
+
 // A name in the form of our temporary files.
 std::string Temp(const char* rest) { return std::string(kTempPrefix) + rest; }
 
@@ -59,9 +61,9 @@ protected:
         CustomSet() = TCustomSet{};
         ui::SetMsgBoxResponder([this](const std::string& t, const std::string& c, unsigned s) {
             log.push_back("msg " + c + "|" + t);
-            if (s == kStyleExclamation) return kIdOk;
+            if (s == kStyleExclamation) return MsgAnswer::kOk;
             if (replies.empty()) ADD_FAILURE() << "unexpected question: " << t;
-            const int reply = replies.empty() ? kIdCancel : replies.front();
+            const MsgAnswer reply = replies.empty() ? MsgAnswer::kCancel : replies.front();
             if (!replies.empty()) replies.pop_front();
             return reply;
         });
@@ -85,7 +87,7 @@ protected:
 
     test::OptionsGuard options;
     Strings log;
-    std::deque<int> replies;
+    std::deque<MsgAnswer> replies;
     std::function<void(const Strings& files)> onPrompt;
     Secret lastPW;
     Deal deal{lastPW, [this](const std::string& t) { log.push_back("status " + t); }};
@@ -183,11 +185,12 @@ TEST_F(Faults, WrongPasswordUnderEverySafeguardKeepsTheContainer) {
     // create and no application opens; "pv" to a name with a "/" in it.
     struct Row {
         bool conMeltFName, conDelUnrela, delPvF;
-        int reply;  // to the one question asked, none when 0
+        MsgAnswer reply;  // to the one question asked, none when kNone
     };
-    const Row rows[] = {{true, true, true, kIdNo},   {true, true, false, kIdNo},  {true, false, true, kIdNo},
-                        {true, false, false, kIdNo}, {false, true, true, kIdNo},  {false, true, false, 0},
-                        {false, false, true, 0},     {false, false, false, 0}};
+    using enum MsgAnswer;
+    const Row rows[] = {{true, true, true, kNo},      {true, true, false, kNo},    {true, false, true, kNo},
+                        {true, false, false, kNo},    {false, true, true, kNo},    {false, true, false, kNone},
+                        {false, false, true, kNone},  {false, false, false, kNone}};
     const std::string container = ContainerOf("report.txt", Body(4000, 3));
     WinCodecUi codecUi;
     Codec codec(SystemFiles(), codecUi, CustomSet());
@@ -201,10 +204,10 @@ TEST_F(Faults, WrongPasswordUnderEverySafeguardKeepsTheContainer) {
             ASSERT_TRUE(WriteAll(dir / "x.pvx", container));
             log.clear();
             const bool creatable = password == std::string("pw1");
-            if (creatable && row.reply) replies.push_back(row.reply);
+            if (creatable && row.reply != MsgAnswer::kNone) replies.push_back(row.reply);
             std::string plain;
             int version = 0;
-            const int result = codec.Melt(dir / "x.pvx", plain, 0, version, MakeKeyString(password));
+            const CodecResult result = codec.Melt(dir / "x.pvx", plain, kNoClash, version, MakeKeyString(password)).result;
 
             EXPECT_TRUE(ReadAll(dir / "x.pvx") == container);
             Strings expected;
@@ -218,7 +221,7 @@ TEST_F(Faults, WrongPasswordUnderEverySafeguardKeepsTheContainer) {
             }
             EXPECT_EQ(log, expected);
             const bool written = creatable && !row.conMeltFName;
-            EXPECT_EQ(result, written ? 0 : kFailed);
+            EXPECT_EQ(result, written ? kNoClash : kFailed);
             if (written) {
                 EXPECT_EQ(FolderPart(plain), dir.path());
                 EXPECT_NE(FileNamePart(plain), "report.txt");

@@ -118,7 +118,7 @@ protected:
     Receiver receiver;
     TFileSel sel;
     Strings asked;
-    int answer = ui::mrOk;
+    MsgAnswer answer = MsgAnswer::kOk;
 };
 
 TEST_F(FileSel, ComponentDefaultsAndFileTypes) {
@@ -412,7 +412,7 @@ TEST_F(FileSel, OverwritePromptAsksForExistingFilesOnly) {
     sel.SetOverwritePrompt(true);
     TFormFileSel& form = Open();
     const std::string path = form.EViewLite.PathName();
-    answer = ui::mrNo;
+    answer = MsgAnswer::kNo;
     Accept("データ.pvx");
     EXPECT_EQ(asked, Strings{"上書きしてよろしいですか？|プリベックス|308"});
     EXPECT_TRUE(form.Visible());
@@ -423,7 +423,7 @@ TEST_F(FileSel, OverwritePromptAsksForExistingFilesOnly) {
     EXPECT_NE(writer, INVALID_HANDLE_VALUE);
     CloseHandle(writer);
 
-    answer = ui::mrYes;
+    answer = MsgAnswer::kYes;
     Accept("データ.pvx");
     EXPECT_FALSE(form.Visible());
     EXPECT_EQ(sel.FileName(), path + "データ.pvx");

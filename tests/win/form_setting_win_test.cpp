@@ -24,7 +24,7 @@ protected:
     void SetUp() override {
         ui::SetMsgBoxResponder([this](const std::string& text, const std::string&, unsigned) {
             asked.push_back(text);
-            return ui::mrOk;
+            return MsgAnswer::kOk;
         });
     }
     void TearDown() override {

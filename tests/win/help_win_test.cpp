@@ -36,7 +36,7 @@ protected:
         ASSERT_TRUE(test::WriteAll(helpFile, "<html></html>"));
         ui::SetMsgBoxResponder([this](const std::string& t, const std::string& c, unsigned s) {
             shown.push_back(t + "|" + c + "|" + std::to_string(s));
-            return kIdOk;
+            return MsgAnswer::kOk;
         });
     }
     void TearDown() override { ui::SetMsgBoxResponder(nullptr); }

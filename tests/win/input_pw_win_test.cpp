@@ -38,7 +38,7 @@ public:
     Messages() {
         ui::SetMsgBoxResponder([this](const std::string& t, const std::string& c, unsigned s) {
             shown.push_back({t, c, s});
-            return 1;
+            return MsgAnswer::kOk;
         });
     }
     ~Messages() { ui::SetMsgBoxResponder(nullptr); }

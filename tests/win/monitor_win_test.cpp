@@ -22,6 +22,8 @@
 namespace plivex {
 namespace {
 
+using enum CodecResult;
+
 using test::LongPathOf;
 
 using test::PumpUntil;
@@ -32,7 +34,7 @@ protected:
         ui::SetMsgBoxResponder([this](const std::string& text, const std::string&, unsigned style) {
             shown.push_back(text);
             styles.push_back(style);
-            return (style & ~kDefaultNo) == kStyleYesNo ? answer : kIdOk;
+            return (style & ~kDefaultNo) == kStyleYesNo ? answer : MsgAnswer::kOk;
         });
         SetEnvironmentVariableW(L"PLIVEX_TEST_APP_SINGLE", nullptr);
     }
@@ -76,7 +78,7 @@ protected:
         WinCodecUi ui;
         const TCustomSet defaults;
         Codec codec(SystemFiles(), ui, defaults);
-        EXPECT_EQ(codec.Encode(plain, ChangeExt(plain, "pvx"), 0, kFormatVersion, key), kNoClash);
+        EXPECT_EQ(codec.Encode(plain, ChangeExt(plain, "pvx"), kNoClash, kFormatVersion, key).result, kNoClash);
         return test::ReadAll(ChangeExt(plain, "pvx")).value_or("");
     }
 
@@ -87,7 +89,7 @@ protected:
     const std::string folder = LongPathOf(dir.path());
     const std::string key = MakeKeyString("再暗号 key");
     std::vector<std::string> shown;
-    int answer = kIdNo;
+    MsgAnswer answer = MsgAnswer::kNo;
     std::vector<unsigned> styles;
     TFormPlivex form;
 };
@@ -249,7 +251,7 @@ TEST_F(Monitor, ClosingWhileFilesAreInUseAsksFirst) {
 
     const std::string plain = OpenMelted("下書き.pvxdoc", "draft");
     ASSERT_EQ(form.ProsMonList.Count(), 1u);
-    answer = kIdNo;
+    answer = MsgAnswer::kNo;
     EXPECT_FALSE(form.FormCloseQuery());
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0], text::ConfirmCloseWhileInUse({plain}));
@@ -257,7 +259,7 @@ TEST_F(Monitor, ClosingWhileFilesAreInUseAsksFirst) {
     EXPECT_EQ(styles[0], kStyleYesNo | kDefaultNo) << "Enter keeps the program running";
     EXPECT_EQ(form.ProsMonList.Count(), 1u) << "No keeps watching";
 
-    answer = kIdYes;
+    answer = MsgAnswer::kYes;
     TakeUnprotected();  // nothing from earlier runs
     EXPECT_TRUE(form.FormCloseQuery());
     EXPECT_TRUE(form.ProsMonList.Empty());

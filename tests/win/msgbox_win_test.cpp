@@ -14,10 +14,10 @@ TEST(MsgBox, ResponderSeesTheCaptionAsShown) {
     std::vector<test::Shown> seen;
     ui::SetMsgBoxResponder([&](const std::string& t, const std::string& c, unsigned s) {
         seen.push_back({t, c, s});
-        return 7;
+        return MsgAnswer::kNo;
     });
-    EXPECT_EQ(ui::MsgBox("質問", "", 36), 7);
-    EXPECT_EQ(ui::MsgBox("C:\\x.txt", "オープン失敗", 48), 7);
+    EXPECT_EQ(ui::MsgBox("質問", "", 36), MsgAnswer::kNo);
+    EXPECT_EQ(ui::MsgBox("C:\\x.txt", "オープン失敗", 48), MsgAnswer::kNo);
     ui::SetMsgBoxResponder(nullptr);
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[0].caption, "プリベックス");
@@ -54,7 +54,7 @@ void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
 TEST(MsgBox, RealBoxShowsTheApplicationTitleAndReturnsTheButton) {
     const UINT_PTR timer = SetTimer(nullptr, 0, 50, OnTimer);
     ASSERT_NE(timer, 0u);
-    EXPECT_EQ(ui::MsgBox("解凍ファイル名は \"C:\\a.txt\" で合っていますか？", "", 36), 7);
+    EXPECT_EQ(ui::MsgBox("解凍ファイル名は \"C:\\a.txt\" で合っていますか？", "", 36), MsgAnswer::kNo);
     KillTimer(nullptr, timer);
     EXPECT_EQ(Narrow(g_caption), "プリベックス");
     EXPECT_EQ(Narrow(g_text), "解凍ファイル名は \"C:\\a.txt\" で合っていますか？");

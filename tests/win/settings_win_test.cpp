@@ -53,7 +53,7 @@ protected:
         ExitState().EHFolder.clear();
         ui::SetMsgBoxResponder([this](const std::string& t, const std::string&, unsigned) {
             shown.push_back(t);
-            return 1;
+            return MsgAnswer::kOk;
         });
     }
     void TearDown() override {

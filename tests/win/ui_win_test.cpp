@@ -180,7 +180,7 @@ TEST(Ui, AThrowingTimerIsReportedOneAtATimeAndKeepsRunning) {
         const int before = ticks;
         EXPECT_TRUE(PumpUntil([&] { return ticks >= before + 2; })) << "the timer stopped while the report was open";
         EXPECT_EQ(reports.size(), shown) << "failures during an open report were shown too";
-        return 1;
+        return MsgAnswer::kOk;
     });
     timer.SetEnabled(true);
     EXPECT_TRUE(PumpUntil([&] { return reports.size() >= 2; }));
