@@ -6,6 +6,7 @@
 #include "app/form_plivex_win.h"
 #include "app/help.h"
 #include "app/settings_win.h"
+#include "base/texts.h"
 #include "codec/texts.h"
 #include "dialogs/input_pw.h"
 #include "dialogs/place_win.h"
@@ -13,8 +14,46 @@
 #include "options/export_file_win.h"
 #include "options/options.h"
 #include "ui/app_win.h"
+#include "ui/msgbox_win.h"
 
 namespace plivex {
+
+namespace {
+
+// What the user reads when an export file fails; empty for a failure kept silent.
+std::string ExportFailureText(const std::string& path, const ExportFileResult& result) {
+    const std::string reason = result.reason.empty() ? "" : "\n" + result.reason;
+    switch (result.error) {
+        case ExportFileError::kNone:
+        case ExportFileError::kNoLines:
+            return "";
+        case ExportFileError::kCannotWrite:
+            return "ファイルに保存できません。\n" + path + reason;
+        case ExportFileError::kCannotRead:
+            return "外持ファイルにアクセスできません。\n" + path + reason;
+        case ExportFileError::kNotExport:
+            return "設定を読み込むことができません。\n" + path +
+                   "\n\n外持ファイルでないか、またはサポートされていない外持ファイル形式です。";
+    }
+    return "";
+}
+
+bool Reported(const std::string& path, const ExportFileResult& result) {
+    if (result) return true;
+    const std::string text = ExportFailureText(path, result);
+    if (!text.empty()) ui::MsgBox(text, "", kStyleExclamation);
+    return false;
+}
+
+}  // namespace
+
+bool ExportOptions(const std::string& path, const TCustomSet& record) {
+    return Reported(path, WriteExportFile(path, record));
+}
+
+bool ImportOptions(const std::string& path, TCustomSet& record) {
+    return Reported(path, ReadExportFile(path, record));
+}
 
 TFormSetting::TFormSetting(ui::Form* owner)
     : Form(401, 326, std::string(kAppTitle) + "の設定", ui::BorderStyle::Single,
@@ -206,15 +245,15 @@ void TFormSetting::ButtonImptClick() { ShowFileSel("外持ファイルから設�
 
 void TFormSetting::ExportChosen() {
     ExitState().EHFolder = FileSel.InitialFolder();
-    // What the controls show, applied or not; the writer reports its own failure.
-    WriteExportFile(FileSel.FileName(), ControlsToRecord(TCustomSet()));
+    // What the controls show, applied or not.
+    ExportOptions(FileSel.FileName(), ControlsToRecord(TCustomSet()));
 }
 
 void TFormSetting::ImportChosen() {
     ExitState().EHFolder = FileSel.InitialFolder();
     // An older file lacks later fields: they keep the defaults, not the copy's values.
     TCustomSet imported;
-    if (!ReadExportFile(FileSel.FileName(), imported)) return;
+    if (!ImportOptions(FileSel.FileName(), imported)) return;
     Setting = imported;
     SetControls();
 }

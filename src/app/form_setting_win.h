@@ -24,6 +24,11 @@ namespace plivex {
 inline constexpr UINT kMsgExportChosen = WM_USER + 3;  // 1027: a file to export to was confirmed
 inline constexpr UINT kMsgImportChosen = WM_USER + 4;  // 1028: a file to import from was confirmed
 
+// The export file written or read, a failure told to the user (an empty file
+// excepted); false on a failure, and then an import leaves record unchanged.
+bool ExportOptions(const std::string& path, const TCustomSet& record);
+bool ImportOptions(const std::string& path, TCustomSet& record);
+
 class TFormSetting : public ui::Form {
 public:
     // The first creation: the copy starts from the options in force; owner

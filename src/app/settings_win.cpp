@@ -6,10 +6,10 @@
 #include <optional>
 
 #include "app/form_plivex_win.h"
+#include "app/form_setting_win.h"
 #include "sys/registry_win.h"
 #include "dialogs/placement.h"
 #include "options/export_file.h"
-#include "options/export_file_win.h"
 #include "options/options.h"
 #include "sys/find_win.h"
 #include "sys/text_win.h"
@@ -110,7 +110,7 @@ void ImportBesideProgram(TFormPlivex& form, const std::string& programFolder) {
     const std::optional<std::string> file = FirstExportFile(programFolder);
     if (!file) return;
     TCustomSet imported = CustomSet();
-    if (!ReadExportFile(*file, imported)) return;
+    if (!ImportOptions(*file, imported)) return;
     CustomSet() = imported;
     form.ShowStatusOptionsImported();
 }
