@@ -96,8 +96,7 @@ protected:
     LRESULT HandleNotification(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    // Every tick and radio button with the member of the view it shows.
-    std::vector<std::pair<ui::CheckBox*, bool SettingView::*>> Ticks();
+    void PlaceOptionControls();
     SettingView ReadView();
     void Publish();
     void ShowFileSel(const std::string& caption, bool mustExist, bool overwritePrompt, UINT message);
@@ -107,6 +106,8 @@ private:
     void ApplyExplorerIntegration();
 
     ui::Form* owner_;
+    // The controls of the options with their places in the Tab order, in the table's order.
+    std::vector<std::pair<int, ui::CheckBox*>> optionBoxes_;
     bool explorerIntegrated_ = false;
 };
 
