@@ -1,8 +1,8 @@
 # cmake -DSRC=<src folder> -DSTAMP=<file> -P check_layers.cmake
 # Fails when a source file includes a header of a layer above its own, or of
 # another layer at its own height. The layers, from the bottom:
-#   base < sys < ui < options < codec < dialogs < filesel, monitor < app < tools
-set(_ranks base 0 sys 1 ui 2 options 3 codec 4 dialogs 5 filesel 6 monitor 6 app 7 tools 8)
+#   base < sys < options < codec < ui < dialogs < filesel, monitor < app < tools
+set(_ranks base 0 sys 1 options 2 codec 3 ui 4 dialogs 5 filesel 6 monitor 6 app 7 tools 8)
 
 function(_rank layer out)
   list(FIND _ranks ${layer} at)

@@ -6,6 +6,7 @@
 #include "app/form_plivex_win.h"
 #include "app/help.h"
 #include "app/settings_win.h"
+#include "base/texts.h"
 #include "codec/texts.h"
 #include "dialogs/input_pw.h"
 #include "dialogs/place_win.h"
@@ -13,8 +14,46 @@
 #include "options/export_file_win.h"
 #include "options/options.h"
 #include "ui/app_win.h"
+#include "ui/msgbox_win.h"
 
 namespace plivex {
+
+namespace {
+
+// What the user reads when an export file fails; empty for a failure kept silent.
+std::string ExportFailureText(const std::string& path, const ExportFileResult& result) {
+    const std::string reason = result.reason.empty() ? "" : "\n" + result.reason;
+    switch (result.error) {
+        case ExportFileError::kNone:
+        case ExportFileError::kNoLines:
+            return "";
+        case ExportFileError::kCannotWrite:
+            return "ファイルに保存できません。\n" + path + reason;
+        case ExportFileError::kCannotRead:
+            return "外持ファイルにアクセスできません。\n" + path + reason;
+        case ExportFileError::kNotExport:
+            return "設定を読み込むことができません。\n" + path +
+                   "\n\n外持ファイルでないか、またはサポートされていない外持ファイル形式です。";
+    }
+    return "";
+}
+
+bool Reported(const std::string& path, const ExportFileResult& result) {
+    if (result) return true;
+    const std::string text = ExportFailureText(path, result);
+    if (!text.empty()) ui::MsgBox(text, "", kStyleExclamation);
+    return false;
+}
+
+}  // namespace
+
+bool ExportOptions(const std::string& path, const TCustomSet& record) {
+    return Reported(path, WriteExportFile(path, record));
+}
+
+bool ImportOptions(const std::string& path, TCustomSet& record) {
+    return Reported(path, ReadExportFile(path, record));
+}
 
 TFormSetting::TFormSetting(ui::Form* owner)
     : Form(401, 326, std::string(kAppTitle) + "の設定", ui::BorderStyle::Single,
@@ -22,25 +61,30 @@ TFormSetting::TFormSetting(ui::Form* owner)
       PCSetting(*this, 8, 8, 273, 310, 0),
       TaFile(PCSetting.AddPage("ファイル")),
       TaOther(PCSetting.AddPage("その他")),
-      CBoxConMeltFName(*this, 20, 40, 248, 17, "&F・解凍する前にファイル名を確認", 1),
-      CBoxUseMeltF(*this, 20, 64, 248, 17, "&U・解凍したファイルを即座に利用", 2),
-      CBoxUseManyMeltF(*this, 36, 88, 224, 17, "&M・複数解凍した時も利用", 3),
-      CBoxReencode(*this, 36, 112, 224, 17, "&R・利用後に再び暗号化", 4),
-      CBoxDelRawF(*this, 20, 136, 248, 17, "&P・暗号化する時に元のファイルを削除", 5),
-      CBoxDelPvF(*this, 20, 160, 248, 17, "&S・解凍する時に暗号化ファイルを削除", 6),
-      CBoxConDelUnrela(*this, 36, 184, 224, 17, "&L・関連づけられていない場合は確認", 7),
+      CBoxConMeltFName(*this, 20, 40, 248, 17, "&F・解凍する前にファイル名を確認",
+                       ControlOf(&TCustomSet::ConMeltFName)),
+      CBoxUseMeltF(*this, 20, 64, 248, 17, "&U・解凍したファイルを即座に利用", ControlOf(&TCustomSet::UseMeltF)),
+      CBoxUseManyMeltF(*this, 36, 88, 224, 17, "&M・複数解凍した時も利用", ControlOf(&TCustomSet::UseManyMeltF)),
+      CBoxReencode(*this, 36, 112, 224, 17, "&R・利用後に再び暗号化", ControlOf(&TCustomSet::Reencode)),
+      CBoxDelRawF(*this, 20, 136, 248, 17, "&P・暗号化する時に元のファイルを削除", ControlOf(&TCustomSet::DelRawF)),
+      CBoxDelPvF(*this, 20, 160, 248, 17, "&S・解凍する時に暗号化ファイルを削除", ControlOf(&TCustomSet::DelPvF)),
+      CBoxConDelUnrela(*this, 36, 184, 224, 17, "&L・関連づけられていない場合は確認",
+                       ControlOf(&TCustomSet::ConDelUnrela)),
       GBoxFOverlap(*this, 20, 216, 249, 81, "ファイル名が重複する場合"),
-      RButtonFOAskUser(*this, 36, 240, 224, 17, "&Q・ユーザーに尋ねる", 8, true),
-      RButtonFOAddNum(*this, 36, 264, 224, 17, "&N・番号を付加する", 9, false),
-      CBoxSeePW(*this, 20, 40, 248, 17, "&V・パスワードを見えるようにする", 10),
-      CBoxRecyclePW(*this, 20, 64, 248, 17, "&R・起動中はパスワードを再利用", 11),
-      CBoxStayOnTop(*this, 20, 88, 248, 17, "&T・常に手前に表示", 12),
+      RButtonFOAskUser(*this, 36, 240, 224, 17, "&Q・ユーザーに尋ねる", ControlOf(&TCustomSet::FOverlap, foAskUser),
+                       true),
+      RButtonFOAddNum(*this, 36, 264, 224, 17, "&N・番号を付加する", ControlOf(&TCustomSet::FOverlap, foAddNum), false),
+      CBoxSeePW(*this, 20, 40, 248, 17, "&V・パスワードを見えるようにする", ControlOf(&TCustomSet::SeePW)),
+      CBoxRecyclePW(*this, 20, 64, 248, 17, "&R・起動中はパスワードを再利用", ControlOf(&TCustomSet::RecyclePW)),
+      CBoxStayOnTop(*this, 20, 88, 248, 17, "&T・常に手前に表示", ControlOf(&TCustomSet::StayOnTop)),
       GBoxDlgPos(*this, 20, 120, 249, 81, "ダイアログの表示位置"),
-      RButtonDPSCenter(*this, 36, 144, 224, 17, "&S・画面中央", 13, true),
-      RButtonDPBeside(*this, 36, 168, 224, 17, "&B・メインウィンドウのそば", 14, false),
-      CBoxUseNN(*this, 20, 216, 248, 17, "&N・ヘルプブラウザとしてＮetscapeを使用", 15),
+      RButtonDPSCenter(*this, 36, 144, 224, 17, "&S・画面中央", ControlOf(&TCustomSet::DlgPos, dpSCenter), true),
+      RButtonDPBeside(*this, 36, 168, 224, 17, "&B・メインウィンドウのそば", ControlOf(&TCustomSet::DlgPos, dpBeside),
+                      false),
+      CBoxUseNN(*this, 20, 216, 248, 17, "&N・ヘルプブラウザとしてＮetscapeを使用", ControlOf(&TCustomSet::UseNN)),
       CBoxExplorer(*this, 20, 240, 248, 17, "&X・エクスプローラーと連携する", 16),
-      CBoxStrongFormat(*this, 20, 264, 248, 17, std::string(text::kStrongFormatTick), 17),
+      CBoxStrongFormat(*this, 20, 264, 248, 17, std::string(text::kStrongFormatTick),
+                       ControlOf(&TCustomSet::StrongFormat)),
       ButtonOk(*this, 289, 8, 104, 25, "&OK", 18),
       ButtonCancel(*this, 289, 40, 104, 25, "&C・キャンセル", 19),
       ButtonApply(*this, 289, 72, 104, 25, "&A・適用", 20),
@@ -51,10 +95,9 @@ TFormSetting::TFormSetting(ui::Form* owner)
       Hints(*this),
       Setting(CustomSet()),
       owner_(owner) {
-    TaFile.Add({&CBoxConMeltFName, &CBoxUseMeltF, &CBoxUseManyMeltF, &CBoxReencode, &CBoxDelRawF, &CBoxDelPvF,
-                &CBoxConDelUnrela, &GBoxFOverlap, &RButtonFOAskUser, &RButtonFOAddNum});
-    TaOther.Add({&CBoxSeePW, &CBoxRecyclePW, &CBoxStayOnTop, &GBoxDlgPos, &RButtonDPSCenter, &RButtonDPBeside,
-                 &CBoxUseNN, &CBoxExplorer, &CBoxStrongFormat});
+    TaFile.Add(GBoxFOverlap);
+    TaOther.Add({&GBoxDlgPos, &CBoxExplorer});
+    PlaceOptionControls();
 
     ButtonOk.SetDefault(true);
     ButtonCancel.SetCancel(true);
@@ -105,34 +148,37 @@ void TFormSetting::Open(ui::Form* reference) {
     BringToFront();
 }
 
-std::vector<std::pair<ui::CheckBox*, bool SettingView::*>> TFormSetting::Ticks() {
-    return {{&CBoxConMeltFName, &SettingView::ConMeltFName}, {&CBoxUseMeltF, &SettingView::UseMeltF},
-            {&CBoxUseManyMeltF, &SettingView::UseManyMeltF}, {&CBoxReencode, &SettingView::Reencode},
-            {&CBoxDelRawF, &SettingView::DelRawF},           {&CBoxDelPvF, &SettingView::DelPvF},
-            {&CBoxConDelUnrela, &SettingView::ConDelUnrela}, {&RButtonFOAskUser, &SettingView::FOAskUser},
-            {&RButtonFOAddNum, &SettingView::FOAddNum},      {&CBoxSeePW, &SettingView::SeePW},
-            {&CBoxRecyclePW, &SettingView::RecyclePW},       {&CBoxStayOnTop, &SettingView::StayOnTop},
-            {&RButtonDPSCenter, &SettingView::DPSCenter},    {&RButtonDPBeside, &SettingView::DPBeside},
-            {&CBoxUseNN, &SettingView::UseNN},               {&CBoxStrongFormat, &SettingView::StrongFormat}};
+// Every option's check box or radio buttons, found by the places in the Tab
+// order the table gives them, each on the page the table names.
+void TFormSetting::PlaceOptionControls() {
+    for (const OptionSpec& o : kOptionSpecs) {
+        for (int place : o.Controls()) {
+            for (ui::Control* c : Controls()) {
+                auto* box = c->TabOrder() == place ? dynamic_cast<ui::CheckBox*>(c) : nullptr;
+                if (!box) continue;
+                (o.page == OptionPage::kFile ? TaFile : TaOther).Add(*box);
+                optionBoxes_.emplace_back(place, box);
+            }
+        }
+    }
 }
 
 SettingView TFormSetting::ReadView() {
     SettingView v;
-    for (const auto& [box, shown] : Ticks()) v.*shown = box->Checked();
+    for (const auto& [place, box] : optionBoxes_) v[place] = box->Checked();
     return v;
 }
 
 void TFormSetting::SetControls() {
     const SettingView v = ViewFromRecord(Setting);
-    for (const auto& [box, shown] : Ticks()) box->SetChecked(v.*shown);
+    for (const auto& [place, box] : optionBoxes_) box->SetChecked(v[place]);
     ApplyEnabling();
 }
 
 void TFormSetting::ApplyEnabling() {
-    const SettingEnabling e = EnablingFor(ReadView());
-    CBoxUseManyMeltF.SetEnabled(e.UseManyMeltF);
-    CBoxReencode.SetEnabled(e.Reencode);
-    CBoxConDelUnrela.SetEnabled(e.ConDelUnrela);
+    const SettingView v = ReadView();
+    for (const auto& [place, box] : optionBoxes_)
+        if (IsDependant(place)) box->SetEnabled(IsEnabled(v, place));
 }
 
 TCustomSet TFormSetting::ControlsToRecord(const TCustomSet& previous) {
@@ -206,15 +252,15 @@ void TFormSetting::ButtonImptClick() { ShowFileSel("外持ファイルから設�
 
 void TFormSetting::ExportChosen() {
     ExitState().EHFolder = FileSel.InitialFolder();
-    // What the controls show, applied or not; the writer reports its own failure.
-    WriteExportFile(FileSel.FileName(), ControlsToRecord(TCustomSet()));
+    // What the controls show, applied or not.
+    ExportOptions(FileSel.FileName(), ControlsToRecord(TCustomSet()));
 }
 
 void TFormSetting::ImportChosen() {
     ExitState().EHFolder = FileSel.InitialFolder();
     // An older file lacks later fields: they keep the defaults, not the copy's values.
     TCustomSet imported;
-    if (!ReadExportFile(FileSel.FileName(), imported)) return;
+    if (!ImportOptions(FileSel.FileName(), imported)) return;
     Setting = imported;
     SetControls();
 }

@@ -24,6 +24,11 @@ namespace plivex {
 inline constexpr UINT kMsgExportChosen = WM_USER + 3;  // 1027: a file to export to was confirmed
 inline constexpr UINT kMsgImportChosen = WM_USER + 4;  // 1028: a file to import from was confirmed
 
+// The export file written or read, a failure told to the user (an empty file
+// excepted); false on a failure, and then an import leaves record unchanged.
+bool ExportOptions(const std::string& path, const TCustomSet& record);
+bool ImportOptions(const std::string& path, TCustomSet& record);
+
 class TFormSetting : public ui::Form {
 public:
     // The first creation: the copy starts from the options in force; owner
@@ -91,8 +96,7 @@ protected:
     LRESULT HandleNotification(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    // Every tick and radio button with the member of the view it shows.
-    std::vector<std::pair<ui::CheckBox*, bool SettingView::*>> Ticks();
+    void PlaceOptionControls();
     SettingView ReadView();
     void Publish();
     void ShowFileSel(const std::string& caption, bool mustExist, bool overwritePrompt, UINT message);
@@ -102,6 +106,8 @@ private:
     void ApplyExplorerIntegration();
 
     ui::Form* owner_;
+    // The controls of the options with their places in the Tab order, in the table's order.
+    std::vector<std::pair<int, ui::CheckBox*>> optionBoxes_;
     bool explorerIntegrated_ = false;
 };
 

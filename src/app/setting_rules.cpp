@@ -1,43 +1,48 @@
 #include "app/setting_rules.h"
 
-#include <utility>
-
 namespace plivex {
-
-namespace {
-
-// The check boxes and the fields they stand for.
-constexpr std::pair<bool SettingView::*, bool TCustomSet::*> kTicks[] = {
-    {&SettingView::ConMeltFName, &TCustomSet::ConMeltFName}, {&SettingView::UseMeltF, &TCustomSet::UseMeltF},
-    {&SettingView::UseManyMeltF, &TCustomSet::UseManyMeltF}, {&SettingView::Reencode, &TCustomSet::Reencode},
-    {&SettingView::DelRawF, &TCustomSet::DelRawF},           {&SettingView::DelPvF, &TCustomSet::DelPvF},
-    {&SettingView::ConDelUnrela, &TCustomSet::ConDelUnrela}, {&SettingView::SeePW, &TCustomSet::SeePW},
-    {&SettingView::RecyclePW, &TCustomSet::RecyclePW},       {&SettingView::StayOnTop, &TCustomSet::StayOnTop},
-    {&SettingView::UseNN, &TCustomSet::UseNN},       {&SettingView::StrongFormat, &TCustomSet::StrongFormat},
-};
-
-}  // namespace
 
 SettingView ViewFromRecord(const TCustomSet& r) {
     SettingView v;
-    for (const auto& [shown, field] : kTicks) v.*shown = r.*field;
-    v.FOAskUser = r.FOverlap == foAskUser;
-    v.FOAddNum = r.FOverlap == foAddNum;
-    v.DPSCenter = r.DlgPos == dpSCenter;
-    v.DPBeside = r.DlgPos == dpBeside;
+    for (const OptionSpec& o : kOptionSpecs) {
+        if (o.tick) v[o.controls[0]] = r.*o.tick;
+        else
+            for (std::size_t i = 0; i < o.values.size(); ++i) v[o.controls[i]] = r.*o.choice == o.values[i];
+    }
     return v;
 }
 
 TCustomSet RecordFromView(const SettingView& v, const TCustomSet& previous) {
     TCustomSet r = previous;
-    for (const auto& [shown, field] : kTicks) r.*field = v.*shown;
-    if (v.FOAskUser) r.FOverlap = foAskUser;
-    else if (v.FOAddNum) r.FOverlap = foAddNum;
-    if (v.DPSCenter) r.DlgPos = dpSCenter;
-    else if (v.DPBeside) r.DlgPos = dpBeside;
+    for (const OptionSpec& o : kOptionSpecs) {
+        if (o.tick) {
+            r.*o.tick = v[o.controls[0]];
+            continue;
+        }
+        for (std::size_t i = 0; i < o.values.size(); ++i) {
+            if (!v[o.controls[i]]) continue;
+            r.*o.choice = o.values[i];
+            break;
+        }
+    }
     return r;
 }
 
-SettingEnabling EnablingFor(const SettingView& v) { return {v.UseMeltF, v.UseMeltF, v.DelPvF}; }
+namespace {
+
+const OptionSpec* DependantAt(int control) {
+    for (const OptionSpec& o : kOptionSpecs)
+        if (o.enabledBy && o.controls[0] == control) return &o;
+    return nullptr;
+}
+
+}  // namespace
+
+bool IsEnabled(const SettingView& v, int control) {
+    const OptionSpec* o = DependantAt(control);
+    return !o || v[ControlOf(o->enabledBy)];
+}
+
+bool IsDependant(int control) { return DependantAt(control) != nullptr; }
 
 }  // namespace plivex

@@ -6,10 +6,10 @@
 #include <optional>
 
 #include "app/form_plivex_win.h"
+#include "app/form_setting_win.h"
 #include "sys/registry_win.h"
 #include "dialogs/placement.h"
 #include "options/export_file.h"
-#include "options/export_file_win.h"
 #include "options/options.h"
 #include "sys/find_win.h"
 #include "sys/text_win.h"
@@ -17,30 +17,6 @@
 namespace plivex {
 
 namespace {
-
-// The values of Preference in the order they are read and written, which
-// is the order of the options dialog's controls.
-struct PreferenceValue {
-    const wchar_t* name;
-    bool TCustomSet::*flag;
-    std::int32_t TCustomSet::*number;
-};
-constexpr PreferenceValue kPreference[] = {
-    {L"ConMeltFName", &TCustomSet::ConMeltFName, nullptr},
-    {L"UseMeltF", &TCustomSet::UseMeltF, nullptr},
-    {L"UseManyMeltF", &TCustomSet::UseManyMeltF, nullptr},
-    {L"Reencode", &TCustomSet::Reencode, nullptr},
-    {L"DelRawF", &TCustomSet::DelRawF, nullptr},
-    {L"DelPvF", &TCustomSet::DelPvF, nullptr},
-    {L"ConDelUnrela", &TCustomSet::ConDelUnrela, nullptr},
-    {L"FOverlap", nullptr, &TCustomSet::FOverlap},
-    {L"SeePW", &TCustomSet::SeePW, nullptr},
-    {L"RecyclePW", &TCustomSet::RecyclePW, nullptr},
-    {L"StayOnTop", &TCustomSet::StayOnTop, nullptr},
-    {L"DlgPos", nullptr, &TCustomSet::DlgPos},
-    {L"UseNN", &TCustomSet::UseNN, nullptr},
-};
-constexpr const wchar_t* kStrongFormatValue = L"StrongFormat";
 
 // A position saved on a screen that is gone (a second monitor unplugged, a
 // smaller resolution) would open the window where nobody can reach it: a window
@@ -87,30 +63,25 @@ std::optional<std::string> FirstExportFile(const std::string& folder) {
 }
 
 // True when every value was read; the values before a failing one stay in force.
+// A value that earlier copies never wrote is read even so, and missing is no
+// failure that would set off the import fallback.
 bool LoadPreference() {
     const RegKey key(kPreferenceKeyPath, true);
     TCustomSet& options = CustomSet();
-    for (const PreferenceValue& v : kPreference) {
-        const std::optional<std::int32_t> n = key.ReadInt(v.name);
-        if (!n) return false;
-        if (v.flag) options.*v.flag = *n != 0;
-        else options.*v.number = *n;
+    bool complete = true;
+    for (const OptionSpec& o : kOptionSpecs) {
+        if (!complete && !o.mayBeMissing) continue;
+        if (const std::optional<std::int32_t> n = key.ReadInt(Widen(o.name).c_str())) o.Set(options, *n);
+        else if (!o.mayBeMissing) complete = false;
     }
-    return true;
-}
-
-// Read on its own: copies before it never wrote it, so a missing value means
-// off and is no failure that would set off the import fallback.
-void LoadStrongFormat() {
-    const RegKey key(kPreferenceKeyPath, true);
-    if (const std::optional<std::int32_t> n = key.ReadInt(kStrongFormatValue)) CustomSet().StrongFormat = *n != 0;
+    return complete;
 }
 
 void ImportBesideProgram(TFormPlivex& form, const std::string& programFolder) {
     const std::optional<std::string> file = FirstExportFile(programFolder);
     if (!file) return;
     TCustomSet imported = CustomSet();
-    if (!ReadExportFile(*file, imported)) return;
+    if (!ImportOptions(*file, imported)) return;
     CustomSet() = imported;
     form.ShowStatusOptionsImported();
 }
@@ -143,11 +114,8 @@ void SaveExitState(const TFormPlivex& form) {
 void SavePreference() {
     const RegKey key(kPreferenceKeyPath, true);
     const TCustomSet& options = CustomSet();
-    for (const PreferenceValue& v : kPreference) {
-        const std::int32_t n = v.flag ? (options.*v.flag ? 1 : 0) : options.*v.number;
-        if (!key.WriteInt(v.name, n)) return;
-    }
-    key.WriteInt(kStrongFormatValue, options.StrongFormat ? 1 : 0);
+    for (const OptionSpec& o : kOptionSpecs)
+        if (!key.WriteInt(Widen(o.name).c_str(), o.Get(options))) return;
 }
 
 }  // namespace
@@ -159,9 +127,7 @@ TExitState& ExitState() {
 
 void LoadRegistrySettings(TFormPlivex& form, const std::string& programFolder) {
     LoadExitState(form, programFolder);
-    const bool complete = LoadPreference();
-    LoadStrongFormat();
-    if (!complete) ImportBesideProgram(form, programFolder);
+    if (!LoadPreference()) ImportBesideProgram(form, programFolder);
 }
 
 void SaveRegistrySettings(const TFormPlivex& form) {

@@ -1,7 +1,11 @@
-// The record of every user option, copied whole.
+// The record of every user option, copied whole, and the one table that says
+// for each option how it is stored, exported, shown and what it starts as.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <span>
+#include <string_view>
 
 namespace plivex {
 
@@ -15,26 +19,95 @@ enum TFOverlap : std::int32_t {
     foAddNum = 2,   // give the new file a free numbered name
 };
 
-// Field order is the registry and export-file order. The two enumerations are
-// held as plain integers: stored values outside the enumerations are kept as read.
+// The two enumerations are held as plain integers: stored values outside the
+// enumerations are kept as read. A new record holds the table's defaults.
 struct TCustomSet {
-    bool ConDelUnrela = true;
-    bool ConMeltFName = true;
-    bool DelRawF = true;
-    bool DelPvF = true;
+    constexpr TCustomSet();
+
+    bool ConDelUnrela = false;
+    bool ConMeltFName = false;
+    bool DelRawF = false;
+    bool DelPvF = false;
     bool RecyclePW = false;
-    bool Reencode = true;
+    bool Reencode = false;
     bool SeePW = false;
     bool StayOnTop = false;
-    bool UseMeltF = true;
+    bool UseMeltF = false;
     bool UseManyMeltF = false;
-    bool UseNN = true;
-    std::int32_t DlgPos = dpSCenter;
-    std::int32_t FOverlap = foAddNum;
+    bool UseNN = false;
+    std::int32_t DlgPos = 0;
+    std::int32_t FOverlap = 0;
     // Containers written in the strong format (version 2), which older copies cannot open.
     bool StrongFormat = false;
 
     friend bool operator==(const TCustomSet&, const TCustomSet&) = default;
 };
+
+// The page of the options dialog that holds an option's control.
+enum class OptionPage { kFile, kOther };
+
+// One option. A tick is a yes/no field shown by a check box and stored as 1
+// or 0; a choice is a number shown by a group of radio buttons, one for each
+// value the program knows, and stored as it is.
+struct OptionSpec {
+    std::string_view name;  // its value under the registry's Preference key
+    bool TCustomSet::*tick = nullptr;
+    std::int32_t TCustomSet::*choice = nullptr;
+    std::int32_t byDefault = 0;
+    int exportLine = 0;          // its line in the export file, counted after the first
+    bool inOlderExport = true;   // the older export file had a line for it
+    bool mayBeMissing = false;   // copies before it never stored it: missing is no failure
+    OptionPage page = OptionPage::kFile;
+    // Its controls in the options dialog, by their places in the Tab order:
+    // the check box, or the radio buttons that stand for values[0] and values[1].
+    std::array<int, 2> controls{};
+    std::array<std::int32_t, 2> values{};
+    // A tick whose check box is enabled only while this other tick is ticked.
+    bool TCustomSet::*enabledBy = nullptr;
+
+    // The controls in use: one for a tick, one for each value of a choice.
+    constexpr std::span<const int> Controls() const { return {controls.data(), tick ? 1u : controls.size()}; }
+
+    constexpr std::int32_t Get(const TCustomSet& r) const { return tick ? (r.*tick ? 1 : 0) : r.*choice; }
+    constexpr void Set(TCustomSet& r, std::int32_t v) const {
+        if (tick) r.*tick = v != 0;
+        else r.*choice = v;
+    }
+};
+
+// Every option, in the order of the registry, which is that of the dialog's
+// controls. Adding an option is a row here and its control in the dialog.
+inline constexpr OptionSpec kOptionSpecs[] = {
+    {.name = "ConMeltFName", .tick = &TCustomSet::ConMeltFName, .byDefault = 1, .exportLine = 2, .controls = {1}},
+    {.name = "UseMeltF", .tick = &TCustomSet::UseMeltF, .byDefault = 1, .exportLine = 9, .controls = {2}},
+    {.name = "UseManyMeltF", .tick = &TCustomSet::UseManyMeltF, .byDefault = 0, .exportLine = 10,
+     .controls = {3}, .enabledBy = &TCustomSet::UseMeltF},
+    {.name = "Reencode", .tick = &TCustomSet::Reencode, .byDefault = 1, .exportLine = 6, .controls = {4},
+     .enabledBy = &TCustomSet::UseMeltF},
+    {.name = "DelRawF", .tick = &TCustomSet::DelRawF, .byDefault = 1, .exportLine = 3, .controls = {5}},
+    {.name = "DelPvF", .tick = &TCustomSet::DelPvF, .byDefault = 1, .exportLine = 4, .controls = {6}},
+    {.name = "ConDelUnrela", .tick = &TCustomSet::ConDelUnrela, .byDefault = 1, .exportLine = 1,
+     .controls = {7}, .enabledBy = &TCustomSet::DelPvF},
+    {.name = "FOverlap", .choice = &TCustomSet::FOverlap, .byDefault = foAddNum, .exportLine = 13,
+     .controls = {8, 9}, .values = {foAskUser, foAddNum}},
+    {.name = "SeePW", .tick = &TCustomSet::SeePW, .byDefault = 0, .exportLine = 7, .page = OptionPage::kOther,
+     .controls = {10}},
+    {.name = "RecyclePW", .tick = &TCustomSet::RecyclePW, .byDefault = 0, .exportLine = 5,
+     .page = OptionPage::kOther, .controls = {11}},
+    {.name = "StayOnTop", .tick = &TCustomSet::StayOnTop, .byDefault = 0, .exportLine = 8,
+     .page = OptionPage::kOther, .controls = {12}},
+    {.name = "DlgPos", .choice = &TCustomSet::DlgPos, .byDefault = dpSCenter, .exportLine = 12,
+     .page = OptionPage::kOther, .controls = {13, 14}, .values = {dpSCenter, dpBeside}},
+    {.name = "UseNN", .tick = &TCustomSet::UseNN, .byDefault = 1, .exportLine = 11, .inOlderExport = false,
+     .page = OptionPage::kOther, .controls = {15}},
+    // Place 16 is the Explorer tick, which is no option of the record. The last
+    // export line: older copies stop reading before it.
+    {.name = "StrongFormat", .tick = &TCustomSet::StrongFormat, .byDefault = 0, .exportLine = 14,
+     .inOlderExport = false, .mayBeMissing = true, .page = OptionPage::kOther, .controls = {17}},
+};
+
+constexpr TCustomSet::TCustomSet() {
+    for (const OptionSpec& o : kOptionSpecs) o.Set(*this, o.byDefault);
+}
 
 }  // namespace plivex

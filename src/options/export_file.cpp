@@ -11,15 +11,19 @@ namespace plivex {
 namespace {
 
 constexpr std::string_view kHeaderCurrent = "PlivexIE$2";
-constexpr std::string_view kHeaderOlder = "PlivexIE$1";  // without UseNN
+constexpr std::string_view kHeaderOlder = "PlivexIE$1";  // without the lines of UseNN and StrongFormat
 
-using BoolField = bool TCustomSet::*;
-// The eleven booleans in record order; the older version lacks the last one.
-constexpr std::array<BoolField, 11> kBools = {
-    &TCustomSet::ConDelUnrela, &TCustomSet::ConMeltFName, &TCustomSet::DelRawF,   &TCustomSet::DelPvF,
-    &TCustomSet::RecyclePW,    &TCustomSet::Reencode,     &TCustomSet::SeePW,     &TCustomSet::StayOnTop,
-    &TCustomSet::UseMeltF,     &TCustomSet::UseManyMeltF, &TCustomSet::UseNN,
-};
+// The options in the order of the file's lines. The older version has the
+// same order without the options it lacks. Two rows on one line, or a line
+// out of range, fail the build here.
+constexpr auto kLines = [] {
+    std::array<const OptionSpec*, std::size(kOptionSpecs)> lines{};
+    for (const OptionSpec& o : kOptionSpecs) {
+        if (lines.at(o.exportLine - 1)) throw "two options on one export line";
+        lines.at(o.exportLine - 1) = &o;
+    }
+    return lines;
+}();
 
 // Lines end at CR LF, a lone CR or a lone LF; a final terminator opens no
 // further line, so empty input has no lines at all.
@@ -62,41 +66,24 @@ std::optional<std::int32_t> ToInt(std::string_view s) {
 std::string ExportText(const TCustomSet& record) {
     std::string text(kHeaderCurrent);
     text += "\r\n";
-    for (BoolField f : kBools) text += record.*f ? "1\r\n" : "0\r\n";
-    text += std::to_string(record.DlgPos) + "\r\n";
-    text += std::to_string(record.FOverlap) + "\r\n";
-    // A 15th line: older readers stop after FOverlap and never see it.
-    text += record.StrongFormat ? "1\r\n" : "0\r\n";
+    for (const OptionSpec* o : kLines) text += std::to_string(o->Get(record)) + "\r\n";
     return text;
 }
 
 ExportRead ParseExportText(std::string_view bytes, TCustomSet& record) {
     const std::vector<std::string_view> lines = SplitLines(bytes);
     if (lines.empty()) return ExportRead::kNoLines;
-    std::size_t bools;
-    if (lines[0] == kHeaderCurrent) bools = kBools.size();
-    else if (lines[0] == kHeaderOlder) bools = kBools.size() - 1;
-    else return ExportRead::kNotExport;
+    const bool older = lines[0] == kHeaderOlder;
+    if (!older && lines[0] != kHeaderCurrent) return ExportRead::kNotExport;
 
-    // Each field is stored as soon as its line converts; the first bad line ends the reading.
+    // Each field is stored as soon as its line converts; the first missing or
+    // bad line ends the reading, and the fields from there keep their values.
     std::size_t line = 1;
-    auto next = [&]() -> std::optional<std::int32_t> {
-        if (line >= lines.size()) return std::nullopt;
-        return ToInt(lines[line++]);
-    };
-    for (std::size_t i = 0; i < bools; ++i) {
-        const auto v = next();
-        if (!v) return ExportRead::kRead;
-        record.*kBools[i] = *v != 0;
-    }
-    for (std::int32_t TCustomSet::*f : {&TCustomSet::DlgPos, &TCustomSet::FOverlap}) {
-        const auto v = next();
-        if (!v) return ExportRead::kRead;
-        record.*f = *v;
-    }
-    // Files of older copies end here: the starting value stays.
-    if (bools == kBools.size()) {
-        if (const auto v = next()) record.StrongFormat = *v != 0;
+    for (const OptionSpec* o : kLines) {
+        if (older && !o->inOlderExport) continue;
+        const std::optional<std::int32_t> v = line < lines.size() ? ToInt(lines[line++]) : std::nullopt;
+        if (!v) break;
+        o->Set(record, *v);
     }
     return ExportRead::kRead;
 }

@@ -11,8 +11,8 @@ namespace plivex {
 
 inline constexpr std::string_view kExportExt = "pvxe";  // shown as "外持ファイル"
 
-// The whole file in the current version: its first line, then the thirteen
-// fields in record order, every line ending in CR LF.
+// The whole file in the current version: its first line, then one line for
+// each option in the order kOptionSpecs gives, every line ending in CR LF.
 std::string ExportText(const TCustomSet& record);
 
 enum class ExportRead {

@@ -4,10 +4,8 @@
 #include <memory>
 #include <optional>
 
-#include "base/texts.h"
 #include "options/export_file.h"
 #include "sys/system_files.h"
-#include "ui/msgbox_win.h"
 
 namespace plivex {
 
@@ -16,8 +14,6 @@ namespace {
 // An export file is a few dozen bytes; more than this is no export file, and
 // its first lines are all that is read anyway.
 constexpr std::size_t kReadLimit = 1 << 20;
-
-void Warn(const std::string& text) { ui::MsgBox(text, "", kStyleExclamation); }
 
 bool SaveText(const std::string& path, const std::string& text) {
     FileAccess& files = SystemFiles();
@@ -45,37 +41,27 @@ std::optional<std::string> LoadText(const std::string& path) {
     return text;
 }
 
-// The system's reason for the failure just met, as a last line, where it gave one.
-std::string Reason() {
-    const std::string reason = SystemFiles().LastError();
-    return reason.empty() ? reason : "\n" + reason;
-}
+ExportFileResult Failed(ExportFileError error) { return {error, SystemFiles().LastError()}; }
 
 }  // namespace
 
-bool WriteExportFile(const std::string& path, const TCustomSet& record) {
-    if (SaveText(path, ExportText(record))) return true;
-    Warn("ファイルに保存できません。\n" + path + Reason());
-    return false;
+ExportFileResult WriteExportFile(const std::string& path, const TCustomSet& record) {
+    if (SaveText(path, ExportText(record))) return {};
+    return Failed(ExportFileError::kCannotWrite);
 }
 
-bool ReadExportFile(const std::string& path, TCustomSet& record) {
+ExportFileResult ReadExportFile(const std::string& path, TCustomSet& record) {
     const std::optional<std::string> text = LoadText(path);
-    if (!text) {
-        Warn("外持ファイルにアクセスできません。\n" + path + Reason());
-        return false;
-    }
+    if (!text) return Failed(ExportFileError::kCannotRead);
     switch (ParseExportText(*text, record)) {
         case ExportRead::kRead:
-            return true;
+            return {};
         case ExportRead::kNoLines:
-            return false;
+            return {ExportFileError::kNoLines, {}};
         case ExportRead::kNotExport:
-            Warn("設定を読み込むことができません。\n" + path +
-                 "\n\n外持ファイルでないか、またはサポートされていない外持ファイル形式です。");
-            return false;
+            return {ExportFileError::kNotExport, {}};
     }
-    return false;
+    return {ExportFileError::kNotExport, {}};
 }
 
 }  // namespace plivex

@@ -1,4 +1,5 @@
-// Writing and reading settings export files on disk, with the user's messages.
+// Writing and reading settings export files on disk. Failures come back with
+// the system's reason; telling the user is the caller's part.
 #pragma once
 
 #include <string>
@@ -7,14 +8,27 @@
 
 namespace plivex {
 
-// Writes the current version to a temporary file beside path and then gives it
-// path's name, so a failed write leaves any earlier file whole. On failure the
-// user is told and false returned.
-bool WriteExportFile(const std::string& path, const TCustomSet& record);
+enum class ExportFileError {
+    kNone,
+    kCannotWrite,  // the file could not be written (reason: the system's)
+    kCannotRead,   // the file could not be opened or read (reason: the system's)
+    kNoLines,      // an empty file: a failure nobody is told of
+    kNotExport,    // the first line names no version we know
+};
 
-// Lays the file's values over record. An unreadable file or an unknown first
-// line is reported to the user; an empty file fails silently. On false the
-// record is unchanged.
-bool ReadExportFile(const std::string& path, TCustomSet& record);
+struct ExportFileResult {
+    ExportFileError error = ExportFileError::kNone;
+    // The system's words for kCannotWrite and kCannotRead, where it gave any.
+    std::string reason;
+
+    explicit operator bool() const { return error == ExportFileError::kNone; }
+};
+
+// Writes the current version to a temporary file beside path and then gives it
+// path's name, so a failed write leaves any earlier file whole.
+ExportFileResult WriteExportFile(const std::string& path, const TCustomSet& record);
+
+// Lays the file's values over record; on a failure the record is unchanged.
+ExportFileResult ReadExportFile(const std::string& path, TCustomSet& record);
 
 }  // namespace plivex

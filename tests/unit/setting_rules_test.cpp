@@ -1,10 +1,28 @@
 // The options dialog's rules: record <-> control states, radio groups, enabling.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "app/setting_rules.h"
 
 namespace plivex {
 namespace {
+
+// The controls, found through the option table as the dialog finds them.
+constexpr int kUseMeltF = ControlOf(&TCustomSet::UseMeltF), kUseManyMeltF = ControlOf(&TCustomSet::UseManyMeltF),
+              kReencode = ControlOf(&TCustomSet::Reencode), kDelPvF = ControlOf(&TCustomSet::DelPvF),
+              kConDelUnrela = ControlOf(&TCustomSet::ConDelUnrela), kUseNN = ControlOf(&TCustomSet::UseNN),
+              kSeePW = ControlOf(&TCustomSet::SeePW), kRecyclePW = ControlOf(&TCustomSet::RecyclePW),
+              kStayOnTop = ControlOf(&TCustomSet::StayOnTop),
+              kFOAskUser = ControlOf(&TCustomSet::FOverlap, foAskUser),
+              kFOAddNum = ControlOf(&TCustomSet::FOverlap, foAddNum),
+              kDPSCenter = ControlOf(&TCustomSet::DlgPos, dpSCenter),
+              kDPBeside = ControlOf(&TCustomSet::DlgPos, dpBeside);
+
+// The enabled state of the three dependants: many melted files, re-encode, ask before deleting.
+std::array<bool, 3> Dependants(const SettingView& v) {
+    return {IsEnabled(v, kUseManyMeltF), IsEnabled(v, kReencode), IsEnabled(v, kConDelUnrela)};
+}
 
 // A record whose eleven ticks follow the bits of mask, in field order.
 TCustomSet WithTicks(unsigned mask, std::int32_t dlgPos, std::int32_t fOverlap) {
@@ -27,20 +45,20 @@ TEST(SettingRules, EveryTickTravelsToItsOwnFieldAndBack) {
         }
     }
     const SettingView view = ViewFromRecord(TCustomSet{});
-    EXPECT_TRUE(view.UseMeltF && view.Reencode && view.DelPvF && view.ConDelUnrela && view.UseNN);
-    EXPECT_FALSE(view.UseManyMeltF || view.SeePW || view.RecyclePW || view.StayOnTop);
-    EXPECT_TRUE(view.FOAddNum && view.DPSCenter);
-    EXPECT_FALSE(view.FOAskUser || view.DPBeside);
+    EXPECT_TRUE(view[kUseMeltF] && view[kReencode] && view[kDelPvF] && view[kConDelUnrela] && view[kUseNN]);
+    EXPECT_FALSE(view[kUseManyMeltF] || view[kSeePW] || view[kRecyclePW] || view[kStayOnTop]);
+    EXPECT_TRUE(view[kFOAddNum] && view[kDPSCenter]);
+    EXPECT_FALSE(view[kFOAskUser] || view[kDPBeside]);
 }
 
 TEST(SettingRules, RadioGroupsSelectOnlyTheirOwnValuesAndKeepOthers) {
     const auto fo = [](std::int32_t v) {
         const SettingView s = ViewFromRecord(WithTicks(0, dpSCenter, v));
-        return std::pair{s.FOAskUser, s.FOAddNum};
+        return std::pair{s[kFOAskUser], s[kFOAddNum]};
     };
     const auto dp = [](std::int32_t v) {
         const SettingView s = ViewFromRecord(WithTicks(0, v, foAddNum));
-        return std::pair{s.DPSCenter, s.DPBeside};
+        return std::pair{s[kDPSCenter], s[kDPBeside]};
     };
     EXPECT_EQ(fo(0), std::pair(true, false));
     EXPECT_EQ(fo(2), std::pair(false, true));
@@ -58,8 +76,8 @@ TEST(SettingRules, RadioGroupsSelectOnlyTheirOwnValuesAndKeepOthers) {
     EXPECT_EQ(exported.FOverlap, foAddNum);
     // A picked radio button replaces the odd value.
     SettingView picked = ViewFromRecord(odd);
-    picked.FOAskUser = true;
-    picked.DPBeside = true;
+    picked[kFOAskUser] = true;
+    picked[kDPBeside] = true;
     const TCustomSet chosen = RecordFromView(picked, odd);
     EXPECT_EQ(chosen.FOverlap, foAskUser);
     EXPECT_EQ(chosen.DlgPos, dpBeside);
@@ -67,19 +85,25 @@ TEST(SettingRules, RadioGroupsSelectOnlyTheirOwnValuesAndKeepOthers) {
 
 TEST(SettingRules, DependantsAreEnabledOnlyWithTheirOptionAndKeepTheirTicks) {
     SettingView v = ViewFromRecord(TCustomSet{});
-    EXPECT_EQ(EnablingFor(v), (SettingEnabling{true, true, true}));
-    v.UseMeltF = false;
-    v.UseManyMeltF = true;
-    EXPECT_EQ(EnablingFor(v), (SettingEnabling{false, false, true}));
-    v.DelPvF = false;
-    EXPECT_EQ(EnablingFor(v), (SettingEnabling{false, false, false}));
-    v.UseMeltF = true;
-    EXPECT_EQ(EnablingFor(v), (SettingEnabling{true, true, false}));
+    EXPECT_EQ(Dependants(v), (std::array{true, true, true}));
+    v[kUseMeltF] = false;
+    v[kUseManyMeltF] = true;
+    EXPECT_EQ(Dependants(v), (std::array{false, false, true}));
+    v[kDelPvF] = false;
+    EXPECT_EQ(Dependants(v), (std::array{false, false, false}));
+    v[kUseMeltF] = true;
+    EXPECT_EQ(Dependants(v), (std::array{true, true, false}));
     // Greyed ticks are still stored.
-    v.UseMeltF = false;
+    v[kUseMeltF] = false;
     const TCustomSet stored = RecordFromView(v, TCustomSet{});
     EXPECT_TRUE(stored.UseManyMeltF && stored.Reencode && stored.ConDelUnrela);
     EXPECT_FALSE(stored.UseMeltF || stored.DelPvF);
+    // Nothing else depends on a tick.
+    const SettingView none;
+    for (int c = 0; c < kOptionControlEnd; ++c) {
+        const bool dependant = c == kUseManyMeltF || c == kReencode || c == kConDelUnrela;
+        EXPECT_TRUE(dependant || IsEnabled(none, c)) << c;
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/form_setting_win.h"
 #include "options/export_file.h"
 #include "options/export_file_win.h"
 #include "sys/text_win.h"
@@ -45,9 +46,30 @@ TEST_F(ExportFileWin, WrittenFileReadsBackAndReplacesAnOlderOne) {
     EXPECT_TRUE(shown.empty());
 }
 
+// The file layer tells nobody: its failures come back with the system's words.
+TEST_F(ExportFileWin, FailuresComeBackWithTheSystemsReasonAndShowNothing) {
+    TCustomSet start;
+    start.SeePW = true;
+    TCustomSet s = start;
+    const std::string noFolder = dir / "nofolder\\a.pvxe", missing = dir / "missing.pvxe",
+                      other = dir / "other.pvxe", empty = dir / "empty.pvxe";
+    ASSERT_TRUE(test::WriteAll(other, "plivexie$2\r\n1\r\n"));
+    ASSERT_TRUE(test::WriteAll(empty, ""));
+    const ExportFileResult written = WriteExportFile(noFolder, s);
+    EXPECT_EQ(written.error, ExportFileError::kCannotWrite);
+    EXPECT_EQ(written.reason, SystemErrorText(ERROR_PATH_NOT_FOUND));
+    const ExportFileResult read = ReadExportFile(missing, s);
+    EXPECT_EQ(read.error, ExportFileError::kCannotRead);
+    EXPECT_EQ(read.reason, SystemErrorText(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(ReadExportFile(other, s).error, ExportFileError::kNotExport);
+    EXPECT_EQ(ReadExportFile(empty, s).error, ExportFileError::kNoLines);
+    EXPECT_EQ(s, start);
+    EXPECT_TRUE(shown.empty());
+}
+
 TEST_F(ExportFileWin, FailedWriteIsReportedAndLeavesTheOldFileWhole) {
     const std::string missing = dir / "nofolder\\a.pvxe";
-    EXPECT_FALSE(WriteExportFile(missing, TCustomSet()));
+    EXPECT_FALSE(ExportOptions(missing, TCustomSet()));
     EXPECT_EQ(shown, std::vector<std::string>{
                          test::WithReason("プリベックス|48|ファイルに保存できません。\n" + missing, ERROR_PATH_NOT_FOUND)});
 
@@ -63,7 +85,7 @@ TEST_F(ExportFileWin, FailedWriteIsReportedAndLeavesTheOldFileWhole) {
     ASSERT_TRUE(GetDiskFreeSpaceExW(L"T:\\", &freeBytes, &total, nullptr));
     ASSERT_EQ(freeBytes.QuadPart, 0u);
     shown.clear();
-    EXPECT_FALSE(WriteExportFile(old, TCustomSet()));
+    EXPECT_FALSE(ExportOptions(old, TCustomSet()));
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(test::EndsWithAReason(shown[0], "プリベックス|48|ファイルに保存できません。\n" + old)) << shown[0];
     EXPECT_EQ(test::ReadAll(old), oldText);
@@ -78,9 +100,9 @@ TEST_F(ExportFileWin, ReadFailuresTellTheUserExceptForAnEmptyFile) {
     const std::string missing = dir / "missing.pvxe", other = dir / "other.pvxe", empty = dir / "empty.pvxe";
     ASSERT_TRUE(test::WriteAll(other, "plivexie$2\r\n1\r\n"));
     ASSERT_TRUE(test::WriteAll(empty, ""));
-    EXPECT_FALSE(ReadExportFile(missing, s));
-    EXPECT_FALSE(ReadExportFile(other, s));
-    EXPECT_FALSE(ReadExportFile(empty, s));
+    EXPECT_FALSE(ImportOptions(missing, s));
+    EXPECT_FALSE(ImportOptions(other, s));
+    EXPECT_FALSE(ImportOptions(empty, s));
     EXPECT_EQ(s, start);
     EXPECT_EQ(shown, (std::vector<std::string>{
                          test::WithReason("プリベックス|48|外持ファイルにアクセスできません。\n" + missing,
