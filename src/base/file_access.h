@@ -49,7 +49,8 @@ public:
     // Whether the file is marked read-only (why it could not be removed).
     virtual bool IsReadOnly(const std::string& /*path*/) { return false; }
     // Why the last failed operation of this file system, or of a file it
-    // opened, failed, in the system's own words; empty when it gave no reason.
+    // opened, on the calling thread failed, in the system's own words; empty
+    // when it gave no reason.
     virtual std::string LastError() const { return {}; }
 };
 

@@ -180,7 +180,9 @@ Codec::Produced Codec::Produce(const std::string& source, const std::string& tar
         std::string message = fault.message;
         if (fault.kind == Fault::kMessage)
             message += "\n" + std::string(encrypting ? text::kSourceKept : text::kContainerKept);
-        std::string shown = fault.systemFailed ? WithReason(message) : message;
+        std::string shown = !fault.systemFailed ? message
+                            : fault.reason   ? (fault.reason->empty() ? message : message + "\n" + *fault.reason)
+                                             : WithReason(message);
         out.reset();
         // It may hold plain bytes: the user must know where.
         // (The system may have taken it away itself as its handle closed.)
@@ -197,8 +199,14 @@ Codec::Produced Codec::Produce(const std::string& source, const std::string& tar
         return fault.kind == Fault::kDamaged ? Produced::kDamaged : Produced::kFailed;
     };
     if (const std::optional<Fault> fault = fill(*out)) return fail(*fault);
-    const std::function<bool()> finish = [&] { return out->Finish(); };
-    if (!(progress_ ? progress_->Await(finish) : finish())) return fail({Fault::kMessage, text::WriteFailed(target)});
+    std::string finishReason;
+    const std::function<bool()> finish = [&] {
+        if (out->Finish()) return true;
+        finishReason = files_.LastError();  // on the thread the flush ran on
+        return false;
+    };
+    if (!(progress_ ? progress_->Await(finish) : finish()))
+        return fail({Fault::kMessage, text::WriteFailed(target), true, finishReason});
     out.reset();
     if (!files_.Commit(tempPath, target, replace)) return fail({Fault::kMessage, text::WriteFailed(target)});
     return Produced::kDone;

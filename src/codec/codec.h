@@ -91,6 +91,17 @@ std::string MeltedNameQuestion(const std::string& plain, const std::string& cont
 // Told how the conversion of one file advances, between its steps; a false
 // answer stops it (the user cancelled): the partial output goes, the source
 // stays as it was, and the file ends as a failure without a message.
+//
+// Threads: a conversion runs on the caller's thread (the window's, in the
+// program), and so do Advance and every question and report of the CodecUi.
+// Only the two steps handed to Await and AwaitLong may run on another thread,
+// while the caller's thread keeps its window answering: the flush of the
+// finished output, and the stretch of a password. Such a step touches only
+// what it was given (the output file, the password and its salt) and the file
+// layer, whose last error is per thread, so the codec takes a failed flush's
+// reason on the thread that failed. The step is waited for before anything
+// else of the conversion goes on; a Cancel meanwhile is acknowledged at once
+// and takes effect when the step returns.
 class Progress {
 public:
     virtual ~Progress() = default;
@@ -190,6 +201,9 @@ private:
         enum Kind { kMessage, kCancelled, kDamaged } kind = kMessage;
         std::string message;
         bool systemFailed = true;  // the system's reason goes with the message
+        // The reason, when it was taken on the thread that failed (the file
+        // layer's last error is per thread); else it is taken here.
+        std::optional<std::string> reason;
     };
     enum class Produced { kDone, kFailed, kDamaged };
     Produced Produce(const std::string& source, const std::string& target, bool replace, bool encrypting,

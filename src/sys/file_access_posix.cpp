@@ -21,8 +21,9 @@ namespace {
 
 using FileId = std::pair<dev_t, ino_t>;
 
-// The error of the last failed file operation, for the message that reports it.
-int lastErrno = 0;
+// The error of the last failed file operation of this thread, for the message
+// that reports it: a flush may fail on a worker while the caller's thread goes on.
+thread_local int lastErrno = 0;
 
 // Records the system's error of the call that just failed; returns false.
 bool Failed() {

@@ -16,8 +16,9 @@ namespace plivex {
 
 namespace {
 
-// The error of the last failed file operation, for the message that reports it.
-DWORD lastError = ERROR_SUCCESS;
+// The error of the last failed file operation of this thread, for the message
+// that reports it: a flush may fail on a worker while the window's thread goes on.
+thread_local DWORD lastError = ERROR_SUCCESS;
 
 // Records the system's error of the call that just failed; returns false.
 bool Failed() {

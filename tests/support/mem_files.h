@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <thread>
 
 #include "base/file_access.h"
 #include "codec/names.h"
@@ -28,6 +29,7 @@ public:
     std::map<std::string, std::uint64_t> readFailAt; // Read() fails once this many bytes were read
     std::uint64_t diskFree = UINT64_MAX;             // bytes that outputs may still take
     bool finishFails = false;
+    std::thread::id finishFailedOn;  // the thread whose flush failed
     bool commitFails = false;
 
     std::size_t maxReadRequest = 0;  // largest Read() size asked for: the memory a conversion uses
@@ -72,7 +74,12 @@ public:
         return files.erase(path) != 0;
     }
     bool IsReadOnly(const std::string& path) override { return readOnly.count(path) != 0; }
-    std::string LastError() const override { return reason; }
+    // As a system's, the error is the failing thread's: a flush that failed
+    // on another thread leaves this one without a reason.
+    std::string LastError() const override {
+        return finishFailedOn == std::thread::id() || finishFailedOn == std::this_thread::get_id() ? reason
+                                                                                                   : std::string();
+    }
 
 private:
     class Input : public InputFile {
@@ -114,7 +121,10 @@ private:
             fs_.files[path_].append(static_cast<const char*>(data), size);
             return true;
         }
-        bool Finish() override { return !fs_.finishFails; }
+        bool Finish() override {
+            if (fs_.finishFails) fs_.finishFailedOn = std::this_thread::get_id();
+            return !fs_.finishFails;
+        }
 
     private:
         MemFiles& fs_;

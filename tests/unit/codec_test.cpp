@@ -2,6 +2,8 @@
 // fault path, with the files checked afterwards.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "codec/cipher.h"
 #include "codec/codec.h"
 #include "craft.h"
@@ -431,6 +433,28 @@ TEST_F(CodecTest, ReadFlushAndRenameFailuresKeepSource) {
         EXPECT_TRUE(files.At("C:\\a.dat") == body);
         EXPECT_EQ(files.files.size(), 1u);
     }
+}
+
+// The flush of a large file runs on a worker while the window answers; the
+// system's reason for its failure is that thread's, and is still told.
+TEST_F(CodecTest, AFlushFailingOnAWorkerIsToldWithItsReason) {
+    struct OnAWorker : Progress {
+        bool Advance(std::uint64_t, std::uint64_t) override { return true; }
+        bool Await(const std::function<bool()>& step) override {
+            bool ok = false;
+            std::thread([&] { ok = step(); }).join();
+            return ok;
+        }
+    } worker;
+    fs.files["C:\\a.dat"] = Pattern(5000);
+    fs.reason = "ディスクに十分な空き領域がありません。";
+    fs.finishFails = true;
+    codec.SetProgress(&worker);
+    EXPECT_EQ(Encode("C:\\a.dat"), kFailed);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, "ファイルの書き込みに失敗しました。\n\"C:\\a.pvx\"\n元のファイルはそのままです。\n" + fs.reason);
+    EXPECT_TRUE(fs.At("C:\\a.dat") == Pattern(5000));
+    EXPECT_TRUE(fs.Temps().empty());
 }
 
 TEST_F(CodecTest, FailedOverwriteLeavesTheOldFileIntact) {
