@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (args.size() > 64) return 0;
 
-    TCLParam param;
+    CommandLineFlags param;
     const CommandLineResult r = ParseCommandLine(args, param);
 
     // Every argument on its own, then the whole line must be just those put together:
@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const bool option = IsOption(a);
         Check(option == (!a.empty() && (a[0] == '/' || a[0] == '-')));
 
-        TCLParam one;
+        CommandLineFlags one;
         const CommandLineResult alone = ParseCommandLine({a}, one);
         if (!option) {
             // A name, the empty one too, is kept exactly as typed and never reported or taken as a flag.
@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
         // Flags already set stay set.
-        TCLParam set{true, true};
+        CommandLineFlags set{true, true};
         ParseCommandLine({a}, set);
         Check(set.Quit && set.RegClear);
 

@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     test::MemFiles fs;
     FuzzUi ui(bits);
-    TCustomSet opt;
+    Options opt;
     opt.ConMeltFName = bits & 1;
     opt.DelPvF = bits & 2;
     opt.ConDelUnrela = bits & 4;

@@ -21,12 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
     // Starting values unlike the defaults, so a field that was never read shows.
-    TCustomSet start;
+    Options start;
     start.ConDelUnrela = false;
     start.UseNN = false;
     start.DlgPos = -3;
     start.FOverlap = 77;
-    TCustomSet record = start;
+    Options record = start;
     const ExportRead result = ParseExportText(bytes, record);
 
     Check((result == ExportRead::kNoLines) == bytes.empty());
@@ -34,19 +34,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     else Check(StartsWith(bytes, "PlivexIE$2") || StartsWith(bytes, "PlivexIE$1"));
 
     // Whatever was read, written out and read back over another record gives it back.
-    TCustomSet again;
+    Options again;
     Check(ParseExportText(ExportText(record), again) == ExportRead::kRead);
     Check(again == record);
 
     // Any record, including enumeration values outside their range, survives the round trip.
-    TCustomSet any;
+    Options any;
     if (size >= 8) {
         std::memcpy(&any.DlgPos, data, 4);
         std::memcpy(&any.FOverlap, data + 4, 4);
         any.SeePW = data[0] & 1;
         any.UseNN = data[1] & 1;
     }
-    TCustomSet back = start;
+    Options back = start;
     Check(ParseExportText(ExportText(any), back) == ExportRead::kRead && back == any);
     return 0;
 }

@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes(reinterpret_cast<const char*>(data + 1), size - 1);
     test::MemFiles fs;
     FuzzUi ui;
-    TCustomSet opt;
+    Options opt;
     opt.FOverlap = foAddNum;
     opt.DelPvF = false;  // the container stays, to be checked
     Codec codec(fs, ui, opt);

@@ -6,7 +6,7 @@
 #include "codec/cipher.h"
 #include "codec/codec.h"
 #include "base/paths.h"
-#include "dialogs/input_pw.h"
+#include "dialogs/password_dialog.h"
 #include "sys/cp932.h"
 
 namespace plivex {
@@ -167,9 +167,9 @@ void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW) {
     }
 }
 
-bool DealIdle() { return dealIdle; }
+bool BatchIdle() { return dealIdle; }
 
-DealBusy::DealBusy() : previous_(dealIdle) { dealIdle = false; }
-DealBusy::~DealBusy() { dealIdle = previous_; }
+BatchBusy::BatchBusy() : previous_(dealIdle) { dealIdle = false; }
+BatchBusy::~BatchBusy() { dealIdle = previous_; }
 
 }  // namespace plivex

@@ -119,15 +119,15 @@ public:
 void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW);
 
 // False while a batch runs.
-bool DealIdle();
+bool BatchIdle();
 
 // Marks a batch as running for its lifetime, however it ends.
-class DealBusy {
+class BatchBusy {
 public:
-    DealBusy();
-    ~DealBusy();
-    DealBusy(const DealBusy&) = delete;
-    DealBusy& operator=(const DealBusy&) = delete;
+    BatchBusy();
+    ~BatchBusy();
+    BatchBusy(const BatchBusy&) = delete;
+    BatchBusy& operator=(const BatchBusy&) = delete;
 
 private:
     bool previous_;  // a nested batch must not mark the outer one idle

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "dialogs/check_fe_win.h"
+#include "dialogs/overwrite_dialog_win.h"
 #include "sys/shell_win.h"
 #include "sys/text_win.h"
 #include "ui/msgbox_win.h"

@@ -68,7 +68,7 @@ ExplorerRequest ExplorerRequestOf(const std::vector<std::string>& arguments) {
     return regClear && request == ExplorerRequest::Register ? ExplorerRequest::None : request;
 }
 
-CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, TCLParam& param) {
+CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, CommandLineFlags& param) {
     CommandLineResult r;
     for (const auto& a : arguments) {
         if (!IsOption(a)) {

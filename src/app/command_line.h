@@ -10,7 +10,7 @@ namespace plivex {
 
 // Flags the command line sets; acted upon when the window is shown, by the
 // monitor timer and at exit.
-struct TCLParam {
+struct CommandLineFlags {
     bool Quit = false;      // close once nothing is left to watch
     bool RegClear = false;  // remove the program's registry key at exit instead of saving
 };
@@ -45,6 +45,6 @@ struct CommandLineResult {
 // Examines the arguments (without the program name): sets the flags of
 // recognised options and reports malformed and unknown ones. An empty
 // argument is a file name like any other (the batch reports it as missing).
-CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, TCLParam& param);
+CommandLineResult ParseCommandLine(const std::vector<std::string>& arguments, CommandLineFlags& param);
 
 }  // namespace plivex

@@ -13,9 +13,9 @@
 
 #include "app/batch.h"
 #include "app/command_line.h"
-#include "app/deal_win.h"
+#include "app/batch_driver_win.h"
 #include "app/explorer_win.h"
-#include "app/form_plivex_win.h"
+#include "app/main_window_win.h"
 #include "app/help.h"
 #include "app/help_win.h"
 #include "app/instance_win.h"
@@ -55,8 +55,8 @@ std::vector<std::string> LongNames(const std::vector<std::string>& names) {
 }
 
 // The options and window state of the last run, from and to the registry.
-void LoadSettings(TFormPlivex& form) { LoadRegistrySettings(form, ProgramFolder() + "\\"); }
-void SaveSettings(const TFormPlivex& form) { SaveRegistrySettings(form); }
+void LoadSettings(MainWindow& form) { LoadRegistrySettings(form, ProgramFolder() + "\\"); }
+void SaveSettings(const MainWindow& form) { SaveRegistrySettings(form); }
 
 // How long a second copy waits for the working copy's window before it works
 // its files itself.
@@ -149,7 +149,7 @@ public:
         app.SetHelpHandler([](const std::string& anchor) {
             ui::Guarded([&] {
                 ShowHelp(std::string(help::kHelpFileName), anchor.empty() ? std::string(help::kAnchorMain) : anchor,
-                         CustomSet().UseNN);
+                         OptionsInForce().UseNN);
             });
         });
 
@@ -178,13 +178,13 @@ private:
     // the files are worked as one batch. True when there were files.
     bool ProcessCommandLine(const std::vector<std::string>& arguments,
                             const std::optional<std::vector<std::string>>& files) {
-        const CommandLineResult parsed = ParseCommandLine(arguments, form_.CLParam);
+        const CommandLineResult parsed = ParseCommandLine(arguments, form_.Flags);
         for (const auto& message : parsed.messages) ui::MsgBox(message, "", kStyleExclamation);
         std::vector<std::string> work = files ? *files : LongNames(parsed.files);
         if (work.empty()) return false;
         RunBatch(std::move(work));
         // Files named on the command line end the run once they are done.
-        form_.CLParam.Quit = true;
+        form_.Flags.Quit = true;
         return true;
     }
 
@@ -192,11 +192,11 @@ private:
     // path, unless applications opened on melted files are still watched: then
     // the monitor timer closes it once the last of them has ended.
     void FormShown() {
-        if (form_.CLParam.Quit && form_.ProsMonList.Empty()) SendMessageW(form_.Handle(), WM_CLOSE, 0, 0);
+        if (form_.Flags.Quit && form_.Watched.Empty()) SendMessageW(form_.Handle(), WM_CLOSE, 0, 0);
     }
 
     bool CloseQuery() {
-        if (!DealIdle()) {
+        if (!BatchIdle()) {
             // A close during a batch is its Cancel; the close goes on once the batch has stopped.
             closeAfterBatch_ = true;
             DragAcceptFiles(form_.Handle(), FALSE);
@@ -230,7 +230,7 @@ private:
     bool TakeUpLastHandOver() {
         while (Idle() && (!waiting_.empty() || SendFilesWaiting())) {
             WorkWaiting();
-            if (form_.CLParam.Quit && !form_.ProsMonList.Empty()) return false;
+            if (form_.Flags.Quit && !form_.Watched.Empty()) return false;
         }
         return true;
     }
@@ -238,7 +238,7 @@ private:
     void ExitStep() {
         if (exited_) return;  // the session's end came before the close
         exited_ = true;
-        if (form_.CLParam.RegClear) {
+        if (form_.Flags.RegClear) {
             DeleteProgramKey();
             RemoveExplorerIntegration();  // /RC leaves nothing of the program behind
         } else {
@@ -257,11 +257,11 @@ private:
             // hand stops (its temporary output goes with its handle), and the
             // files still open are named at the next start.
             deal_.Cancel();
-            AddUnprotected(form_.ProsMonList.Files());
+            AddUnprotected(form_.Watched.Files());
             return;
         }
         exited_ = false;
-        if (form_.CLParam.RegClear) WriteMainWindowHandle(form_.Handle());
+        if (form_.Flags.RegClear) WriteMainWindowHandle(form_.Handle());
     }
 
     // A log-off waits while files are converted or lie plain for an
@@ -272,12 +272,12 @@ private:
             return true;
         }
         ShutdownBlockReasonCreate(form_.Handle(),
-                                  !DealIdle() ? L"暗号化・解凍の処理中です。" : L"暗号化されていないファイルがあります。");
+                                  !BatchIdle() ? L"暗号化・解凍の処理中です。" : L"暗号化されていないファイルがあります。");
         return false;
     }
 
     // Files being converted, or melted files open in their applications.
-    bool WorkInHand() const { return !DealIdle() || !form_.ProsMonList.Empty(); }
+    bool WorkInHand() const { return !BatchIdle() || !form_.Watched.Empty(); }
 
     // Copies started together by the shell hand over one by one: what arrives
     // within a moment of the first is gathered into one batch, one prompt.
@@ -297,7 +297,7 @@ private:
 
     // Work starts only when no batch runs and no modal loop is open: a batch
     // never nests inside another, nor inside a question asked meanwhile.
-    bool Idle() const { return DealIdle() && ui::Application::Get().Idle(); }
+    bool Idle() const { return BatchIdle() && ui::Application::Get().Idle(); }
 
     // Dropped or chosen files wait their turn here; names a second copy handed
     // over wait in the registry.
@@ -316,7 +316,7 @@ private:
             deal_.Run(files);
         }
         // The batch a close stopped has ended: the close goes on from the message loop.
-        if (closeAfterBatch_ && DealIdle()) PostMessageW(form_.Handle(), WM_CLOSE, 0, 0);
+        if (closeAfterBatch_ && BatchIdle()) PostMessageW(form_.Handle(), WM_CLOSE, 0, 0);
     }
 
     // Once a second: what arrived while the program was busy, or a hand-over
@@ -346,8 +346,8 @@ private:
         return DefSubclassProc(hwnd, msg, wParam, lParam);
     }
 
-    TFormPlivex form_;
-    Deal deal_;
+    MainWindow form_;
+    BatchDriver deal_;
     std::vector<std::string> waiting_;
     bool gathering_ = false;
     bool exited_ = false;

@@ -97,7 +97,7 @@ void PassProgress::Handle(bool now) {
     handled_ = tick;
     if (!modal_) modal_.emplace(nullptr);
     if (!form_ && tick - start_ >= kShowAfterMs) {
-        form_ = std::make_unique<TFormProgress>();
+        form_ = std::make_unique<ProgressDialog>();
         PlaceDialogForm(ui::Application::Get().MainForm(), *form_);
         form_->Show();
         ShowOnTaskbar();

@@ -17,7 +17,7 @@
 
 #include "codec/codec.h"
 #include "dialogs/progress_numbers.h"
-#include "dialogs/progress_win.h"
+#include "dialogs/progress_dialog_win.h"
 #include "ui/app_win.h"
 
 namespace plivex {
@@ -58,7 +58,7 @@ private:
     bool cancelled_ = false;
     // Declared before the form: the windows take input again after it is gone.
     std::optional<ui::ModalScope> modal_;
-    std::unique_ptr<TFormProgress> form_;
+    std::unique_ptr<ProgressDialog> form_;
     ITaskbarList3* taskbar_ = nullptr;
 };
 

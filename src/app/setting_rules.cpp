@@ -2,7 +2,7 @@
 
 namespace plivex {
 
-SettingView ViewFromRecord(const TCustomSet& r) {
+SettingView ViewFromRecord(const Options& r) {
     SettingView v;
     for (const OptionSpec& o : kOptionSpecs) {
         if (o.tick) v[o.controls[0]] = r.*o.tick;
@@ -12,8 +12,8 @@ SettingView ViewFromRecord(const TCustomSet& r) {
     return v;
 }
 
-TCustomSet RecordFromView(const SettingView& v, const TCustomSet& previous) {
-    TCustomSet r = previous;
+Options RecordFromView(const SettingView& v, const Options& previous) {
+    Options r = previous;
     for (const OptionSpec& o : kOptionSpecs) {
         if (o.tick) {
             r.*o.tick = v[o.controls[0]];

@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "options/custom_set.h"
+#include "options/options_record.h"
 
 namespace plivex {
 
@@ -20,12 +20,12 @@ inline constexpr int kOptionControlEnd = [] {
 }();
 
 // The check box of a tick, and the radio button of one value of a choice.
-constexpr int ControlOf(bool TCustomSet::*tick) {
+constexpr int ControlOf(bool Options::*tick) {
     for (const OptionSpec& o : kOptionSpecs)
         if (o.tick == tick) return o.controls[0];
     return 0;
 }
-constexpr int ControlOf(std::int32_t TCustomSet::*choice, std::int32_t value) {
+constexpr int ControlOf(std::int32_t Options::*choice, std::int32_t value) {
     for (const OptionSpec& o : kOptionSpecs)
         for (std::size_t i = 0; o.choice == choice && i < o.values.size(); ++i)
             if (o.values[i] == value) return o.controls[i];
@@ -43,11 +43,11 @@ struct SettingView {
 
 // The view of a record. A stored choice that no radio button stands for
 // selects none of its group, so the value is not misrepresented.
-SettingView ViewFromRecord(const TCustomSet& record);
+SettingView ViewFromRecord(const Options& record);
 
 // The record the view stands for. Every tick counts, enabled or not; a radio
 // group with nothing selected keeps that field of previous.
-TCustomSet RecordFromView(const SettingView& view, const TCustomSet& previous);
+Options RecordFromView(const SettingView& view, const Options& previous);
 
 // A dependant is enabled only while the tick it depends on is checked; its
 // own tick is never changed by this. Every other control is always enabled.

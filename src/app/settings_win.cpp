@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/form_plivex_win.h"
-#include "app/form_setting_win.h"
+#include "app/main_window_win.h"
+#include "app/options_dialog_win.h"
 #include "sys/registry_win.h"
 #include "dialogs/placement.h"
 #include "options/export_file.h"
@@ -21,7 +21,7 @@ namespace {
 // A position saved on a screen that is gone (a second monitor unplugged, a
 // smaller resolution) would open the window where nobody can reach it: a window
 // that no monitor shows is moved into the work area of the nearest one.
-void KeepOnAScreen(TFormPlivex& form) {
+void KeepOnAScreen(MainWindow& form) {
     RECT r{form.Left(), form.Top(), form.Left() + form.Width(), form.Top() + form.Height()};
     if (MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) return;
     MONITORINFO info{};
@@ -33,7 +33,7 @@ void KeepOnAScreen(TFormPlivex& form) {
     form.SetPosition(work.left + inside.left, work.top + inside.top);
 }
 
-void LoadExitState(TFormPlivex& form, const std::string& programFolder) {
+void LoadExitState(MainWindow& form, const std::string& programFolder) {
     const RegKey key(kExitStateKeyPath, true);
     const std::optional<std::int32_t> left = key.ReadInt(L"MWLeft");
     const std::optional<std::int32_t> top = key.ReadInt(L"MWTop");
@@ -44,11 +44,11 @@ void LoadExitState(TFormPlivex& form, const std::string& programFolder) {
         form.SetPosition(*left, *top);
         KeepOnAScreen(form);
         form.FileSel.SetInitialFolder(*sel);
-        ExitState().EHFolder = *eh;
+        SavedWindowState().EHFolder = *eh;
     } else {
         form.SetPosition(0, 0);
         form.FileSel.SetInitialFolder(programFolder);
-        ExitState().EHFolder = programFolder;
+        SavedWindowState().EHFolder = programFolder;
     }
 }
 
@@ -67,7 +67,7 @@ std::optional<std::string> FirstExportFile(const std::string& folder) {
 // failure that would set off the import fallback.
 bool LoadPreference() {
     const RegKey key(kPreferenceKeyPath, true);
-    TCustomSet& options = CustomSet();
+    Options& options = OptionsInForce();
     bool complete = true;
     for (const OptionSpec& o : kOptionSpecs) {
         if (!complete && !o.mayBeMissing) continue;
@@ -77,19 +77,19 @@ bool LoadPreference() {
     return complete;
 }
 
-void ImportBesideProgram(TFormPlivex& form, const std::string& programFolder) {
+void ImportBesideProgram(MainWindow& form, const std::string& programFolder) {
     const std::optional<std::string> file = FirstExportFile(programFolder);
     if (!file) return;
-    TCustomSet imported = CustomSet();
+    Options imported = OptionsInForce();
     if (!ImportOptions(*file, imported)) return;
-    CustomSet() = imported;
+    OptionsInForce() = imported;
     form.ShowStatusOptionsImported();
 }
 
 // Where the window is when it is not minimised: a minimised window's own
 // rectangle lies far off the screen and would hide it at the next start.
 // The restored one comes in workspace coordinates; the registry holds screen ones.
-POINT RestoredTopLeft(const TFormPlivex& form) {
+POINT RestoredTopLeft(const MainWindow& form) {
     WINDOWPLACEMENT wp{};
     wp.length = sizeof wp;
     MONITORINFO info{};
@@ -103,34 +103,34 @@ POINT RestoredTopLeft(const TFormPlivex& form) {
 }
 
 // Each section stops at its first failing write; the other is still written.
-void SaveExitState(const TFormPlivex& form) {
+void SaveExitState(const MainWindow& form) {
     const RegKey key(kExitStateKeyPath, true);
     const POINT at = RestoredTopLeft(form);
     if (!key.WriteInt(L"MWLeft", at.x) || !key.WriteInt(L"MWTop", at.y)) return;
     if (!key.WriteString(L"SelFolder", form.FileSel.InitialFolder())) return;
-    key.WriteString(L"EHFolder", ExitState().EHFolder);
+    key.WriteString(L"EHFolder", SavedWindowState().EHFolder);
 }
 
 void SavePreference() {
     const RegKey key(kPreferenceKeyPath, true);
-    const TCustomSet& options = CustomSet();
+    const Options& options = OptionsInForce();
     for (const OptionSpec& o : kOptionSpecs)
         if (!key.WriteInt(Widen(o.name).c_str(), o.Get(options))) return;
 }
 
 }  // namespace
 
-TExitState& ExitState() {
-    static TExitState state;
+WindowState& SavedWindowState() {
+    static WindowState state;
     return state;
 }
 
-void LoadRegistrySettings(TFormPlivex& form, const std::string& programFolder) {
+void LoadRegistrySettings(MainWindow& form, const std::string& programFolder) {
     LoadExitState(form, programFolder);
     if (!LoadPreference()) ImportBesideProgram(form, programFolder);
 }
 
-void SaveRegistrySettings(const TFormPlivex& form) {
+void SaveRegistrySettings(const MainWindow& form) {
     SaveExitState(form);
     SavePreference();
 }

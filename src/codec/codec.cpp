@@ -125,7 +125,7 @@ std::string PasswordUnusableMessage(std::string_view password) {
     return message;
 }
 
-ContainerFate FateOfContainer(const TCustomSet& options, const std::function<bool()>& associated, int version) {
+ContainerFate FateOfContainer(const Options& options, const std::function<bool()>& associated, int version) {
     if (!options.DelPvF) return ContainerFate::kKeep;
     if (version == kStrongVersion) return ContainerFate::kDelete;
     if (options.ConDelUnrela) return associated() ? ContainerFate::kDelete : ContainerFate::kAsk;

@@ -12,7 +12,7 @@
 #include "base/file_access.h"
 #include "codec/strong.h"
 #include "codec/texts.h"
-#include "options/custom_set.h"
+#include "options/options_record.h"
 
 namespace plivex {
 
@@ -146,14 +146,14 @@ enum class ContainerFate { kKeep, kDelete, kAsk };
 // By the options; associated tells whether an application opens the melted
 // file's type, and is asked only where that decides. A strong container proved
 // its password, so the questions that guard against a wrong one are not asked.
-ContainerFate FateOfContainer(const TCustomSet& options, const std::function<bool()>& associated,
+ContainerFate FateOfContainer(const Options& options, const std::function<bool()>& associated,
                               int version = kFormatVersion);
 
 class Codec {
 public:
     // options is read at every call; callers hand it the record that rules
     // for as long as the codec works (a batch's snapshot of the options in force).
-    Codec(FileAccess& files, CodecUi& ui, const TCustomSet& options) : files_(files), ui_(ui), options_(options) {}
+    Codec(FileAccess& files, CodecUi& ui, const Options& options) : files_(files), ui_(ui), options_(options) {}
 
     // The compatible format under a key string.
     CodecOutcome Encode(const std::string& source, std::string container, CodecResult carried, int version,
@@ -234,7 +234,7 @@ private:
 
     FileAccess& files_;
     CodecUi& ui_;
-    const TCustomSet& options_;
+    const Options& options_;
     text::UndeletedFiles notDeleted_;
     Progress* progress_ = nullptr;
     bool cancelled_ = false;

@@ -1,6 +1,6 @@
 #include "dialogs/place_win.h"
 
-#include "dialogs/custom_dlg_win.h"
+#include "dialogs/dialog_base_win.h"
 #include "options/options.h"
 #include "ui/app_win.h"
 
@@ -11,15 +11,15 @@ ScreenSize PrimaryScreen() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMet
 ui::Form* ReferenceWindow(ui::Form* from) { return from ? from : ui::Application::Get().MainForm(); }
 
 void PlaceDialogForm(ui::Form* reference, ui::Form& form) {
-    const TCustomSet& options = CustomSet();
+    const Options& options = OptionsInForce();
     const Point at = reference ? Point{reference->Left(), reference->Top()} : Point{0, 0};
     if (const auto p = PlaceFormPosition(options.DlgPos, at, form.Width(), form.Height(), PrimaryScreen()))
         form.SetPosition(p->left, p->top);
     if (options.StayOnTop) form.SetStayOnTop(true);
 }
 
-void PlaceDialogComponent(ui::Form* reference, TQRVCustomDlg& dialog) {
-    const TCustomSet& options = CustomSet();
+void PlaceDialogComponent(ui::Form* reference, DialogBase& dialog) {
+    const Options& options = OptionsInForce();
     if (options.StayOnTop) dialog.SetFormStyle(FormStyle::StayOnTop);
     const Point at = reference ? Point{reference->Left(), reference->Top()} : Point{0, 0};
     if (options.DlgPos == dpBeside) dialog.PlaceAt(at.left, at.top);

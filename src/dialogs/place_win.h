@@ -9,7 +9,7 @@
 
 namespace plivex {
 
-class TQRVCustomDlg;
+class DialogBase;
 
 // The window a dialog is opened from: the given form, else the main form, else none.
 ui::Form* ReferenceWindow(ui::Form* from = nullptr);
@@ -19,7 +19,7 @@ ui::Form* ReferenceWindow(ui::Form* from = nullptr);
 void PlaceDialogForm(ui::Form* reference, ui::Form& form);
 
 // A dialog component: on top when StayOnTop is on, then SetPos.
-void PlaceDialogComponent(ui::Form* reference, TQRVCustomDlg& dialog);
+void PlaceDialogComponent(ui::Form* reference, DialogBase& dialog);
 
 // Size of the whole primary screen in pixels.
 ScreenSize PrimaryScreen();

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "options/custom_set.h"
+#include "options/options_record.h"
 
 namespace plivex {
 

@@ -35,7 +35,7 @@ std::optional<std::string> ImagePath(HANDLE process) {
 
 }  // namespace
 
-bool AddRunningInstances(const std::string& appPath, TMonProsList& list) {
+bool AddRunningInstances(const std::string& appPath, WatchedApps& list) {
     const OwnedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return false;
     bool added = false;
@@ -55,7 +55,7 @@ bool AddRunningInstances(const std::string& appPath, TMonProsList& list) {
     return added;
 }
 
-bool OpenWithApp(const std::string& plain, std::string& appPath, ProcessRef& process, TMonProsList& list) {
+bool OpenWithApp(const std::string& plain, std::string& appPath, ProcessRef& process, WatchedApps& list) {
     const std::optional<std::string> found = AssociatedApplication(plain);
     if (!found) {
         ui::MsgBox(text::NotAssociated(plain), "", kStyleExclamation);

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "monitor/pros_mon.h"
+#include "monitor/watched_apps.h"
 #include "sys/handle_win.h"
 
 namespace plivex {
@@ -25,10 +25,10 @@ private:
 bool SameProgramPath(const std::string& a, const std::string& b);
 
 // Records a placeholder for each running process of the program file; true if any.
-bool AddRunningInstances(const std::string& appPath, TMonProsList& list);
+bool AddRunningInstances(const std::string& appPath, WatchedApps& list);
 
 // Starts the associated application on plain (running copies recorded in list
 // first). False after telling the user why; then nothing was started.
-bool OpenWithApp(const std::string& plain, std::string& appPath, ProcessRef& process, TMonProsList& list);
+bool OpenWithApp(const std::string& plain, std::string& appPath, ProcessRef& process, WatchedApps& list);
 
 }  // namespace plivex

@@ -63,14 +63,14 @@ std::optional<std::int32_t> ToInt(std::string_view s) {
 
 }  // namespace
 
-std::string ExportText(const TCustomSet& record) {
+std::string ExportText(const Options& record) {
     std::string text(kHeaderCurrent);
     text += "\r\n";
     for (const OptionSpec* o : kLines) text += std::to_string(o->Get(record)) + "\r\n";
     return text;
 }
 
-ExportRead ParseExportText(std::string_view bytes, TCustomSet& record) {
+ExportRead ParseExportText(std::string_view bytes, Options& record) {
     const std::vector<std::string_view> lines = SplitLines(bytes);
     if (lines.empty()) return ExportRead::kNoLines;
     const bool older = lines[0] == kHeaderOlder;

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "options/custom_set.h"
+#include "options/options_record.h"
 
 namespace plivex {
 
@@ -13,7 +13,7 @@ inline constexpr std::string_view kExportExt = "pvxe";  // shown as "外持フ�
 
 // The whole file in the current version: its first line, then one line for
 // each option in the order kOptionSpecs gives, every line ending in CR LF.
-std::string ExportText(const TCustomSet& record);
+std::string ExportText(const Options& record);
 
 enum class ExportRead {
     kRead,       // the first line named a known version; values laid over the record
@@ -24,6 +24,6 @@ enum class ExportRead {
 // Accepts both versions. Reading stops at the first missing or malformed
 // value line; the fields from there on keep the record's starting values,
 // and the read still counts. The record changes only with kRead.
-ExportRead ParseExportText(std::string_view bytes, TCustomSet& record);
+ExportRead ParseExportText(std::string_view bytes, Options& record);
 
 }  // namespace plivex

@@ -45,12 +45,12 @@ ExportFileResult Failed(ExportFileError error) { return {error, SystemFiles().La
 
 }  // namespace
 
-ExportFileResult WriteExportFile(const std::string& path, const TCustomSet& record) {
+ExportFileResult WriteExportFile(const std::string& path, const Options& record) {
     if (SaveText(path, ExportText(record))) return {};
     return Failed(ExportFileError::kCannotWrite);
 }
 
-ExportFileResult ReadExportFile(const std::string& path, TCustomSet& record) {
+ExportFileResult ReadExportFile(const std::string& path, Options& record) {
     const std::optional<std::string> text = LoadText(path);
     if (!text) return Failed(ExportFileError::kCannotRead);
     switch (ParseExportText(*text, record)) {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "options/custom_set.h"
+#include "options/options_record.h"
 
 namespace plivex {
 
@@ -26,9 +26,9 @@ struct ExportFileResult {
 
 // Writes the current version to a temporary file beside path and then gives it
 // path's name, so a failed write leaves any earlier file whole.
-ExportFileResult WriteExportFile(const std::string& path, const TCustomSet& record);
+ExportFileResult WriteExportFile(const std::string& path, const Options& record);
 
 // Lays the file's values over record; on a failure the record is unchanged.
-ExportFileResult ReadExportFile(const std::string& path, TCustomSet& record);
+ExportFileResult ReadExportFile(const std::string& path, Options& record);
 
 }  // namespace plivex

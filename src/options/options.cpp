@@ -2,8 +2,8 @@
 
 namespace plivex {
 
-TCustomSet& CustomSet() {
-    static TCustomSet options;
+Options& OptionsInForce() {
+    static Options options;
     return options;
 }
 

@@ -1,11 +1,11 @@
 // The options in force for the whole run.
 #pragma once
 
-#include "options/custom_set.h"
+#include "options/options_record.h"
 
 namespace plivex {
 
 // The one global record every part of the program reads; starts with the defaults.
-TCustomSet& CustomSet();
+Options& OptionsInForce();
 
 }  // namespace plivex

@@ -10,7 +10,7 @@
 #include "base/paths.h"
 #include "base/secret.h"
 #include "codec/texts.h"
-#include "options/custom_set.h"
+#include "options/options_record.h"
 #include "sys/system_files.h"
 
 namespace plivex {
@@ -304,7 +304,7 @@ int Run(const Command& command, PvxConsole& console) {
         return kPvxFailed;
     }
 
-    TCustomSet options;
+    Options options;
     options.FOverlap = foAddNum;
     options.DelRawF = command.deleteSource;
     options.DelPvF = false;  // the compatible format cannot tell a wrong password, so containers stay

@@ -1,12 +1,12 @@
 #include "screenshot_scenes_win.h"
 
-#include "app/form_plivex_win.h"
-#include "app/form_setting_win.h"
-#include "dialogs/about_win.h"
-#include "dialogs/check_fe_win.h"
-#include "dialogs/input_pw_win.h"
-#include "dialogs/progress_win.h"
-#include "filesel/file_sel_win.h"
+#include "app/main_window_win.h"
+#include "app/options_dialog_win.h"
+#include "dialogs/about_box_win.h"
+#include "dialogs/overwrite_dialog_win.h"
+#include "dialogs/password_dialog_win.h"
+#include "dialogs/progress_dialog_win.h"
+#include "filesel/file_dialog_win.h"
 #include "sys/text_win.h"
 #include "ui/app_win.h"
 
@@ -25,18 +25,18 @@ int RenderQuestions() {
     };
     const std::vector<std::string> one = {"C:\\文書\\報告書.doc"};
     const std::vector<std::string> four = {"C:\\文書\\a.txt", "C:\\文書\\b.txt", "C:\\文書\\c.txt", "C:\\文書\\d.txt"};
-    TCustomSet options;
+    Options options;
     modal("password-encrypt", [&] { AskPassword(0, options, one, ""); });
-    TCustomSet seePw = options;
+    Options seePw = options;
     seePw.SeePW = true;
     modal("password-encrypt-seepw", [&] { AskPassword(0, seePw, four, ""); });
-    TCustomSet strongFormat = options;
+    Options strongFormat = options;
     strongFormat.StrongFormat = true;
     modal("password-encrypt-strong", [&] { AskPassword(0, strongFormat, one, ""); });
     modal("password-decrypt-one", [&] { AskPassword(1, options, one, ""); });
     modal("password-decrypt-many", [&] { AskPassword(1, options, four, ""); });
     modal("password-decrypt-again", [&] { AskPassword(1, options, one, "", true); });
-    TCustomSet recycle = options;
+    Options recycle = options;
     recycle.RecyclePW = true;
     modal("password-encrypt-remembered", [&] { AskPassword(0, recycle, one, "secret"); });
     modal("overwrite", [&] {
@@ -48,7 +48,7 @@ int RenderQuestions() {
 
 // The about box, shown modelessly as the program does.
 int RenderAbout() {
-    TAboutDialog about;
+    AboutBox about;
     about.SetAppName("プリベックス");
     about.SetAppVer(kAppVersion);
     about.SetCright("Copyright (C) 2026 Plivex Project");
@@ -74,7 +74,7 @@ int RenderFileSelection() {
         HANDLE h = CreateFileW((docs + L"\\" + f).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
     }
-    TFileSel fileSel;
+    FileDialog fileSel;
     fileSel.SetMultiSelect(true);
     fileSel.SetFileMustExist(true);
     fileSel.AddFileType("暗号ファイル", "*.pvx", 2147483647);
@@ -83,9 +83,9 @@ int RenderFileSelection() {
     fileSel.Create();
     fileSel.Show();
     ui::Application::Get().ProcessMessages();
-    TFormFileSel& form = *fileSel.Form();
+    FileDialogForm& form = *fileSel.Form();
     form.LBoxFiles.SetSelected(form.LBoxFiles.FindItem("報告書.doc"), true);
-    form.EViewLite.SetFocus();  // the tree shows its selected folder while it has the focus
+    form.FolderView.SetFocus();  // the tree shows its selected folder while it has the focus
     CaptureForm(form, "file-selection");
     fileSel.Hide();
     for (const auto& f : files) DeleteFileW((docs + L"\\" + f).c_str());
@@ -95,8 +95,8 @@ int RenderFileSelection() {
 
 // Both pages of the options dialog, with the defaults.
 int RenderOptions() {
-    TFormSetting setting(nullptr);
-    setting.Setting = TCustomSet();
+    OptionsDialog setting(nullptr);
+    setting.Setting = Options();
     setting.Show();
     ui::Application::Get().ProcessMessages();
     CaptureForm(setting, "options-file");
@@ -110,7 +110,7 @@ int RenderOptions() {
 // The progress of a long pass: its third file, four tenths of the bytes
 // after 12 s, so that the time left shows.
 int RenderProgress() {
-    TFormProgress progress;
+    ProgressDialog progress;
     progress.Report("暗号化：", "社員旅行_2026年春.mp4", 2, 5, 1'320'000'000, 3'300'000'000, 12'000);
     progress.Show();
     ui::Application::Get().ProcessMessages();
@@ -121,7 +121,7 @@ int RenderProgress() {
 
 // The main window after an encryption pass.
 int RenderMainWindow() {
-    TFormPlivex mainForm;
+    MainWindow mainForm;
     mainForm.SetStatusText("暗号化：報告書.doc");
     mainForm.Show();
     CaptureForm(mainForm, "main-window");

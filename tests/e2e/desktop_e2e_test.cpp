@@ -218,7 +218,7 @@ TEST(Desktop, SessionEndSavesAndACancelledOneLetsTheRealCloseSaveAgain) {
 // named at the next start.
 TEST(Desktop, ALogOffDuringWorkIsRefusedAndAnEndedSessionLeavesNoPlainBytes) {
     test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
-    TCustomSet options;
+    Options options;
     options.StrongFormat = true;
     options.UseMeltF = false;
     WritePreferences(options);
@@ -288,7 +288,7 @@ TEST(Desktop, ALogOffDuringWorkIsRefusedAndAnEndedSessionLeavesNoPlainBytes) {
 // worked before it does.
 TEST(Desktop, ACopyStartedUnderTheCloseQuestionIsWorkedBeforeTheWindowGoes) {
     test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
-    TCustomSet options;
+    Options options;
     options.ConMeltFName = false;
     WritePreferences(options);
     test::TestAppGuard apps;

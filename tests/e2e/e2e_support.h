@@ -14,7 +14,7 @@
 #include "codec/cipher.h"
 #include "codec/codec.h"
 #include "mem_files.h"
-#include "options/custom_set.h"
+#include "options/options_record.h"
 #include "scripted_ui.h"
 #include "sys/cp932.h"
 #include "sys/text_win.h"
@@ -37,7 +37,7 @@ inline std::optional<std::string> CodecContainer(const std::string& name, const 
                                                  const std::string& content, const std::string& password) {
     test::MemFiles files;
     test::ScriptedUi ui;
-    const TCustomSet defaults;
+    const Options defaults;
     const std::string source = "C:\\d\\" + name, container = "C:\\d\\" + containerName;
     files.files[source] = content;
     Codec codec(files, ui, defaults);
@@ -81,7 +81,7 @@ inline std::optional<std::pair<std::string, std::string>> StrongContents(const s
                                                                          const std::string& password) {
     test::MemFiles files;
     test::ScriptedUi ui;
-    TCustomSet options;
+    Options options;
     options.DelPvF = false;
     files.files["C:\\d\\x.pvx"] = container;
     Codec codec(files, ui, options);
@@ -95,7 +95,7 @@ inline std::optional<std::pair<std::string, std::string>> StrongContents(const s
 
 // The options as an earlier run saved them: all thirteen values (or the
 // program ignores the section and starts from its defaults), and StrongFormat.
-inline void WritePreferences(const TCustomSet& o) {
+inline void WritePreferences(const Options& o) {
     const std::pair<const wchar_t*, DWORD> values[] = {
         {L"ConMeltFName", o.ConMeltFName}, {L"UseMeltF", o.UseMeltF},   {L"UseManyMeltF", o.UseManyMeltF},
         {L"Reencode", o.Reencode},         {L"DelRawF", o.DelRawF},     {L"DelPvF", o.DelPvF},

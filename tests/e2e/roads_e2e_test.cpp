@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "e2e_support.h"
-#include "options/custom_set.h"
+#include "options/options_record.h"
 #include "sys/text_win.h"
 #include "win_support.h"
 #include "window_driver.h"
@@ -26,7 +26,7 @@ const std::wstring kPreferenceKey = std::wstring(kProgramKey) + L"\\Preference";
 
 TEST(Roads, DroppedFolderOfBothKindsIsEncryptedThenMeltedDownToItsSubfolders) {
     test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
-    TCustomSet options;  // the question before deleting a container has its own test
+    Options options;  // the question before deleting a container has its own test
     options.ConDelUnrela = false;
     WritePreferences(options);
     test::TempDir dir;
@@ -131,7 +131,7 @@ TEST(Roads, FileTypedIntoTheBrowseDialogIsEncrypted) {
 
 TEST(Roads, EveryAnswerToANameClashWritesSkipsOrRenamesAsChosen) {
     test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
-    TCustomSet options;
+    Options options;
     options.FOverlap = foAskUser;
     WritePreferences(options);
     test::TempDir dir;
@@ -233,7 +233,7 @@ TEST(Roads, QuitAloneClosesAtOnceAndRegClearLeavesNoKeyAfterExit) {
 
 TEST(Roads, OptionChangedInTheOptionsDialogSurvivesARestart) {
     test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
-    WritePreferences(TCustomSet{});
+    WritePreferences(Options{});
     const std::wstring deletePlain = L"&P・暗号化する時に元のファイルを削除";
     for (const bool firstRun : {true, false}) {
         SCOPED_TRACE(firstRun ? "first run" : "after the restart");
@@ -269,7 +269,7 @@ TEST(Roads, HelpButtonStartsTheBrowserOnceAtTheBasicChapterBesideTheProgram) {
     // The association's browser is what this counts: the Netscape option off, so
     // an App Paths entry another test may leave in the shared prefix cannot
     // take the road (that road has tests of its own in the window layer).
-    TCustomSet options;
+    Options options;
     options.UseNN = false;
     WritePreferences(options);
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, appPath);

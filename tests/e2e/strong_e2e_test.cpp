@@ -23,7 +23,7 @@ using test::LongPathOf;
 
 TEST(Strong, DocumentIsEncryptedMeltedOpenedAndEncryptedAgainInTheStrongFormat) {
     test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
-    TCustomSet options;  // the defaults, both safeguard questions on
+    Options options;  // the defaults, both safeguard questions on
     options.StrongFormat = true;
     WritePreferences(options);
     test::TestAppGuard apps;
@@ -79,7 +79,7 @@ TEST(Strong, DocumentIsEncryptedMeltedOpenedAndEncryptedAgainInTheStrongFormat) 
 // and the right one melts the file without a second drop.
 TEST(Strong, AWrongPasswordIsAskedAgainAndTheRightOneMelts) {
     test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
-    TCustomSet options;
+    Options options;
     options.StrongFormat = true;
     options.UseMeltF = false;
     WritePreferences(options);
@@ -112,7 +112,7 @@ TEST(Strong, AWrongPasswordIsAskedAgainAndTheRightOneMelts) {
 // the next start says so once.
 TEST(Strong, AFileLeftPlainByACloseIsNamedAtTheNextStartOnce) {
     test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
-    TCustomSet options;
+    Options options;
     options.StrongFormat = true;
     WritePreferences(options);
     test::TestAppGuard apps;
@@ -165,7 +165,7 @@ TEST(Strong, ThePromptsTickDecidesThePassAndLeavesTheOption) {
     for (const bool option : {false, true}) {
         for (const bool tick : {false, true}) {
             SCOPED_TRACE(std::string("StrongFormat ") + (option ? "1" : "0") + ", tick " + (tick ? "on" : "off"));
-            TCustomSet options;
+            Options options;
             options.StrongFormat = option;
             WritePreferences(options);
             ASSERT_TRUE(test::WriteAll(plain, "本文"));

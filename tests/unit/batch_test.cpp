@@ -354,14 +354,14 @@ TEST(Batch, RecyclePWRemembersTheBarePasswordForTheNextPrompt) {
 }
 
 TEST(Batch, DealIdleIsFalseOnlyWhileABatchRuns) {
-    EXPECT_TRUE(DealIdle());
+    EXPECT_TRUE(BatchIdle());
     {
-        DealBusy outer;
-        EXPECT_FALSE(DealIdle());
-        { DealBusy inner; }
-        EXPECT_FALSE(DealIdle());  // a nested batch leaves the outer one running
+        BatchBusy outer;
+        EXPECT_FALSE(BatchIdle());
+        { BatchBusy inner; }
+        EXPECT_FALSE(BatchIdle());  // a nested batch leaves the outer one running
     }
-    EXPECT_TRUE(DealIdle());
+    EXPECT_TRUE(BatchIdle());
 }
 
 }  // namespace

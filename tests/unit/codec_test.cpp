@@ -29,7 +29,7 @@ class CodecTest : public ::testing::Test {
 protected:
     MemFiles fs;
     ScriptedUi ui;
-    TCustomSet opt;
+    Options opt;
     Codec codec{fs, ui, opt};
     const std::string key = MakeKeyString("pw");
 
@@ -59,7 +59,7 @@ TEST_F(CodecTest, KnownAnswerContainersEncodeAndMeltByteExact) {
         SCOPED_TRACE(v.id);
         MemFiles files;
         ScriptedUi answers;
-        TCustomSet o;
+        Options o;
         o.ConMeltFName = false;
         Codec c(files, answers, o);
         const std::string kkey = MakeKeyString(v.password);
@@ -233,7 +233,7 @@ TEST(StoredNames, EveryNameIsRefusedByTheWriterOrMeltsBackUnderItself) {
             SCOPED_TRACE(c.name + " v" + std::to_string(version));
             MemFiles fs;
             ScriptedUi ui;
-            TCustomSet opt;
+            Options opt;
             opt.ConMeltFName = false;
             opt.DelPvF = false;
             Codec codec(fs, ui, opt);
@@ -484,7 +484,7 @@ TEST_F(CodecTest, NumberedNamesWithoutAsking) {
         SCOPED_TRACE(overlap);
         MemFiles files;
         ScriptedUi answers;
-        TCustomSet o;
+        Options o;
         o.FOverlap = overlap;
         Codec c(files, answers, o);
         files.files["C:\\Data.old\\README"] = "r";
@@ -788,7 +788,7 @@ TEST(ContainerFate, DecidedByTheOptionsAndTheAssociationOnlyWhereItCounts) {
         {true, false, true, F::kDelete, F::kDelete},  {true, false, false, F::kDelete, F::kKeep},
     };
     for (const Case& c : cases) {
-        TCustomSet o;
+        Options o;
         o.DelPvF = c.delPvF;
         o.ConDelUnrela = c.conDelUnrela;
         o.ConMeltFName = c.conMeltFName;

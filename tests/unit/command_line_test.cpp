@@ -11,7 +11,7 @@ const std::string kMalformed = "オプションの記述形式が不正です。
 const std::string kUnknown = "このオプションは指定できません。\n";
 
 TEST(CommandLine, NoArgumentsDoNothing) {
-    TCLParam p;
+    CommandLineFlags p;
     const auto r = ParseCommandLine({}, p);
     EXPECT_TRUE(r.files.empty());
     EXPECT_TRUE(r.messages.empty());
@@ -21,24 +21,24 @@ TEST(CommandLine, NoArgumentsDoNothing) {
 
 TEST(CommandLine, OptionsInAnyCaseWithEitherSwitch) {
     for (const std::string q : {"/Q", "/q", "-Q", "-q"}) {
-        TCLParam p;
+        CommandLineFlags p;
         EXPECT_TRUE(ParseCommandLine({q}, p).messages.empty()) << q;
         EXPECT_TRUE(p.Quit) << q;
         EXPECT_FALSE(p.RegClear) << q;
     }
     for (const std::string rc : {"/RC", "/rc", "-Rc", "-rC", "/RCX", "/rc=1", "-rcanything"}) {
-        TCLParam p;
+        CommandLineFlags p;
         EXPECT_TRUE(ParseCommandLine({rc}, p).messages.empty()) << rc;
         EXPECT_TRUE(p.RegClear) << rc;
         EXPECT_FALSE(p.Quit) << rc;
     }
-    TCLParam p;
+    CommandLineFlags p;
     EXPECT_TRUE(ParseCommandLine({"/RC", "/Q"}, p).messages.empty());
     EXPECT_TRUE(p.Quit && p.RegClear);
 }
 
 TEST(CommandLine, MalformedAndUnknownOptionsAreReportedAndIgnored) {
-    TCLParam p;
+    CommandLineFlags p;
     const auto r = ParseCommandLine({"/=", "-=abc", "/=5", "/", "-", "/QX", "/Q=1", "/R", "/X", "/Ｑ"}, p);
     EXPECT_EQ(r.messages, (Args{kMalformed + "/=", kMalformed + "-=abc", kMalformed + "/=5", kUnknown + "/",
                                 kUnknown + "-", kUnknown + "/QX", kUnknown + "/Q=1", kUnknown + "/R", kUnknown + "/X",
@@ -49,7 +49,7 @@ TEST(CommandLine, MalformedAndUnknownOptionsAreReportedAndIgnored) {
 }
 
 TEST(CommandLine, ExplorerOptionsAreMatchedWholeAndRegClearRegistersNothing) {
-    TCLParam p;
+    CommandLineFlags p;
     const auto r = ParseCommandLine({"/REG", "-unreg", "/Reg", "/REGX", "/UNREGISTER", "/RE"}, p);
     EXPECT_EQ(r.messages, (Args{kUnknown + "/REGX", kUnknown + "/UNREGISTER", kUnknown + "/RE"}));
     EXPECT_FALSE(p.Quit || p.RegClear);
@@ -63,7 +63,7 @@ TEST(CommandLine, ExplorerOptionsAreMatchedWholeAndRegClearRegistersNothing) {
 }
 
 TEST(CommandLine, FilesKeepTheirOrderWhereverOptionsStand) {
-    TCLParam p;
+    CommandLineFlags p;
     const auto r = ParseCommandLine({"C:\\a b\\報告.doc", "/X", "", "rel\\x.pvx", "-q", "C:\\PROGRA~1\\n.txt"}, p);
     // An empty argument is a name like any other; the batch reports it as missing.
     EXPECT_EQ(r.files, (Args{"C:\\a b\\報告.doc", "", "rel\\x.pvx", "C:\\PROGRA~1\\n.txt"}));

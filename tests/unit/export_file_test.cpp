@@ -6,8 +6,8 @@ namespace plivex {
 namespace {
 
 // Every field away from its default, enumerations outside their ranges.
-TCustomSet Unusual() {
-    TCustomSet s;
+Options Unusual() {
+    Options s;
     s.ConDelUnrela = false;
     s.DelPvF = false;
     s.RecyclePW = true;
@@ -22,7 +22,7 @@ TCustomSet Unusual() {
 }
 
 TEST(ExportFile, DefaultsAreWrittenByteForByte) {
-    EXPECT_EQ(ExportText(TCustomSet()),
+    EXPECT_EQ(ExportText(Options()),
               "PlivexIE$2\r\n1\r\n1\r\n1\r\n1\r\n0\r\n1\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n2\r\n0\r\n");
 }
 
@@ -30,7 +30,7 @@ TEST(ExportFile, StrongFormatIsAFifteenthLineTakenOnlyWhenPresent) {
     // Written by a copy that knows nothing of it: the starting value stays.
     const std::string fourteen = "PlivexIE$2\r\n1\r\n1\r\n1\r\n1\r\n0\r\n1\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n2\r\n";
     for (bool start : {false, true}) {
-        TCustomSet s;
+        Options s;
         s.StrongFormat = start;
         ASSERT_EQ(ParseExportText(fourteen, s), ExportRead::kRead);
         EXPECT_EQ(s.StrongFormat, start);
@@ -39,14 +39,14 @@ TEST(ExportFile, StrongFormatIsAFifteenthLineTakenOnlyWhenPresent) {
     }
     // The older version has no such line: what follows its last value is not ours.
     const std::string older = "PlivexIE$1\r\n1\r\n1\r\n1\r\n1\r\n0\r\n1\r\n0\r\n0\r\n1\r\n0\r\n0\r\n2\r\n1\r\n";
-    TCustomSet s;
+    Options s;
     ASSERT_EQ(ParseExportText(older, s), ExportRead::kRead);
     EXPECT_FALSE(s.StrongFormat);
 }
 
 TEST(ExportFile, WrittenRecordReadsBackOverAnyStartingRecord) {
-    for (const TCustomSet& written : {TCustomSet(), Unusual()}) {
-        for (TCustomSet start : {TCustomSet(), Unusual()}) {
+    for (const Options& written : {Options(), Unusual()}) {
+        for (Options start : {Options(), Unusual()}) {
             ASSERT_EQ(ParseExportText(ExportText(written), start), ExportRead::kRead);
             EXPECT_EQ(start, written);
         }
@@ -57,7 +57,7 @@ TEST(ExportFile, WrittenRecordReadsBackOverAnyStartingRecord) {
 TEST(ExportFile, OlderVersionKeepsUseNNFromTheStartingRecord) {
     // Mixed line ends: CR LF, lone LF and lone CR all end a line.
     const std::string older = "PlivexIE$1\r\n0\n0\r1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n0\r\n1\r\n1\r\n0\r\n";
-    TCustomSet s;
+    Options s;
     ASSERT_EQ(ParseExportText(older, s), ExportRead::kRead);
     EXPECT_TRUE(s.UseNN);
     EXPECT_FALSE(s.ConDelUnrela || s.ConMeltFName || s.UseMeltF);
@@ -65,7 +65,7 @@ TEST(ExportFile, OlderVersionKeepsUseNNFromTheStartingRecord) {
     EXPECT_EQ(s.DlgPos, 1);
     EXPECT_EQ(s.FOverlap, 0);
 
-    TCustomSet off;
+    Options off;
     off.UseNN = false;
     ASSERT_EQ(ParseExportText(older, off), ExportRead::kRead);
     EXPECT_FALSE(off.UseNN);
@@ -74,11 +74,11 @@ TEST(ExportFile, OlderVersionKeepsUseNNFromTheStartingRecord) {
 TEST(ExportFile, UnknownFirstLineOrNoLineAtAllIsRefusedLeavingTheRecord) {
     const std::string body = "\r\n0\r\n0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";
     for (const char* first : {"PlivexIE$2 ", "plivexie$2", "PlivexIE$3", " PlivexIE$1", ""}) {
-        TCustomSet s;
+        Options s;
         EXPECT_EQ(ParseExportText(first + body, s), ExportRead::kNotExport) << first;
-        EXPECT_EQ(s, TCustomSet()) << first;
+        EXPECT_EQ(s, Options()) << first;
     }
-    TCustomSet s = Unusual();
+    Options s = Unusual();
     EXPECT_EQ(ParseExportText("", s), ExportRead::kNoLines);
     EXPECT_EQ(s, Unusual());
 }
@@ -88,9 +88,9 @@ TEST(ExportFile, ReadingStopsAtTheFirstMissingOrBadLineAndStillSucceeds) {
     // Cut after the sixth line: ConDelUnrela to RecyclePW come from the file.
     std::size_t cut = 0;
     for (int i = 0; i < 6; ++i) cut = full.find("\r\n", cut) + 2;
-    TCustomSet s;
+    Options s;
     ASSERT_EQ(ParseExportText(full.substr(0, cut), s), ExportRead::kRead);
-    TCustomSet expected;
+    Options expected;
     expected.ConDelUnrela = false;
     expected.DelPvF = false;
     expected.RecyclePW = true;
@@ -98,17 +98,17 @@ TEST(ExportFile, ReadingStopsAtTheFirstMissingOrBadLineAndStillSucceeds) {
 
     // A word, a bare sign or a number beyond 32 bits stops the reading there; lines after it are ignored.
     for (const char* bad : {"yes", "-", "2147483648", "1 ", "0x1"}) {
-        TCustomSet t;
+        Options t;
         const std::string text = "PlivexIE$2\r\n0\r\n+0\r\n-1\r\n" + std::string(bad) + "\r\n1\r\n0\r\n";
         ASSERT_EQ(ParseExportText(text, t), ExportRead::kRead) << bad;
-        TCustomSet want;
+        Options want;
         want.ConDelUnrela = false;
         want.ConMeltFName = false;
         EXPECT_EQ(t, want) << bad;
     }
 
     // The extremes of 32 bits convert; lines after the last value are ignored.
-    TCustomSet t;
+    Options t;
     ASSERT_EQ(ParseExportText("PlivexIE$1\n1\n1\n1\n1\n1\n1\n1\n1\n1\n1\n-2147483648\n2147483647\nextra\n", t),
               ExportRead::kRead);
     EXPECT_EQ(t.DlgPos, INT32_MIN);

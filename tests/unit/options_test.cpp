@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "options/custom_set.h"
+#include "options/options_record.h"
 
 namespace plivex {
 namespace {
 
 TEST(Options, DefaultsOfAFirstStart) {
-    const TCustomSet s;
+    const Options s;
     EXPECT_TRUE(s.ConDelUnrela && s.ConMeltFName && s.DelRawF && s.DelPvF && s.Reencode && s.UseMeltF && s.UseNN);
     EXPECT_FALSE(s.RecyclePW || s.SeePW || s.StayOnTop || s.UseManyMeltF);
     EXPECT_EQ(s.DlgPos, dpSCenter);
@@ -16,15 +16,15 @@ TEST(Options, DefaultsOfAFirstStart) {
 }
 
 TEST(Options, CopiedWholeIncludingValuesOutsideTheEnumerations) {
-    TCustomSet a;
+    Options a;
     a.UseMeltF = false;
     a.UseManyMeltF = true;
     a.DlgPos = 7;
     a.FOverlap = 5;
-    const TCustomSet b = a;
+    const Options b = a;
     EXPECT_EQ(b, a);
     EXPECT_EQ(b.DlgPos, 7);
-    EXPECT_NE(b, TCustomSet());
+    EXPECT_NE(b, Options());
 }
 
 }  // namespace

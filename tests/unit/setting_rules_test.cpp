@@ -9,15 +9,15 @@ namespace plivex {
 namespace {
 
 // The controls, found through the option table as the dialog finds them.
-constexpr int kUseMeltF = ControlOf(&TCustomSet::UseMeltF), kUseManyMeltF = ControlOf(&TCustomSet::UseManyMeltF),
-              kReencode = ControlOf(&TCustomSet::Reencode), kDelPvF = ControlOf(&TCustomSet::DelPvF),
-              kConDelUnrela = ControlOf(&TCustomSet::ConDelUnrela), kUseNN = ControlOf(&TCustomSet::UseNN),
-              kSeePW = ControlOf(&TCustomSet::SeePW), kRecyclePW = ControlOf(&TCustomSet::RecyclePW),
-              kStayOnTop = ControlOf(&TCustomSet::StayOnTop),
-              kFOAskUser = ControlOf(&TCustomSet::FOverlap, foAskUser),
-              kFOAddNum = ControlOf(&TCustomSet::FOverlap, foAddNum),
-              kDPSCenter = ControlOf(&TCustomSet::DlgPos, dpSCenter),
-              kDPBeside = ControlOf(&TCustomSet::DlgPos, dpBeside);
+constexpr int kUseMeltF = ControlOf(&Options::UseMeltF), kUseManyMeltF = ControlOf(&Options::UseManyMeltF),
+              kReencode = ControlOf(&Options::Reencode), kDelPvF = ControlOf(&Options::DelPvF),
+              kConDelUnrela = ControlOf(&Options::ConDelUnrela), kUseNN = ControlOf(&Options::UseNN),
+              kSeePW = ControlOf(&Options::SeePW), kRecyclePW = ControlOf(&Options::RecyclePW),
+              kStayOnTop = ControlOf(&Options::StayOnTop),
+              kFOAskUser = ControlOf(&Options::FOverlap, foAskUser),
+              kFOAddNum = ControlOf(&Options::FOverlap, foAddNum),
+              kDPSCenter = ControlOf(&Options::DlgPos, dpSCenter),
+              kDPBeside = ControlOf(&Options::DlgPos, dpBeside);
 
 // The enabled state of the three dependants: many melted files, re-encode, ask before deleting.
 std::array<bool, 3> Dependants(const SettingView& v) {
@@ -25,8 +25,8 @@ std::array<bool, 3> Dependants(const SettingView& v) {
 }
 
 // A record whose eleven ticks follow the bits of mask, in field order.
-TCustomSet WithTicks(unsigned mask, std::int32_t dlgPos, std::int32_t fOverlap) {
-    TCustomSet r;
+Options WithTicks(unsigned mask, std::int32_t dlgPos, std::int32_t fOverlap) {
+    Options r;
     bool* fields[] = {&r.ConDelUnrela, &r.ConMeltFName, &r.DelRawF, &r.DelPvF,       &r.RecyclePW, &r.Reencode,
                       &r.SeePW,        &r.StayOnTop,    &r.UseMeltF, &r.UseManyMeltF, &r.UseNN};
     for (unsigned i = 0; i < 11; ++i) *fields[i] = (mask >> i) & 1u;
@@ -38,13 +38,13 @@ TCustomSet WithTicks(unsigned mask, std::int32_t dlgPos, std::int32_t fOverlap) 
 TEST(SettingRules, EveryTickTravelsToItsOwnFieldAndBack) {
     for (unsigned bit = 0; bit < 11; ++bit) {
         for (const unsigned mask : {1u << bit, 0x7FFu & ~(1u << bit)}) {
-            const TCustomSet shown = WithTicks(mask, dpBeside, foAskUser);
+            const Options shown = WithTicks(mask, dpBeside, foAskUser);
             // The previous record differs in every field: all must come from the controls.
-            const TCustomSet previous = WithTicks(~mask & 0x7FFu, dpSCenter, foAddNum);
+            const Options previous = WithTicks(~mask & 0x7FFu, dpSCenter, foAddNum);
             EXPECT_EQ(RecordFromView(ViewFromRecord(shown), previous), shown) << "mask " << mask;
         }
     }
-    const SettingView view = ViewFromRecord(TCustomSet{});
+    const SettingView view = ViewFromRecord(Options{});
     EXPECT_TRUE(view[kUseMeltF] && view[kReencode] && view[kDelPvF] && view[kConDelUnrela] && view[kUseNN]);
     EXPECT_FALSE(view[kUseManyMeltF] || view[kSeePW] || view[kRecyclePW] || view[kStayOnTop]);
     EXPECT_TRUE(view[kFOAddNum] && view[kDPSCenter]);
@@ -68,23 +68,23 @@ TEST(SettingRules, RadioGroupsSelectOnlyTheirOwnValuesAndKeepOthers) {
     for (const std::int32_t other : {2, 7, -3}) EXPECT_EQ(dp(other), std::pair(false, false)) << other;
 
     // Nothing selected: the stored values survive a confirmation unchanged.
-    const TCustomSet odd = WithTicks(0x155, 7, 5);
+    const Options odd = WithTicks(0x155, 7, 5);
     EXPECT_EQ(RecordFromView(ViewFromRecord(odd), odd), odd);
     // Nothing selected on an export from the defaults leaves the defaults.
-    const TCustomSet exported = RecordFromView(ViewFromRecord(odd), TCustomSet{});
+    const Options exported = RecordFromView(ViewFromRecord(odd), Options{});
     EXPECT_EQ(exported.DlgPos, dpSCenter);
     EXPECT_EQ(exported.FOverlap, foAddNum);
     // A picked radio button replaces the odd value.
     SettingView picked = ViewFromRecord(odd);
     picked[kFOAskUser] = true;
     picked[kDPBeside] = true;
-    const TCustomSet chosen = RecordFromView(picked, odd);
+    const Options chosen = RecordFromView(picked, odd);
     EXPECT_EQ(chosen.FOverlap, foAskUser);
     EXPECT_EQ(chosen.DlgPos, dpBeside);
 }
 
 TEST(SettingRules, DependantsAreEnabledOnlyWithTheirOptionAndKeepTheirTicks) {
-    SettingView v = ViewFromRecord(TCustomSet{});
+    SettingView v = ViewFromRecord(Options{});
     EXPECT_EQ(Dependants(v), (std::array{true, true, true}));
     v[kUseMeltF] = false;
     v[kUseManyMeltF] = true;
@@ -95,7 +95,7 @@ TEST(SettingRules, DependantsAreEnabledOnlyWithTheirOptionAndKeepTheirTicks) {
     EXPECT_EQ(Dependants(v), (std::array{true, true, false}));
     // Greyed ticks are still stored.
     v[kUseMeltF] = false;
-    const TCustomSet stored = RecordFromView(v, TCustomSet{});
+    const Options stored = RecordFromView(v, Options{});
     EXPECT_TRUE(stored.UseManyMeltF && stored.Reencode && stored.ConDelUnrela);
     EXPECT_FALSE(stored.UseMeltF || stored.DelPvF);
     // Nothing else depends on a tick.

@@ -42,7 +42,7 @@ class StrongTest : public ::testing::Test {
 protected:
     MemFiles fs;
     ScriptedUi ui;
-    TCustomSet opt;
+    Options opt;
     Codec codec{fs, ui, opt};
 
     StrongKatVector Vector(const std::string& id) {

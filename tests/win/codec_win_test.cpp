@@ -6,7 +6,7 @@
 #include "codec/codec.h"
 #include "app/codec_ui_win.h"
 #include "codec/names.h"
-#include "dialogs/check_fe_win.h"
+#include "dialogs/overwrite_dialog_win.h"
 #include "craft.h"
 #include "scripted_ui.h"
 #include "sys/system_files.h"
@@ -57,7 +57,7 @@ protected:
     }
 
     TempDir dir;
-    TCustomSet opt;
+    Options opt;
     WinCodecUi winUi;
     Codec codec{SystemFiles(), winUi, opt};
     std::vector<Shown> shown;
@@ -302,7 +302,7 @@ TEST_F(CodecWin, OverwriteQuestionGoesToTheDialogWhenNobodyAnswersInItsPlace) {
     ASSERT_TRUE(test::WriteAll(dir / "a.pvx", "old"));
     std::vector<std::string> dialogs;
     ui::SetModalHook([&](ui::Form& f) {
-        auto& dialog = dynamic_cast<TFormCheckFE&>(f);
+        auto& dialog = dynamic_cast<OverwriteDialog&>(f);
         dialogs.push_back(dialog.TargetPath);
         dialog.ButtonNo.Click();
     });

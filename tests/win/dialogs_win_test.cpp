@@ -1,7 +1,7 @@
 // The dialog component base, the placement rule on real windows, the about box.
 #include <gtest/gtest.h>
 
-#include "dialogs/about_win.h"
+#include "dialogs/about_box_win.h"
 #include "dialogs/place_win.h"
 #include "options/options.h"
 #include "ui/app_win.h"
@@ -16,7 +16,7 @@ using test::OptionsGuard;
 bool IsTopmost(HWND hwnd) { return (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
 TEST(AboutDialog, CaptionFollowsTheNameUntilOneOfItsOwn) {
-    TAboutDialog about;
+    AboutBox about;
     EXPECT_EQ(about.GetCaption(), "のバージョン情報");
     about.SetAppName("プリベックス");
     EXPECT_EQ(about.GetCaption(), "プリベックスのバージョン情報");
@@ -31,14 +31,14 @@ TEST(AboutDialog, CaptionFollowsTheNameUntilOneOfItsOwn) {
 }
 
 TEST(AboutDialog, PropertiesReachTheWindowAtCreationAndRefresh) {
-    TAboutDialog about;
+    AboutBox about;
     about.SetAppName("プリベックス");
     about.SetAppVer("Ver 3.34");
     about.SetCright("(C) test");
     EXPECT_FALSE(about.IsCreated());
     about.Show();
     ASSERT_TRUE(about.IsCreated());
-    auto* form = dynamic_cast<TFormAboutDlg*>(about.DialogForm());
+    auto* form = dynamic_cast<AboutBoxForm*>(about.DialogForm());
     ASSERT_NE(form, nullptr);
     EXPECT_TRUE(form->Visible());
     EXPECT_EQ(form->Caption(), "プリベックスのバージョン情報");
@@ -65,7 +65,7 @@ TEST(AboutDialog, PropertiesReachTheWindowAtCreationAndRefresh) {
 }
 
 TEST(AboutDialog, MinimisedDialogIsRestoredWhenShown) {
-    TAboutDialog about;
+    AboutBox about;
     about.Show();
     ShowWindow(about.DialogForm()->Handle(), SW_MINIMIZE);
     ASSERT_TRUE(about.DialogForm()->Minimized());
@@ -76,11 +76,11 @@ TEST(AboutDialog, MinimisedDialogIsRestoredWhenShown) {
 }
 
 TEST(AboutDialog, ShowModalOfAVisibleDialogHidesItWithoutSaving) {
-    TAboutDialog about;
+    AboutBox about;
     about.SetAppVer("1");
     about.Show();
     about.SetAppVer("2");  // not copied to the window yet
-    ui::SetModalHook([](ui::Form& f) { dynamic_cast<TFormAboutDlg&>(f).ButtonOK.Click(); });
+    ui::SetModalHook([](ui::Form& f) { dynamic_cast<AboutBoxForm&>(f).ButtonOK.Click(); });
     const int result = about.ShowModal();
     ui::SetModalHook(nullptr);
     EXPECT_EQ(result, ui::mrOk);
@@ -88,7 +88,7 @@ TEST(AboutDialog, ShowModalOfAVisibleDialogHidesItWithoutSaving) {
     EXPECT_FALSE(about.DialogForm()->Visible());
 }
 
-class NoWindowDialog : public TQRVCustomDlg {
+class NoWindowDialog : public DialogBase {
 protected:
     std::unique_ptr<ui::Form> CreateSelf() override { return nullptr; }
 };
@@ -110,7 +110,7 @@ TEST(DialogComponent, WindowThatCannotBeMadeAbandonsTheCommand) {
 }
 
 TEST(DialogComponent, DestroyReleasesTheWindowForANewOne) {
-    TAboutDialog about;
+    AboutBox about;
     about.Create();
     ASSERT_TRUE(about.IsCreated());
     about.Destroy();
@@ -122,7 +122,7 @@ TEST(DialogComponent, DestroyReleasesTheWindowForANewOne) {
 
 TEST(DialogComponent, SetPosClampsBesideOrCentres) {
     const ScreenSize screen = PrimaryScreen();
-    TAboutDialog about;
+    AboutBox about;
     about.Create();
     about.PlaceAt(-20, 30);
     EXPECT_EQ(about.Position(), ui::FormPosition::Designed);
@@ -142,15 +142,15 @@ TEST(DialogComponent, SetPosClampsBesideOrCentres) {
 
 TEST(Placement, ComponentStaysOnTopOnceItWasPlacedSo) {
     OptionsGuard guard;
-    TAboutDialog about;
+    AboutBox about;
     about.Create();
-    CustomSet().StayOnTop = true;
-    CustomSet().DlgPos = dpBeside;
+    OptionsInForce().StayOnTop = true;
+    OptionsInForce().DlgPos = dpBeside;
     PlaceDialogComponent(nullptr, about);
     EXPECT_EQ(about.GetFormStyle(), FormStyle::StayOnTop);
     EXPECT_TRUE(IsTopmost(about.DialogForm()->Handle()));
-    CustomSet().StayOnTop = false;
-    CustomSet().DlgPos = 7;  // any other value centres a component
+    OptionsInForce().StayOnTop = false;
+    OptionsInForce().DlgPos = 7;  // any other value centres a component
     PlaceDialogComponent(nullptr, about);
     EXPECT_TRUE(IsTopmost(about.DialogForm()->Handle()));
     EXPECT_EQ(about.Position(), ui::FormPosition::ScreenCenter);
@@ -159,18 +159,18 @@ TEST(Placement, ComponentStaysOnTopOnceItWasPlacedSo) {
 TEST(Placement, PlainFormCentredBesideOrLeftAlone) {
     OptionsGuard guard;
     const ScreenSize screen = PrimaryScreen();
-    TFormAboutDlg reference;
+    AboutBoxForm reference;
     reference.SetPosition(40, 50);
-    TFormAboutDlg form;
+    AboutBoxForm form;
     form.SetPosition(7, 8);
 
-    CustomSet().DlgPos = dpSCenter;
+    OptionsInForce().DlgPos = dpSCenter;
     PlaceDialogForm(&reference, form);
     EXPECT_EQ(form.Left(), (screen.width - form.Width()) / 2);
     EXPECT_EQ(form.Top(), (screen.height - form.Height()) / 2);
     EXPECT_FALSE(IsTopmost(form.Handle()));
 
-    CustomSet().DlgPos = dpBeside;
+    OptionsInForce().DlgPos = dpBeside;
     PlaceDialogForm(&reference, form);
     EXPECT_EQ(form.Left(), 40);
     EXPECT_EQ(form.Top(), 50);
@@ -180,8 +180,8 @@ TEST(Placement, PlainFormCentredBesideOrLeftAlone) {
     EXPECT_EQ(form.Left(), screen.width - form.Width());
     EXPECT_EQ(form.Top(), 0);
 
-    CustomSet().DlgPos = 5;
-    CustomSet().StayOnTop = true;
+    OptionsInForce().DlgPos = 5;
+    OptionsInForce().StayOnTop = true;
     form.SetPosition(7, 8);
     PlaceDialogForm(&reference, form);
     EXPECT_EQ(form.Left(), 7);

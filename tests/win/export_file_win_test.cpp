@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/form_setting_win.h"
+#include "app/options_dialog_win.h"
 #include "options/export_file.h"
 #include "options/export_file_win.h"
 #include "sys/text_win.h"
@@ -30,7 +30,7 @@ protected:
 };
 
 TEST_F(ExportFileWin, WrittenFileReadsBackAndReplacesAnOlderOne) {
-    TCustomSet written;
+    Options written;
     written.StayOnTop = true;
     written.DlgPos = 7;
     const std::string path = dir / "設定.pvxe";
@@ -39,7 +39,7 @@ TEST_F(ExportFileWin, WrittenFileReadsBackAndReplacesAnOlderOne) {
     EXPECT_EQ(test::ReadAll(path), ExportText(written));
     EXPECT_EQ(test::ListFolder(dir.path()), std::vector<std::string>{"設定.pvxe"});
 
-    TCustomSet read;
+    Options read;
     read.UseNN = false;
     ASSERT_TRUE(ReadExportFile(path, read));
     EXPECT_EQ(read, written);
@@ -48,9 +48,9 @@ TEST_F(ExportFileWin, WrittenFileReadsBackAndReplacesAnOlderOne) {
 
 // The file layer tells nobody: its failures come back with the system's words.
 TEST_F(ExportFileWin, FailuresComeBackWithTheSystemsReasonAndShowNothing) {
-    TCustomSet start;
+    Options start;
     start.SeePW = true;
-    TCustomSet s = start;
+    Options s = start;
     const std::string noFolder = dir / "nofolder\\a.pvxe", missing = dir / "missing.pvxe",
                       other = dir / "other.pvxe", empty = dir / "empty.pvxe";
     ASSERT_TRUE(test::WriteAll(other, "plivexie$2\r\n1\r\n"));
@@ -69,7 +69,7 @@ TEST_F(ExportFileWin, FailuresComeBackWithTheSystemsReasonAndShowNothing) {
 
 TEST_F(ExportFileWin, FailedWriteIsReportedAndLeavesTheOldFileWhole) {
     const std::string missing = dir / "nofolder\\a.pvxe";
-    EXPECT_FALSE(ExportOptions(missing, TCustomSet()));
+    EXPECT_FALSE(ExportOptions(missing, Options()));
     EXPECT_EQ(shown, std::vector<std::string>{
                          test::WithReason("プリベックス|48|ファイルに保存できません。\n" + missing, ERROR_PATH_NOT_FOUND)});
 
@@ -85,7 +85,7 @@ TEST_F(ExportFileWin, FailedWriteIsReportedAndLeavesTheOldFileWhole) {
     ASSERT_TRUE(GetDiskFreeSpaceExW(L"T:\\", &freeBytes, &total, nullptr));
     ASSERT_EQ(freeBytes.QuadPart, 0u);
     shown.clear();
-    EXPECT_FALSE(ExportOptions(old, TCustomSet()));
+    EXPECT_FALSE(ExportOptions(old, Options()));
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(test::EndsWithAReason(shown[0], "プリベックス|48|ファイルに保存できません。\n" + old)) << shown[0];
     EXPECT_EQ(test::ReadAll(old), oldText);
@@ -94,9 +94,9 @@ TEST_F(ExportFileWin, FailedWriteIsReportedAndLeavesTheOldFileWhole) {
 }
 
 TEST_F(ExportFileWin, ReadFailuresTellTheUserExceptForAnEmptyFile) {
-    TCustomSet start;
+    Options start;
     start.SeePW = true;
-    TCustomSet s = start;
+    Options s = start;
     const std::string missing = dir / "missing.pvxe", other = dir / "other.pvxe", empty = dir / "empty.pvxe";
     ASSERT_TRUE(test::WriteAll(other, "plivexie$2\r\n1\r\n"));
     ASSERT_TRUE(test::WriteAll(empty, ""));

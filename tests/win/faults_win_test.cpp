@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "app/deal_win.h"
+#include "app/batch_driver_win.h"
 #include "codec/cipher.h"
 #include "codec/codec.h"
 #include "app/codec_ui_win.h"
 #include "codec/names.h"
 #include "codec/texts.h"
 #include "craft.h"
-#include "dialogs/input_pw_win.h"
+#include "dialogs/password_dialog_win.h"
 #include "sys/system_files.h"
 #include "sys/text_win.h"
 #include "ui/form_win.h"
@@ -58,7 +58,7 @@ std::string ContainerOf(const std::string& name, const std::string& body) { retu
 class Faults : public ::testing::Test {
 protected:
     void SetUp() override {
-        CustomSet() = TCustomSet{};
+        OptionsInForce() = Options{};
         ui::SetMsgBoxResponder([this](const std::string& t, const std::string& c, unsigned s) {
             log.push_back("msg " + c + "|" + t);
             if (s == kStyleExclamation) return MsgAnswer::kOk;
@@ -68,7 +68,7 @@ protected:
             return reply;
         });
         ui::SetModalHook([this](ui::Form& f) {
-            auto* pw = dynamic_cast<TFormInputPW*>(&f);
+            auto* pw = dynamic_cast<PasswordDialog*>(&f);
             if (!pw) return ADD_FAILURE() << "unexpected form " << f.Caption();
             log.push_back("ask " + std::to_string(pw->Mode));
             if (onPrompt) onPrompt(pw->Files);
@@ -82,7 +82,7 @@ protected:
         ui::SetModalHook(nullptr);
         ui::SetMsgBoxResponder(nullptr);
         EXPECT_TRUE(replies.empty()) << "questions not asked";
-        EXPECT_TRUE(DealIdle());
+        EXPECT_TRUE(BatchIdle());
     }
 
     test::OptionsGuard options;
@@ -90,7 +90,7 @@ protected:
     std::deque<MsgAnswer> replies;
     std::function<void(const Strings& files)> onPrompt;
     Secret lastPW;
-    Deal deal{lastPW, [this](const std::string& t) { log.push_back("status " + t); }};
+    BatchDriver deal{lastPW, [this](const std::string& t) { log.push_back("status " + t); }};
 };
 
 TEST_F(Faults, FullDiskStopsTheBatchWithEveryEarlierFileWhole) {
@@ -193,13 +193,13 @@ TEST_F(Faults, WrongPasswordUnderEverySafeguardKeepsTheContainer) {
                         {false, false, true, kNone},  {false, false, false, kNone}};
     const std::string container = ContainerOf("report.txt", Body(4000, 3));
     WinCodecUi codecUi;
-    Codec codec(SystemFiles(), codecUi, CustomSet());
+    Codec codec(SystemFiles(), codecUi, OptionsInForce());
     for (const Row& row : rows) {
         for (const char* password : {"pw1", "pv"}) {
             SCOPED_TRACE(testing::Message() << row.conMeltFName << row.conDelUnrela << row.delPvF << " " << password);
-            CustomSet().ConMeltFName = row.conMeltFName;
-            CustomSet().ConDelUnrela = row.conDelUnrela;
-            CustomSet().DelPvF = row.delPvF;
+            OptionsInForce().ConMeltFName = row.conMeltFName;
+            OptionsInForce().ConDelUnrela = row.conDelUnrela;
+            OptionsInForce().DelPvF = row.delPvF;
             TempDir dir;
             ASSERT_TRUE(WriteAll(dir / "x.pvx", container));
             log.clear();

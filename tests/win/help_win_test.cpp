@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/form_plivex_win.h"
+#include "app/main_window_win.h"
 #include "app/help_win.h"
 #include "codec/texts.h"
 #include "sys/text_win.h"
@@ -187,8 +187,8 @@ TEST_F(HelpWin, HomePageOpensOnceInTheBrowserOfItsAddress) {
 
 TEST_F(HelpWin, MainWindowHelpButtonOpensTheBasicChapterAndSaysSo) {
     test::OptionsGuard options;
-    CustomSet().UseNN = true;
-    TFormPlivex form;
+    OptionsInForce().UseNN = true;
+    MainWindow form;
     SetDefault(kAppPathKey, "");
     form.SButtonHelpClick();
     EXPECT_EQ(shown.size(), 1u);

@@ -3,7 +3,7 @@
 // ".pvxdoc" type while these tests run.
 #include <gtest/gtest.h>
 
-#include "app/form_plivex_win.h"
+#include "app/main_window_win.h"
 #include "app/instance_win.h"
 #include "codec/cipher.h"
 #include "codec/codec.h"
@@ -76,7 +76,7 @@ protected:
         const std::string plain = other / name;
         test::WriteAll(plain, content);
         WinCodecUi ui;
-        const TCustomSet defaults;
+        const Options defaults;
         Codec codec(SystemFiles(), ui, defaults);
         EXPECT_EQ(codec.Encode(plain, ChangeExt(plain, "pvx"), kNoClash, kFormatVersion, key).result, kNoClash);
         return test::ReadAll(ChangeExt(plain, "pvx")).value_or("");
@@ -91,7 +91,7 @@ protected:
     std::vector<std::string> shown;
     MsgAnswer answer = MsgAnswer::kNo;
     std::vector<unsigned> styles;
-    TFormPlivex form;
+    MainWindow form;
 };
 
 TEST_F(Monitor, EndingTheApplicationEncryptsTheFileAgainWithinASecond) {
@@ -106,15 +106,15 @@ TEST_F(Monitor, EndingTheApplicationEncryptsTheFileAgainWithinASecond) {
         const HWND app = AppWindowOn(plain);
         ASSERT_TRUE(app) << "the associated application did not start";
         EXPECT_EQ(TitleOf(app), Widen(text::Quoted(LongPathOf(test::TestAppPath())) + " " + text::Quoted(plain)));
-        ASSERT_EQ(form.ProsMonList.Count(), 1u);
-        EXPECT_EQ(form.ProsMonList[0].FileName, plain);
+        ASSERT_EQ(form.Watched.Count(), 1u);
+        EXPECT_EQ(form.Watched[0].FileName, plain);
 
         form.TimerProsMonTimer();  // a tick while the application runs
         EXPECT_TRUE(test::FileExists(plain)) << "plain while the application runs";
-        ASSERT_EQ(form.ProsMonList.Count(), 1u);
+        ASSERT_EQ(form.Watched.Count(), 1u);
         ASSERT_TRUE(test::CloseTestApp(app));  // waits until its process has ended
         form.TimerProsMonTimer();  // the next tick
-        EXPECT_TRUE(form.ProsMonList.Empty());
+        EXPECT_TRUE(form.Watched.Empty());
         EXPECT_EQ(test::ReadAll(ChangeExt(plain, "pvx")).value_or(""), Container("本文 " + std::to_string(round), name));
         EXPECT_FALSE(test::FileExists(plain)) << "DelRawF removes the plain file";
         EXPECT_EQ(form.SBar.SimpleText(), "再暗号化：" + name);
@@ -133,32 +133,32 @@ TEST_F(Monitor, ARunningCopyThatTakesOverTheFileIsWaitedFor) {
     const HWND runningWindow = test::TestAppWindows().front();
 
     const std::string plain = OpenMelted("共有.pvxdoc", "handed over");
-    ASSERT_EQ(form.ProsMonList.Count(), 2u);
-    EXPECT_TRUE(form.ProsMonList[0].IsPlaceholder());
-    EXPECT_TRUE(SameProgramPath(form.ProsMonList[0].AppName, test::TestAppPath()));
+    ASSERT_EQ(form.Watched.Count(), 2u);
+    EXPECT_TRUE(form.Watched[0].IsPlaceholder());
+    EXPECT_TRUE(SameProgramPath(form.Watched[0].AppName, test::TestAppPath()));
     ASSERT_TRUE(PumpUntil([&] { return TitleOf(runningWindow).find(Widen(plain)) != std::wstring::npos; }))
         << "the started copy hands the file to the running one";
-    const ProcessRef started = form.ProsMonList[1].Process;
+    const ProcessRef started = form.Watched[1].Process;
     ASSERT_TRUE(PumpUntil([&] {
         const std::optional<std::uint32_t> code = started->ExitCode();
         return code && *code != kStillActive;
     })) << "the started copy did not end";
     form.TimerProsMonTimer();
-    ASSERT_EQ(form.ProsMonList.Count(), 2u) << "the started copy ended, the running one still works on the file";
-    EXPECT_FALSE(form.ProsMonList[1].Alive);
+    ASSERT_EQ(form.Watched.Count(), 2u) << "the started copy ended, the running one still works on the file";
+    EXPECT_FALSE(form.Watched[1].Alive);
     EXPECT_TRUE(test::FileExists(plain));
 
     ASSERT_TRUE(test::CloseTestApp(runningWindow));
-    ASSERT_TRUE(PumpUntil([&] { return form.ProsMonList.Empty(); }));
+    ASSERT_TRUE(PumpUntil([&] { return form.Watched.Empty(); }));
     EXPECT_EQ(test::ReadAll(ChangeExt(plain, "pvx")).value_or(""), Container("handed over", "共有.pvxdoc"));
 }
 
 TEST_F(Monitor, LeftoverContainerAndKeptPlainFileFollowTheOptions) {
-    CustomSet().DelPvF = false;
-    CustomSet().DelRawF = false;
+    OptionsInForce().DelPvF = false;
+    OptionsInForce().DelRawF = false;
     for (const int overlap : {foAskUser, foAddNum}) {
         SCOPED_TRACE(overlap);
-        CustomSet().FOverlap = overlap;
+        OptionsInForce().FOverlap = overlap;
         const std::string name = "表" + std::to_string(overlap) + ".pvxdoc";
         const std::string container = ChangeExt(folder + name, "pvx");
         ASSERT_TRUE(test::WriteAll(container, "the container it was melted from"));
@@ -169,7 +169,7 @@ TEST_F(Monitor, LeftoverContainerAndKeptPlainFileFollowTheOptions) {
         });
         const std::string plain = OpenMelted(name, "edited");
         ASSERT_TRUE(test::CloseTestApp(AppWindowOn(plain)));
-        ASSERT_TRUE(PumpUntil([&] { return form.ProsMonList.Empty(); }));
+        ASSERT_TRUE(PumpUntil([&] { return form.Watched.Empty(); }));
         SetOverwriteAsker(previous);
 
         EXPECT_EQ(test::ReadAll(plain).value_or(""), "edited") << "DelRawF off keeps the plain file";
@@ -186,16 +186,16 @@ TEST_F(Monitor, LeftoverContainerAndKeptPlainFileFollowTheOptions) {
 }
 
 TEST_F(Monitor, WithoutReencodeOnlyPlaceholdersAreKeptAndDroppedQuietly) {
-    CustomSet().Reencode = false;
+    OptionsInForce().Reencode = false;
     test::Program running(test::TestAppPath(), {});
     ASSERT_TRUE(PumpUntil([] { return !test::TestAppWindows().empty(); }));
     const std::string plain = OpenMelted("メモ.pvxdoc", "not watched");
     ASSERT_TRUE(AppWindowOn(plain)) << "still opened at once";
-    ASSERT_EQ(form.ProsMonList.Count(), 1u);
-    EXPECT_TRUE(form.ProsMonList[0].IsPlaceholder());
+    ASSERT_EQ(form.Watched.Count(), 1u);
+    EXPECT_TRUE(form.Watched[0].IsPlaceholder());
 
     for (HWND w : test::TestAppWindows()) ASSERT_TRUE(test::CloseTestApp(w));
-    ASSERT_TRUE(PumpUntil([&] { return form.ProsMonList.Empty(); }));
+    ASSERT_TRUE(PumpUntil([&] { return form.Watched.Empty(); }));
     EXPECT_EQ(test::ListFolder(folder), std::vector<std::string>{"メモ.pvxdoc"});
     EXPECT_EQ(form.SBar.SimpleText(), "");
 }
@@ -205,9 +205,9 @@ TEST_F(Monitor, AMeltedProgramIsStartedWithoutArgument) {
     const HWND window = AppWindowOn(program);
     ASSERT_TRUE(window) << "the melted program did not start";
     EXPECT_EQ(TitleOf(window), Widen(text::Quoted(program)));
-    ASSERT_EQ(form.ProsMonList.Count(), 1u);
+    ASSERT_EQ(form.Watched.Count(), 1u);
     ASSERT_TRUE(test::CloseTestApp(window));
-    ASSERT_TRUE(PumpUntil([&] { return form.ProsMonList.Empty(); }));
+    ASSERT_TRUE(PumpUntil([&] { return form.Watched.Empty(); }));
     EXPECT_TRUE(test::FileExists(ChangeExt(program, "pvx")));
 }
 
@@ -222,7 +222,7 @@ TEST_F(Monitor, MissingAssociationAndBrokenProgramAreReported) {
     const std::string plain = OpenMelted("資料.pvxbad", "x");
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[1], text::CannotOpenWith(plain, broken));
-    EXPECT_TRUE(form.ProsMonList.Empty());
+    EXPECT_TRUE(form.Watched.Empty());
     EXPECT_TRUE(test::TestAppWindows().empty());
 }
 
@@ -232,14 +232,14 @@ TEST_F(Monitor, CancelledReEncryptionLeavesTheFilePlainAndSaysSo) {
     std::string big(4u << 20, '\0');
     for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i % 253);
     const std::string plain = OpenMelted("大きな図面.pvxdoc", big);
-    ASSERT_EQ(form.ProsMonList.Count(), 1u);
+    ASSERT_EQ(form.Watched.Count(), 1u);
     ASSERT_TRUE(test::CloseTestApp(AppWindowOn(plain)));
     {
         test::CancelWhenProgressShows cancel;
         form.TimerProsMonTimer();
         EXPECT_TRUE(cancel.Pressed());
     }
-    EXPECT_TRUE(form.ProsMonList.Empty());
+    EXPECT_TRUE(form.Watched.Empty());
     EXPECT_TRUE(test::ReadAll(plain) == big);
     EXPECT_FALSE(test::FileExists(ChangeExt(plain, "pvx")));
     EXPECT_EQ(shown, std::vector<std::string>{"再暗号化を中止しました。次のファイルは暗号化されていません。\n" + plain});
@@ -250,19 +250,19 @@ TEST_F(Monitor, ClosingWhileFilesAreInUseAsksFirst) {
     EXPECT_TRUE(shown.empty());
 
     const std::string plain = OpenMelted("下書き.pvxdoc", "draft");
-    ASSERT_EQ(form.ProsMonList.Count(), 1u);
+    ASSERT_EQ(form.Watched.Count(), 1u);
     answer = MsgAnswer::kNo;
     EXPECT_FALSE(form.FormCloseQuery());
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0], text::ConfirmCloseWhileInUse({plain}));
     EXPECT_NE(shown[0].find("\n" + plain), std::string::npos) << "the open file is named";
     EXPECT_EQ(styles[0], kStyleYesNo | kDefaultNo) << "Enter keeps the program running";
-    EXPECT_EQ(form.ProsMonList.Count(), 1u) << "No keeps watching";
+    EXPECT_EQ(form.Watched.Count(), 1u) << "No keeps watching";
 
     answer = MsgAnswer::kYes;
     TakeUnprotected();  // nothing from earlier runs
     EXPECT_TRUE(form.FormCloseQuery());
-    EXPECT_TRUE(form.ProsMonList.Empty());
+    EXPECT_TRUE(form.Watched.Empty());
     // Kept for the next start, and taken only once.
     EXPECT_EQ(TakeUnprotected(), std::vector<std::string>{plain});
     EXPECT_TRUE(TakeUnprotected().empty());

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/form_plivex_win.h"
+#include "app/main_window_win.h"
 #include "app/instance_win.h"
 #include "app/settings_win.h"
 #include "options/export_file.h"
@@ -32,8 +32,8 @@ void SetString(const wchar_t* key, const wchar_t* name, const std::string& s) {
                               static_cast<DWORD>((w.size() + 1) * sizeof(wchar_t))),
               ERROR_SUCCESS);
 }
-TCustomSet Unusual() {
-    TCustomSet s;
+Options Unusual() {
+    Options s;
     s.ConMeltFName = false;
     s.UseMeltF = false;
     s.UseManyMeltF = true;
@@ -49,8 +49,8 @@ class Settings : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(DeleteProgramKey());
-        CustomSet() = TCustomSet();
-        ExitState().EHFolder.clear();
+        OptionsInForce() = Options();
+        SavedWindowState().EHFolder.clear();
         ui::SetMsgBoxResponder([this](const std::string& t, const std::string&, unsigned) {
             shown.push_back(t);
             return MsgAnswer::kOk;
@@ -64,7 +64,7 @@ protected:
 
     test::OptionsGuard options;
     test::TempDir dir;  // stands for the program's folder
-    TFormPlivex form;
+    MainWindow form;
     std::vector<std::string> shown;
 };
 
@@ -75,15 +75,15 @@ TEST_F(Settings, FirstStartUsesDefaultsAndTheProgramFolderThenSavesAndReloads) {
     EXPECT_EQ(form.Left(), 0);
     EXPECT_EQ(form.Top(), 0);
     EXPECT_EQ(form.FileSel.InitialFolder(), dir.path());
-    EXPECT_EQ(ExitState().EHFolder, dir.path());
-    EXPECT_EQ(CustomSet(), TCustomSet());
+    EXPECT_EQ(SavedWindowState().EHFolder, dir.path());
+    EXPECT_EQ(OptionsInForce(), Options());
     EXPECT_EQ(Status(), "");
     EXPECT_TRUE(shown.empty());
 
     form.SetPosition(-20, 33);
     form.FileSel.SetInitialFolder("C:\\文書");
-    ExitState().EHFolder = "D:\\設定\\";
-    CustomSet() = Unusual();
+    SavedWindowState().EHFolder = "D:\\設定\\";
+    OptionsInForce() = Unusual();
     SaveRegistrySettings(form);
     using V = test::NamedValues;
     EXPECT_EQ(test::RegistryValues(kExitStateKeyPath),
@@ -95,16 +95,16 @@ TEST_F(Settings, FirstStartUsesDefaultsAndTheProgramFolderThenSavesAndReloads) {
                  {"StrongFormat", "1"}}));
 
     // The next run gets it all back, DlgPos 7 included, and imports nothing.
-    ASSERT_TRUE(test::WriteAll(dir / "a.pvxe", ExportText(TCustomSet())));
-    CustomSet() = TCustomSet();
+    ASSERT_TRUE(test::WriteAll(dir / "a.pvxe", ExportText(Options())));
+    OptionsInForce() = Options();
     form.SetPosition(0, 0);
     form.FileSel.SetInitialFolder("");
     LoadRegistrySettings(form, dir.path());
-    EXPECT_EQ(CustomSet(), Unusual());
+    EXPECT_EQ(OptionsInForce(), Unusual());
     EXPECT_EQ(form.Left(), -20);
     EXPECT_EQ(form.Top(), 33);
     EXPECT_EQ(form.FileSel.InitialFolder(), "C:\\文書");
-    EXPECT_EQ(ExitState().EHFolder, "D:\\設定\\");
+    EXPECT_EQ(SavedWindowState().EHFolder, "D:\\設定\\");
     EXPECT_EQ(Status(), "");
 }
 
@@ -141,7 +141,7 @@ TEST_F(Settings, UnreadableWindowStateFallsBackWhole) {
     EXPECT_EQ(form.Left(), 0);
     EXPECT_EQ(form.Top(), 0);
     EXPECT_EQ(form.FileSel.InitialFolder(), dir.path());
-    EXPECT_EQ(ExitState().EHFolder, dir.path());
+    EXPECT_EQ(SavedWindowState().EHFolder, dir.path());
 
     // A folder stored as a number fails the same way.
     SetInt(kExitStateKeyPath, L"MWTop", 200);
@@ -149,7 +149,7 @@ TEST_F(Settings, UnreadableWindowStateFallsBackWhole) {
     form.SetPosition(10, 10);
     LoadRegistrySettings(form, dir.path());
     EXPECT_EQ(form.Left(), 0);
-    EXPECT_EQ(ExitState().EHFolder, dir.path());
+    EXPECT_EQ(SavedWindowState().EHFolder, dir.path());
 
     // Missing folders read as empty: the dialog's own default, no fallback for the position.
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kExitStateKeyPath, L"SelFolder");
@@ -158,63 +158,63 @@ TEST_F(Settings, UnreadableWindowStateFallsBackWhole) {
     EXPECT_EQ(form.Left(), 300);
     EXPECT_EQ(form.Top(), 200);
     EXPECT_EQ(form.FileSel.InitialFolder(), ProgramFolder());
-    EXPECT_EQ(ExitState().EHFolder, "");
+    EXPECT_EQ(SavedWindowState().EHFolder, "");
 }
 
 TEST_F(Settings, OlderPreferenceLoadsWhatItHasThenTriesTheExportFile) {
-    CustomSet() = Unusual();
+    OptionsInForce() = Unusual();
     SaveRegistrySettings(form);
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kPreferenceKeyPath, L"UseNN");
     SetInt(kPreferenceKeyPath, L"RecyclePW", 5);  // any non-zero value is on
     ASSERT_TRUE(test::WriteAll(dir / "x.pvxe", "not settings\r\n"));
-    CustomSet() = TCustomSet();
+    OptionsInForce() = Options();
     LoadRegistrySettings(form, dir.path());
-    TCustomSet expected = Unusual();
+    Options expected = Unusual();
     expected.RecyclePW = true;
     expected.UseNN = true;
-    EXPECT_EQ(CustomSet(), expected);
+    EXPECT_EQ(OptionsInForce(), expected);
     ASSERT_EQ(shown.size(), 1u);  // the file was tried and refused
     EXPECT_EQ(shown[0].rfind("設定を読み込むことができません。\n" + (dir / "x.pvxe"), 0), 0u) << shown[0];
     EXPECT_EQ(Status(), "");
 
     // A readable one is laid over what the registry gave, and announced.
     ASSERT_TRUE(test::WriteAll(dir / "x.pvxe", "PlivexIE$2\r\n0\r\n1\r\n0\r\n"));
-    CustomSet() = TCustomSet();
+    OptionsInForce() = Options();
     LoadRegistrySettings(form, dir.path());
     expected.ConDelUnrela = false;
     expected.ConMeltFName = true;
     expected.DelRawF = false;
-    EXPECT_EQ(CustomSet(), expected);
+    EXPECT_EQ(OptionsInForce(), expected);
     EXPECT_EQ(Status(), kImported);
 }
 
 TEST_F(Settings, StrongFormatIsReadOnItsOwnAndMissingMeansOff) {
     // Written by a copy that knows nothing of it: everything else loads, no fallback.
-    CustomSet() = Unusual();
+    OptionsInForce() = Unusual();
     SaveRegistrySettings(form);
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kPreferenceKeyPath, L"StrongFormat");
-    ASSERT_TRUE(test::WriteAll(dir / "a.pvxe", ExportText(TCustomSet())));
-    CustomSet() = TCustomSet();
+    ASSERT_TRUE(test::WriteAll(dir / "a.pvxe", ExportText(Options())));
+    OptionsInForce() = Options();
     LoadRegistrySettings(form, dir.path());
-    TCustomSet expected = Unusual();
+    Options expected = Unusual();
     expected.StrongFormat = false;
-    EXPECT_EQ(CustomSet(), expected);
+    EXPECT_EQ(OptionsInForce(), expected);
     EXPECT_EQ(Status(), "");
 
     // Present, it counts even when an earlier value is missing and the fallback finds nothing.
     SetInt(kPreferenceKeyPath, L"StrongFormat", 1);
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kPreferenceKeyPath, L"UseNN");
     DeleteFileW(Widen(dir / "a.pvxe").c_str());
-    CustomSet() = TCustomSet();
+    OptionsInForce() = Options();
     LoadRegistrySettings(form, dir.path());
-    EXPECT_TRUE(CustomSet().StrongFormat);
+    EXPECT_TRUE(OptionsInForce().StrongFormat);
 }
 
 TEST_F(Settings, ExportFileBesideTheProgramSuppliesAFirstStart) {
     CreateDirectoryW(Widen(dir / "folder.pvxe").c_str(), nullptr);  // never taken for a file
     ASSERT_TRUE(test::WriteAll(dir / "mine.pvxe", ExportText(Unusual())));
     LoadRegistrySettings(form, dir.path());
-    EXPECT_EQ(CustomSet(), Unusual());
+    EXPECT_EQ(OptionsInForce(), Unusual());
     EXPECT_EQ(Status(), kImported);
     EXPECT_TRUE(shown.empty());
 }

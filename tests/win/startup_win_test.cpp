@@ -193,7 +193,7 @@ std::optional<HWND> StartWorkingInstance(Program& first) {
 
 // The working instance takes the posted hand-over in its loop (1024 is also a
 // dialog manager message, which must not swallow it) and works the names in
-// Deal: a missing name is reported there, after the values were taken.
+// BatchDriver: a missing name is reported there, after the values were taken.
 TEST_F(Startup, WorkingInstanceTakesTheHandOverIntoABatch) {
     test::TempDir dir;
     const std::string missing = LongPathOf(dir.path()) + "存在しないファイル.txt";

@@ -56,13 +56,13 @@ private:
 // Restores the options in force when the test ends.
 class OptionsGuard {
 public:
-    OptionsGuard() : saved_(CustomSet()) {}
-    ~OptionsGuard() { CustomSet() = saved_; }
+    OptionsGuard() : saved_(OptionsInForce()) {}
+    ~OptionsGuard() { OptionsInForce() = saved_; }
     OptionsGuard(const OptionsGuard&) = delete;
     OptionsGuard& operator=(const OptionsGuard&) = delete;
 
 private:
-    TCustomSet saved_;
+    Options saved_;
 };
 
 }  // namespace plivex::test

@@ -1,0 +1,208 @@
+#include "app/main_window_win.h"
+
+#include <cstdint>
+#include <limits>
+
+#include "app/batch.h"
+#include "app/codec_ui_win.h"
+#include "app/batch_driver_win.h"
+#include "app/help_win.h"
+#include "app/instance_win.h"
+#include "app/pass_progress_win.h"
+#include "codec/codec.h"
+#include "codec/texts.h"
+#include "dialogs/place_win.h"
+#include "monitor/open_with_win.h"
+#include "monitor/texts.h"
+#include "options/options.h"
+#include "sys/system_files.h"
+#include "sys/text_win.h"
+#include "ui/msgbox_win.h"
+
+namespace plivex {
+
+MainWindow::MainWindow()
+    : Form(275, 94, std::string(kAppTitle), ui::BorderStyle::Single, ui::BorderIcons{true, true, false, false}),
+      Label1(*this, 8, 13, "ここにファイルをドロップして下さい"),
+      ButtonRefer(*this, 192, 8, 75, 25, "&R･参照", 0),
+      SButtonSetting(*this, 8, 40, 30, 30, "SETTING_BMP", "設定", 1),
+      SButtonHelp(*this, 40, 40, 30, 30, "HELP_BMP", "ヘルプ", 2),
+      SButtonHomePage(*this, 72, 40, 30, 30, "HOMEPAGE_BMP", "作者のホームページ", 3),
+      SButtonAbout(*this, 136, 40, 30, 30, "ABOUT_BMP", "バージョン情報", 4),
+      SBar(*this),
+      Watched(SameProgramPath),
+      TimerProsMon(1000) {
+    TimerProsMon.OnTimer = [this] { TimerProsMonTimer(); };
+    TimerProsMon.SetEnabled(true);
+    ButtonRefer.SetDefault(true);
+    ButtonRefer.OnClick = [this] { ButtonReferClick(); };
+    SButtonSetting.OnClick = [this] { SButtonSettingClick(); };
+    SButtonHelp.OnClick = [this] { SButtonHelpClick(); };
+    SButtonHomePage.OnClick = [this] { SButtonHomePageClick(); };
+    SButtonAbout.OnClick = [this] { SButtonAboutClick(); };
+
+    FileSel.SetMultiSelect(true);
+    FileSel.SetFileMustExist(true);
+    // The largest index appends the type after the constructor's "all files".
+    FileSel.AddFileType("暗号ファイル", "*.pvx", std::numeric_limits<std::int32_t>::max());
+    FileSel.SetNotifyMessage(kMsgFilesChosen);
+    FileSel.SetNotifyControl(this);
+
+    AboutDialog.SetAppName(std::string(kAppTitle));
+    AboutDialog.SetAppVer(kAppVersion);
+    AboutDialog.SetCright(kCopyright);
+
+    DragAcceptFiles(Handle(), TRUE);
+}
+
+void MainWindow::ApplyOptions() {
+    const Options& options = OptionsInForce();
+    if (!options.RecyclePW) LastPW = Secret();
+    SetStayOnTop(options.StayOnTop);
+}
+
+void MainWindow::SetStatusText(const std::string& text) { SBar.SetSimpleText(text); }
+void MainWindow::ShowStatusOptionsChanged() { SetStatusText("設定を変更しました。"); }
+void MainWindow::ShowStatusHelpShown() { SetStatusText("ヘルプを表示しました。"); }
+void MainWindow::ShowStatusAbout() { SetStatusText(AboutDialog.AppName() + "  " + AboutDialog.AppVer()); }
+void MainWindow::ShowStatusOptionsImported() { SetStatusText("外持ファイルから設定を読み込みました。"); }
+void MainWindow::ShowStatusReencoded(const std::string& fileName) {
+    SetStatusText(std::string(text::kReencryptLabel) + fileName);
+}
+
+void MainWindow::OpenMelted(const std::string& plain, const ContainerKey& key) {
+    std::string appPath;
+    ProcessRef process;
+    if (!OpenWithApp(plain, appPath, process, Watched)) return;
+    if (OptionsInForce().Reencode) Watched.AddEntry(plain, appPath, key, std::move(process));
+}
+
+namespace {
+
+// A re-encryption's failures are told as such, above what failed.
+class ReencryptUi : public WinCodecUi {
+public:
+    void ReportError(const CodecReport& report) override {
+        BoxMessage box = BoxForReport(report);
+        box.text = std::string(text::kReencryptFailed) + "\n" + box.text;
+        Show(box);
+    }
+};
+
+}  // namespace
+
+void MainWindow::TimerProsMonTimer() {
+    // A re-encryption waits while a batch runs (it handles messages as it
+    // converts): it would nest inside it.
+    if (!BatchIdle()) return;
+    // Off while the codec may show a modal question, so no tick runs inside another.
+    TimerProsMon.SetEnabled(false);
+    ReencryptUi ui;
+    const Options options = OptionsInForce();  // one tick's rules, whatever a question meanwhile lets change
+    Codec codec(SystemFiles(), ui, options);
+    std::optional<PassProgress> progress;  // only when a file is encrypted again
+    Watched.Poll(
+        codec, [this](const std::string& fileName) { ShowStatusReencoded(fileName); },
+        [&](const std::string& path) {
+            if (!progress) {
+                progress.emplace(text::kReencryptLabel, std::vector<std::string>());
+                codec.SetProgress(&*progress);
+            }
+            progress->BeginFile(path);
+        },
+        [](const std::string& path) {
+            // A program waiting minimised under /Q closes by itself afterwards: say it while it can.
+            ui::MsgBox(text::ReencryptionStopped(path), "", kStyleExclamation);
+        });
+    codec.SetProgress(nullptr);
+    progress.reset();
+    if (const text::UndeletedFiles kept = codec.TakeNotDeleted(); !kept.empty())
+        ui::MsgBox(text::NotDeleted(kept), "", kStyleExclamation);
+    if (Flags.Quit && Watched.Empty()) {
+        Close();
+        if (!Visible()) return;
+    }
+    TimerProsMon.SetEnabled(true);
+    if (OnTick) OnTick();
+}
+
+bool MainWindow::FormCloseQuery() {
+    if (Watched.Empty()) return true;
+    const std::vector<std::string> open = Watched.Files();
+    if (ui::MsgBox(text::ConfirmCloseWhileInUse(open), "", kStyleYesNo | kDefaultNo) != MsgAnswer::kYes) return false;
+    // The plain files stay as they are; their applications keep running. The
+    // next start reminds the user of them.
+    AddUnprotected(open);
+    Watched.Clear();
+    return true;
+}
+
+void MainWindow::ButtonReferClick() {
+    try {
+        FileSel.Create();
+        PlaceDialogComponent(this, FileSel);
+        FileSel.Show();
+    } catch (const DialogCreateError&) {
+        // The user was told already; the command is simply abandoned.
+    }
+}
+
+void MainWindow::SButtonAboutClick() {
+    try {
+        AboutDialog.Create();
+        PlaceDialogComponent(this, AboutDialog);
+        AboutDialog.Show();
+        ShowStatusAbout();
+    } catch (const DialogCreateError&) {
+    }
+}
+
+void MainWindow::SButtonSettingClick() {
+    if (!FormSetting) {
+        ui::BusyCursor busy;
+        FormSetting = std::make_unique<OptionsDialog>(this);
+        // The help of the options in force, not of the dialog's unconfirmed copy.
+        FormSetting->OnHelp = [](const std::string& anchor) {
+            ShowHelp(std::string(help::kHelpFileName), anchor, OptionsInForce().UseNN);
+        };
+    }
+    FormSetting->Open(this);
+}
+
+void MainWindow::SButtonHelpClick() {
+    if (ShowHelp(std::string(help::kHelpFileName), std::string(help::kAnchorMain), OptionsInForce().UseNN))
+        ShowStatusHelpShown();
+}
+void MainWindow::SButtonHomePageClick() { OpenHomePage(std::string(help::kHomePageAddress)); }
+
+void MainWindow::HandOver(std::vector<std::string> files) {
+    if (OnFiles) OnFiles(std::move(files));
+}
+
+std::optional<LRESULT> MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM) {
+    if (msg == WM_DROPFILES) {
+        HandOver(DropFiles(reinterpret_cast<HDROP>(wParam)));
+        return 0;
+    }
+    return std::nullopt;
+}
+
+LRESULT MainWindow::HandleNotification(UINT msg, WPARAM, LPARAM lParam) {
+    switch (msg) {
+    case kMsgFilesChosen:
+        HandOver(FileSel.FileList());
+        break;
+    case kMsgOptionsChanged:
+        if (lParam) {
+            OptionsInForce() = *reinterpret_cast<const Options*>(lParam);
+            ApplyOptions();
+            ShowStatusOptionsChanged();
+        }
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+}  // namespace plivex

@@ -1,0 +1,93 @@
+// The main window: a drop target with Browse, four tool buttons and a status bar.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/options_dialog_win.h"
+#include "base/secret.h"
+#include "dialogs/about_box_win.h"
+#include "filesel/file_dialog_win.h"
+#include "monitor/watched_apps.h"
+#include "ui/controls_win.h"
+#include "ui/form_win.h"
+#include "ui/status_bar_win.h"
+#include "ui/tool_button_win.h"
+#include "version.h"
+
+namespace plivex {
+
+// The program's own messages to the main window (delivered by Perform).
+inline constexpr UINT kMsgFilesChosen = WM_USER + 1;     // 1025: the file selection was confirmed
+inline constexpr UINT kMsgOptionsChanged = WM_USER + 2;  // 1026: lParam points at the confirmed Options
+
+inline constexpr const char* kAppVersion = "Ver " PLIVEX_VERSION_STRING;
+inline constexpr const char* kCopyright = "Copyright (C) 2026 Plivex Project";
+
+class MainWindow : public ui::Form {
+public:
+    MainWindow();
+
+    ui::Label Label1;
+    ui::Button ButtonRefer;
+    ui::ToolButton SButtonSetting;
+    ui::ToolButton SButtonHelp;
+    ui::ToolButton SButtonHomePage;
+    ui::ToolButton SButtonAbout;
+    ui::StatusBar SBar;
+
+    FileDialog FileSel;
+    AboutBox AboutDialog;
+    // The options dialog, made on first use and kept for the run.
+    std::unique_ptr<OptionsDialog> FormSetting;
+    // The password the next prompt offers; wiped whenever it is replaced or cleared.
+    Secret LastPW;
+    CommandLineFlags Flags;
+    // Applications opened on melted files, polled by TimerProsMon once a second.
+    WatchedApps Watched;
+    ui::Timer TimerProsMon;
+
+    // Every list of dropped or chosen files goes here, in the order given.
+    std::function<void(std::vector<std::string>)> OnFiles;
+    // Called at the end of every monitor tick.
+    std::function<void()> OnTick;
+
+    // Applies the options in force: forgets LastPW unless RecyclePW, stays on top by StayOnTop.
+    void ApplyOptions();
+
+    void SetStatusText(const std::string& text);
+    void ShowStatusOptionsChanged();
+    void ShowStatusHelpShown();
+    void ShowStatusAbout();
+    void ShowStatusOptionsImported();
+    void ShowStatusReencoded(const std::string& fileName);
+
+    // After a melt the user asked to open: start its application and, with
+    // Reencode, watch it so the file is encrypted again when it ends.
+    // key is what melted the file: the re-encryption writes the container's own format with it.
+    void OpenMelted(const std::string& plain, const ContainerKey& key);
+    void TimerProsMonTimer();
+    // Whether the window may close: asks while files wait for re-encryption.
+    bool FormCloseQuery();
+
+    void ButtonReferClick();
+    void SButtonSettingClick();
+    void SButtonHelpClick();
+    void SButtonHomePageClick();
+    void SButtonAboutClick();
+
+protected:
+    std::optional<LRESULT> HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    LRESULT HandleNotification(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void HandOver(std::vector<std::string> files);
+};
+
+}  // namespace plivex

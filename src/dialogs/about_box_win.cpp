@@ -1,0 +1,80 @@
+#include "dialogs/about_box_win.h"
+
+#include <shellapi.h>
+
+#include "dialogs/place_win.h"
+#include "ui/app_win.h"
+
+namespace plivex {
+
+AboutBoxForm::AboutBoxForm()
+    : Form(353, 215, "", ui::BorderStyle::Single, ui::BorderIcons{true, true, false, false}),
+      ImgIcon(*this, 16, 16, 32, 32),
+      LabelAppName(*this, 64, 24, "", 193, ui::Alignment::Center),
+      LabelAppVer(*this, 256, 24, "", 81, ui::Alignment::Center),
+      LabelCright(*this, 16, 56, "", 305, ui::Alignment::Center),
+      Bevel1(*this, 0, 80, 353),
+      Bevel2(*this, 0, 169, 353),
+      ButtonOK(*this, 134, 184, 86, 25, "&OK", 0) {
+    SetOuterSize(361, 249);
+    ButtonOK.SetDefault(true);
+    ButtonOK.SetModalResult(ui::mrOk);
+    ButtonOK.OnClick = [this] { ButtonOKClick(); };
+    FormCreate();
+}
+
+void AboutBoxForm::FormCreate() {
+    // The program's own first large icon, painted once over the form's background.
+    const ui::Application& app = ui::Application::Get();
+    RECT area{0, 0, app.Scale(ImgIcon.Width()) + 1, app.Scale(ImgIcon.Height()) + 1};
+    FillRect(ImgIcon.Canvas(), &area, GetSysColorBrush(COLOR_BTNFACE));
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    HICON large = nullptr;
+    if (ExtractIconExW(exe, 0, &large, nullptr, 1) > 0 && large) {
+        DrawIconEx(ImgIcon.Canvas(), 0, 0, large, app.Scale(32), app.Scale(32), 0, nullptr, DI_NORMAL);
+        DestroyIcon(large);
+    }
+    ImgIcon.Invalidate();
+}
+
+void AboutBoxForm::ButtonOKClick() {
+    if (!InModal()) Hide();  // kept for the run: closing only hides it
+}
+
+AboutBox::AboutBox() {
+    SetCaption(kAboutCaptionSuffix);
+    SetFormSize(361, 249);
+    const ui::Application& app = ui::Application::Get();
+    const ScreenSize screen = PrimaryScreen();
+    const Point centre = CenterOnScreen(app.Scale(361), app.Scale(249), screen);
+    SetLeft(centre.left);
+    SetTop(centre.top);
+}
+
+void AboutBox::SetAppName(const std::string& name) {
+    if (GetCaption() == appName_ + kAboutCaptionSuffix) SetCaption(name + kAboutCaptionSuffix);
+    appName_ = name;
+}
+
+std::unique_ptr<ui::Form> AboutBox::CreateSelf() { return std::make_unique<AboutBoxForm>(); }
+
+void AboutBox::PropToDialog() {
+    DialogBase::PropToDialog();
+    if (auto* form = dynamic_cast<AboutBoxForm*>(DialogForm())) {
+        form->LabelAppName.SetText(appName_);
+        form->LabelAppVer.SetText(appVer_);
+        form->LabelCright.SetText(cright_);
+    }
+}
+
+void AboutBox::DialogToProp() {
+    DialogBase::DialogToProp();
+    if (auto* form = dynamic_cast<AboutBoxForm*>(DialogForm())) {
+        appName_ = form->LabelAppName.Text();
+        appVer_ = form->LabelAppVer.Text();
+        cright_ = form->LabelCright.Text();
+    }
+}
+
+}  // namespace plivex

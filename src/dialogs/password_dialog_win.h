@@ -1,0 +1,59 @@
+// The modal window in which the password of one batch of files is typed.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "base/secret.h"
+#include "options/options_record.h"
+#include "ui/controls_win.h"
+#include "ui/form_win.h"
+#include "ui/hints_win.h"
+
+namespace plivex {
+
+class PasswordDialog : public ui::Form {
+public:
+    PasswordDialog();
+    ~PasswordDialog() override;
+
+    // Set by the caller between creating and showing.
+    int Mode = 0;  // 0 encrypt, otherwise decrypt
+    Options ShownOptions;
+    std::vector<std::string> Files;  // UTF-8 full paths, at least one
+    std::string RememberedPW;
+    bool Again = false;  // the last password did not open the file: said above the field
+
+    ui::Label LabelFName;
+    ui::Label LabelFiles;
+    ui::Label LabelAgain;
+    ui::Label LabelPW;
+    ui::Edit EditPW;
+    ui::CheckBox CBoxUseMeltFTmp;
+    ui::Label LabelPWCon;
+    ui::Edit EditPWCon;
+    // Encrypting: the format this pass writes, starting as the options say.
+    ui::CheckBox CBoxStrongFormat;
+    ui::Button ButtonOk;
+    ui::Button ButtonCancel;
+    ui::Hints Hints;
+
+    void FormShow();
+    void ButtonOkClick();
+
+private:
+    bool noConfirmation_ = false;  // whether OK asks for the second field; decided when shown
+};
+
+struct PasswordAnswer {
+    int result;             // ui::mrOk or ui::mrCancel
+    Secret password;        // UTF-8; empty after Cancel
+    bool useMelted;         // open the decrypted files at once
+    bool strongFormat;      // encrypting: write the strong format
+};
+
+// Creates, places and shows the dialog for one batch, reads it and releases it.
+PasswordAnswer AskPassword(int mode, const Options& options, const std::vector<std::string>& files,
+                           const std::string& remembered, bool again = false);
+
+}  // namespace plivex

@@ -1,0 +1,130 @@
+// The program's own file selection dialog: a folder tree, the folder's files
+// filtered by wildcard patterns, a name edit and named file types. It is shown
+// modelessly; an accepted choice is copied into the component and announced
+// to the caller's window by a message sent synchronously.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dialogs/dialog_base_win.h"
+#include "filesel/folder_tree_win.h"
+#include "filesel/file_types.h"
+#include "ui/controls_win.h"
+#include "ui/focus_edit_win.h"
+#include "ui/form_win.h"
+#include "ui/list_controls_win.h"
+#include "ui/splitter_win.h"
+
+namespace plivex {
+
+class FileDialog;
+
+class FileDialogForm : public ui::Form {
+public:
+    explicit FileDialogForm(FileDialog* fileSel = nullptr);
+
+    // Panel1, the area the tree, the splitter and the list share, is not a
+    // window of its own: 16, 16, 545 x 273.
+    FolderTree FolderView;
+    ui::ListBox LBoxFiles;
+    ui::Splitter Splitter1;
+    ui::Label Label1;
+    ui::Edit EditFileName;
+    ui::Label Label2;
+    ui::FocusEdit EditFileType;
+    ui::ComboBox CBoxFileType;
+    ui::Button ButtonOk;
+    ui::Button ButtonCancel;
+
+    // Copies of the component's settings, made by its PropToDialog.
+    bool FileMustExist = false;
+    bool OverwritePrompt = false;
+    bool WildCardFree = true;
+    std::int32_t FileTypeIndex = 0;
+    std::int32_t NotifyMessage = 0;
+    ui::Form* NotifyControl = nullptr;
+    FileDialog* FileSel;
+    // The full path built when a choice is accepted.
+    std::string FileName;
+
+    // Fills the list with the selected folder's files matching the patterns.
+    void RefreshFileList();
+
+private:
+    void ButtonOkClick();
+    void FormShow();
+    void CBoxFileTypeChange();
+    void EditFileTypeEnter();
+    void EditFileTypeKeyPress(wchar_t& key);
+    void EditFileTypeExit();
+    void PatternsTyped();
+    void LBoxFilesClick();
+    void EViewLiteChange();
+    void ButtonCancelClick();
+};
+
+class FileDialog : public DialogBase {
+public:
+    FileDialog();
+
+    const std::string& FileName() const { return fileName_; }
+    void SetFileName(const std::string& name) { fileName_ = name; }
+    const std::string& InitialFolder() const { return initialFolder_; }
+    // The empty text stands for the program's own folder.
+    void SetInitialFolder(const std::string& folder);
+    bool FileMustExist() const { return fileMustExist_; }
+    void SetFileMustExist(bool on) { fileMustExist_ = on; }
+    bool MultiSelect() const { return multiSelect_; }
+    void SetMultiSelect(bool on) { multiSelect_ = on; }
+    bool OverwritePrompt() const { return overwritePrompt_; }
+    void SetOverwritePrompt(bool on) { overwritePrompt_ = on; }
+    bool WildCardFree() const { return wildCardFree_; }
+    void SetWildCardFree(bool on) { wildCardFree_ = on; }
+    std::int32_t FileTypeIndex() const { return fileTypeIndex_; }
+    // i when below the number of types (negative ones too), else 0.
+    void SetFileTypeIndex(std::int32_t i) { fileTypeIndex_ = FileTypeIndexFor(i, fileTypes_.Count()); }
+    std::int32_t NotifyMessage() const { return notifyMessage_; }
+    void SetNotifyMessage(std::int32_t message) { notifyMessage_ = message; }
+    // A window of the program's, not owned; null for none.
+    ui::Form* NotifyControl() const { return notifyControl_; }
+    void SetNotifyControl(ui::Form* control) { notifyControl_ = control; }
+    // The full paths of a multi-select choice.
+    const std::vector<std::string>& FileList() const { return fileList_; }
+    std::vector<std::string>& FileList() { return fileList_; }
+    const std::vector<std::string>& FileTypeList() const { return fileTypes_.Entries(); }
+
+    bool AddFileType(const std::string& name, const std::string& masks, std::int32_t index) {
+        return fileTypes_.Add(name, masks, index);
+    }
+    bool DeleteFileType(const std::string& text) { return fileTypes_.Delete(text); }
+    void ClearFileType() { fileTypes_.Clear(); }
+
+    FileDialogForm* Form() const { return static_cast<FileDialogForm*>(DialogForm()); }
+
+    void PropToDialog() override;
+    void DialogToProp() override;
+
+protected:
+    std::unique_ptr<ui::Form> CreateSelf() override;
+
+private:
+    std::string fileName_;
+    std::string initialFolder_;
+    bool fileMustExist_ = false;
+    bool multiSelect_ = false;
+    bool overwritePrompt_ = false;
+    bool wildCardFree_ = true;
+    std::int32_t fileTypeIndex_ = 0;
+    std::int32_t notifyMessage_ = 0;
+    ui::Form* notifyControl_ = nullptr;
+    std::vector<std::string> fileList_;
+    plivex::FileTypeList fileTypes_;
+};
+
+}  // namespace plivex

@@ -1,0 +1,478 @@
+// The file selection dialog on real folders and files: the list and its
+// patterns, accepting with its checks and messages, the result copied into
+// the component and announced to the caller's window.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <optional>
+
+#include "dialogs/place_win.h"
+#include "filesel/file_dialog_win.h"
+#include "sys/text_win.h"
+#include "ui/app_win.h"
+#include "ui/msgbox_win.h"
+#include "ui_support.h"
+#include "win_support.h"
+
+namespace plivex {
+namespace {
+
+using Strings = std::vector<std::string>;
+using test::Key;
+
+constexpr std::int32_t kChosen = 1027;
+
+// The caller's window: records the messages of the application range it receives.
+class Receiver : public ui::Form {
+public:
+    Receiver() : Form(120, 40, "受信") {}
+    std::vector<UINT> received;
+    std::function<void()> onMessage;
+
+protected:
+    LRESULT HandleNotification(UINT msg, WPARAM, LPARAM) override {
+        received.push_back(msg);
+        if (onMessage) onMessage();
+        return 0;
+    }
+};
+
+// Types text into an edit as the keyboard would, so the edit marks itself modified.
+void Type(ui::Edit& edit, const std::string& text) {
+    for (wchar_t c : Widen(text)) PostMessageW(edit.Handle(), WM_CHAR, c, 1);
+    ui::Application::Get().ProcessMessages();
+}
+
+void ClearAndType(ui::Edit& edit, const std::string& text) {
+    edit.SetText("");
+    Type(edit, text);
+}
+
+// A mouse click (or double click) on an item of the list.
+void ClickItem(ui::ListBox& list, int index, bool twice = false) {
+    RECT r{};
+    SendMessageW(list.Handle(), LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+    const LPARAM at = MAKELPARAM(r.left + 4, (r.top + r.bottom) / 2);
+    PostMessageW(list.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(list.Handle(), WM_LBUTTONUP, 0, at);
+    if (twice) {
+        PostMessageW(list.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        PostMessageW(list.Handle(), WM_LBUTTONUP, 0, at);
+    }
+    ui::Application::Get().ProcessMessages();
+}
+
+// The combo picked by the user (the program's own ItemIndex does not notify).
+void PickType(FileDialogForm& form, int index) {
+    form.CBoxFileType.SetItemIndex(index);
+    SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(form.CBoxFileType.Id(), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(form.CBoxFileType.Handle()));
+}
+
+Strings Sorted(Strings s) {
+    std::sort(s.begin(), s.end());
+    return s;
+}
+
+class FileSel : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ui::SetMsgBoxResponder([this](const std::string& text, const std::string& caption, unsigned style) {
+            asked.push_back(text + "|" + caption + "|" + std::to_string(style));
+            return answer;
+        });
+        folder = tmp / "資料フォルダ\\";
+        CreateDirectoryW(Widen(folder).c_str(), nullptr);
+        for (const char* name : {"報告書.txt", "メモ.TXT", "b.doc", " 空白.doc", "データ.pvx"})
+            ASSERT_TRUE(test::WriteAll(folder + name, "x"));
+        CreateDirectoryW(Widen(folder + "フォルダ.txt").c_str(), nullptr);
+        CreateDirectoryW(Widen(folder + "下位").c_str(), nullptr);
+        sel.SetInitialFolder(folder.substr(0, folder.size() - 1));
+        sel.SetNotifyControl(&receiver);
+        sel.SetNotifyMessage(kChosen);
+    }
+    void TearDown() override {
+        if (sel.Form()) sel.Form()->Hide();
+        ui::SetMsgBoxResponder(nullptr);
+    }
+
+    // Opens the dialog as its owners do.
+    FileDialogForm& Open() {
+        sel.Create();
+        sel.RefreshDialog();
+        sel.Show();
+        ui::Application::Get().ProcessMessages();
+        return *sel.Form();
+    }
+    FileDialogForm& Accept(const std::string& name) {
+        FileDialogForm& form = *sel.Form();
+        form.EditFileName.SetText(name);
+        form.ButtonOk.Click();
+        return form;
+    }
+    bool SameFolder(const std::string& a, const std::string& b) { return SameTextIgnoringCase(a, b); }
+
+    test::TempDir tmp;
+    std::string folder;  // ends with a backslash
+    Receiver receiver;
+    FileDialog sel;
+    Strings asked;
+    MsgAnswer answer = MsgAnswer::kOk;
+};
+
+TEST_F(FileSel, ComponentDefaultsAndFileTypes) {
+    FileDialog fresh;
+    EXPECT_EQ(fresh.GetCaption(), "ファイルの選択");
+    EXPECT_EQ(fresh.FormWidth(), 585);
+    EXPECT_EQ(fresh.FormHeight(), 433);
+    const ScreenSize screen = PrimaryScreen();
+    EXPECT_EQ(fresh.Left(), (screen.width - 585) / 2);
+    EXPECT_EQ(fresh.Top(), (screen.height - 433) / 2);
+    EXPECT_FALSE(fresh.FileMustExist() || fresh.MultiSelect() || fresh.OverwritePrompt());
+    EXPECT_TRUE(fresh.WildCardFree());
+    EXPECT_EQ(fresh.FileTypeIndex(), 0);
+    // The program's own folder, without a trailing backslash, for the empty text.
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    const std::string self = Narrow(exe);
+    EXPECT_EQ(fresh.InitialFolder(), self.substr(0, self.find_last_of('\\')));
+    fresh.SetInitialFolder("D:\\別");
+    fresh.SetInitialFolder("");
+    EXPECT_EQ(fresh.InitialFolder(), self.substr(0, self.find_last_of('\\')));
+
+    EXPECT_EQ(fresh.FileTypeList(), Strings{"すべてのファイル (*.*)"});
+    EXPECT_TRUE(fresh.AddFileType("暗号ファイル", "*.pvx", 2147483647));
+    EXPECT_FALSE(fresh.AddFileType("暗号ファイル", "*.PVX", 0));
+    EXPECT_TRUE(fresh.AddFileType("外持ファイル", "*.pvxe", -5));
+    EXPECT_EQ(fresh.FileTypeList(), (Strings{"外持ファイル (*.pvxe)", "すべてのファイル (*.*)", "暗号ファイル (*.pvx)"}));
+    fresh.SetFileTypeIndex(2);
+    EXPECT_EQ(fresh.FileTypeIndex(), 2);
+    fresh.SetFileTypeIndex(3);
+    EXPECT_EQ(fresh.FileTypeIndex(), 0);
+    fresh.SetFileTypeIndex(-5);
+    EXPECT_EQ(fresh.FileTypeIndex(), -5);
+    EXPECT_TRUE(fresh.DeleteFileType("pvxe"));
+    EXPECT_FALSE(fresh.DeleteFileType("PVX"));
+    fresh.ClearFileType();
+    EXPECT_TRUE(fresh.FileTypeList().empty());
+}
+
+TEST_F(FileSel, ListFollowsFolderTypesAndTypedPatterns) {
+    sel.AddFileType("暗号ファイル", "*.pvx", 9);
+    FileDialogForm& form = Open();
+    EXPECT_TRUE(form.Visible());
+    EXPECT_EQ(form.ClientWidth(), 577);
+    EXPECT_EQ(form.ClientHeight(), 406);
+    EXPECT_TRUE(SameFolder(form.FolderView.PathName(), folder)) << form.FolderView.PathName();
+    EXPECT_EQ(form.FolderView.Hint(), form.FolderView.PathName());
+    // Tab order: the list, the tree, the name; the labels' accelerators reach their edits.
+    EXPECT_TRUE(form.LBoxFiles.Focused());
+    Key(form, VK_TAB);
+    EXPECT_TRUE(form.FolderView.Focused());
+    Key(form, VK_TAB);
+    EXPECT_TRUE(form.EditFileName.Focused());
+    Key(form, 'T', true);
+    EXPECT_TRUE(form.EditFileType.Focused());
+    Key(form, 'N', true);
+    EXPECT_TRUE(form.EditFileName.Focused());
+    EXPECT_EQ(form.CBoxFileType.Count(), 2);
+    EXPECT_EQ(form.CBoxFileType.ItemIndex(), 0);
+    EXPECT_EQ(form.EditFileType.Text(), "*.*");
+    // Files only: the folder whose name matches is not listed.
+    EXPECT_EQ(Sorted(form.LBoxFiles.Items()), Sorted({" 空白.doc", "b.doc", "データ.pvx", "メモ.TXT", "報告書.txt"}));
+
+    PickType(form, 1);
+    EXPECT_EQ(form.EditFileType.Text(), "*.pvx");
+    EXPECT_EQ(form.LBoxFiles.Items(), Strings{"データ.pvx"});
+
+    // Typed patterns and Enter: applied, no type selected, the dialog stays open.
+    form.EditFileType.SetFocus();
+    EXPECT_FALSE(form.ButtonOk.Default());  // Enter here must not accept
+    ClearAndType(form.EditFileType, "*.txt,*.TXT");
+    Key(form, VK_RETURN);
+    EXPECT_TRUE(form.Visible());
+    EXPECT_TRUE(receiver.received.empty());
+    EXPECT_EQ(form.CBoxFileType.ItemIndex(), -1);
+    EXPECT_EQ(Sorted(form.LBoxFiles.Items()), Sorted({"メモ.TXT", "報告書.txt"}));  // each once
+
+    // A blank after the comma belongs to the pattern; leaving the edit applies it too.
+    ClearAndType(form.EditFileType, "*.pvx, *.doc");
+    form.EditFileName.SetFocus();
+    EXPECT_TRUE(form.ButtonOk.Default());
+    EXPECT_EQ(Sorted(form.LBoxFiles.Items()), Sorted({" 空白.doc", "データ.pvx"}));
+
+    // An empty pattern edit stands for every file; a pattern matching nothing empties the list.
+    form.EditFileType.SetFocus();
+    ClearAndType(form.EditFileType, "");
+    form.EditFileType.SetModified(true);
+    Key(form, VK_RETURN);
+    EXPECT_EQ(form.EditFileType.Text(), "*.*");
+    EXPECT_EQ(form.LBoxFiles.Count(), 5);
+    ClearAndType(form.EditFileType, "*.none");
+    Key(form, VK_RETURN);
+    EXPECT_EQ(form.LBoxFiles.Count(), 0);
+
+    // Clicking an item puts its name into the name edit.
+    PickType(form, 0);
+    const int memo = form.LBoxFiles.FindItem("メモ.TXT");
+    ClickItem(form.LBoxFiles, memo);
+    EXPECT_EQ(form.EditFileName.Text(), "メモ.TXT");
+}
+
+TEST_F(FileSel, TypedPatternsSurviveAcceptanceAndTheNextShowing) {
+    sel.AddFileType("暗号ファイル", "*.pvx", 9);
+    sel.SetFileTypeIndex(1);
+    FileDialogForm& form = Open();
+    EXPECT_EQ(form.LBoxFiles.Items(), Strings{"データ.pvx"});
+    ClearAndType(form.EditFileType, "*.doc");
+    form.EditFileType.SetFocus();
+    form.EditFileName.SetFocus();
+    Accept("b.doc");
+    EXPECT_FALSE(form.Visible());
+    EXPECT_EQ(sel.FileTypeIndex(), -1);
+
+    Open();
+    EXPECT_EQ(form.CBoxFileType.ItemIndex(), -1);
+    EXPECT_EQ(form.EditFileType.Text(), "*.doc");
+    EXPECT_EQ(Sorted(form.LBoxFiles.Items()), Sorted({" 空白.doc", "b.doc"}));
+    EXPECT_EQ(form.EditFileName.Text(), "b.doc");  // the name part of the last choice
+
+    // Without types the combo stays empty and the pattern edit keeps its text.
+    form.ButtonCancel.Click();
+    sel.ClearFileType();
+    sel.SetWildCardFree(false);
+    Open();
+    EXPECT_EQ(form.CBoxFileType.Count(), 0);
+    EXPECT_EQ(form.EditFileType.Text(), "*.doc");
+    EXPECT_NE(GetWindowLongPtrW(form.EditFileType.Handle(), GWL_STYLE) & ES_READONLY, 0);
+}
+
+TEST_F(FileSel, AcceptingAddsTheDefaultExtensionAndNotifiesSynchronously) {
+    sel.AddFileType("暗号ファイル", "*.pvx", 9);
+    sel.SetFileTypeIndex(1);
+    std::string seenName;
+    bool seenHidden = false;
+    receiver.onMessage = [&] {
+        seenName = sel.FileName();
+        seenHidden = !sel.Form()->Visible();
+    };
+    FileDialogForm& form = Open();
+    Accept("新規");
+    EXPECT_EQ(receiver.received, std::vector<UINT>{kChosen});  // delivered before the click returned
+    EXPECT_EQ(seenName, form.FolderView.PathName() + "新規.pvx");
+    EXPECT_TRUE(seenHidden);
+    EXPECT_EQ(form.EditFileName.Text(), "新規.pvx");
+    EXPECT_TRUE(SameFolder(sel.InitialFolder() + "\\", folder));
+    EXPECT_EQ(sel.FileTypeIndex(), 1);
+    EXPECT_TRUE(sel.FileList().empty());  // single selection leaves the list alone
+
+    Open();
+    form.EditFileName.SetText("名前.txt");  // an extension of its own is kept
+    form.EditFileName.SetFocus();
+    Key(form, VK_RETURN);  // Enter in the name edit accepts
+    EXPECT_EQ(sel.FileName(), form.FolderView.PathName() + "名前.txt");
+    Open();
+    Accept("C:\\他\\全体");  // a full path stands on its own
+    EXPECT_EQ(sel.FileName(), "C:\\他\\全体.pvx");
+    EXPECT_EQ(form.EditFileName.Text(), "全体.pvx");
+    Open();
+    PickType(form, 0);
+    Accept("そのまま");
+    EXPECT_EQ(sel.FileName(), form.FolderView.PathName() + "そのまま");
+    EXPECT_EQ(receiver.received.size(), 4u);
+    EXPECT_TRUE(asked.empty());
+
+    // Without a message or without a window nothing is sent, yet the result is copied.
+    sel.SetNotifyMessage(0);
+    Open();
+    Accept("無通知1");
+    EXPECT_EQ(sel.FileName(), form.FolderView.PathName() + "無通知1");
+    sel.SetNotifyMessage(kChosen);
+    sel.SetNotifyControl(nullptr);
+    Open();
+    Accept("無通知2");
+    EXPECT_EQ(sel.FileName(), form.FolderView.PathName() + "無通知2");
+    EXPECT_FALSE(form.Visible());
+    EXPECT_EQ(receiver.received.size(), 4u);
+}
+
+// A full path typed or pasted into the name field is the file itself, on
+// opening and on saving; one that names a folder takes the tree there.
+TEST_F(FileSel, FullPathsAreTakenAsTheyAreAndAFolderIsGoneTo) {
+    const std::string elsewhere = tmp / "別の場所";
+    CreateDirectoryW(Widen(elsewhere).c_str(), nullptr);
+    ASSERT_TRUE(test::WriteAll(elsewhere + "\\遠く.txt", "x"));
+    sel.SetMultiSelect(true);
+    sel.SetFileMustExist(true);
+    FileDialogForm& form = Open();
+    Accept(elsewhere);
+    EXPECT_TRUE(form.Visible()) << "a folder is not a choice";
+    EXPECT_TRUE(receiver.received.empty());
+    EXPECT_TRUE(SameFolder(form.FolderView.PathName(), elsewhere + "\\"));
+    EXPECT_EQ(form.EditFileName.Text(), "");
+    Accept(folder + "報告書.txt");
+    EXPECT_EQ(receiver.received.size(), 1u);
+    EXPECT_EQ(sel.FileName(), folder + "報告書.txt");
+    EXPECT_EQ(sel.FileList(), Strings{folder + "報告書.txt"});
+    EXPECT_TRUE(SameFolder(sel.InitialFolder() + "\\", folder)) << "the folder of the chosen file is remembered";
+    Open();
+    Accept(elsewhere + "\\無い.txt");
+    EXPECT_EQ(asked, Strings{"ファイルが存在しません。|プリベックス|48"});
+
+    // Saving: a new file in another folder.
+    asked.clear();
+    sel.SetMultiSelect(false);
+    sel.SetFileMustExist(false);
+    sel.SetOverwritePrompt(true);
+    Open();
+    Accept(elsewhere + "\\控え");
+    EXPECT_EQ(sel.FileName(), elsewhere + "\\控え");
+    EXPECT_TRUE(asked.empty());
+    Open();
+    Accept(elsewhere + "\\");
+    EXPECT_EQ(receiver.received.size(), 2u) << "a folder is not a file to save into";
+    EXPECT_TRUE(form.Visible());
+}
+
+TEST_F(FileSel, MultiSelectTakesSelectedItemsThenTheTypedName) {
+    sel.SetMultiSelect(true);
+    sel.SetNotifyMessage(1025);
+    FileDialogForm& form = Open();
+    ASSERT_TRUE(form.LBoxFiles.MultiSelect());
+    EXPECT_TRUE(form.LBoxFiles.ExtendedSelect());
+    const std::string path = form.FolderView.PathName();
+    const int memo = form.LBoxFiles.FindItem("メモ.TXT");
+    const int report = form.LBoxFiles.FindItem("報告書.txt");
+    // In list order, whatever the order of selecting.
+    const Strings both = memo < report ? Strings{path + "メモ.TXT", path + "報告書.txt"}
+                                       : Strings{path + "報告書.txt", path + "メモ.TXT"};
+    form.LBoxFiles.SetSelectedIndices({report, memo});
+    Accept(memo < report ? "報告書.TXT" : "メモ.txt");  // the second selected item, in another case
+    EXPECT_EQ(sel.FileList(), both);
+    EXPECT_EQ(receiver.received, std::vector<UINT>{1025});
+
+    Open();
+    form.LBoxFiles.SetSelectedIndices({memo, report});
+    Accept("新規.txt");
+    Strings three = both;
+    three.push_back(path + "新規.txt");
+    EXPECT_EQ(sel.FileList(), three);
+
+    // A double click chooses the item clicked.
+    Open();
+    ClickItem(form.LBoxFiles, memo, true);
+    EXPECT_FALSE(form.Visible());
+    EXPECT_EQ(sel.FileList(), Strings{path + "メモ.TXT"});
+    EXPECT_EQ(sel.FileName(), path + "メモ.TXT");
+}
+
+TEST_F(FileSel, ExistenceTestSharesReadAccessOnly) {
+    sel.SetFileMustExist(true);
+    FileDialogForm& form = Open();
+    const std::string path = form.FolderView.PathName();
+    const auto refused = [&](const std::string& name, const std::string& message) {
+        asked.clear();
+        Accept(name);
+        EXPECT_TRUE(form.Visible()) << name;
+        EXPECT_EQ(asked, Strings{message + "|プリベックス|48"}) << name;
+    };
+    refused("", "ファイルを指定して下さい。");
+    refused("無い.txt", "ファイルが存在しません。");
+    refused("フォルダ.txt", "ファイルが存在しません。");
+    {
+        test::HeldFile held(path + "報告書.txt");  // another program, no sharing
+        ASSERT_TRUE(held.held());
+        refused("報告書.txt", "ファイルが存在しません。");
+    }
+    {
+        const HANDLE writer = CreateFileW(Widen(path + "b.doc").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+        refused("b.doc", "ファイルが存在しません。");  // written to, even with sharing
+        CloseHandle(writer);
+    }
+    EXPECT_TRUE(receiver.received.empty());
+    EXPECT_EQ(sel.FileName(), "");
+
+    // Readers that share reading do not hide a file; the probe's handle is closed after.
+    const HANDLE reader = CreateFileW(Widen(path + "メモ.TXT").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    asked.clear();
+    Accept("メモ.TXT");
+    CloseHandle(reader);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_FALSE(form.Visible());
+    EXPECT_EQ(sel.FileName(), path + "メモ.TXT");
+    EXPECT_TRUE(DeleteFileW(Widen(path + "メモ.TXT").c_str()));
+}
+
+TEST_F(FileSel, OverwritePromptAsksForExistingFilesOnly) {
+    sel.SetOverwritePrompt(true);
+    FileDialogForm& form = Open();
+    const std::string path = form.FolderView.PathName();
+    answer = MsgAnswer::kNo;
+    Accept("データ.pvx");
+    EXPECT_EQ(asked, Strings{"上書きしてよろしいですか？|プリベックス|308"});
+    EXPECT_TRUE(form.Visible());
+    EXPECT_EQ(sel.FileName(), "");
+    EXPECT_TRUE(receiver.received.empty());
+    // The probe's handle is closed on refusal too: a writer can open the file.
+    const HANDLE writer = CreateFileW(Widen(path + "データ.pvx").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(writer, INVALID_HANDLE_VALUE);
+    CloseHandle(writer);
+
+    answer = MsgAnswer::kYes;
+    Accept("データ.pvx");
+    EXPECT_FALSE(form.Visible());
+    EXPECT_EQ(sel.FileName(), path + "データ.pvx");
+
+    asked.clear();
+    Open();
+    Accept("新しい.pvxe");  // a file that does not exist is not asked about
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(sel.FileName(), path + "新しい.pvxe");
+}
+
+TEST_F(FileSel, CancelLeavesTheComponentAsItWas) {
+    sel.SetMultiSelect(true);
+    FileDialogForm& form = Open();
+    Accept("b.doc");
+    ASSERT_EQ(receiver.received.size(), 1u);
+    const std::string name = sel.FileName();
+    const Strings list = sel.FileList();
+    const std::string initial = sel.InitialFolder();
+
+    const std::string sub = folder + "下位";
+    for (const auto& close : std::vector<std::function<void()>>{
+             [&] { form.ButtonCancel.Click(); },
+             [&] { Key(form, VK_ESCAPE); },
+             [&] { SendMessageW(form.Handle(), WM_CLOSE, 0, 0); }}) {
+        Open();
+        form.FolderView.SetFolderName(sub);
+        form.EditFileName.SetText("別.txt");
+        close();
+        EXPECT_FALSE(form.Visible());
+        EXPECT_EQ(sel.FileName(), name);
+        EXPECT_EQ(sel.FileList(), list);
+        EXPECT_EQ(sel.InitialFolder(), initial);
+    }
+    EXPECT_EQ(receiver.received.size(), 1u);
+}
+
+TEST_F(FileSel, InitialFolderThatDoesNotExistKeepsTheTreeWhereItWas) {
+    FileDialogForm& form = Open();
+    EXPECT_EQ(form.LBoxFiles.Count(), 5);
+    form.FolderView.SetFolderName(folder + "下位");
+    const std::string before = form.FolderView.PathName();
+    ASSERT_TRUE(SameFolder(before, folder + "下位\\"));
+    EXPECT_EQ(form.LBoxFiles.Count(), 0);
+    form.Hide();
+    sel.SetInitialFolder(folder + "無いフォルダ");  // not the deepest folder found either
+    Open();
+    EXPECT_EQ(form.FolderView.PathName(), before);
+}
+
+}  // namespace
+}  // namespace plivex

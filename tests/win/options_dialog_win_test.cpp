@@ -1,0 +1,380 @@
+// The options dialog: its pages and buttons, the enabling rule, publishing to
+// the main window, Default and Cancel, odd stored values, export and import
+// through its own file selection dialog on real files.
+#include <gtest/gtest.h>
+
+#include "app/explorer_win.h"
+#include "app/main_window_win.h"
+#include "app/options_dialog_win.h"
+#include "app/settings_win.h"
+#include "filesel/file_types.h"
+#include "sys/text_win.h"
+#include "ui/app_win.h"
+#include "ui/msgbox_win.h"
+#include "ui_support.h"
+#include "win_support.h"
+
+namespace plivex {
+namespace {
+
+constexpr const char* kChanged = "設定を変更しました。";
+
+class FormSetting : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ui::SetMsgBoxResponder([this](const std::string& text, const std::string&, unsigned) {
+            asked.push_back(text);
+            return MsgAnswer::kOk;
+        });
+    }
+    void TearDown() override {
+        if (main.FormSetting) main.FormSetting->Close();
+        ui::SetMsgBoxResponder(nullptr);
+        SavedWindowState() = savedExitState;
+    }
+    // Opens the dialog as the main window's settings button does.
+    OptionsDialog& Open() {
+        main.SButtonSettingClick();
+        ui::Application::Get().ProcessMessages();
+        return *main.FormSetting;
+    }
+    // Chooses name in the dialog's file selection, opened by button, in the
+    // folder it starts in or in the one the user goes to.
+    void Choose(OptionsDialog& dlg, ui::Button& button, const std::string& name, const std::string& goTo = "") {
+        button.Click();
+        FileDialogForm& sel = *dlg.FileSel.Form();
+        ASSERT_TRUE(sel.Visible());
+        if (!goTo.empty()) sel.FolderView.SetFolderName(goTo);
+        sel.EditFileName.SetText(name);
+        sel.ButtonOk.Click();
+    }
+
+    test::OptionsGuard options;
+    WindowState savedExitState = SavedWindowState();
+    test::TempDir tmp;
+    MainWindow main;
+    std::vector<std::string> asked;
+};
+
+TEST_F(FormSetting, PagesCaptionsHintsAndEveryCaptionFitsItsControl) {
+    OptionsDialog& dlg = Open();
+    EXPECT_EQ(dlg.Caption(), "プリベックスの設定");
+    EXPECT_EQ(dlg.ClientWidth(), 401);
+    EXPECT_EQ(dlg.ClientHeight(), 326);
+    const LONG style = GetWindowLongW(dlg.Handle(), GWL_STYLE);
+    EXPECT_TRUE((style & WS_SYSMENU) && (style & WS_MINIMIZEBOX));
+    EXPECT_FALSE((style & WS_MAXIMIZEBOX) || (style & WS_THICKFRAME));
+    EXPECT_EQ(dlg.TaFile.Caption(), "ファイル");
+    EXPECT_EQ(dlg.TaOther.Caption(), "その他");
+    EXPECT_TRUE(dlg.TaFile.Active());
+    EXPECT_TRUE(dlg.ButtonOk.Default());
+    EXPECT_TRUE(dlg.ButtonCancel.Cancel());
+
+    const std::pair<ui::Button*, const char*> hints[] = {
+        {&dlg.ButtonOk, "新たな設定を有効にします"},
+        {&dlg.ButtonCancel, "設定変更を中止し、今までの設定を使用します"},
+        {&dlg.ButtonApply, "ダイアログを閉じずに、新たな設定を有効にします"},
+        {&dlg.ButtonHelp, "ヘルプを表示します"},
+        {&dlg.ButtonInit, "ＱＵＯＲＶＡの標準設定に戻します"},
+        {&dlg.ButtonImpt, "外持ファイルから設定を読み込みます"},
+        {&dlg.ButtonExpt, "現在の設定を外持ファイルにバックアップします"}};
+    for (const auto& [button, hint] : hints) EXPECT_EQ(dlg.Hints.Hint(*button), hint) << button->Text();
+    EXPECT_EQ(dlg.Hints.Hint(dlg.CBoxStrongFormat),
+              "新しい形式（AES-256）: パスワードが違えば分かり、ファイルの改変も検出します。以前のバージョンでは開けません。\n"
+              "従来の形式: 暗号化ファイルからパスワードを割り出されるおそれがあります。");
+    // Two rows under the last tick box of the page, one row kept free between them.
+    const int row = dlg.CBoxStayOnTop.Top() - dlg.CBoxRecyclePW.Top();
+    EXPECT_EQ(dlg.CBoxStrongFormat.Top(), dlg.CBoxUseNN.Top() + 2 * row);
+
+    // Every control lies inside its page or the window, with room for its text.
+    HDC dc = GetDC(dlg.Handle());
+    const HGDIOBJ old = SelectObject(dc, dlg.Font());
+    const RECT page = dlg.PCSetting.PageArea();
+    for (ui::Control* c : dlg.Controls()) {
+        if (c == &dlg.PCSetting) continue;
+        const bool onPage = c->Left() < dlg.PCSetting.Right();
+        EXPECT_GE(c->Left(), onPage ? page.left : dlg.PCSetting.Right());
+        EXPECT_GE(c->Top(), onPage ? page.top : 0);
+        EXPECT_LE(c->Right(), onPage ? page.right : 401) << c->Text();
+        EXPECT_LE(c->Bottom(), onPage ? page.bottom : 326) << c->Text();
+        std::wstring text = Widen(c->Text());
+        std::erase(text, L'&');
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        EXPECT_LE(size.cx + 20, c->Width()) << c->Text();  // the box or the button's edges take about 20
+    }
+    SelectObject(dc, old);
+    ReleaseDC(dlg.Handle(), dc);
+}
+
+TEST_F(FormSetting, EachCaptionShowsItsOwnField) {
+    OptionsDialog& dlg = Open();
+    const std::pair<const char*, bool Options::*> ticks[] = {
+        {"&F・解凍する前にファイル名を確認", &Options::ConMeltFName},
+        {"&U・解凍したファイルを即座に利用", &Options::UseMeltF},
+        {"&M・複数解凍した時も利用", &Options::UseManyMeltF},
+        {"&R・利用後に再び暗号化", &Options::Reencode},
+        {"&P・暗号化する時に元のファイルを削除", &Options::DelRawF},
+        {"&S・解凍する時に暗号化ファイルを削除", &Options::DelPvF},
+        {"&L・関連づけられていない場合は確認", &Options::ConDelUnrela},
+        {"&V・パスワードを見えるようにする", &Options::SeePW},
+        {"&R・起動中はパスワードを再利用", &Options::RecyclePW},
+        {"&T・常に手前に表示", &Options::StayOnTop},
+        {"&N・ヘルプブラウザとしてＮetscapeを使用", &Options::UseNN},
+        {"&K・新しい形式（AES-256）で暗号化する", &Options::StrongFormat}};
+    // The tick under a caption, found as the user finds it: by its text on one of the pages.
+    auto shown = [&](const std::string& caption) {
+        for (const ui::TabSheet* page : {&dlg.TaFile, &dlg.TaOther})
+            for (ui::Control* c : page->Controls())
+                if (c->Text() == caption) return static_cast<ui::CheckBox*>(c)->Checked();
+        ADD_FAILURE() << "no " << caption;
+        return false;
+    };
+    for (const auto& [caption, field] : ticks) {
+        dlg.Setting = Options();
+        dlg.Setting.*field = !(dlg.Setting.*field);
+        dlg.SetControls();
+        for (const auto& [other, otherField] : ticks) EXPECT_EQ(shown(other), dlg.Setting.*otherField) << other;
+        EXPECT_EQ(dlg.ControlsToRecord(Options()), dlg.Setting) << caption;
+    }
+    EXPECT_TRUE(shown("&N・番号を付加する") && shown("&S・画面中央"));
+    EXPECT_FALSE(shown("&Q・ユーザーに尋ねる") || shown("&B・メインウィンドウのそば"));
+}
+
+TEST_F(FormSetting, EnablingRuleKeepsTicksAndOkStoresGreyedTicks) {
+    OptionsDialog& dlg = Open();
+    EXPECT_TRUE(dlg.CBoxUseManyMeltF.Enabled() && dlg.CBoxReencode.Enabled() && dlg.CBoxConDelUnrela.Enabled());
+    dlg.CBoxUseManyMeltF.Click();  // now ticked, then greyed
+    dlg.CBoxUseMeltF.Click();
+    dlg.CBoxDelPvF.Click();
+    EXPECT_FALSE(dlg.CBoxUseManyMeltF.Enabled() || dlg.CBoxReencode.Enabled() || dlg.CBoxConDelUnrela.Enabled());
+    EXPECT_TRUE(dlg.CBoxUseManyMeltF.Checked() && dlg.CBoxReencode.Checked() && dlg.CBoxConDelUnrela.Checked());
+    EXPECT_TRUE(dlg.CBoxConMeltFName.Enabled());
+    dlg.CBoxUseMeltF.Click();
+    EXPECT_TRUE(dlg.CBoxUseManyMeltF.Enabled() && dlg.CBoxReencode.Enabled());
+    EXPECT_FALSE(dlg.CBoxConDelUnrela.Enabled());
+    dlg.CBoxUseMeltF.Click();
+
+    dlg.ButtonOk.Click();
+    EXPECT_FALSE(dlg.Visible());
+    const Options& now = OptionsInForce();
+    EXPECT_FALSE(now.UseMeltF || now.DelPvF);
+    EXPECT_TRUE(now.UseManyMeltF && now.Reencode && now.ConDelUnrela);
+    EXPECT_EQ(main.SBar.SimpleText(), kChanged);
+    // Reopened, the greyed ticks are shown greyed again.
+    Open();
+    EXPECT_TRUE(dlg.CBoxReencode.Checked());
+    EXPECT_FALSE(dlg.CBoxReencode.Enabled());
+}
+
+TEST_F(FormSetting, ApplyRepeatsTheWholeRecordDefaultThenCancelPublishesNothing) {
+    OptionsDialog& dlg = Open();
+    dlg.CBoxSeePW.Click();
+    dlg.ButtonApply.Click();
+    EXPECT_TRUE(dlg.Visible());
+    EXPECT_TRUE(OptionsInForce().SeePW);
+    EXPECT_EQ(main.SBar.SimpleText(), kChanged);
+    // A second Apply publishes the whole record again, not only what changed.
+    main.SetStatusText("");
+    OptionsInForce().DelRawF = false;
+    dlg.ButtonApply.Click();
+    EXPECT_TRUE(OptionsInForce().DelRawF);
+    EXPECT_EQ(main.SBar.SimpleText(), kChanged);
+
+    main.SetStatusText("");
+    dlg.ButtonInit.Click();
+    EXPECT_FALSE(dlg.CBoxSeePW.Checked());
+    EXPECT_TRUE(OptionsInForce().SeePW);
+    dlg.ButtonCancel.Click();
+    EXPECT_FALSE(dlg.Visible());
+    EXPECT_TRUE(OptionsInForce().SeePW);
+    EXPECT_EQ(main.SBar.SimpleText(), "");
+    // The same window comes back showing the options in force: Cancel dropped the defaults.
+    OptionsDialog* const first = &dlg;
+    EXPECT_EQ(&Open(), first);
+    EXPECT_TRUE(dlg.CBoxSeePW.Checked());
+    EXPECT_TRUE(dlg.CBoxDelRawF.Checked());
+    dlg.ButtonOk.Click();
+    EXPECT_EQ(OptionsInForce().SeePW, true) << "a later OK applies nothing the user cancelled";
+    // Minimised, it comes back as it was, keeping what it shows.
+    Open();
+    dlg.CBoxStayOnTop.Click();
+    ShowWindow(dlg.Handle(), SW_MINIMIZE);
+    EXPECT_EQ(&Open(), first);
+    EXPECT_TRUE(dlg.Visible());
+    EXPECT_FALSE(dlg.Minimized());
+    EXPECT_TRUE(dlg.CBoxStayOnTop.Checked());
+    // Esc, the cancel key, drops unapplied ticks too.
+    dlg.CBoxStayOnTop.SetFocus();
+    test::Key(dlg, VK_ESCAPE);
+    EXPECT_FALSE(dlg.Visible());
+    Open();
+    EXPECT_FALSE(dlg.CBoxStayOnTop.Checked());
+}
+
+// The Explorer tick is no option of the record: it shows what is registered,
+// Default and Cancel leave it alone, and OK and Apply register or remove.
+TEST_F(FormSetting, ExplorerTickShowsTheRegistrationAndOnlyOkAndApplyChangeIt) {
+    test::SavedRegistryKey extension(HKEY_CURRENT_USER, L"Software\\Classes\\.pvx");
+    test::SavedRegistryKey progId(HKEY_CURRENT_USER, L"Software\\Classes\\Plivex.Container");
+    RemoveExplorerIntegration();
+    OptionsDialog& dlg = Open();
+    EXPECT_FALSE(dlg.CBoxExplorer.Checked());
+    EXPECT_EQ(dlg.CBoxExplorer.Text(), "&X・エクスプローラーと連携する");
+    dlg.CBoxExplorer.SetChecked(true);
+    dlg.ButtonInit.Click();
+    EXPECT_TRUE(dlg.CBoxExplorer.Checked());
+    EXPECT_FALSE(ExplorerIntegrated());
+    dlg.ButtonApply.Click();
+    EXPECT_TRUE(ExplorerIntegrated());
+    EXPECT_TRUE(test::FileExists(SendToShortcutPath()));
+
+    dlg.CBoxExplorer.SetChecked(false);
+    dlg.ButtonCancel.Click();
+    EXPECT_TRUE(ExplorerIntegrated());
+    OptionsDialog& again = Open();
+    EXPECT_TRUE(again.CBoxExplorer.Checked());
+    again.CBoxExplorer.SetChecked(false);
+    again.ButtonOk.Click();
+    EXPECT_FALSE(ExplorerIntegrated());
+    EXPECT_FALSE(test::FileExists(SendToShortcutPath()));
+}
+
+TEST_F(FormSetting, ValuesWithoutARadioButtonSelectNoneAndSurvive) {
+    OptionsInForce().FOverlap = 5;
+    OptionsInForce().DlgPos = 7;
+    OptionsDialog& dlg = Open();
+    EXPECT_FALSE(dlg.RButtonFOAskUser.Checked() || dlg.RButtonFOAddNum.Checked());
+    EXPECT_FALSE(dlg.RButtonDPSCenter.Checked() || dlg.RButtonDPBeside.Checked());
+    dlg.ButtonOk.Click();
+    EXPECT_EQ(OptionsInForce().FOverlap, 5);
+    EXPECT_EQ(OptionsInForce().DlgPos, 7);
+    // Picking a radio button replaces the value.
+    Open();
+    dlg.RButtonDPBeside.Click();
+    dlg.ButtonOk.Click();
+    EXPECT_EQ(OptionsInForce().DlgPos, dpBeside);
+    EXPECT_EQ(OptionsInForce().FOverlap, 5);
+    // A selected button does not linger when the copy takes a value it does not stand for.
+    Open();
+    dlg.Setting.DlgPos = 9;
+    dlg.SetControls();
+    EXPECT_FALSE(dlg.RButtonDPSCenter.Checked() || dlg.RButtonDPBeside.Checked());
+}
+
+TEST_F(FormSetting, ExportWritesWhatIsShownAndImportOfAnOlderFileKeepsUseNNDefault) {
+    OptionsInForce().UseNN = false;
+    const Options before = OptionsInForce();
+    // The file dialog starts in the remembered folder; the one chosen in is remembered next.
+    const std::string start = tmp / "前回";
+    const std::string chosen = tmp / "控えの場所";
+    CreateDirectoryW(Widen(start).c_str(), nullptr);
+    CreateDirectoryW(Widen(chosen).c_str(), nullptr);
+    SavedWindowState().EHFolder = start;
+    OptionsDialog& dlg = Open();
+    EXPECT_TRUE(SameTextIgnoringCase(dlg.FileSel.InitialFolder(), start));
+    dlg.CBoxSeePW.Click();  // not applied
+    dlg.RButtonFOAskUser.Click();
+    dlg.CBoxStrongFormat.Click();  // the 15th line
+    Choose(dlg, dlg.ButtonExpt, "控え", chosen);
+    EXPECT_TRUE(SameTextIgnoringCase(SavedWindowState().EHFolder, chosen));
+    EXPECT_EQ(dlg.FileSel.GetCaption(), "設定を外持ファイルに保存");
+    EXPECT_EQ(dlg.FileSel.FileTypeList().front(), "外持ファイル (*.pvxe)");
+    EXPECT_EQ(test::ReadAll(chosen + "\\控え.pvxe"),
+              "PlivexIE$2\r\n1\r\n1\r\n1\r\n1\r\n0\r\n1\r\n1\r\n0\r\n1\r\n0\r\n0\r\n0\r\n0\r\n1\r\n");
+    EXPECT_FALSE(OptionsInForce().SeePW);
+    EXPECT_TRUE(dlg.Visible());
+
+    // A full path typed into the name field is where the file goes, default extension added.
+    Choose(dlg, dlg.ButtonExpt, start + "\\控え2");
+    EXPECT_TRUE(test::FileExists(start + "\\控え2.pvxe"));
+    EXPECT_TRUE(SameTextIgnoringCase(SavedWindowState().EHFolder, start));
+
+    // The older version has no UseNN line: the import starts from the defaults, not from the copy.
+    ASSERT_TRUE(test::WriteAll(chosen + "\\旧.pvxe", "PlivexIE$1\r\n0\r\n0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n0\r\n1\r\n1\r\n0\r\n"));
+    Choose(dlg, dlg.ButtonImpt, "旧.pvxe", chosen);
+    EXPECT_EQ(dlg.FileSel.GetCaption(), "外持ファイルから設定を読み込む");
+    EXPECT_TRUE(asked.empty());
+    EXPECT_TRUE(dlg.CBoxUseNN.Checked());
+    EXPECT_FALSE(dlg.CBoxConMeltFName.Checked() || dlg.CBoxDelPvF.Checked() || dlg.CBoxUseMeltF.Checked());
+    EXPECT_TRUE(dlg.CBoxRecyclePW.Checked() && dlg.CBoxStayOnTop.Checked() && dlg.CBoxUseManyMeltF.Checked());
+    EXPECT_FALSE(dlg.CBoxUseManyMeltF.Enabled());
+    EXPECT_TRUE(dlg.RButtonDPBeside.Checked());
+    EXPECT_TRUE(dlg.RButtonFOAskUser.Checked());
+    EXPECT_FALSE(OptionsInForce().StayOnTop);  // nothing published
+
+    // A file that is no export file changes nothing; closing without OK drops the import.
+    ASSERT_TRUE(test::WriteAll(chosen + "\\別物.pvxe", "plivexie$2\r\n0\r\n"));
+    Choose(dlg, dlg.ButtonImpt, "別物.pvxe");
+    EXPECT_EQ(asked.size(), 1u);
+    // Closed by its close box, the dialog takes its open file dialog with it.
+    dlg.ButtonImpt.Click();
+    SendMessageW(dlg.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(dlg.Visible() || dlg.FileSel.Form()->Visible());
+    EXPECT_EQ(OptionsInForce(), before);
+    Open();
+    EXPECT_FALSE(dlg.CBoxStayOnTop.Checked() || dlg.RButtonDPBeside.Checked() || dlg.CBoxUseNN.Checked());
+    EXPECT_TRUE(dlg.CBoxDelPvF.Checked());
+}
+
+// The dialog that opened a file dialog is the one active again when it closes,
+// so Enter goes on working in it and not in the main window behind.
+TEST_F(FormSetting, ClosingItsFileDialogGivesTheActivationBackToTheOptionsDialog) {
+    main.Show();
+    OptionsDialog& dlg = Open();
+    ASSERT_EQ(GetActiveWindow(), dlg.Handle());
+    SendMessageW(dlg.ButtonExpt.Handle(), BM_CLICK, 0, 0);  // through the window, as a user's click
+    FileDialogForm& sel = *dlg.FileSel.Form();
+    ASSERT_TRUE(sel.Visible());
+    EXPECT_EQ(GetWindow(sel.Handle(), GW_OWNER), dlg.Handle());
+    EXPECT_EQ(GetActiveWindow(), sel.Handle());
+    SendMessageW(sel.ButtonCancel.Handle(), BM_CLICK, 0, 0);
+    EXPECT_FALSE(sel.Visible());
+    EXPECT_EQ(GetActiveWindow(), dlg.Handle()) << "the main window took the activation";
+    main.Hide();
+}
+
+TEST_F(FormSetting, HelpAndAcceleratorsFollowThePageShown) {
+    OptionsDialog& dlg = Open();
+    std::vector<std::string> anchors;
+    dlg.OnHelp = [&](const std::string& anchor) { anchors.push_back(anchor); };
+    dlg.ButtonHelp.Click();
+    // Both pages use R: Alt+R toggles only the tick on the page shown.
+    ASSERT_TRUE(dlg.CBoxReencode.Checked());
+    test::Key(dlg, 'R', true);
+    EXPECT_FALSE(dlg.CBoxReencode.Checked());
+    EXPECT_FALSE(dlg.CBoxRecyclePW.Checked());
+    dlg.PCSetting.SetActivePage(dlg.TaOther);
+    test::Key(dlg, 'R', true);
+    EXPECT_TRUE(dlg.CBoxRecyclePW.Checked());
+    EXPECT_FALSE(dlg.CBoxReencode.Checked());
+    dlg.ButtonHelp.Click();
+    EXPECT_EQ(anchors, (std::vector<std::string>{"Filetab", "Sonotatab"}));
+
+    // Ctrl+Tab and Ctrl+Shift+Tab turn the pages; F1 opens the chapter of the page shown.
+    std::vector<std::string> f1;
+    ui::Application::Get().SetHelpHandler([&](const std::string& anchor) { f1.push_back(anchor); });
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    const BYTE saved[2] = {keys[VK_CONTROL], keys[VK_SHIFT]};
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    dlg.CBoxSeePW.SetFocus();
+    test::Key(dlg, VK_TAB);
+    EXPECT_TRUE(dlg.TaFile.Active());
+    test::Key(dlg, VK_F1);
+    test::Key(dlg, VK_TAB);
+    EXPECT_TRUE(dlg.TaOther.Active());
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    test::Key(dlg, VK_TAB);
+    EXPECT_TRUE(dlg.TaFile.Active());
+    keys[VK_CONTROL] = saved[0];
+    keys[VK_SHIFT] = saved[1];
+    SetKeyboardState(keys);
+    ui::Application::Get().SetHelpHandler(nullptr);
+    EXPECT_EQ(f1, (std::vector<std::string>{"Filetab"}));
+}
+
+}  // namespace
+}  // namespace plivex
