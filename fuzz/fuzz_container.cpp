@@ -52,10 +52,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     test::MemFiles fs;
     FuzzUi ui(bits);
     Options opt;
-    opt.ConMeltFName = bits & 1;
-    opt.DelPvF = bits & 2;
-    opt.ConDelUnrela = bits & 4;
-    opt.FOverlap = (bits & 128) ? foAskUser : foAddNum;
+    opt.ConfirmMeltedName = bits & 1;
+    opt.DeleteContainerAfterMelt = bits & 2;
+    opt.AskBeforeDeletingUnassociated = bits & 4;
+    opt.OnNameClash = (bits & 128) ? foAskUser : foAddNum;
     Codec codec(fs, ui, opt);
     const std::string path = "C:\\box\\in.pvx";
     fs.files[path] = container;
@@ -73,8 +73,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // The container is kept; nothing new, unless the user cancelled only
         // the question whether to delete the container of a complete file.
         Check(fs.Has(path) && fs.At(path) == container);
-        const bool cancelledDeletion = opt.DelPvF && opt.ConDelUnrela && !(bits & 64) && fs.Has(plain) &&
-                                       fs.At(plain).size() == container.size() - 2 - static_cast<unsigned char>(container[1]);
+        const bool cancelledDeletion =
+            opt.DeleteContainerAfterMelt && opt.AskBeforeDeletingUnassociated && !(bits & 64) && fs.Has(plain) &&
+            fs.At(plain).size() == container.size() - 2 - static_cast<unsigned char>(container[1]);
         Check(fs.files.size() == 2 || (result == CodecResult::kFailed && fs.files.size() == 3 && cancelledDeletion));
         return 0;
     }
@@ -84,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(CheckFileName(FileNamePart(plain)) == NameProblem::None);
     Check(fs.Has(plain));
     Check(fs.At(plain).size() == container.size() - 2 - static_cast<unsigned char>(container[1]));
-    Check(fs.Has(path) || opt.DelPvF);
+    Check(fs.Has(path) || opt.DeleteContainerAfterMelt);
 
     // Where the stored name is exactly what Encode would store, encrypting gives the container back.
     const std::size_t n = static_cast<unsigned char>(container[1]);
@@ -93,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MeltBytes(stored.data(), stored.data(), static_cast<std::int32_t>(n), pos, key);
     if (plain == "C:\\box\\" + Cp932ToUtf8(stored).value_or("?") && Utf8ToCp932(FileNamePart(plain)) == stored) {
         const std::string again = "C:\\again\\x.pvx";
-        opt.DelRawF = false;
+        opt.DeleteSourceAfterEncrypt = false;
         Check(codec.Encode(plain, again, CodecResult::kNoClash, 1, key).result == CodecResult::kNoClash);
         Check(fs.At(again) == container);
     }

@@ -22,10 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Starting values unlike the defaults, so a field that was never read shows.
     Options start;
-    start.ConDelUnrela = false;
-    start.UseNN = false;
-    start.DlgPos = -3;
-    start.FOverlap = 77;
+    start.AskBeforeDeletingUnassociated = false;
+    start.UseNetscapeForHelp = false;
+    start.DialogPlacement = -3;
+    start.OnNameClash = 77;
     Options record = start;
     const ExportRead result = ParseExportText(bytes, record);
 
@@ -41,10 +41,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Any record, including enumeration values outside their range, survives the round trip.
     Options any;
     if (size >= 8) {
-        std::memcpy(&any.DlgPos, data, 4);
-        std::memcpy(&any.FOverlap, data + 4, 4);
-        any.SeePW = data[0] & 1;
-        any.UseNN = data[1] & 1;
+        std::memcpy(&any.DialogPlacement, data, 4);
+        std::memcpy(&any.OnNameClash, data + 4, 4);
+        any.ShowPassword = data[0] & 1;
+        any.UseNetscapeForHelp = data[1] & 1;
     }
     Options back = start;
     Check(ParseExportText(ExportText(any), back) == ExportRead::kRead && back == any);

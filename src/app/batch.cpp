@@ -107,7 +107,7 @@ void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW) {
         } else {
             const BatchHost::Answer answer = host.AskPassword(pass, files, lastPW.str());
             if (!answer.ok) return;
-            lastPW = host.RecyclePW() ? answer.password : Secret();
+            lastPW = host.RememberPassword() ? answer.password : Secret();
             // The compatible format keys with the password's code page 932 bytes
             // (the dialog asks for such a password when that format is written);
             // the strong format stretches the password once for each pass salt.
@@ -133,7 +133,7 @@ void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW) {
                             break;
                         }
                         keys.Retype(again.password.str());
-                        if (host.RecyclePW()) lastPW = again.password;
+                        if (host.RememberPassword()) lastPW = again.password;
                         melted = BatchHost::MeltedFile();
                         result = host.Melt(file, carried, melted, keys);
                     }

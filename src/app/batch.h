@@ -82,7 +82,7 @@ public:
     // again: the password just given did not open the one file of files.
     virtual Answer AskPassword(int pass, const std::vector<std::string>& files, const std::string& remembered,
                                bool again = false) = 0;
-    virtual bool RecyclePW() = 0;  // read right after each prompt
+    virtual bool RememberPassword() = 0;  // read right after each prompt
     // keys is the pass's password, the same object for every file of the pass;
     // version the format the pass writes; written tells whether the container was.
     virtual CodecResult Encode(const std::string& file, const std::string& container, CodecResult carried,

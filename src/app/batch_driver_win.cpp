@@ -38,7 +38,7 @@ public:
         }
         return Answer{a.result == ui::mrOk, a.password, a.useMelted, a.strongFormat};
     }
-    bool RecyclePW() override { return OptionsInForce().RecyclePW; }
+    bool RememberPassword() override { return OptionsInForce().RememberPassword; }
     CodecResult Encode(const std::string& file, const std::string& container, CodecResult carried, int version,
                        PassKeys& keys, bool& written) override {
         written = false;

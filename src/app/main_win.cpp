@@ -149,7 +149,7 @@ public:
         app.SetHelpHandler([](const std::string& anchor) {
             ui::Guarded([&] {
                 ShowHelp(std::string(help::kHelpFileName), anchor.empty() ? std::string(help::kAnchorMain) : anchor,
-                         OptionsInForce().UseNN);
+                         OptionsInForce().UseNetscapeForHelp);
             });
         });
 

@@ -57,7 +57,7 @@ MainWindow::MainWindow()
 
 void MainWindow::ApplyOptions() {
     const Options& options = OptionsInForce();
-    if (!options.RecyclePW) LastPW = Secret();
+    if (!options.RememberPassword) LastPW = Secret();
     SetStayOnTop(options.StayOnTop);
 }
 
@@ -74,7 +74,7 @@ void MainWindow::OpenMelted(const std::string& plain, const ContainerKey& key) {
     std::string appPath;
     ProcessRef process;
     if (!OpenWithApp(plain, appPath, process, Watched)) return;
-    if (OptionsInForce().Reencode) Watched.AddEntry(plain, appPath, key, std::move(process));
+    if (OptionsInForce().ReencryptAfterUse) Watched.AddEntry(plain, appPath, key, std::move(process));
 }
 
 namespace {
@@ -163,14 +163,14 @@ void MainWindow::SButtonSettingClick() {
         FormSetting = std::make_unique<OptionsDialog>(this);
         // The help of the options in force, not of the dialog's unconfirmed copy.
         FormSetting->OnHelp = [](const std::string& anchor) {
-            ShowHelp(std::string(help::kHelpFileName), anchor, OptionsInForce().UseNN);
+            ShowHelp(std::string(help::kHelpFileName), anchor, OptionsInForce().UseNetscapeForHelp);
         };
     }
     FormSetting->Open(this);
 }
 
 void MainWindow::SButtonHelpClick() {
-    if (ShowHelp(std::string(help::kHelpFileName), std::string(help::kAnchorMain), OptionsInForce().UseNN))
+    if (ShowHelp(std::string(help::kHelpFileName), std::string(help::kAnchorMain), OptionsInForce().UseNetscapeForHelp))
         ShowStatusHelpShown();
 }
 void MainWindow::SButtonHomePageClick() { OpenHomePage(std::string(help::kHomePageAddress)); }

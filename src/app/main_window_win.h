@@ -58,7 +58,7 @@ public:
     // Called at the end of every monitor tick.
     std::function<void()> OnTick;
 
-    // Applies the options in force: forgets LastPW unless RecyclePW, stays on top by StayOnTop.
+    // Applies the options in force: forgets LastPW unless RememberPassword, stays on top by StayOnTop.
     void ApplyOptions();
 
     void SetStatusText(const std::string& text);
@@ -69,7 +69,7 @@ public:
     void ShowStatusReencoded(const std::string& fileName);
 
     // After a melt the user asked to open: start its application and, with
-    // Reencode, watch it so the file is encrypted again when it ends.
+    // ReencryptAfterUse, watch it so the file is encrypted again when it ends.
     // key is what melted the file: the re-encryption writes the container's own format with it.
     void OpenMelted(const std::string& plain, const ContainerKey& key);
     void TimerProsMonTimer();

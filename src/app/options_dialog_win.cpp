@@ -62,26 +62,26 @@ OptionsDialog::OptionsDialog(ui::Form* owner)
       TaFile(PCSetting.AddPage("ファイル")),
       TaOther(PCSetting.AddPage("その他")),
       CBoxConMeltFName(*this, 20, 40, 248, 17, "&F・解凍する前にファイル名を確認",
-                       ControlOf(&Options::ConMeltFName)),
-      CBoxUseMeltF(*this, 20, 64, 248, 17, "&U・解凍したファイルを即座に利用", ControlOf(&Options::UseMeltF)),
-      CBoxUseManyMeltF(*this, 36, 88, 224, 17, "&M・複数解凍した時も利用", ControlOf(&Options::UseManyMeltF)),
-      CBoxReencode(*this, 36, 112, 224, 17, "&R・利用後に再び暗号化", ControlOf(&Options::Reencode)),
-      CBoxDelRawF(*this, 20, 136, 248, 17, "&P・暗号化する時に元のファイルを削除", ControlOf(&Options::DelRawF)),
-      CBoxDelPvF(*this, 20, 160, 248, 17, "&S・解凍する時に暗号化ファイルを削除", ControlOf(&Options::DelPvF)),
+                       ControlOf(&Options::ConfirmMeltedName)),
+      CBoxUseMeltF(*this, 20, 64, 248, 17, "&U・解凍したファイルを即座に利用", ControlOf(&Options::OpenMeltedFile)),
+      CBoxUseManyMeltF(*this, 36, 88, 224, 17, "&M・複数解凍した時も利用", ControlOf(&Options::OpenManyMeltedFiles)),
+      CBoxReencode(*this, 36, 112, 224, 17, "&R・利用後に再び暗号化", ControlOf(&Options::ReencryptAfterUse)),
+      CBoxDelRawF(*this, 20, 136, 248, 17, "&P・暗号化する時に元のファイルを削除", ControlOf(&Options::DeleteSourceAfterEncrypt)),
+      CBoxDelPvF(*this, 20, 160, 248, 17, "&S・解凍する時に暗号化ファイルを削除", ControlOf(&Options::DeleteContainerAfterMelt)),
       CBoxConDelUnrela(*this, 36, 184, 224, 17, "&L・関連づけられていない場合は確認",
-                       ControlOf(&Options::ConDelUnrela)),
+                       ControlOf(&Options::AskBeforeDeletingUnassociated)),
       GBoxFOverlap(*this, 20, 216, 249, 81, "ファイル名が重複する場合"),
-      RButtonFOAskUser(*this, 36, 240, 224, 17, "&Q・ユーザーに尋ねる", ControlOf(&Options::FOverlap, foAskUser),
+      RButtonFOAskUser(*this, 36, 240, 224, 17, "&Q・ユーザーに尋ねる", ControlOf(&Options::OnNameClash, foAskUser),
                        true),
-      RButtonFOAddNum(*this, 36, 264, 224, 17, "&N・番号を付加する", ControlOf(&Options::FOverlap, foAddNum), false),
-      CBoxSeePW(*this, 20, 40, 248, 17, "&V・パスワードを見えるようにする", ControlOf(&Options::SeePW)),
-      CBoxRecyclePW(*this, 20, 64, 248, 17, "&R・起動中はパスワードを再利用", ControlOf(&Options::RecyclePW)),
+      RButtonFOAddNum(*this, 36, 264, 224, 17, "&N・番号を付加する", ControlOf(&Options::OnNameClash, foAddNum), false),
+      CBoxSeePW(*this, 20, 40, 248, 17, "&V・パスワードを見えるようにする", ControlOf(&Options::ShowPassword)),
+      CBoxRecyclePW(*this, 20, 64, 248, 17, "&R・起動中はパスワードを再利用", ControlOf(&Options::RememberPassword)),
       CBoxStayOnTop(*this, 20, 88, 248, 17, "&T・常に手前に表示", ControlOf(&Options::StayOnTop)),
       GBoxDlgPos(*this, 20, 120, 249, 81, "ダイアログの表示位置"),
-      RButtonDPSCenter(*this, 36, 144, 224, 17, "&S・画面中央", ControlOf(&Options::DlgPos, dpSCenter), true),
-      RButtonDPBeside(*this, 36, 168, 224, 17, "&B・メインウィンドウのそば", ControlOf(&Options::DlgPos, dpBeside),
+      RButtonDPSCenter(*this, 36, 144, 224, 17, "&S・画面中央", ControlOf(&Options::DialogPlacement, dpSCenter), true),
+      RButtonDPBeside(*this, 36, 168, 224, 17, "&B・メインウィンドウのそば", ControlOf(&Options::DialogPlacement, dpBeside),
                       false),
-      CBoxUseNN(*this, 20, 216, 248, 17, "&N・ヘルプブラウザとしてＮetscapeを使用", ControlOf(&Options::UseNN)),
+      CBoxUseNN(*this, 20, 216, 248, 17, "&N・ヘルプブラウザとしてＮetscapeを使用", ControlOf(&Options::UseNetscapeForHelp)),
       CBoxExplorer(*this, 20, 240, 248, 17, "&X・エクスプローラーと連携する", 16),
       CBoxStrongFormat(*this, 20, 264, 248, 17, std::string(text::kStrongFormatTick),
                        ControlOf(&Options::StrongFormat)),
@@ -134,7 +134,7 @@ OptionsDialog::OptionsDialog(ui::Form* owner)
     PCSetting.SetActivePage(TaFile);
     // The export type comes first, before the component's own "all files".
     FileSel.AddFileType("外持ファイル", "*." + std::string(kExportExt), 0);
-    FileSel.SetInitialFolder(SavedWindowState().EHFolder);
+    FileSel.SetInitialFolder(SavedWindowState().ExportFolder);
     FileSel.SetNotifyControl(this);
 }
 
@@ -251,13 +251,13 @@ void OptionsDialog::ButtonExptClick() { ShowFileSel("設定を外持ファイル
 void OptionsDialog::ButtonImptClick() { ShowFileSel("外持ファイルから設定を読み込む", true, false, kMsgImportChosen); }
 
 void OptionsDialog::ExportChosen() {
-    SavedWindowState().EHFolder = FileSel.InitialFolder();
+    SavedWindowState().ExportFolder = FileSel.InitialFolder();
     // What the controls show, applied or not.
     ExportOptions(FileSel.FileName(), ControlsToRecord(Options()));
 }
 
 void OptionsDialog::ImportChosen() {
-    SavedWindowState().EHFolder = FileSel.InitialFolder();
+    SavedWindowState().ExportFolder = FileSel.InitialFolder();
     // An older file lacks later fields: they keep the defaults, not the copy's values.
     Options imported;
     if (!ImportOptions(FileSel.FileName(), imported)) return;

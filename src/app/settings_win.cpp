@@ -44,11 +44,11 @@ void LoadExitState(MainWindow& form, const std::string& programFolder) {
         form.SetPosition(*left, *top);
         KeepOnAScreen(form);
         form.FileSel.SetInitialFolder(*sel);
-        SavedWindowState().EHFolder = *eh;
+        SavedWindowState().ExportFolder = *eh;
     } else {
         form.SetPosition(0, 0);
         form.FileSel.SetInitialFolder(programFolder);
-        SavedWindowState().EHFolder = programFolder;
+        SavedWindowState().ExportFolder = programFolder;
     }
 }
 
@@ -108,7 +108,7 @@ void SaveExitState(const MainWindow& form) {
     const POINT at = RestoredTopLeft(form);
     if (!key.WriteInt(L"MWLeft", at.x) || !key.WriteInt(L"MWTop", at.y)) return;
     if (!key.WriteString(L"SelFolder", form.FileSel.InitialFolder())) return;
-    key.WriteString(L"EHFolder", SavedWindowState().EHFolder);
+    key.WriteString(L"EHFolder", SavedWindowState().ExportFolder);
 }
 
 void SavePreference() {

@@ -14,7 +14,7 @@ inline constexpr wchar_t kPreferenceKeyPath[] = L"Software\\QUORVA\\Plivex\\Pref
 // The folder last used for exporting or importing settings.
 class WindowState {
 public:
-    std::string EHFolder;
+    std::string ExportFolder;
 };
 
 // The one instance for the whole run; empty until the settings are loaded.

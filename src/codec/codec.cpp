@@ -126,12 +126,12 @@ std::string PasswordUnusableMessage(std::string_view password) {
 }
 
 ContainerFate FateOfContainer(const Options& options, const std::function<bool()>& associated, int version) {
-    if (!options.DelPvF) return ContainerFate::kKeep;
+    if (!options.DeleteContainerAfterMelt) return ContainerFate::kKeep;
     if (version == kStrongVersion) return ContainerFate::kDelete;
-    if (options.ConDelUnrela) return associated() ? ContainerFate::kDelete : ContainerFate::kAsk;
+    if (options.AskBeforeDeletingUnassociated) return associated() ? ContainerFate::kDelete : ContainerFate::kAsk;
     // Nobody saw the name: a type that nothing opens is the last sign of a
     // wrong password, and then the container holds the only good copy.
-    if (!options.ConMeltFName) return associated() ? ContainerFate::kDelete : ContainerFate::kKeep;
+    if (!options.ConfirmMeltedName) return associated() ? ContainerFate::kDelete : ContainerFate::kKeep;
     return ContainerFate::kDelete;
 }
 
@@ -379,7 +379,7 @@ CodecResult Codec::EncodeFile(const std::string& source, std::string& container,
     // open, read-only). A new one needs no probe: the temporary file made
     // beside it first fails the same way, with the same message, and its name
     // is the source's, which exists.
-    const bool replace = ReplacesExisting(answer, options_.FOverlap);
+    const bool replace = ReplacesExisting(answer, options_.OnNameClash);
     if (replace && !files_.CanCreate(container)) {
         Report(CodecError::kOpenFailed, WithReason(container));
         return kFailed;
@@ -417,7 +417,7 @@ CodecResult Codec::EncodeFile(const std::string& source, std::string& container,
 
     written_ = true;
     in.reset();  // the source is closed before it may be deleted
-    if (options_.DelRawF) RemoveSource(source, true);
+    if (options_.DeleteSourceAfterEncrypt) RemoveSource(source, true);
     return result;
 }
 
@@ -487,7 +487,7 @@ CodecResult Codec::MeltFile(const std::string& container, std::string& plain, Co
         return kFailed;
     }
     if (!Convert(*in, size - 2 - n, static_cast<std::uint32_t>(2 + n), false, key, std::string(), container, plain,
-                 ReplacesExisting(answer, options_.FOverlap)))
+                 ReplacesExisting(answer, options_.OnNameClash)))
         return kFailed;
     written_ = true;
     if (used) *used = keys.V1Key();
@@ -512,7 +512,7 @@ std::optional<CodecResult> Codec::SettleMeltTarget(const std::string& container,
     if (answer == kSkipped || answer == kSkipAll || answer == kFailed) return answer;
     target_ = plain;
     // Asked whatever the options say when the name does not look right.
-    if (askName && (options_.ConMeltFName || unlike) && !ui_.ConfirmMeltedName(plain, container, unlike)) {
+    if (askName && (options_.ConfirmMeltedName || unlike) && !ui_.ConfirmMeltedName(plain, container, unlike)) {
         wrongPassword_ = true;
         if (askAgain_) return carried;
         Report(CodecError::kFailed, std::string(text::kWrongPassword));
@@ -615,7 +615,7 @@ CodecResult Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t s
     constexpr std::size_t kPerStep = kChunkSize / strong::kChunk;
     WipedBytes opened;
     const Produced produced =
-        Produce(container, plain, ReplacesExisting(answer, options_.FOverlap), false, [&](OutputFile& out) -> std::optional<Fault> {
+        Produce(container, plain, ReplacesExisting(answer, options_.OnNameClash), false, [&](OutputFile& out) -> std::optional<Fault> {
             const std::size_t inFirst = firstPlain - 2 - nameSize;
             if (inFirst && !out.Write(head.data() + 2 + nameSize, inFirst))
                 return Fault{Fault::kMessage, text::WriteFailed(plain)};
@@ -662,11 +662,11 @@ CodecResult Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t s
 
 CodecResult Codec::CheckFileExist(std::string& path, CodecResult carried) {
     if (!files_.Exists(path)) return kNoClash;
-    if (options_.FOverlap == 1 || options_.FOverlap == foAddNum) {
+    if (options_.OnNameClash == 1 || options_.OnNameClash == foAddNum) {
         path = AddNumber(path, [this](const std::string& p) { return files_.Exists(p); });
         return kRenamed;
     }
-    if (options_.FOverlap != foAskUser) {
+    if (options_.OnNameClash != foAskUser) {
         Report(CodecError::kInternal, "CheckFileExist");
         return kFailed;
     }

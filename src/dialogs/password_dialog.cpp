@@ -20,16 +20,16 @@ std::string InputPWFilesText(const std::vector<std::string>& files) {
 }
 
 bool InputPWNoConfirmation(int mode, const Options& options) {
-    return mode != kModeEncrypt || options.SeePW;
+    return mode != kModeEncrypt || options.ShowPassword;
 }
 
 bool InputPWInitialUseMelted(int mode, const Options& options, std::size_t fileCount) {
     if (mode == kModeEncrypt) return false;
-    return options.UseMeltF && (fileCount == 1 || options.UseManyMeltF);
+    return options.OpenMeltedFile && (fileCount == 1 || options.OpenManyMeltedFiles);
 }
 
 bool InputPWFocusConfirmation(bool confirmationShown, const Options& options, std::string_view remembered) {
-    return confirmationShown && options.RecyclePW && !remembered.empty();
+    return confirmationShown && options.RememberPassword && !remembered.empty();
 }
 
 bool InputPWNeedsCp932(int mode, bool strongFormat) { return mode == kModeEncrypt && !strongFormat; }

@@ -33,7 +33,7 @@ inline constexpr std::string_view kStrongFormatHint =
 // Name part of the first file, plus "　他" N−1 "個" for N > 1 files.
 std::string InputPWFilesText(const std::vector<std::string>& files);
 
-// The password is asked only once: always when decrypting, with SeePW when encrypting.
+// The password is asked only once: always when decrypting, with ShowPassword when encrypting.
 bool InputPWNoConfirmation(int mode, const Options& options);
 
 // Whether "open the decrypted files" starts ticked; never when encrypting.

@@ -130,8 +130,8 @@ void PasswordDialog::FormShow() {
 
     LabelFiles.SetText(InputPWFilesText(Files));
 
-    if (ShownOptions.SeePW) EditPW.SetPasswordChar(0);
-    if (ShownOptions.RecyclePW) WriteSecret(EditPW, RememberedPW);
+    if (ShownOptions.ShowPassword) EditPW.SetPasswordChar(0);
+    if (ShownOptions.RememberPassword) WriteSecret(EditPW, RememberedPW);
 
     SetActiveControl(InputPWFocusConfirmation(!noConfirmation_, ShownOptions, RememberedPW) ? &EditPWCon : &EditPW);
 }

@@ -13,7 +13,7 @@ ui::Form* ReferenceWindow(ui::Form* from) { return from ? from : ui::Application
 void PlaceDialogForm(ui::Form* reference, ui::Form& form) {
     const Options& options = OptionsInForce();
     const Point at = reference ? Point{reference->Left(), reference->Top()} : Point{0, 0};
-    if (const auto p = PlaceFormPosition(options.DlgPos, at, form.Width(), form.Height(), PrimaryScreen()))
+    if (const auto p = PlaceFormPosition(options.DialogPlacement, at, form.Width(), form.Height(), PrimaryScreen()))
         form.SetPosition(p->left, p->top);
     if (options.StayOnTop) form.SetStayOnTop(true);
 }
@@ -22,7 +22,7 @@ void PlaceDialogComponent(ui::Form* reference, DialogBase& dialog) {
     const Options& options = OptionsInForce();
     if (options.StayOnTop) dialog.SetFormStyle(FormStyle::StayOnTop);
     const Point at = reference ? Point{reference->Left(), reference->Top()} : Point{0, 0};
-    if (options.DlgPos == dpBeside) dialog.PlaceAt(at.left, at.top);
+    if (options.DialogPlacement == dpBeside) dialog.PlaceAt(at.left, at.top);
     else dialog.PlaceCentred();
 }
 

@@ -15,7 +15,7 @@ class DialogBase;
 ui::Form* ReferenceWindow(ui::Form* from = nullptr);
 
 // A plain dialog form: centred, beside the reference window, or left where it
-// is (DlgPos); on top when StayOnTop is on (never taken away here).
+// is (DialogPlacement); on top when StayOnTop is on (never taken away here).
 void PlaceDialogForm(ui::Form* reference, ui::Form& form);
 
 // A dialog component: on top when StayOnTop is on, then SetPos.

@@ -34,7 +34,7 @@ Point WorkspaceToScreen(Point workspace, Point monitorOrigin, Point workAreaOrig
 // Centre of the screen for a form, truncating toward zero.
 Point CenterOnScreen(std::int32_t formWidth, std::int32_t formHeight, ScreenSize screen);
 
-// The position a plain dialog form gets by DlgPos: centred, beside the
+// The position a plain dialog form gets by DialogPlacement: centred, beside the
 // reference window, or (any other value) nullopt for "leave it where it is".
 std::optional<Point> PlaceFormPosition(std::int32_t dlgPos, Point reference, std::int32_t formWidth,
                                        std::int32_t formHeight, ScreenSize screen);

@@ -11,7 +11,7 @@ namespace plivex {
 namespace {
 
 constexpr std::string_view kHeaderCurrent = "PlivexIE$2";
-constexpr std::string_view kHeaderOlder = "PlivexIE$1";  // without the lines of UseNN and StrongFormat
+constexpr std::string_view kHeaderOlder = "PlivexIE$1";  // without the lines of UseNetscapeForHelp and StrongFormat
 
 // The options in the order of the file's lines. The older version has the
 // same order without the options it lacks. Two rows on one line, or a line

@@ -24,19 +24,19 @@ enum NameClash : std::int32_t {
 struct Options {
     constexpr Options();
 
-    bool ConDelUnrela = false;
-    bool ConMeltFName = false;
-    bool DelRawF = false;
-    bool DelPvF = false;
-    bool RecyclePW = false;
-    bool Reencode = false;
-    bool SeePW = false;
+    bool AskBeforeDeletingUnassociated = false;
+    bool ConfirmMeltedName = false;
+    bool DeleteSourceAfterEncrypt = false;
+    bool DeleteContainerAfterMelt = false;
+    bool RememberPassword = false;
+    bool ReencryptAfterUse = false;
+    bool ShowPassword = false;
     bool StayOnTop = false;
-    bool UseMeltF = false;
-    bool UseManyMeltF = false;
-    bool UseNN = false;
-    std::int32_t DlgPos = 0;
-    std::int32_t FOverlap = 0;
+    bool OpenMeltedFile = false;
+    bool OpenManyMeltedFiles = false;
+    bool UseNetscapeForHelp = false;
+    std::int32_t DialogPlacement = 0;
+    std::int32_t OnNameClash = 0;
     // Containers written in the strong format (version 2), which older copies cannot open.
     bool StrongFormat = false;
 
@@ -78,27 +78,27 @@ struct OptionSpec {
 // Every option, in the order of the registry, which is that of the dialog's
 // controls. Adding an option is a row here and its control in the dialog.
 inline constexpr OptionSpec kOptionSpecs[] = {
-    {.name = "ConMeltFName", .tick = &Options::ConMeltFName, .byDefault = 1, .exportLine = 2, .controls = {1}},
-    {.name = "UseMeltF", .tick = &Options::UseMeltF, .byDefault = 1, .exportLine = 9, .controls = {2}},
-    {.name = "UseManyMeltF", .tick = &Options::UseManyMeltF, .byDefault = 0, .exportLine = 10,
-     .controls = {3}, .enabledBy = &Options::UseMeltF},
-    {.name = "Reencode", .tick = &Options::Reencode, .byDefault = 1, .exportLine = 6, .controls = {4},
-     .enabledBy = &Options::UseMeltF},
-    {.name = "DelRawF", .tick = &Options::DelRawF, .byDefault = 1, .exportLine = 3, .controls = {5}},
-    {.name = "DelPvF", .tick = &Options::DelPvF, .byDefault = 1, .exportLine = 4, .controls = {6}},
-    {.name = "ConDelUnrela", .tick = &Options::ConDelUnrela, .byDefault = 1, .exportLine = 1,
-     .controls = {7}, .enabledBy = &Options::DelPvF},
-    {.name = "FOverlap", .choice = &Options::FOverlap, .byDefault = foAddNum, .exportLine = 13,
+    {.name = "ConMeltFName", .tick = &Options::ConfirmMeltedName, .byDefault = 1, .exportLine = 2, .controls = {1}},
+    {.name = "UseMeltF", .tick = &Options::OpenMeltedFile, .byDefault = 1, .exportLine = 9, .controls = {2}},
+    {.name = "UseManyMeltF", .tick = &Options::OpenManyMeltedFiles, .byDefault = 0, .exportLine = 10,
+     .controls = {3}, .enabledBy = &Options::OpenMeltedFile},
+    {.name = "Reencode", .tick = &Options::ReencryptAfterUse, .byDefault = 1, .exportLine = 6, .controls = {4},
+     .enabledBy = &Options::OpenMeltedFile},
+    {.name = "DelRawF", .tick = &Options::DeleteSourceAfterEncrypt, .byDefault = 1, .exportLine = 3, .controls = {5}},
+    {.name = "DelPvF", .tick = &Options::DeleteContainerAfterMelt, .byDefault = 1, .exportLine = 4, .controls = {6}},
+    {.name = "ConDelUnrela", .tick = &Options::AskBeforeDeletingUnassociated, .byDefault = 1, .exportLine = 1,
+     .controls = {7}, .enabledBy = &Options::DeleteContainerAfterMelt},
+    {.name = "FOverlap", .choice = &Options::OnNameClash, .byDefault = foAddNum, .exportLine = 13,
      .controls = {8, 9}, .values = {foAskUser, foAddNum}},
-    {.name = "SeePW", .tick = &Options::SeePW, .byDefault = 0, .exportLine = 7, .page = OptionPage::kOther,
+    {.name = "SeePW", .tick = &Options::ShowPassword, .byDefault = 0, .exportLine = 7, .page = OptionPage::kOther,
      .controls = {10}},
-    {.name = "RecyclePW", .tick = &Options::RecyclePW, .byDefault = 0, .exportLine = 5,
+    {.name = "RecyclePW", .tick = &Options::RememberPassword, .byDefault = 0, .exportLine = 5,
      .page = OptionPage::kOther, .controls = {11}},
     {.name = "StayOnTop", .tick = &Options::StayOnTop, .byDefault = 0, .exportLine = 8,
      .page = OptionPage::kOther, .controls = {12}},
-    {.name = "DlgPos", .choice = &Options::DlgPos, .byDefault = dpSCenter, .exportLine = 12,
+    {.name = "DlgPos", .choice = &Options::DialogPlacement, .byDefault = dpSCenter, .exportLine = 12,
      .page = OptionPage::kOther, .controls = {13, 14}, .values = {dpSCenter, dpBeside}},
-    {.name = "UseNN", .tick = &Options::UseNN, .byDefault = 1, .exportLine = 11, .inOlderExport = false,
+    {.name = "UseNN", .tick = &Options::UseNetscapeForHelp, .byDefault = 1, .exportLine = 11, .inOlderExport = false,
      .page = OptionPage::kOther, .controls = {15}},
     // Place 16 is the Explorer tick, which is no option of the record. The last
     // export line: older copies stop reading before it.

@@ -101,7 +101,7 @@ public:
         Tell(OneLine(text::ConfirmDeleteUnrelated(plain, container)));
         return DeleteAnswer::kKeep;
     }
-    // FOverlap 2 numbers clashing names, so this is never asked.
+    // OnNameClash 2 numbers clashing names, so this is never asked.
     CodecResult AskOverwrite(std::string&) override { return CodecResult::kFailed; }
     // Only asked before deleting a container, which the tool never does.
     bool HasAssociation(const std::string&) override { return false; }
@@ -305,10 +305,10 @@ int Run(const Command& command, PvxConsole& console) {
     }
 
     Options options;
-    options.FOverlap = foAddNum;
-    options.DelRawF = command.deleteSource;
-    options.DelPvF = false;  // the compatible format cannot tell a wrong password, so containers stay
-    options.ConMeltFName = false;
+    options.OnNameClash = foAddNum;
+    options.DeleteSourceAfterEncrypt = command.deleteSource;
+    options.DeleteContainerAfterMelt = false;  // the compatible format cannot tell a wrong password, so containers stay
+    options.ConfirmMeltedName = false;
     ConsoleUi ui(console);
     Codec codec(SystemFiles(), ui, options);
     ConsoleProgress progress(console);

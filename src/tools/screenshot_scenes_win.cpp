@@ -28,7 +28,7 @@ int RenderQuestions() {
     Options options;
     modal("password-encrypt", [&] { AskPassword(0, options, one, ""); });
     Options seePw = options;
-    seePw.SeePW = true;
+    seePw.ShowPassword = true;
     modal("password-encrypt-seepw", [&] { AskPassword(0, seePw, four, ""); });
     Options strongFormat = options;
     strongFormat.StrongFormat = true;
@@ -37,7 +37,7 @@ int RenderQuestions() {
     modal("password-decrypt-many", [&] { AskPassword(1, options, four, ""); });
     modal("password-decrypt-again", [&] { AskPassword(1, options, one, "", true); });
     Options recycle = options;
-    recycle.RecyclePW = true;
+    recycle.RememberPassword = true;
     modal("password-encrypt-remembered", [&] { AskPassword(0, recycle, one, "secret"); });
     modal("overwrite", [&] {
         std::string path = "C:\\文書\\報告書.pvx";

@@ -220,7 +220,7 @@ TEST(Desktop, ALogOffDuringWorkIsRefusedAndAnEndedSessionLeavesNoPlainBytes) {
     test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
     Options options;
     options.StrongFormat = true;
-    options.UseMeltF = false;
+    options.OpenMeltedFile = false;
     WritePreferences(options);
     test::TempDir dir;
     const std::string folder = LongPathOf(dir.path());
@@ -289,7 +289,7 @@ TEST(Desktop, ALogOffDuringWorkIsRefusedAndAnEndedSessionLeavesNoPlainBytes) {
 TEST(Desktop, ACopyStartedUnderTheCloseQuestionIsWorkedBeforeTheWindowGoes) {
     test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
     Options options;
-    options.ConMeltFName = false;
+    options.ConfirmMeltedName = false;
     WritePreferences(options);
     test::TestAppGuard apps;
     test::Association association(".bin", test::TestAppPath());

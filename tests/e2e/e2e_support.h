@@ -82,7 +82,7 @@ inline std::optional<std::pair<std::string, std::string>> StrongContents(const s
     test::MemFiles files;
     test::ScriptedUi ui;
     Options options;
-    options.DelPvF = false;
+    options.DeleteContainerAfterMelt = false;
     files.files["C:\\d\\x.pvx"] = container;
     Codec codec(files, ui, options);
     PassKeys keys = PassKeys::FromPassword(password);
@@ -97,11 +97,11 @@ inline std::optional<std::pair<std::string, std::string>> StrongContents(const s
 // program ignores the section and starts from its defaults), and StrongFormat.
 inline void WritePreferences(const Options& o) {
     const std::pair<const wchar_t*, DWORD> values[] = {
-        {L"ConMeltFName", o.ConMeltFName}, {L"UseMeltF", o.UseMeltF},   {L"UseManyMeltF", o.UseManyMeltF},
-        {L"Reencode", o.Reencode},         {L"DelRawF", o.DelRawF},     {L"DelPvF", o.DelPvF},
-        {L"ConDelUnrela", o.ConDelUnrela}, {L"FOverlap", DWORD(o.FOverlap)}, {L"SeePW", o.SeePW},
-        {L"RecyclePW", o.RecyclePW},       {L"StayOnTop", o.StayOnTop}, {L"DlgPos", DWORD(o.DlgPos)},
-        {L"UseNN", o.UseNN},               {L"StrongFormat", o.StrongFormat}};
+        {L"ConMeltFName", o.ConfirmMeltedName}, {L"UseMeltF", o.OpenMeltedFile},   {L"UseManyMeltF", o.OpenManyMeltedFiles},
+        {L"Reencode", o.ReencryptAfterUse},         {L"DelRawF", o.DeleteSourceAfterEncrypt},     {L"DelPvF", o.DeleteContainerAfterMelt},
+        {L"ConDelUnrela", o.AskBeforeDeletingUnassociated}, {L"FOverlap", DWORD(o.OnNameClash)}, {L"SeePW", o.ShowPassword},
+        {L"RecyclePW", o.RememberPassword},       {L"StayOnTop", o.StayOnTop}, {L"DlgPos", DWORD(o.DialogPlacement)},
+        {L"UseNN", o.UseNetscapeForHelp},               {L"StrongFormat", o.StrongFormat}};
     const std::wstring key = std::wstring(kProgramKey) + L"\\Preference";
     for (const auto& [name, value] : values)
         RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_DWORD, &value, sizeof value);

@@ -27,7 +27,7 @@ const std::wstring kPreferenceKey = std::wstring(kProgramKey) + L"\\Preference";
 TEST(Roads, DroppedFolderOfBothKindsIsEncryptedThenMeltedDownToItsSubfolders) {
     test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
     Options options;  // the question before deleting a container has its own test
-    options.ConDelUnrela = false;
+    options.AskBeforeDeletingUnassociated = false;
     WritePreferences(options);
     test::TempDir dir;
     const std::string top = LongPathOf(dir.path()) + "書類", year = top + "\\2026年度\\", deep = year + "会計\\";
@@ -132,7 +132,7 @@ TEST(Roads, FileTypedIntoTheBrowseDialogIsEncrypted) {
 TEST(Roads, EveryAnswerToANameClashWritesSkipsOrRenamesAsChosen) {
     test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
     Options options;
-    options.FOverlap = foAskUser;
+    options.OnNameClash = foAskUser;
     WritePreferences(options);
     test::TempDir dir;
     const std::string folder = LongPathOf(dir.path()), password = "重複 Dup4", renamed = "改名後.pvx";
@@ -270,7 +270,7 @@ TEST(Roads, HelpButtonStartsTheBrowserOnceAtTheBasicChapterBesideTheProgram) {
     // an App Paths entry another test may leave in the shared prefix cannot
     // take the road (that road has tests of its own in the window layer).
     Options options;
-    options.UseNN = false;
+    options.UseNetscapeForHelp = false;
     WritePreferences(options);
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, appPath);
     const auto windowsPath = [](std::string path) {

@@ -81,7 +81,7 @@ TEST(Strong, AWrongPasswordIsAskedAgainAndTheRightOneMelts) {
     test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
     Options options;
     options.StrongFormat = true;
-    options.UseMeltF = false;
+    options.OpenMeltedFile = false;
     WritePreferences(options);
     test::TempDir dir;
     const std::string plain = LongPathOf(dir.path()) + "見積書.txt", container = LongPathOf(dir.path()) + "見積書.pvx";

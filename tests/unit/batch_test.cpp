@@ -144,7 +144,7 @@ public:
         answers.pop_front();
         return a;
     }
-    bool RecyclePW() override { return recycle; }
+    bool RememberPassword() override { return recycle; }
     CodecResult Encode(const std::string& f, const std::string& c, CodecResult carried, int version, PassKeys& k,
                        bool& written) override {
         log.push_back("enc " + f + " > " + c + (version == kStrongVersion ? " v2" : ""));
@@ -211,7 +211,7 @@ TEST(Batch, PassesPromptOnceEachEncryptFirstAndCarryResultsAcross) {
     // One password object per pass: what it stretches serves every file of the pass.
     EXPECT_EQ(h.passKeys[0], h.passKeys[1]);
     EXPECT_EQ(h.passKeys[2], h.passKeys[6]);
-    EXPECT_TRUE(last.empty());  // RecyclePW off
+    EXPECT_TRUE(last.empty());  // RememberPassword off
 }
 
 TEST(Batch, CancelFailureAndInternalErrorEndTheBatch) {

@@ -60,7 +60,7 @@ TEST_F(CodecTest, KnownAnswerContainersEncodeAndMeltByteExact) {
         MemFiles files;
         ScriptedUi answers;
         Options o;
-        o.ConMeltFName = false;
+        o.ConfirmMeltedName = false;
         Codec c(files, answers, o);
         const std::string kkey = MakeKeyString(v.password);
         const std::string src = "C:\\in\\" + v.name;
@@ -88,7 +88,7 @@ TEST_F(CodecTest, StreamsThroughBoundedBuffers) {
     fs.files["C:\\big.bin"] = Pattern(3 * Codec::kChunkSize + 123);
     ASSERT_EQ(Encode("C:\\big.bin"), kNoClash);
     EXPECT_LE(fs.maxReadRequest, Codec::kChunkSize);
-    opt.ConMeltFName = false;
+    opt.ConfirmMeltedName = false;
     std::string plain;
     ASSERT_EQ(Melt("C:\\big.pvx", plain), kNoClash);
     EXPECT_TRUE(fs.At("C:\\big.bin") == Pattern(3 * Codec::kChunkSize + 123));
@@ -122,7 +122,7 @@ TEST_F(CodecTest, SourcesThatCannotBeDeletedAreCollectedForOneReport) {
     EXPECT_EQ(Encode("C:\\ro.txt"), kNoClash);
     EXPECT_EQ(Encode("C:\\ok.txt"), kNoClash);
     EXPECT_TRUE(fs.Has("C:\\ro.pvx") && fs.Has("C:\\ro.txt") && !fs.Has("C:\\ok.txt"));
-    opt.ConMeltFName = false;
+    opt.ConfirmMeltedName = false;
     fs.files["C:\\sub\\ro.pvx"] = fs.At("C:\\ro.pvx");
     fs.readOnly.insert("C:\\sub\\ro.pvx");
     std::string plain;
@@ -142,7 +142,7 @@ TEST_F(CodecTest, SourcesThatCannotBeDeletedAreCollectedForOneReport) {
     fs.files["C:\\ro.txt"] = "plain again";
     fs.files["C:\\ro2.txt"] = "plain";
     fs.readOnly.insert("C:\\ro2.txt");
-    opt.FOverlap = foAddNum;
+    opt.OnNameClash = foAddNum;
     EXPECT_EQ(Encode("C:\\ro.txt"), kNoClash);  // into ro_2.pvx
     EXPECT_EQ(Encode("C:\\ro2.txt"), kNoClash);
     // After encrypting: the container is made, the plain file is what is left unprotected.
@@ -234,8 +234,8 @@ TEST(StoredNames, EveryNameIsRefusedByTheWriterOrMeltsBackUnderItself) {
             MemFiles fs;
             ScriptedUi ui;
             Options opt;
-            opt.ConMeltFName = false;
-            opt.DelPvF = false;
+            opt.ConfirmMeltedName = false;
+            opt.DeleteContainerAfterMelt = false;
             Codec codec(fs, ui, opt);
             codec.SetStrongIterations(strong::kMinIterations);
             const std::string source = "C:\\in\\" + c.name, container = "C:\\in\\x.pvx";
@@ -297,7 +297,7 @@ TEST_F(CodecTest, ContainerThatCannotBeCreatedKeepsEverything) {
     EXPECT_EQ(fs.files.size(), 1u);
 
     // A locked existing container, overwrite chosen: it stays as it was.
-    opt.FOverlap = foAskUser;
+    opt.OnNameClash = foAskUser;
     fs.files["C:\\a.txt"] = "new";
     fs.files["C:\\a.pvx"] = "old container";
     fs.locked.insert("C:\\a.pvx");
@@ -378,7 +378,7 @@ TEST_F(CodecTest, CancelBetweenStepsLeavesTheSourceAndNoOutput) {
     const std::string body = Pattern(3 * Codec::kChunkSize + 5);
     fs.files["C:\\big.txt"] = body;
     fs.files["C:\\big.pvx"] = "old container";
-    opt.FOverlap = foAskUser;
+    opt.OnNameClash = foAskUser;
     ui.overwrite.push_back({kOverwrite, ""});
     EXPECT_EQ(Encode("C:\\big.txt"), kFailed);
     EXPECT_TRUE(last.cancelled);
@@ -390,7 +390,7 @@ TEST_F(CodecTest, CancelBetweenStepsLeavesTheSourceAndNoOutput) {
 
     // Melting: the container stays, no plain file; a later file is not cancelled.
     codec.SetProgress(nullptr);
-    opt.ConMeltFName = false;
+    opt.ConfirmMeltedName = false;
     fs.files.erase("C:\\big.pvx");
     ASSERT_EQ(Encode("C:\\big.txt"), kNoClash);
     EXPECT_FALSE(last.cancelled);
@@ -458,7 +458,7 @@ TEST_F(CodecTest, AFlushFailingOnAWorkerIsToldWithItsReason) {
 }
 
 TEST_F(CodecTest, FailedOverwriteLeavesTheOldFileIntact) {
-    opt.FOverlap = foAskUser;
+    opt.OnNameClash = foAskUser;
     fs.files["C:\\a.txt"] = Pattern(5000);
     fs.files["C:\\a.pvx"] = "previous container";
     fs.diskFree = 100;
@@ -470,7 +470,7 @@ TEST_F(CodecTest, FailedOverwriteLeavesTheOldFileIntact) {
 }
 
 TEST_F(CodecTest, SourceIsKeptWhenDeletionIsOff) {
-    opt.DelRawF = false;
+    opt.DeleteSourceAfterEncrypt = false;
     fs.files["C:\\a.txt"] = "abc";
     EXPECT_EQ(Encode("C:\\a.txt"), kNoClash);
     EXPECT_TRUE(fs.Has("C:\\a.txt"));
@@ -485,7 +485,7 @@ TEST_F(CodecTest, NumberedNamesWithoutAsking) {
         MemFiles files;
         ScriptedUi answers;
         Options o;
-        o.FOverlap = overlap;
+        o.OnNameClash = overlap;
         Codec c(files, answers, o);
         files.files["C:\\Data.old\\README"] = "r";
         files.files["C:\\Data.old\\README.pvx"] = "taken";
@@ -499,7 +499,7 @@ TEST_F(CodecTest, NumberedNamesWithoutAsking) {
 }
 
 TEST_F(CodecTest, OutOfRangeOverlapIsAnInternalErrorOnlyOnAClash) {
-    opt.FOverlap = 5;
+    opt.OnNameClash = 5;
     fs.files["C:\\a.txt"] = "a";
     EXPECT_EQ(Encode("C:\\a.txt"), kNoClash);  // no clash: never consulted
     fs.files["C:\\a.txt"] = "a";
@@ -509,7 +509,7 @@ TEST_F(CodecTest, OutOfRangeOverlapIsAnInternalErrorOnlyOnAClash) {
 }
 
 TEST_F(CodecTest, AskedAnswersAndTheCarriedState) {
-    opt.FOverlap = foAskUser;
+    opt.OnNameClash = foAskUser;
     for (const char* n : {"a", "b", "c", "d"}) {
         fs.files[std::string("C:\\") + n + ".txt"] = n;
         fs.files[std::string("C:\\") + n + ".pvx"] = "old";
@@ -520,7 +520,7 @@ TEST_F(CodecTest, AskedAnswersAndTheCarriedState) {
     EXPECT_EQ(Encode("C:\\e.txt", kNoClash), kNoClash);
     EXPECT_TRUE(ui.askedOverwrite.empty());
 
-    // No: skipped, nothing written, the plain file stays despite DelRawF.
+    // No: skipped, nothing written, the plain file stays despite DeleteSourceAfterEncrypt.
     ui.overwrite.push_back({kSkipped, ""});
     EXPECT_EQ(Encode("C:\\a.txt", kNoClash), kSkipped);
     EXPECT_EQ(fs.At("C:\\a.pvx"), "old");
@@ -596,7 +596,7 @@ TEST_F(CodecTest, RejectedNameMeansWrongPasswordAndWritesNothing) {
 // or a renamed container) never costs the container on Enter alone.
 TEST_F(CodecTest, ANameUnlikeTheContainersIsAskedAboutAndKeepsTheContainer) {
     codec.SetAskUnlikeNames(true);
-    opt.ConMeltFName = false;  // asked whatever this says
+    opt.ConfirmMeltedName = false;  // asked whatever this says
     // What a nearly right password melts: another name, a type with an application.
     fs.files["C:\\d\\見積書_2024年度.pvx"] = Craft("\x8c\xa9\x90\xcf\x8f\x9f_4024.docx", "garbled", key);
     ui.answers = {MsgAnswer::kYes, MsgAnswer::kNo};  // the name accepted, then the deletion refused
@@ -630,8 +630,8 @@ TEST_F(CodecTest, ANameUnlikeTheContainersIsAskedAboutAndKeepsTheContainer) {
 }
 
 TEST_F(CodecTest, WrongPasswordGivesAnotherNameOrIsRefused) {
-    opt.ConMeltFName = false;
-    opt.DelPvF = false;
+    opt.ConfirmMeltedName = false;
+    opt.DeleteContainerAfterMelt = false;
     int written = 0, refused = 0;
     for (const char* pw : {"pX", "qw", "password", "p", "pw ", "Pw"}) {
         MemFiles files;
@@ -657,7 +657,7 @@ TEST_F(CodecTest, WrongPasswordGivesAnotherNameOrIsRefused) {
 }
 
 TEST_F(CodecTest, UnknownVersionIsRefusedWithoutLeavingAFile) {
-    opt.ConMeltFName = false;
+    opt.ConfirmMeltedName = false;
     // Version 2 is the strong format, refused differently (strong_test.cpp).
     fs.files["C:\\x.pvx"] = Craft("a.txt", "body", key, 3);
     std::string plain;
@@ -686,7 +686,7 @@ TEST_F(CodecTest, TruncatedContainersAreRefusedAtEveryLength) {
         EXPECT_EQ(files.At("C:\\t.pvx"), whole.substr(0, len));
     }
     // Header and name alone: an empty file.
-    opt.ConMeltFName = false;
+    opt.ConfirmMeltedName = false;
     fs.files["C:\\t.pvx"] = whole;
     std::string plain;
     EXPECT_EQ(Melt("C:\\t.pvx", plain), kNoClash);
@@ -701,7 +701,7 @@ TEST_F(CodecTest, TruncatedContainersAreRefusedAtEveryLength) {
 }
 
 TEST_F(CodecTest, HostileStoredNamesAreRefused) {
-    opt.ConMeltFName = false;
+    opt.ConfirmMeltedName = false;
     const std::vector<std::string> hostile = {
         "", ".", "..", "a\x01" "b", "tab\tname", "a<b", "a>b", "a\"b", "a/b", "a|b", "a?b", "a*b", "name.", "name ",
         "CON", "con.txt", "NUL", "Aux.doc", "prn", "COM1", "com9.x", "LPT1", "lpt9.txt", "dir\\", "C:",
@@ -736,7 +736,7 @@ TEST_F(CodecTest, HostileStoredNamesAreRefused) {
 }
 
 TEST_F(CodecTest, ContainerDeletionRules) {
-    opt.ConMeltFName = false;
+    opt.ConfirmMeltedName = false;
     auto melt = [&](std::function<void(ScriptedUi&)> script, CodecResult expect) {
         MemFiles files;
         ScriptedUi answers;
@@ -762,16 +762,16 @@ TEST_F(CodecTest, ContainerDeletionRules) {
     // An associated type loses its container silently.
     EXPECT_FALSE(melt([](ScriptedUi& u) { u.association = [](const std::string&) { return true; }; }, kNoClash).first);
     // Neither question on: deleted silently only where an application opens the type.
-    opt.ConDelUnrela = false;
+    opt.AskBeforeDeletingUnassociated = false;
     EXPECT_TRUE(melt([](ScriptedUi&) {}, kNoClash).first);
     EXPECT_FALSE(melt([](ScriptedUi& u) { u.association = [](const std::string&) { return true; }; }, kNoClash).first);
     // A name the user confirmed, or no deleting: nothing is looked up.
     auto noLookup = [](ScriptedUi& u) { u.association = [](const std::string&) -> bool { throw std::logic_error("looked up"); }; };
-    opt.ConMeltFName = true;
+    opt.ConfirmMeltedName = true;
     EXPECT_FALSE(melt([&](ScriptedUi& u) { noLookup(u); u.answers.push_back(MsgAnswer::kYes); }, kNoClash).first);
-    opt.ConMeltFName = false;
-    opt.ConDelUnrela = true;
-    opt.DelPvF = false;
+    opt.ConfirmMeltedName = false;
+    opt.AskBeforeDeletingUnassociated = true;
+    opt.DeleteContainerAfterMelt = false;
     EXPECT_TRUE(melt(noLookup, kNoClash).first);
 }
 
@@ -789,9 +789,9 @@ TEST(ContainerFate, DecidedByTheOptionsAndTheAssociationOnlyWhereItCounts) {
     };
     for (const Case& c : cases) {
         Options o;
-        o.DelPvF = c.delPvF;
-        o.ConDelUnrela = c.conDelUnrela;
-        o.ConMeltFName = c.conMeltFName;
+        o.DeleteContainerAfterMelt = c.delPvF;
+        o.AskBeforeDeletingUnassociated = c.conDelUnrela;
+        o.ConfirmMeltedName = c.conMeltFName;
         int lookups = 0;
         EXPECT_EQ(FateOfContainer(o, [&] { return ++lookups, true; }), c.associated);
         EXPECT_EQ(FateOfContainer(o, [&] { return ++lookups, false; }), c.unassociated);
@@ -801,8 +801,8 @@ TEST(ContainerFate, DecidedByTheOptionsAndTheAssociationOnlyWhereItCounts) {
 }
 
 TEST_F(CodecTest, MeltCarriesTheStateAndClashAnswers) {
-    opt.ConMeltFName = false;
-    opt.FOverlap = foAskUser;
+    opt.ConfirmMeltedName = false;
+    opt.OnNameClash = foAskUser;
     fs.files["C:\\1.pvx"] = Craft("one.txt", "1", key);
     std::string plain;
     EXPECT_EQ(Melt("C:\\1.pvx", plain, kSkipped), kSkipped);  // written, earlier skip handed back
@@ -818,8 +818,8 @@ TEST_F(CodecTest, MeltCarriesTheStateAndClashAnswers) {
 }
 
 TEST_F(CodecTest, MeltFaultsKeepTheContainerAndAnyOldFile) {
-    opt.ConMeltFName = false;
-    opt.FOverlap = foAskUser;
+    opt.ConfirmMeltedName = false;
+    opt.OnNameClash = foAskUser;
     const std::string body = Pattern(2 * Codec::kChunkSize + 77);
     const std::string container = Craft("doc.bin", body, key);
     for (int fault = 0; fault < 4; ++fault) {
@@ -847,8 +847,8 @@ TEST_F(CodecTest, MeltFaultsKeepTheContainerAndAnyOldFile) {
 }
 
 TEST_F(CodecTest, MeltNeverOverwritesTheContainerItself) {
-    opt.ConMeltFName = false;
-    opt.FOverlap = foAskUser;
+    opt.ConfirmMeltedName = false;
+    opt.OnNameClash = foAskUser;
     fs.files["C:\\a.pvx"] = Craft("a.pvx", "inner", key);
     ui.overwrite.push_back({kOverwrite, ""});
     std::string plain;

@@ -8,15 +8,15 @@ namespace {
 // Every field away from its default, enumerations outside their ranges.
 Options Unusual() {
     Options s;
-    s.ConDelUnrela = false;
-    s.DelPvF = false;
-    s.RecyclePW = true;
-    s.SeePW = true;
-    s.UseMeltF = false;
-    s.UseManyMeltF = true;
-    s.UseNN = false;
-    s.DlgPos = 7;
-    s.FOverlap = -5;
+    s.AskBeforeDeletingUnassociated = false;
+    s.DeleteContainerAfterMelt = false;
+    s.RememberPassword = true;
+    s.ShowPassword = true;
+    s.OpenMeltedFile = false;
+    s.OpenManyMeltedFiles = true;
+    s.UseNetscapeForHelp = false;
+    s.DialogPlacement = 7;
+    s.OnNameClash = -5;
     s.StrongFormat = true;
     return s;
 }
@@ -59,16 +59,16 @@ TEST(ExportFile, OlderVersionKeepsUseNNFromTheStartingRecord) {
     const std::string older = "PlivexIE$1\r\n0\n0\r1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n0\r\n1\r\n1\r\n0\r\n";
     Options s;
     ASSERT_EQ(ParseExportText(older, s), ExportRead::kRead);
-    EXPECT_TRUE(s.UseNN);
-    EXPECT_FALSE(s.ConDelUnrela || s.ConMeltFName || s.UseMeltF);
-    EXPECT_TRUE(s.RecyclePW && s.SeePW && s.StayOnTop && s.UseManyMeltF);
-    EXPECT_EQ(s.DlgPos, 1);
-    EXPECT_EQ(s.FOverlap, 0);
+    EXPECT_TRUE(s.UseNetscapeForHelp);
+    EXPECT_FALSE(s.AskBeforeDeletingUnassociated || s.ConfirmMeltedName || s.OpenMeltedFile);
+    EXPECT_TRUE(s.RememberPassword && s.ShowPassword && s.StayOnTop && s.OpenManyMeltedFiles);
+    EXPECT_EQ(s.DialogPlacement, 1);
+    EXPECT_EQ(s.OnNameClash, 0);
 
     Options off;
-    off.UseNN = false;
+    off.UseNetscapeForHelp = false;
     ASSERT_EQ(ParseExportText(older, off), ExportRead::kRead);
-    EXPECT_FALSE(off.UseNN);
+    EXPECT_FALSE(off.UseNetscapeForHelp);
 }
 
 TEST(ExportFile, UnknownFirstLineOrNoLineAtAllIsRefusedLeavingTheRecord) {
@@ -85,15 +85,15 @@ TEST(ExportFile, UnknownFirstLineOrNoLineAtAllIsRefusedLeavingTheRecord) {
 
 TEST(ExportFile, ReadingStopsAtTheFirstMissingOrBadLineAndStillSucceeds) {
     const std::string full = ExportText(Unusual());
-    // Cut after the sixth line: ConDelUnrela to RecyclePW come from the file.
+    // Cut after the sixth line: AskBeforeDeletingUnassociated to RememberPassword come from the file.
     std::size_t cut = 0;
     for (int i = 0; i < 6; ++i) cut = full.find("\r\n", cut) + 2;
     Options s;
     ASSERT_EQ(ParseExportText(full.substr(0, cut), s), ExportRead::kRead);
     Options expected;
-    expected.ConDelUnrela = false;
-    expected.DelPvF = false;
-    expected.RecyclePW = true;
+    expected.AskBeforeDeletingUnassociated = false;
+    expected.DeleteContainerAfterMelt = false;
+    expected.RememberPassword = true;
     EXPECT_EQ(s, expected);
 
     // A word, a bare sign or a number beyond 32 bits stops the reading there; lines after it are ignored.
@@ -102,8 +102,8 @@ TEST(ExportFile, ReadingStopsAtTheFirstMissingOrBadLineAndStillSucceeds) {
         const std::string text = "PlivexIE$2\r\n0\r\n+0\r\n-1\r\n" + std::string(bad) + "\r\n1\r\n0\r\n";
         ASSERT_EQ(ParseExportText(text, t), ExportRead::kRead) << bad;
         Options want;
-        want.ConDelUnrela = false;
-        want.ConMeltFName = false;
+        want.AskBeforeDeletingUnassociated = false;
+        want.ConfirmMeltedName = false;
         EXPECT_EQ(t, want) << bad;
     }
 
@@ -111,8 +111,8 @@ TEST(ExportFile, ReadingStopsAtTheFirstMissingOrBadLineAndStillSucceeds) {
     Options t;
     ASSERT_EQ(ParseExportText("PlivexIE$1\n1\n1\n1\n1\n1\n1\n1\n1\n1\n1\n-2147483648\n2147483647\nextra\n", t),
               ExportRead::kRead);
-    EXPECT_EQ(t.DlgPos, INT32_MIN);
-    EXPECT_EQ(t.FOverlap, INT32_MAX);
+    EXPECT_EQ(t.DialogPlacement, INT32_MIN);
+    EXPECT_EQ(t.OnNameClash, INT32_MAX);
 }
 
 }  // namespace

@@ -7,23 +7,23 @@ namespace {
 
 TEST(Options, DefaultsOfAFirstStart) {
     const Options s;
-    EXPECT_TRUE(s.ConDelUnrela && s.ConMeltFName && s.DelRawF && s.DelPvF && s.Reencode && s.UseMeltF && s.UseNN);
-    EXPECT_FALSE(s.RecyclePW || s.SeePW || s.StayOnTop || s.UseManyMeltF);
-    EXPECT_EQ(s.DlgPos, dpSCenter);
-    EXPECT_EQ(s.FOverlap, foAddNum);
+    EXPECT_TRUE(s.AskBeforeDeletingUnassociated && s.ConfirmMeltedName && s.DeleteSourceAfterEncrypt && s.DeleteContainerAfterMelt && s.ReencryptAfterUse && s.OpenMeltedFile && s.UseNetscapeForHelp);
+    EXPECT_FALSE(s.RememberPassword || s.ShowPassword || s.StayOnTop || s.OpenManyMeltedFiles);
+    EXPECT_EQ(s.DialogPlacement, dpSCenter);
+    EXPECT_EQ(s.OnNameClash, foAddNum);
     EXPECT_EQ(static_cast<int>(foAddNum), 2);
     EXPECT_EQ(static_cast<int>(dpBeside), 1);
 }
 
 TEST(Options, CopiedWholeIncludingValuesOutsideTheEnumerations) {
     Options a;
-    a.UseMeltF = false;
-    a.UseManyMeltF = true;
-    a.DlgPos = 7;
-    a.FOverlap = 5;
+    a.OpenMeltedFile = false;
+    a.OpenManyMeltedFiles = true;
+    a.DialogPlacement = 7;
+    a.OnNameClash = 5;
     const Options b = a;
     EXPECT_EQ(b, a);
-    EXPECT_EQ(b.DlgPos, 7);
+    EXPECT_EQ(b.DialogPlacement, 7);
     EXPECT_NE(b, Options());
 }
 

@@ -66,43 +66,43 @@ TEST(InputPW, AcceptedPasswords) {
 
 TEST(InputPW, ConfirmationIsAskedOnlyWhenEncryptingWithoutSeePW) {
     Options options;
-    options.SeePW = false;
+    options.ShowPassword = false;
     EXPECT_FALSE(InputPWNoConfirmation(0, options));
     EXPECT_TRUE(InputPWNoConfirmation(1, options));
     EXPECT_TRUE(InputPWNoConfirmation(7, options));  // every non-zero mode decrypts
-    options.SeePW = true;
+    options.ShowPassword = true;
     EXPECT_TRUE(InputPWNoConfirmation(0, options));
     EXPECT_TRUE(InputPWNoConfirmation(1, options));
 }
 
 TEST(InputPW, UseMeltedStartsTickedForOneContainerOrWithUseManyMeltF) {
     Options options;
-    options.UseMeltF = true;
-    options.UseManyMeltF = false;
+    options.OpenMeltedFile = true;
+    options.OpenManyMeltedFiles = false;
     EXPECT_TRUE(InputPWInitialUseMelted(1, options, 1));
     EXPECT_FALSE(InputPWInitialUseMelted(1, options, 3));
-    options.UseManyMeltF = true;
+    options.OpenManyMeltedFiles = true;
     EXPECT_TRUE(InputPWInitialUseMelted(1, options, 1));
     EXPECT_TRUE(InputPWInitialUseMelted(1, options, 3));
-    options.UseMeltF = false;
+    options.OpenMeltedFile = false;
     for (bool many : {false, true}) {
-        options.UseManyMeltF = many;
+        options.OpenManyMeltedFiles = many;
         EXPECT_FALSE(InputPWInitialUseMelted(1, options, 1));
         EXPECT_FALSE(InputPWInitialUseMelted(1, options, 3));
     }
     // Encrypting never opens anything.
-    options.UseMeltF = true;
+    options.OpenMeltedFile = true;
     EXPECT_FALSE(InputPWInitialUseMelted(0, options, 1));
     EXPECT_FALSE(InputPWInitialUseMelted(0, options, 3));
 }
 
 TEST(InputPW, FocusStartsInTheConfirmationOnlyAfterARememberedPassword) {
     Options options;
-    options.RecyclePW = true;
+    options.RememberPassword = true;
     EXPECT_TRUE(InputPWFocusConfirmation(true, options, "last"));
     EXPECT_FALSE(InputPWFocusConfirmation(true, options, ""));
     EXPECT_FALSE(InputPWFocusConfirmation(false, options, "last"));
-    options.RecyclePW = false;
+    options.RememberPassword = false;
     EXPECT_FALSE(InputPWFocusConfirmation(true, options, "last"));
 }
 
@@ -115,7 +115,7 @@ InputPWLayout Design(bool confirmationShown, bool checkBoxVisible, bool tick) {
 TEST(InputPW, CompactionAtDesignSizes) {
     // Encrypting: the tick under the confirmation field, or where the check box stands without it.
     EXPECT_EQ(CompactInputPW(Design(true, false, true)), (InputPWCompaction{162, 195, 236}));
-    EXPECT_EQ(CompactInputPW(Design(false, false, true)), (InputPWCompaction{104, 137, 178}));  // SeePW
+    EXPECT_EQ(CompactInputPW(Design(false, false, true)), (InputPWCompaction{104, 137, 178}));  // ShowPassword
     EXPECT_EQ(CompactInputPW(Design(false, true, false)).buttonTop, 137);                        // decrypt
     EXPECT_EQ(CompactInputPW(Design(false, true, false)).clientHeight, 178);
     EXPECT_EQ(CompactInputPW(Design(true, false, false)), (InputPWCompaction{104, 168, 206}));  // nothing moves

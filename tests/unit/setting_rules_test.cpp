@@ -9,15 +9,15 @@ namespace plivex {
 namespace {
 
 // The controls, found through the option table as the dialog finds them.
-constexpr int kUseMeltF = ControlOf(&Options::UseMeltF), kUseManyMeltF = ControlOf(&Options::UseManyMeltF),
-              kReencode = ControlOf(&Options::Reencode), kDelPvF = ControlOf(&Options::DelPvF),
-              kConDelUnrela = ControlOf(&Options::ConDelUnrela), kUseNN = ControlOf(&Options::UseNN),
-              kSeePW = ControlOf(&Options::SeePW), kRecyclePW = ControlOf(&Options::RecyclePW),
+constexpr int kUseMeltF = ControlOf(&Options::OpenMeltedFile), kUseManyMeltF = ControlOf(&Options::OpenManyMeltedFiles),
+              kReencode = ControlOf(&Options::ReencryptAfterUse), kDelPvF = ControlOf(&Options::DeleteContainerAfterMelt),
+              kConDelUnrela = ControlOf(&Options::AskBeforeDeletingUnassociated), kUseNN = ControlOf(&Options::UseNetscapeForHelp),
+              kSeePW = ControlOf(&Options::ShowPassword), kRecyclePW = ControlOf(&Options::RememberPassword),
               kStayOnTop = ControlOf(&Options::StayOnTop),
-              kFOAskUser = ControlOf(&Options::FOverlap, foAskUser),
-              kFOAddNum = ControlOf(&Options::FOverlap, foAddNum),
-              kDPSCenter = ControlOf(&Options::DlgPos, dpSCenter),
-              kDPBeside = ControlOf(&Options::DlgPos, dpBeside);
+              kFOAskUser = ControlOf(&Options::OnNameClash, foAskUser),
+              kFOAddNum = ControlOf(&Options::OnNameClash, foAddNum),
+              kDPSCenter = ControlOf(&Options::DialogPlacement, dpSCenter),
+              kDPBeside = ControlOf(&Options::DialogPlacement, dpBeside);
 
 // The enabled state of the three dependants: many melted files, re-encode, ask before deleting.
 std::array<bool, 3> Dependants(const SettingView& v) {
@@ -27,11 +27,11 @@ std::array<bool, 3> Dependants(const SettingView& v) {
 // A record whose eleven ticks follow the bits of mask, in field order.
 Options WithTicks(unsigned mask, std::int32_t dlgPos, std::int32_t fOverlap) {
     Options r;
-    bool* fields[] = {&r.ConDelUnrela, &r.ConMeltFName, &r.DelRawF, &r.DelPvF,       &r.RecyclePW, &r.Reencode,
-                      &r.SeePW,        &r.StayOnTop,    &r.UseMeltF, &r.UseManyMeltF, &r.UseNN};
+    bool* fields[] = {&r.AskBeforeDeletingUnassociated, &r.ConfirmMeltedName, &r.DeleteSourceAfterEncrypt, &r.DeleteContainerAfterMelt,       &r.RememberPassword, &r.ReencryptAfterUse,
+                      &r.ShowPassword,        &r.StayOnTop,    &r.OpenMeltedFile, &r.OpenManyMeltedFiles, &r.UseNetscapeForHelp};
     for (unsigned i = 0; i < 11; ++i) *fields[i] = (mask >> i) & 1u;
-    r.DlgPos = dlgPos;
-    r.FOverlap = fOverlap;
+    r.DialogPlacement = dlgPos;
+    r.OnNameClash = fOverlap;
     return r;
 }
 
@@ -72,15 +72,15 @@ TEST(SettingRules, RadioGroupsSelectOnlyTheirOwnValuesAndKeepOthers) {
     EXPECT_EQ(RecordFromView(ViewFromRecord(odd), odd), odd);
     // Nothing selected on an export from the defaults leaves the defaults.
     const Options exported = RecordFromView(ViewFromRecord(odd), Options{});
-    EXPECT_EQ(exported.DlgPos, dpSCenter);
-    EXPECT_EQ(exported.FOverlap, foAddNum);
+    EXPECT_EQ(exported.DialogPlacement, dpSCenter);
+    EXPECT_EQ(exported.OnNameClash, foAddNum);
     // A picked radio button replaces the odd value.
     SettingView picked = ViewFromRecord(odd);
     picked[kFOAskUser] = true;
     picked[kDPBeside] = true;
     const Options chosen = RecordFromView(picked, odd);
-    EXPECT_EQ(chosen.FOverlap, foAskUser);
-    EXPECT_EQ(chosen.DlgPos, dpBeside);
+    EXPECT_EQ(chosen.OnNameClash, foAskUser);
+    EXPECT_EQ(chosen.DialogPlacement, dpBeside);
 }
 
 TEST(SettingRules, DependantsAreEnabledOnlyWithTheirOptionAndKeepTheirTicks) {
@@ -96,8 +96,8 @@ TEST(SettingRules, DependantsAreEnabledOnlyWithTheirOptionAndKeepTheirTicks) {
     // Greyed ticks are still stored.
     v[kUseMeltF] = false;
     const Options stored = RecordFromView(v, Options{});
-    EXPECT_TRUE(stored.UseManyMeltF && stored.Reencode && stored.ConDelUnrela);
-    EXPECT_FALSE(stored.UseMeltF || stored.DelPvF);
+    EXPECT_TRUE(stored.OpenManyMeltedFiles && stored.ReencryptAfterUse && stored.AskBeforeDeletingUnassociated);
+    EXPECT_FALSE(stored.OpenMeltedFile || stored.DeleteContainerAfterMelt);
     // Nothing else depends on a tick.
     const SettingView none;
     for (int c = 0; c < kOptionControlEnd; ++c) {

@@ -197,7 +197,7 @@ TEST_F(StrongTest, WrongPasswordSkipsThatFileAndTheOthersMelt) {
     last = codec.Encode("C:\\e\\other.bin", "C:\\d\\c.pvx", kNoClash, kStrongVersion, other);
     ASSERT_EQ(last.result, kNoClash);
 
-    opt.FOverlap = foAddNum;
+    opt.OnNameClash = foAddNum;
     PassKeys keys = PassKeys::FromPassword(v.password);
     CodecResult carried = kNoClash;
     std::vector<std::string> written;
@@ -284,7 +284,7 @@ TEST_F(StrongTest, AWrongPasswordAskedAgainOpensWithTheNextOne) {
 
     // The compatible format: No to the name question is a wrong password too.
     fs.files["C:\\d\\b.pvx"] = test::Craft("b.txt", "body", MakeKeyString("pw"));
-    opt.ConMeltFName = true;
+    opt.ConfirmMeltedName = true;
     ui.answers = {MsgAnswer::kNo};
     PassKeys compatible = PassKeys::FromPassword("pw");
     last = codec.Melt("C:\\d\\b.pvx", plain, kNoClash, version, compatible);

@@ -51,8 +51,8 @@ protected:
     void SetUp() override {
         Options& o = OptionsInForce();
         o = Options{};
-        o.ConMeltFName = false;  // no name question after each melt
-        o.DelPvF = false;        // containers stay, whatever this prefix associates with their types
+        o.ConfirmMeltedName = false;  // no name question after each melt
+        o.DeleteContainerAfterMelt = false;        // containers stay, whatever this prefix associates with their types
         ui::SetMsgBoxResponder([this](const std::string& t, const std::string& c, unsigned s) {
             log.push_back("msg " + c + "|" + t);
             return s == kStyleExclamation ? MsgAnswer::kOk : MsgAnswer::kYes;
@@ -103,7 +103,7 @@ protected:
     // A container of body under the stored name, made with key "pw"; no plain file is left.
     void MakeContainer(const std::string& container, const std::string& stored, const std::string& body) {
         Options keep;
-        keep.DelRawF = true;
+        keep.DeleteSourceAfterEncrypt = true;
         WinCodecUi ui;
         Codec codec(SystemFiles(), ui, keep);
         ASSERT_TRUE(WriteAll(dir / stored, body));
@@ -188,9 +188,9 @@ TEST_F(DealWin, StrongFormatWrongPasswordAmongSeveralSkipsOnlyThatFile) {
     // asked of a strong container, whose password is known right once it opens.
     Options& o = OptionsInForce();
     o.StrongFormat = true;
-    o.ConMeltFName = true;
-    o.DelPvF = true;
-    o.ConDelUnrela = true;
+    o.ConfirmMeltedName = true;
+    o.DeleteContainerAfterMelt = true;
+    o.AskBeforeDeletingUnassociated = true;
     for (const char* f : {"a.unrelated", "b.unrelated", "c.unrelated"}) ASSERT_TRUE(WriteAll(dir / f, f));
     // Any password will do for the strong format, one the compatible format cannot take too.
     prompts = {{true, "鍵🔑"}};
@@ -277,7 +277,7 @@ TEST(ProgressWindow, CancelIsAcknowledgedAtOnceAndSpentWithItsFile) {
 }
 
 TEST_F(DealWin, AllNoInTheEncryptionPassSkipsLaterClashesWithoutAsking) {
-    OptionsInForce().FOverlap = foAskUser;
+    OptionsInForce().OnNameClash = foAskUser;
     ASSERT_TRUE(WriteAll(dir / "e.txt", "new e"));
     ASSERT_TRUE(WriteAll(dir / "e.pvx", "old e"));
     MakeContainer("k.pvx", "k.txt", "melted k");
@@ -343,7 +343,7 @@ TEST_F(DealWin, CancelInTheProgressWindowLeavesEveryFileAsItWas) {
                             "msg プリベックス|次のファイルは解凍されていません（1 個中 0 個を解凍しました）。\n" +
                                 (dir / "video.pvx")}));
 
-    OptionsInForce().FOverlap = foAskUser;
+    OptionsInForce().OnNameClash = foAskUser;
     ASSERT_TRUE(WriteAll(dir / "video.bin", big));
     ui::SetModalHook([this](ui::Form& f) {
         if (auto* fe = dynamic_cast<OverwriteDialog*>(&f)) return fe->ButtonYes.Click();
@@ -364,7 +364,7 @@ TEST_F(DealWin, CancelInTheProgressWindowLeavesEveryFileAsItWas) {
 // the next batch on, never half-way through this one.
 TEST_F(DealWin, OptionsAppliedWhileABatchAsksCountFromTheNextBatch) {
     ASSERT_TRUE(WriteAll(dir / "a.txt", "a") && WriteAll(dir / "b.txt", "b"));
-    duringPrompt = [] { OptionsInForce().DelRawF = false; };
+    duringPrompt = [] { OptionsInForce().DeleteSourceAfterEncrypt = false; };
     prompts = {{}};
     Run({"a.txt"});
     EXPECT_TRUE(FileExists(dir / "a.pvx"));
@@ -377,7 +377,7 @@ TEST_F(DealWin, OptionsAppliedWhileABatchAsksCountFromTheNextBatch) {
 // A read-only source stays where the options say it goes: the user learns it
 // once per pass, with every such file named, and the batch goes on.
 TEST_F(DealWin, FilesThatCannotBeDeletedAreNamedOnceAtTheEndOfEachPass) {
-    OptionsInForce().DelPvF = true;  // asked for each melted type without an application, and answered Yes
+    OptionsInForce().DeleteContainerAfterMelt = true;  // asked for each melted type without an application, and answered Yes
     MakeContainer("c1.pvx", "one.dat", "1");
     MakeContainer("c2.pvx", "two.dat", "2");
     ASSERT_TRUE(WriteAll(dir / "p1.txt", "1") && WriteAll(dir / "p2.txt", "2"));
@@ -412,14 +412,14 @@ TEST_F(DealWin, FilesThatCannotBeDeletedAreNamedOnceAtTheEndOfEachPass) {
 
 TEST_F(DealWin, RecyclePWDecidesWhatTheNextPromptOffers) {
     ASSERT_TRUE(WriteAll(dir / "a.txt", "a"));
-    OptionsInForce().RecyclePW = true;
+    OptionsInForce().RememberPassword = true;
     prompts = {{true, "前回"}, {false}};
     Run({"a.txt"});
     Run({"a.pvx"});
     EXPECT_EQ(offered, (Strings{"", "前回"}));
     EXPECT_EQ(lastPW.str(), "前回");  // a cancelled prompt keeps it
 
-    OptionsInForce().RecyclePW = false;
+    OptionsInForce().RememberPassword = false;
     prompts = {{true, "前回"}};
     Run({"a.pvx"});
     EXPECT_TRUE(lastPW.empty());

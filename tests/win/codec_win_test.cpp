@@ -68,8 +68,8 @@ protected:
 };
 
 TEST_F(CodecWin, KnownAnswerContainersOnRealFiles) {
-    opt.ConMeltFName = false;
-    opt.DelPvF = false;
+    opt.ConfirmMeltedName = false;
+    opt.DeleteContainerAfterMelt = false;
     for (const auto& v : test::LoadKatVectors()) {
         SCOPED_TRACE(v.id);
         const std::string k = MakeKeyString(v.password);
@@ -112,7 +112,7 @@ TEST_F(CodecWin, SourceHeldByAnotherProgram) {
 }
 
 TEST_F(CodecWin, ContainerHeldByAnotherProgramWhenOverwriting) {
-    opt.FOverlap = foAskUser;
+    opt.OnNameClash = foAskUser;
     ASSERT_TRUE(test::WriteAll(dir / "a.txt", "plain"));
     ASSERT_TRUE(test::WriteAll(dir / "a.pvx", "old container"));
     test::HeldFile holder(dir / "a.pvx");
@@ -126,9 +126,9 @@ TEST_F(CodecWin, ContainerHeldByAnotherProgramWhenOverwriting) {
 }
 
 TEST_F(CodecWin, OverwriteReplacesOnlyOnceComplete) {
-    opt.FOverlap = foAskUser;
-    opt.ConMeltFName = false;
-    opt.ConDelUnrela = false;
+    opt.OnNameClash = foAskUser;
+    opt.ConfirmMeltedName = false;
+    opt.AskBeforeDeletingUnassociated = false;
     ASSERT_TRUE(test::WriteAll(dir / "a.txt", "fresh"));
     ASSERT_TRUE(test::WriteAll(dir / "a.pvx", "old container"));
     overwrite = {kOverwriteAll};
@@ -179,7 +179,7 @@ TEST_F(CodecWin, DiskFullKeepsSourceAndContainer) {
     ASSERT_TRUE(DeleteFileW(L"T:\\big.bin"));
     const std::string container = Craft("big.bin", body, key);
     ASSERT_TRUE(test::WriteAll("T:\\big.pvx", container));
-    opt.ConMeltFName = false;
+    opt.ConfirmMeltedName = false;
     std::string plain;
     int version = 0;
     EXPECT_EQ(codec.Melt("T:\\big.pvx", plain, kNoClash, version, key).result, kFailed);
@@ -197,8 +197,8 @@ TEST_F(CodecWin, TruncatedContainersAtEveryLength) {
     for (std::size_t len = 0; len <= whole.size(); ++len) {
         SCOPED_TRACE(len);
         shown.clear();
-        opt.ConMeltFName = false;
-        opt.DelPvF = false;
+        opt.ConfirmMeltedName = false;
+        opt.DeleteContainerAfterMelt = false;
         ASSERT_TRUE(test::WriteAll(dir / "t.pvx", whole.substr(0, len)));
         std::string plain;
         int version = 0;
@@ -216,7 +216,7 @@ TEST_F(CodecWin, TruncatedContainersAtEveryLength) {
 }
 
 TEST_F(CodecWin, HostileStoredNamesWriteNothing) {
-    opt.ConMeltFName = false;
+    opt.ConfirmMeltedName = false;
     const std::vector<std::string> hostile = {"", ".", "..", "a\x01" "b", "a<b", "a>b", "a\"b", "a/b", "a|b", "a?b",
                                               "a*b", "name.", "name ", "CON", "con.txt", "NUL", "aux.doc", "PRN",
                                               "COM1", "lpt9.txt", "dir\\", "\x81\x20", "\xFF\xFE"};
@@ -236,7 +236,7 @@ TEST_F(CodecWin, HostileStoredNamesWriteNothing) {
     ASSERT_TRUE(test::WriteAll(dir / "h.pvx", Craft("..\\..\\evil.txt", "payload", key)));
     std::string plain;
     int version = 0;
-    opt.DelPvF = false;
+    opt.DeleteContainerAfterMelt = false;
     EXPECT_EQ(codec.Melt(dir / "h.pvx", plain, kNoClash, version, key).result, kNoClash);
     EXPECT_EQ(plain, dir / "evil.txt");
     EXPECT_EQ(test::ReadAll(dir / "evil.txt"), "payload");
@@ -270,7 +270,7 @@ private:
 
 TEST_F(CodecWin, ContainerDeletionFollowsTheAssociation) {
     TestAssociation association;
-    opt.ConMeltFName = false;
+    opt.ConfirmMeltedName = false;
     WinCodecUi probe;
 
     // Associated type: the container goes without a question.
@@ -297,7 +297,7 @@ TEST_F(CodecWin, ContainerDeletionFollowsTheAssociation) {
 
 TEST_F(CodecWin, OverwriteQuestionGoesToTheDialogWhenNobodyAnswersInItsPlace) {
     SetOverwriteAsker(nullptr);
-    opt.FOverlap = foAskUser;
+    opt.OnNameClash = foAskUser;
     ASSERT_TRUE(test::WriteAll(dir / "a.txt", "plain"));
     ASSERT_TRUE(test::WriteAll(dir / "a.pvx", "old"));
     std::vector<std::string> dialogs;

@@ -145,12 +145,12 @@ TEST(Placement, ComponentStaysOnTopOnceItWasPlacedSo) {
     AboutBox about;
     about.Create();
     OptionsInForce().StayOnTop = true;
-    OptionsInForce().DlgPos = dpBeside;
+    OptionsInForce().DialogPlacement = dpBeside;
     PlaceDialogComponent(nullptr, about);
     EXPECT_EQ(about.GetFormStyle(), FormStyle::StayOnTop);
     EXPECT_TRUE(IsTopmost(about.DialogForm()->Handle()));
     OptionsInForce().StayOnTop = false;
-    OptionsInForce().DlgPos = 7;  // any other value centres a component
+    OptionsInForce().DialogPlacement = 7;  // any other value centres a component
     PlaceDialogComponent(nullptr, about);
     EXPECT_TRUE(IsTopmost(about.DialogForm()->Handle()));
     EXPECT_EQ(about.Position(), ui::FormPosition::ScreenCenter);
@@ -164,13 +164,13 @@ TEST(Placement, PlainFormCentredBesideOrLeftAlone) {
     AboutBoxForm form;
     form.SetPosition(7, 8);
 
-    OptionsInForce().DlgPos = dpSCenter;
+    OptionsInForce().DialogPlacement = dpSCenter;
     PlaceDialogForm(&reference, form);
     EXPECT_EQ(form.Left(), (screen.width - form.Width()) / 2);
     EXPECT_EQ(form.Top(), (screen.height - form.Height()) / 2);
     EXPECT_FALSE(IsTopmost(form.Handle()));
 
-    OptionsInForce().DlgPos = dpBeside;
+    OptionsInForce().DialogPlacement = dpBeside;
     PlaceDialogForm(&reference, form);
     EXPECT_EQ(form.Left(), 40);
     EXPECT_EQ(form.Top(), 50);
@@ -180,7 +180,7 @@ TEST(Placement, PlainFormCentredBesideOrLeftAlone) {
     EXPECT_EQ(form.Left(), screen.width - form.Width());
     EXPECT_EQ(form.Top(), 0);
 
-    OptionsInForce().DlgPos = 5;
+    OptionsInForce().DialogPlacement = 5;
     OptionsInForce().StayOnTop = true;
     form.SetPosition(7, 8);
     PlaceDialogForm(&reference, form);

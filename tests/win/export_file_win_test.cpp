@@ -32,7 +32,7 @@ protected:
 TEST_F(ExportFileWin, WrittenFileReadsBackAndReplacesAnOlderOne) {
     Options written;
     written.StayOnTop = true;
-    written.DlgPos = 7;
+    written.DialogPlacement = 7;
     const std::string path = dir / "設定.pvxe";
     ASSERT_TRUE(test::WriteAll(path, "stale and longer than any export file could ever be, by far"));
     ASSERT_TRUE(WriteExportFile(path, written));
@@ -40,7 +40,7 @@ TEST_F(ExportFileWin, WrittenFileReadsBackAndReplacesAnOlderOne) {
     EXPECT_EQ(test::ListFolder(dir.path()), std::vector<std::string>{"設定.pvxe"});
 
     Options read;
-    read.UseNN = false;
+    read.UseNetscapeForHelp = false;
     ASSERT_TRUE(ReadExportFile(path, read));
     EXPECT_EQ(read, written);
     EXPECT_TRUE(shown.empty());
@@ -49,7 +49,7 @@ TEST_F(ExportFileWin, WrittenFileReadsBackAndReplacesAnOlderOne) {
 // The file layer tells nobody: its failures come back with the system's words.
 TEST_F(ExportFileWin, FailuresComeBackWithTheSystemsReasonAndShowNothing) {
     Options start;
-    start.SeePW = true;
+    start.ShowPassword = true;
     Options s = start;
     const std::string noFolder = dir / "nofolder\\a.pvxe", missing = dir / "missing.pvxe",
                       other = dir / "other.pvxe", empty = dir / "empty.pvxe";
@@ -95,7 +95,7 @@ TEST_F(ExportFileWin, FailedWriteIsReportedAndLeavesTheOldFileWhole) {
 
 TEST_F(ExportFileWin, ReadFailuresTellTheUserExceptForAnEmptyFile) {
     Options start;
-    start.SeePW = true;
+    start.ShowPassword = true;
     Options s = start;
     const std::string missing = dir / "missing.pvxe", other = dir / "other.pvxe", empty = dir / "empty.pvxe";
     ASSERT_TRUE(test::WriteAll(other, "plivexie$2\r\n1\r\n"));

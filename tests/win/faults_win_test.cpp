@@ -197,9 +197,9 @@ TEST_F(Faults, WrongPasswordUnderEverySafeguardKeepsTheContainer) {
     for (const Row& row : rows) {
         for (const char* password : {"pw1", "pv"}) {
             SCOPED_TRACE(testing::Message() << row.conMeltFName << row.conDelUnrela << row.delPvF << " " << password);
-            OptionsInForce().ConMeltFName = row.conMeltFName;
-            OptionsInForce().ConDelUnrela = row.conDelUnrela;
-            OptionsInForce().DelPvF = row.delPvF;
+            OptionsInForce().ConfirmMeltedName = row.conMeltFName;
+            OptionsInForce().AskBeforeDeletingUnassociated = row.conDelUnrela;
+            OptionsInForce().DeleteContainerAfterMelt = row.delPvF;
             TempDir dir;
             ASSERT_TRUE(WriteAll(dir / "x.pvx", container));
             log.clear();

@@ -187,7 +187,7 @@ TEST_F(HelpWin, HomePageOpensOnceInTheBrowserOfItsAddress) {
 
 TEST_F(HelpWin, MainWindowHelpButtonOpensTheBasicChapterAndSaysSo) {
     test::OptionsGuard options;
-    OptionsInForce().UseNN = true;
+    OptionsInForce().UseNetscapeForHelp = true;
     MainWindow form;
     SetDefault(kAppPathKey, "");
     form.SButtonHelpClick();

@@ -178,12 +178,12 @@ TEST_F(FormPlivex, AboutShowsTheBoxAndStatusTexts) {
 // window that owns two or more tooltips (topmost popups) out of the topmost band.
 TEST_F(FormPlivex, ApplyingOptionsForgetsPasswordAndFollowsStayOnTop) {
     form.LastPW = Secret("himitsu");
-    OptionsInForce().RecyclePW = true;
+    OptionsInForce().RememberPassword = true;
     OptionsInForce().StayOnTop = true;
     form.ApplyOptions();
     EXPECT_EQ(form.LastPW.str(), "himitsu");
     EXPECT_TRUE(form.StayOnTop());
-    OptionsInForce().RecyclePW = false;
+    OptionsInForce().RememberPassword = false;
     OptionsInForce().StayOnTop = false;
     form.ApplyOptions();
     EXPECT_TRUE(form.LastPW.empty());
@@ -194,8 +194,8 @@ TEST_F(FormPlivex, ConfirmedOptionsAreTakenOverAppliedAndReported) {
     form.LastPW = Secret("himitsu");
     Options confirmed;
     confirmed.StayOnTop = true;
-    confirmed.RecyclePW = false;
-    confirmed.DlgPos = dpBeside;
+    confirmed.RememberPassword = false;
+    confirmed.DialogPlacement = dpBeside;
     form.Perform(kMsgOptionsChanged, 0, reinterpret_cast<LPARAM>(&confirmed));
     EXPECT_EQ(OptionsInForce(), confirmed);
     EXPECT_TRUE(form.StayOnTop());

@@ -154,11 +154,11 @@ TEST_F(Monitor, ARunningCopyThatTakesOverTheFileIsWaitedFor) {
 }
 
 TEST_F(Monitor, LeftoverContainerAndKeptPlainFileFollowTheOptions) {
-    OptionsInForce().DelPvF = false;
-    OptionsInForce().DelRawF = false;
+    OptionsInForce().DeleteContainerAfterMelt = false;
+    OptionsInForce().DeleteSourceAfterEncrypt = false;
     for (const int overlap : {foAskUser, foAddNum}) {
         SCOPED_TRACE(overlap);
-        OptionsInForce().FOverlap = overlap;
+        OptionsInForce().OnNameClash = overlap;
         const std::string name = "表" + std::to_string(overlap) + ".pvxdoc";
         const std::string container = ChangeExt(folder + name, "pvx");
         ASSERT_TRUE(test::WriteAll(container, "the container it was melted from"));
@@ -186,7 +186,7 @@ TEST_F(Monitor, LeftoverContainerAndKeptPlainFileFollowTheOptions) {
 }
 
 TEST_F(Monitor, WithoutReencodeOnlyPlaceholdersAreKeptAndDroppedQuietly) {
-    OptionsInForce().Reencode = false;
+    OptionsInForce().ReencryptAfterUse = false;
     test::Program running(test::TestAppPath(), {});
     ASSERT_TRUE(PumpUntil([] { return !test::TestAppWindows().empty(); }));
     const std::string plain = OpenMelted("メモ.pvxdoc", "not watched");

@@ -110,17 +110,17 @@ TEST_F(FormSetting, PagesCaptionsHintsAndEveryCaptionFitsItsControl) {
 TEST_F(FormSetting, EachCaptionShowsItsOwnField) {
     OptionsDialog& dlg = Open();
     const std::pair<const char*, bool Options::*> ticks[] = {
-        {"&F・解凍する前にファイル名を確認", &Options::ConMeltFName},
-        {"&U・解凍したファイルを即座に利用", &Options::UseMeltF},
-        {"&M・複数解凍した時も利用", &Options::UseManyMeltF},
-        {"&R・利用後に再び暗号化", &Options::Reencode},
-        {"&P・暗号化する時に元のファイルを削除", &Options::DelRawF},
-        {"&S・解凍する時に暗号化ファイルを削除", &Options::DelPvF},
-        {"&L・関連づけられていない場合は確認", &Options::ConDelUnrela},
-        {"&V・パスワードを見えるようにする", &Options::SeePW},
-        {"&R・起動中はパスワードを再利用", &Options::RecyclePW},
+        {"&F・解凍する前にファイル名を確認", &Options::ConfirmMeltedName},
+        {"&U・解凍したファイルを即座に利用", &Options::OpenMeltedFile},
+        {"&M・複数解凍した時も利用", &Options::OpenManyMeltedFiles},
+        {"&R・利用後に再び暗号化", &Options::ReencryptAfterUse},
+        {"&P・暗号化する時に元のファイルを削除", &Options::DeleteSourceAfterEncrypt},
+        {"&S・解凍する時に暗号化ファイルを削除", &Options::DeleteContainerAfterMelt},
+        {"&L・関連づけられていない場合は確認", &Options::AskBeforeDeletingUnassociated},
+        {"&V・パスワードを見えるようにする", &Options::ShowPassword},
+        {"&R・起動中はパスワードを再利用", &Options::RememberPassword},
         {"&T・常に手前に表示", &Options::StayOnTop},
-        {"&N・ヘルプブラウザとしてＮetscapeを使用", &Options::UseNN},
+        {"&N・ヘルプブラウザとしてＮetscapeを使用", &Options::UseNetscapeForHelp},
         {"&K・新しい形式（AES-256）で暗号化する", &Options::StrongFormat}};
     // The tick under a caption, found as the user finds it: by its text on one of the pages.
     auto shown = [&](const std::string& caption) {
@@ -158,8 +158,8 @@ TEST_F(FormSetting, EnablingRuleKeepsTicksAndOkStoresGreyedTicks) {
     dlg.ButtonOk.Click();
     EXPECT_FALSE(dlg.Visible());
     const Options& now = OptionsInForce();
-    EXPECT_FALSE(now.UseMeltF || now.DelPvF);
-    EXPECT_TRUE(now.UseManyMeltF && now.Reencode && now.ConDelUnrela);
+    EXPECT_FALSE(now.OpenMeltedFile || now.DeleteContainerAfterMelt);
+    EXPECT_TRUE(now.OpenManyMeltedFiles && now.ReencryptAfterUse && now.AskBeforeDeletingUnassociated);
     EXPECT_EQ(main.SBar.SimpleText(), kChanged);
     // Reopened, the greyed ticks are shown greyed again.
     Open();
@@ -172,22 +172,22 @@ TEST_F(FormSetting, ApplyRepeatsTheWholeRecordDefaultThenCancelPublishesNothing)
     dlg.CBoxSeePW.Click();
     dlg.ButtonApply.Click();
     EXPECT_TRUE(dlg.Visible());
-    EXPECT_TRUE(OptionsInForce().SeePW);
+    EXPECT_TRUE(OptionsInForce().ShowPassword);
     EXPECT_EQ(main.SBar.SimpleText(), kChanged);
     // A second Apply publishes the whole record again, not only what changed.
     main.SetStatusText("");
-    OptionsInForce().DelRawF = false;
+    OptionsInForce().DeleteSourceAfterEncrypt = false;
     dlg.ButtonApply.Click();
-    EXPECT_TRUE(OptionsInForce().DelRawF);
+    EXPECT_TRUE(OptionsInForce().DeleteSourceAfterEncrypt);
     EXPECT_EQ(main.SBar.SimpleText(), kChanged);
 
     main.SetStatusText("");
     dlg.ButtonInit.Click();
     EXPECT_FALSE(dlg.CBoxSeePW.Checked());
-    EXPECT_TRUE(OptionsInForce().SeePW);
+    EXPECT_TRUE(OptionsInForce().ShowPassword);
     dlg.ButtonCancel.Click();
     EXPECT_FALSE(dlg.Visible());
-    EXPECT_TRUE(OptionsInForce().SeePW);
+    EXPECT_TRUE(OptionsInForce().ShowPassword);
     EXPECT_EQ(main.SBar.SimpleText(), "");
     // The same window comes back showing the options in force: Cancel dropped the defaults.
     OptionsDialog* const first = &dlg;
@@ -195,7 +195,7 @@ TEST_F(FormSetting, ApplyRepeatsTheWholeRecordDefaultThenCancelPublishesNothing)
     EXPECT_TRUE(dlg.CBoxSeePW.Checked());
     EXPECT_TRUE(dlg.CBoxDelRawF.Checked());
     dlg.ButtonOk.Click();
-    EXPECT_EQ(OptionsInForce().SeePW, true) << "a later OK applies nothing the user cancelled";
+    EXPECT_EQ(OptionsInForce().ShowPassword, true) << "a later OK applies nothing the user cancelled";
     // Minimised, it comes back as it was, keeping what it shows.
     Open();
     dlg.CBoxStayOnTop.Click();
@@ -241,56 +241,56 @@ TEST_F(FormSetting, ExplorerTickShowsTheRegistrationAndOnlyOkAndApplyChangeIt) {
 }
 
 TEST_F(FormSetting, ValuesWithoutARadioButtonSelectNoneAndSurvive) {
-    OptionsInForce().FOverlap = 5;
-    OptionsInForce().DlgPos = 7;
+    OptionsInForce().OnNameClash = 5;
+    OptionsInForce().DialogPlacement = 7;
     OptionsDialog& dlg = Open();
     EXPECT_FALSE(dlg.RButtonFOAskUser.Checked() || dlg.RButtonFOAddNum.Checked());
     EXPECT_FALSE(dlg.RButtonDPSCenter.Checked() || dlg.RButtonDPBeside.Checked());
     dlg.ButtonOk.Click();
-    EXPECT_EQ(OptionsInForce().FOverlap, 5);
-    EXPECT_EQ(OptionsInForce().DlgPos, 7);
+    EXPECT_EQ(OptionsInForce().OnNameClash, 5);
+    EXPECT_EQ(OptionsInForce().DialogPlacement, 7);
     // Picking a radio button replaces the value.
     Open();
     dlg.RButtonDPBeside.Click();
     dlg.ButtonOk.Click();
-    EXPECT_EQ(OptionsInForce().DlgPos, dpBeside);
-    EXPECT_EQ(OptionsInForce().FOverlap, 5);
+    EXPECT_EQ(OptionsInForce().DialogPlacement, dpBeside);
+    EXPECT_EQ(OptionsInForce().OnNameClash, 5);
     // A selected button does not linger when the copy takes a value it does not stand for.
     Open();
-    dlg.Setting.DlgPos = 9;
+    dlg.Setting.DialogPlacement = 9;
     dlg.SetControls();
     EXPECT_FALSE(dlg.RButtonDPSCenter.Checked() || dlg.RButtonDPBeside.Checked());
 }
 
 TEST_F(FormSetting, ExportWritesWhatIsShownAndImportOfAnOlderFileKeepsUseNNDefault) {
-    OptionsInForce().UseNN = false;
+    OptionsInForce().UseNetscapeForHelp = false;
     const Options before = OptionsInForce();
     // The file dialog starts in the remembered folder; the one chosen in is remembered next.
     const std::string start = tmp / "前回";
     const std::string chosen = tmp / "控えの場所";
     CreateDirectoryW(Widen(start).c_str(), nullptr);
     CreateDirectoryW(Widen(chosen).c_str(), nullptr);
-    SavedWindowState().EHFolder = start;
+    SavedWindowState().ExportFolder = start;
     OptionsDialog& dlg = Open();
     EXPECT_TRUE(SameTextIgnoringCase(dlg.FileSel.InitialFolder(), start));
     dlg.CBoxSeePW.Click();  // not applied
     dlg.RButtonFOAskUser.Click();
     dlg.CBoxStrongFormat.Click();  // the 15th line
     Choose(dlg, dlg.ButtonExpt, "控え", chosen);
-    EXPECT_TRUE(SameTextIgnoringCase(SavedWindowState().EHFolder, chosen));
+    EXPECT_TRUE(SameTextIgnoringCase(SavedWindowState().ExportFolder, chosen));
     EXPECT_EQ(dlg.FileSel.GetCaption(), "設定を外持ファイルに保存");
     EXPECT_EQ(dlg.FileSel.FileTypeList().front(), "外持ファイル (*.pvxe)");
     EXPECT_EQ(test::ReadAll(chosen + "\\控え.pvxe"),
               "PlivexIE$2\r\n1\r\n1\r\n1\r\n1\r\n0\r\n1\r\n1\r\n0\r\n1\r\n0\r\n0\r\n0\r\n0\r\n1\r\n");
-    EXPECT_FALSE(OptionsInForce().SeePW);
+    EXPECT_FALSE(OptionsInForce().ShowPassword);
     EXPECT_TRUE(dlg.Visible());
 
     // A full path typed into the name field is where the file goes, default extension added.
     Choose(dlg, dlg.ButtonExpt, start + "\\控え2");
     EXPECT_TRUE(test::FileExists(start + "\\控え2.pvxe"));
-    EXPECT_TRUE(SameTextIgnoringCase(SavedWindowState().EHFolder, start));
+    EXPECT_TRUE(SameTextIgnoringCase(SavedWindowState().ExportFolder, start));
 
-    // The older version has no UseNN line: the import starts from the defaults, not from the copy.
+    // The older version has no UseNetscapeForHelp line: the import starts from the defaults, not from the copy.
     ASSERT_TRUE(test::WriteAll(chosen + "\\旧.pvxe", "PlivexIE$1\r\n0\r\n0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n0\r\n1\r\n1\r\n0\r\n"));
     Choose(dlg, dlg.ButtonImpt, "旧.pvxe", chosen);
     EXPECT_EQ(dlg.FileSel.GetCaption(), "外持ファイルから設定を読み込む");

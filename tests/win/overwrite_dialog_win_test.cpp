@@ -246,7 +246,7 @@ TEST_F(CheckFE, PlacedByTheDialogPositionOption) {
     ui::Application::Get().SetMainForm(&main);
 
     std::string path = existing;
-    OptionsInForce().DlgPos = dpBeside;
+    OptionsInForce().DialogPlacement = dpBeside;
     OptionsInForce().StayOnTop = true;
     Ask(path, [](OverwriteDialog& f) {
         // Beside the main window: on its top-left corner, and kept on top.
@@ -255,7 +255,7 @@ TEST_F(CheckFE, PlacedByTheDialogPositionOption) {
         EXPECT_TRUE(GetWindowLongPtrW(f.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
         f.ButtonNo.Click();
     });
-    OptionsInForce().DlgPos = dpSCenter;
+    OptionsInForce().DialogPlacement = dpSCenter;
     OptionsInForce().StayOnTop = false;
     Ask(path, [](OverwriteDialog& f) {
         EXPECT_EQ(f.Left(), (GetSystemMetrics(SM_CXSCREEN) - f.Width()) / 2);
@@ -277,9 +277,9 @@ protected:
         CheckFE::SetUp();
         ASSERT_TRUE(DeleteFileW(Widen(existing).c_str()));
         SetOverwriteAsker(nullptr);
-        opt.FOverlap = foAskUser;
-        opt.ConMeltFName = false;
-        opt.DelPvF = false;  // melted containers stay, whatever this prefix associates
+        opt.OnNameClash = foAskUser;
+        opt.ConfirmMeltedName = false;
+        opt.DeleteContainerAfterMelt = false;  // melted containers stay, whatever this prefix associates
         ui::SetModalHook([this](ui::Form& f) {
             auto& dialog = dynamic_cast<OverwriteDialog&>(f);
             asked.push_back(dialog.TargetPath);

@@ -114,7 +114,7 @@ TEST(InputPWWin, EncryptWithSeePWShowsThePasswordAndAsksOnce) {
     ASSERT_EQ(Application::Get().Dpi(), 96);
     Messages messages;
     Options options;
-    options.SeePW = true;
+    options.ShowPassword = true;
     const int result = ShowDialog(0, options, {"C:\\doc\\報告書.doc"}, "", [](PasswordDialog& f) {
         EXPECT_EQ(f.Caption(), "パスワード入力 - 暗号化 -");
         EXPECT_EQ(PasswordChar(f.EditPW), 0);
@@ -142,7 +142,7 @@ TEST(InputPWWin, DecryptNeverAsksForTheConfirmation) {
         SCOPED_TRACE(seePW ? "SeePW on" : "SeePW off");
         Messages messages;
         Options options;
-        options.SeePW = seePW;
+        options.ShowPassword = seePW;
         const int result = ShowDialog(1, options, kOneContainer, "", [&](PasswordDialog& f) {
             EXPECT_EQ(f.Caption(), "パスワード入力 - 解凍 -");
             EXPECT_TRUE(f.CBoxUseMeltFTmp.Visible());
@@ -166,7 +166,7 @@ TEST(InputPWWin, DecryptNeverAsksForTheConfirmation) {
 TEST(InputPWWin, RecyclePWOffersTheRememberedPassword) {
     Messages messages;
     Options options;
-    options.RecyclePW = true;
+    options.RememberPassword = true;
 
     // Encrypting: the first field is filled (still hidden), the user only confirms.
     EXPECT_EQ(ShowDialog(0, options, kOneFile, "前回の鍵", [&](PasswordDialog& f) {
@@ -199,8 +199,8 @@ TEST(InputPWWin, RecyclePWOffersTheRememberedPassword) {
               }),
               ui::mrCancel);
 
-    // With SeePW the offered password is readable.
-    options.SeePW = true;
+    // With ShowPassword the offered password is readable.
+    options.ShowPassword = true;
     EXPECT_EQ(ShowDialog(0, options, kOneFile, "前回の鍵", [](PasswordDialog& f) {
                   EXPECT_EQ(f.EditPW.Text(), "前回の鍵");
                   EXPECT_EQ(PasswordChar(f.EditPW), 0);
@@ -209,7 +209,7 @@ TEST(InputPWWin, RecyclePWOffersTheRememberedPassword) {
               }),
               ui::mrCancel);
 
-    // RecyclePW off: whatever the caller remembers is not offered.
+    // RememberPassword off: whatever the caller remembers is not offered.
     options = Defaults();
     EXPECT_EQ(ShowDialog(0, options, kOneFile, "前回の鍵", [](PasswordDialog& f) {
                   EXPECT_EQ(f.EditPW.Text(), "");
@@ -363,8 +363,8 @@ TEST(InputPWWin, OpenCheckBoxStartsByTheOptionsAndTheCount) {
         SCOPED_TRACE(testing::Message() << "UseMeltF " << c.useMeltF << " UseManyMeltF " << c.useManyMeltF
                                         << " files " << c.files->size());
         Options options;
-        options.UseMeltF = c.useMeltF;
-        options.UseManyMeltF = c.useManyMeltF;
+        options.OpenMeltedFile = c.useMeltF;
+        options.OpenManyMeltedFiles = c.useManyMeltF;
         ShowDialog(1, options, *c.files, "", [&](PasswordDialog& f) {
             EXPECT_EQ(f.CBoxUseMeltFTmp.Checked(), c.ticked);
             f.ButtonCancel.Click();
@@ -372,8 +372,8 @@ TEST(InputPWWin, OpenCheckBoxStartsByTheOptionsAndTheCount) {
     }
     // Encrypting hides it unticked whatever the options say.
     Options options;
-    options.UseMeltF = true;
-    options.UseManyMeltF = true;
+    options.OpenMeltedFile = true;
+    options.OpenManyMeltedFiles = true;
     ShowDialog(0, options, kOneFile, "", [](PasswordDialog& f) {
         EXPECT_FALSE(f.CBoxUseMeltFTmp.Checked());
         EXPECT_FALSE(f.CBoxUseMeltFTmp.Visible());
@@ -398,12 +398,12 @@ TEST(InputPWWin, AskPasswordHandsBackWhatWasTyped) {
     Messages messages;
     OptionsGuard keep;
     MainWindowGuard main;
-    OptionsInForce().DlgPos = dpBeside;
+    OptionsInForce().DialogPlacement = dpBeside;
     OptionsInForce().StayOnTop = true;
 
     Options options;  // the caller's copy, not the global record, decides the fields
-    options.RecyclePW = true;
-    options.UseMeltF = false;
+    options.RememberPassword = true;
+    options.OpenMeltedFile = false;
     HookGuard guard([](ui::Form& f) {
         auto& d = dynamic_cast<PasswordDialog&>(f);
         EXPECT_FALSE(Application::Get().Busy());  // no hourglass while the user types
@@ -432,7 +432,7 @@ TEST(InputPWWin, TheFormatTickStartsAsTheOptionSaysAndDecidesThisPassOnly) {
         SCOPED_TRACE(option ? "StrongFormat on" : "StrongFormat off");
         Options options;
         options.StrongFormat = option;
-        options.SeePW = true;
+        options.ShowPassword = true;
         HookGuard guard([&](ui::Form& f) {
             auto& d = dynamic_cast<PasswordDialog&>(f);
             EXPECT_EQ(d.CBoxStrongFormat.Checked(), option);
@@ -461,7 +461,7 @@ TEST(InputPWWin, AskPasswordEncryptingAndCancelled) {
         HookGuard guard([](ui::Form& f) {
             auto& d = dynamic_cast<PasswordDialog&>(f);
             EXPECT_EQ(d.Caption(), "パスワード入力 - 暗号化 -");
-            EXPECT_EQ(d.EditPW.Text(), "");  // RecyclePW off by default
+            EXPECT_EQ(d.EditPW.Text(), "");  // RememberPassword off by default
             d.EditPW.SetText("pw");
             d.EditPWCon.SetText("pw");
             d.ButtonOk.Click();

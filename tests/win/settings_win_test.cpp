@@ -34,13 +34,13 @@ void SetString(const wchar_t* key, const wchar_t* name, const std::string& s) {
 }
 Options Unusual() {
     Options s;
-    s.ConMeltFName = false;
-    s.UseMeltF = false;
-    s.UseManyMeltF = true;
-    s.SeePW = true;
-    s.UseNN = false;
-    s.DlgPos = 7;
-    s.FOverlap = 0;
+    s.ConfirmMeltedName = false;
+    s.OpenMeltedFile = false;
+    s.OpenManyMeltedFiles = true;
+    s.ShowPassword = true;
+    s.UseNetscapeForHelp = false;
+    s.DialogPlacement = 7;
+    s.OnNameClash = 0;
     s.StrongFormat = true;
     return s;
 }
@@ -50,7 +50,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(DeleteProgramKey());
         OptionsInForce() = Options();
-        SavedWindowState().EHFolder.clear();
+        SavedWindowState().ExportFolder.clear();
         ui::SetMsgBoxResponder([this](const std::string& t, const std::string&, unsigned) {
             shown.push_back(t);
             return MsgAnswer::kOk;
@@ -75,14 +75,14 @@ TEST_F(Settings, FirstStartUsesDefaultsAndTheProgramFolderThenSavesAndReloads) {
     EXPECT_EQ(form.Left(), 0);
     EXPECT_EQ(form.Top(), 0);
     EXPECT_EQ(form.FileSel.InitialFolder(), dir.path());
-    EXPECT_EQ(SavedWindowState().EHFolder, dir.path());
+    EXPECT_EQ(SavedWindowState().ExportFolder, dir.path());
     EXPECT_EQ(OptionsInForce(), Options());
     EXPECT_EQ(Status(), "");
     EXPECT_TRUE(shown.empty());
 
     form.SetPosition(-20, 33);
     form.FileSel.SetInitialFolder("C:\\文書");
-    SavedWindowState().EHFolder = "D:\\設定\\";
+    SavedWindowState().ExportFolder = "D:\\設定\\";
     OptionsInForce() = Unusual();
     SaveRegistrySettings(form);
     using V = test::NamedValues;
@@ -94,7 +94,7 @@ TEST_F(Settings, FirstStartUsesDefaultsAndTheProgramFolderThenSavesAndReloads) {
                  {"RecyclePW", "0"}, {"StayOnTop", "0"}, {"DlgPos", "7"}, {"UseNN", "0"},
                  {"StrongFormat", "1"}}));
 
-    // The next run gets it all back, DlgPos 7 included, and imports nothing.
+    // The next run gets it all back, DialogPlacement 7 included, and imports nothing.
     ASSERT_TRUE(test::WriteAll(dir / "a.pvxe", ExportText(Options())));
     OptionsInForce() = Options();
     form.SetPosition(0, 0);
@@ -104,7 +104,7 @@ TEST_F(Settings, FirstStartUsesDefaultsAndTheProgramFolderThenSavesAndReloads) {
     EXPECT_EQ(form.Left(), -20);
     EXPECT_EQ(form.Top(), 33);
     EXPECT_EQ(form.FileSel.InitialFolder(), "C:\\文書");
-    EXPECT_EQ(SavedWindowState().EHFolder, "D:\\設定\\");
+    EXPECT_EQ(SavedWindowState().ExportFolder, "D:\\設定\\");
     EXPECT_EQ(Status(), "");
 }
 
@@ -141,7 +141,7 @@ TEST_F(Settings, UnreadableWindowStateFallsBackWhole) {
     EXPECT_EQ(form.Left(), 0);
     EXPECT_EQ(form.Top(), 0);
     EXPECT_EQ(form.FileSel.InitialFolder(), dir.path());
-    EXPECT_EQ(SavedWindowState().EHFolder, dir.path());
+    EXPECT_EQ(SavedWindowState().ExportFolder, dir.path());
 
     // A folder stored as a number fails the same way.
     SetInt(kExitStateKeyPath, L"MWTop", 200);
@@ -149,7 +149,7 @@ TEST_F(Settings, UnreadableWindowStateFallsBackWhole) {
     form.SetPosition(10, 10);
     LoadRegistrySettings(form, dir.path());
     EXPECT_EQ(form.Left(), 0);
-    EXPECT_EQ(SavedWindowState().EHFolder, dir.path());
+    EXPECT_EQ(SavedWindowState().ExportFolder, dir.path());
 
     // Missing folders read as empty: the dialog's own default, no fallback for the position.
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kExitStateKeyPath, L"SelFolder");
@@ -158,7 +158,7 @@ TEST_F(Settings, UnreadableWindowStateFallsBackWhole) {
     EXPECT_EQ(form.Left(), 300);
     EXPECT_EQ(form.Top(), 200);
     EXPECT_EQ(form.FileSel.InitialFolder(), ProgramFolder());
-    EXPECT_EQ(SavedWindowState().EHFolder, "");
+    EXPECT_EQ(SavedWindowState().ExportFolder, "");
 }
 
 TEST_F(Settings, OlderPreferenceLoadsWhatItHasThenTriesTheExportFile) {
@@ -170,8 +170,8 @@ TEST_F(Settings, OlderPreferenceLoadsWhatItHasThenTriesTheExportFile) {
     OptionsInForce() = Options();
     LoadRegistrySettings(form, dir.path());
     Options expected = Unusual();
-    expected.RecyclePW = true;
-    expected.UseNN = true;
+    expected.RememberPassword = true;
+    expected.UseNetscapeForHelp = true;
     EXPECT_EQ(OptionsInForce(), expected);
     ASSERT_EQ(shown.size(), 1u);  // the file was tried and refused
     EXPECT_EQ(shown[0].rfind("設定を読み込むことができません。\n" + (dir / "x.pvxe"), 0), 0u) << shown[0];
@@ -181,9 +181,9 @@ TEST_F(Settings, OlderPreferenceLoadsWhatItHasThenTriesTheExportFile) {
     ASSERT_TRUE(test::WriteAll(dir / "x.pvxe", "PlivexIE$2\r\n0\r\n1\r\n0\r\n"));
     OptionsInForce() = Options();
     LoadRegistrySettings(form, dir.path());
-    expected.ConDelUnrela = false;
-    expected.ConMeltFName = true;
-    expected.DelRawF = false;
+    expected.AskBeforeDeletingUnassociated = false;
+    expected.ConfirmMeltedName = true;
+    expected.DeleteSourceAfterEncrypt = false;
     EXPECT_EQ(OptionsInForce(), expected);
     EXPECT_EQ(Status(), kImported);
 }
