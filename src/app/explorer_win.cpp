@@ -49,7 +49,7 @@ std::optional<std::string> DefaultValue(HKEY root, const std::wstring& path) {
 }
 
 LSTATUS SetDefaultValue(const std::wstring& path, const std::string& value) {
-    const RegKey key(path.c_str(), true);
+    const RegKey key(path.c_str(), KeyOpening::CreateIfMissing);
     return key.WriteString(nullptr, value) ? ERROR_SUCCESS : key.Status();
 }
 

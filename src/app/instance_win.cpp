@@ -128,12 +128,12 @@ bool IsProgramWindow(HWND hwnd) {
 }
 
 bool WriteMainWindowHandle(HWND hwnd) {
-    const RegKey key(kSystemKeyPath, true);
+    const RegKey key(kSystemKeyPath, KeyOpening::CreateIfMissing);
     return key.WriteInt(L"HWND", static_cast<std::int32_t>(reinterpret_cast<UINT_PTR>(hwnd)));
 }
 
 std::optional<HWND> ReadMainWindowHandle() {
-    const std::optional<std::int32_t> v = RegKey(kSystemKeyPath, false).ReadInt(L"HWND");
+    const std::optional<std::int32_t> v = RegKey(kSystemKeyPath, KeyOpening::ExistingOnly).ReadInt(L"HWND");
     if (!v) return std::nullopt;
     // Handles are sign-extended from their 32 significant bits.
     return reinterpret_cast<HWND>(static_cast<INT_PTR>(*v));
@@ -142,7 +142,7 @@ std::optional<HWND> ReadMainWindowHandle() {
 SentFiles WriteSendFiles(const std::vector<std::string>& paths) {
     SentFiles sent;
     if (paths.empty()) return sent;
-    const RegKey key(kSystemKeyPath, true);
+    const RegKey key(kSystemKeyPath, KeyOpening::CreateIfMissing);
     if (!key.get()) return sent;
     for (const auto& p : paths) {
         std::wstring name = NextSendFileName();
@@ -155,7 +155,7 @@ SentFiles WriteSendFiles(const std::vector<std::string>& paths) {
 
 std::vector<std::string> TakeBackSendFiles(const SentFiles& sent) {
     std::vector<std::string> back;
-    const RegKey key(kSystemKeyPath, false);
+    const RegKey key(kSystemKeyPath, KeyOpening::ExistingOnly);
     if (!key.get()) return back;
     for (std::size_t i = 0; i < sent.names.size(); ++i)
         if (DeletedHere(key.get(), sent.names[i])) back.push_back(sent.paths[i]);
@@ -164,7 +164,7 @@ std::vector<std::string> TakeBackSendFiles(const SentFiles& sent) {
 
 std::vector<std::string> TakeSendFiles() {
     std::vector<std::string> files;
-    const RegKey key(kSystemKeyPath, true);
+    const RegKey key(kSystemKeyPath, KeyOpening::CreateIfMissing);
     if (!key.get()) return files;
     for (const std::wstring& name : SendFileValues(key.get())) {
         std::optional<std::string> path = key.ReadString(name.c_str());
@@ -179,7 +179,7 @@ constexpr const wchar_t* kUnprotectedValue = L"Unprotected";
 
 void AddUnprotected(const std::vector<std::string>& paths) {
     if (paths.empty()) return;
-    const RegKey key(kSystemKeyPath, true);
+    const RegKey key(kSystemKeyPath, KeyOpening::CreateIfMissing);
     std::string lines = key.ReadString(kUnprotectedValue).value_or("");
     for (const std::string& p : paths) {
         if (!lines.empty()) lines += "\r\n";
@@ -190,7 +190,7 @@ void AddUnprotected(const std::vector<std::string>& paths) {
 
 std::vector<std::string> TakeUnprotected() {
     std::vector<std::string> paths;
-    const RegKey key(kSystemKeyPath, true);
+    const RegKey key(kSystemKeyPath, KeyOpening::CreateIfMissing);
     if (!key.get()) return paths;
     const std::optional<std::string> lines = key.ReadString(kUnprotectedValue);
     RegDeleteValueW(key.get(), kUnprotectedValue);
@@ -208,7 +208,7 @@ std::vector<std::string> TakeUnprotected() {
 }
 
 bool SendFilesWaiting() {
-    const RegKey key(kSystemKeyPath, false);
+    const RegKey key(kSystemKeyPath, KeyOpening::ExistingOnly);
     return key.get() && !SendFileValues(key.get()).empty();
 }
 

@@ -34,7 +34,7 @@ void KeepOnAScreen(MainWindow& form) {
 }
 
 void LoadExitState(MainWindow& form, const std::string& programFolder) {
-    const RegKey key(kExitStateKeyPath, true);
+    const RegKey key(kExitStateKeyPath, KeyOpening::CreateIfMissing);
     const std::optional<std::int32_t> left = key.ReadInt(L"MWLeft");
     const std::optional<std::int32_t> top = key.ReadInt(L"MWTop");
     // A missing folder reads as empty; only a value of another type fails.
@@ -66,7 +66,7 @@ std::optional<std::string> FirstExportFile(const std::string& folder) {
 // A value that earlier copies never wrote is read even so, and missing is no
 // failure that would set off the import fallback.
 bool LoadPreference() {
-    const RegKey key(kPreferenceKeyPath, true);
+    const RegKey key(kPreferenceKeyPath, KeyOpening::CreateIfMissing);
     Options& options = OptionsInForce();
     bool complete = true;
     for (const OptionSpec& o : kOptionSpecs) {
@@ -104,7 +104,7 @@ POINT RestoredTopLeft(const MainWindow& form) {
 
 // Each section stops at its first failing write; the other is still written.
 void SaveExitState(const MainWindow& form) {
-    const RegKey key(kExitStateKeyPath, true);
+    const RegKey key(kExitStateKeyPath, KeyOpening::CreateIfMissing);
     const POINT at = RestoredTopLeft(form);
     if (!key.WriteInt(L"MWLeft", at.x) || !key.WriteInt(L"MWTop", at.y)) return;
     if (!key.WriteString(L"SelFolder", form.FileSel.InitialFolder())) return;
@@ -112,7 +112,7 @@ void SaveExitState(const MainWindow& form) {
 }
 
 void SavePreference() {
-    const RegKey key(kPreferenceKeyPath, true);
+    const RegKey key(kPreferenceKeyPath, KeyOpening::CreateIfMissing);
     const Options& options = OptionsInForce();
     for (const OptionSpec& o : kOptionSpecs)
         if (!key.WriteInt(Widen(o.name).c_str(), o.Get(options))) return;

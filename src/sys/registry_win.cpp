@@ -4,10 +4,11 @@
 
 namespace plivex {
 
-RegKey::RegKey(const wchar_t* path, bool create) {
-    const LSTATUS s = create ? RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
-                                               &h_, nullptr)
-                             : RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ | KEY_WRITE, &h_);
+RegKey::RegKey(const wchar_t* path, KeyOpening opening) {
+    const LSTATUS s = opening == KeyOpening::CreateIfMissing
+                          ? RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &h_,
+                                            nullptr)
+                          : RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ | KEY_WRITE, &h_);
     if (s != ERROR_SUCCESS) {
         h_ = nullptr;
         status_ = s;

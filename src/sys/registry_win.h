@@ -10,11 +10,14 @@
 
 namespace plivex {
 
+// Whether opening a key under HKEY_CURRENT_USER creates it when it is missing.
+enum class KeyOpening { ExistingOnly, CreateIfMissing };
+
 // An open key under HKEY_CURRENT_USER, closed on scope exit; get() is null
-// when it could not be opened (or, with create, created).
+// when it could not be opened (or created).
 class RegKey {
 public:
-    RegKey(const wchar_t* path, bool create);
+    RegKey(const wchar_t* path, KeyOpening opening);
     // Opened for reading only, under root (HKEY_LOCAL_MACHINE needs no rights to read).
     RegKey(HKEY root, const wchar_t* path);
     ~RegKey();
