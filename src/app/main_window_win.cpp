@@ -45,8 +45,7 @@ MainWindow::MainWindow()
     FileSel.SetFileMustExist(true);
     // The largest index appends the type after the constructor's "all files".
     FileSel.AddFileType("暗号ファイル", "*.pvx", std::numeric_limits<std::int32_t>::max());
-    FileSel.SetNotifyMessage(kMsgFilesChosen);
-    FileSel.SetNotifyControl(this);
+    FileSel.SetOnChosen(AsOwnHandler([this] { HandOver(FileSel.FileList()); }));
 
     AboutDialog.SetAppName(std::string(kAppTitle));
     AboutDialog.SetAppVer(kAppVersion);
@@ -160,7 +159,10 @@ void MainWindow::SButtonAboutClick() {
 void MainWindow::SButtonSettingClick() {
     if (!FormSetting) {
         ui::BusyCursor busy;
-        FormSetting = std::make_unique<OptionsDialog>(this);
+        FormSetting = std::make_unique<OptionsDialog>();
+        FormSetting->OnConfirmed = [this](const Options& confirmed) {
+            AsOwnHandler([&] { OptionsConfirmed(confirmed); })();
+        };
         // The help of the options in force, not of the dialog's unconfirmed copy.
         FormSetting->OnHelp = [](const std::string& anchor) {
             ShowHelp(std::string(help::kHelpFileName), anchor, OptionsInForce().UseNetscapeForHelp);
@@ -187,22 +189,10 @@ std::optional<LRESULT> MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM
     return std::nullopt;
 }
 
-LRESULT MainWindow::HandleNotification(UINT msg, WPARAM, LPARAM lParam) {
-    switch (msg) {
-    case kMsgFilesChosen:
-        HandOver(FileSel.FileList());
-        break;
-    case kMsgOptionsChanged:
-        if (lParam) {
-            OptionsInForce() = *reinterpret_cast<const Options*>(lParam);
-            ApplyOptions();
-            ShowStatusOptionsChanged();
-        }
-        break;
-    default:
-        break;
-    }
-    return 0;
+void MainWindow::OptionsConfirmed(const Options& confirmed) {
+    OptionsInForce() = confirmed;
+    ApplyOptions();
+    ShowStatusOptionsChanged();
 }
 
 }  // namespace plivex

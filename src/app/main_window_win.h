@@ -23,10 +23,6 @@
 
 namespace plivex {
 
-// The program's own messages to the main window (delivered by Perform).
-inline constexpr UINT kMsgFilesChosen = WM_USER + 1;     // 1025: the file selection was confirmed
-inline constexpr UINT kMsgOptionsChanged = WM_USER + 2;  // 1026: lParam points at the confirmed Options
-
 inline constexpr const char* kAppVersion = "Ver " PLIVEX_VERSION_STRING;
 inline constexpr const char* kCopyright = "Copyright (C) 2026 Plivex Project";
 
@@ -78,13 +74,14 @@ public:
 
     void ButtonReferClick();
     void SButtonSettingClick();
+    // The options dialog's OK or Apply: the record is taken over, applied and reported.
+    void OptionsConfirmed(const Options& confirmed);
     void SButtonHelpClick();
     void SButtonHomePageClick();
     void SButtonAboutClick();
 
 protected:
     std::optional<LRESULT> HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
-    LRESULT HandleNotification(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void HandOver(std::vector<std::string> files);

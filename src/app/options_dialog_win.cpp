@@ -55,7 +55,7 @@ bool ImportOptions(const std::string& path, Options& record) {
     return Reported(path, ReadExportFile(path, record));
 }
 
-OptionsDialog::OptionsDialog(ui::Form* owner)
+OptionsDialog::OptionsDialog()
     : Form(401, 326, std::string(kAppTitle) + "の設定", ui::BorderStyle::Single,
            ui::BorderIcons{true, true, false, false}),
       PCSetting(*this, 8, 8, 273, 310, 0),
@@ -93,8 +93,7 @@ OptionsDialog::OptionsDialog(ui::Form* owner)
       ButtonImpt(*this, 289, 261, 104, 25, "&I・インポート", 23),
       ButtonExpt(*this, 289, 293, 104, 25, "&E・エクスポート", 24),
       Hints(*this),
-      Setting(OptionsInForce()),
-      owner_(owner) {
+      Setting(OptionsInForce()) {
     TaFile.Add(GBoxFOverlap);
     TaOther.Add({&GBoxDlgPos, &CBoxExplorer});
     PlaceOptionControls();
@@ -135,7 +134,6 @@ OptionsDialog::OptionsDialog(ui::Form* owner)
     // The export type comes first, before the component's own "all files".
     FileSel.AddFileType("外持ファイル", "*." + std::string(kExportExt), 0);
     FileSel.SetInitialFolder(SavedWindowState().ExportFolder);
-    FileSel.SetNotifyControl(this);
 }
 
 void OptionsDialog::Open(ui::Form* reference) {
@@ -186,7 +184,7 @@ Options OptionsDialog::ControlsToRecord(const Options& previous) {
 }
 
 void OptionsDialog::Publish() {
-    if (owner_) owner_->Perform(kMsgOptionsChanged, 0, reinterpret_cast<LPARAM>(&Setting));
+    if (OnConfirmed) OnConfirmed(Setting);
 }
 
 // Not an option of the record: the tick shows what is registered for this
@@ -231,11 +229,10 @@ void OptionsDialog::ButtonInitClick() {
     SetControls();
 }
 
-void OptionsDialog::ShowFileSel(const std::string& caption, bool mustExist, bool overwritePrompt, UINT message) {
+// The file dialog with the caption; chosen runs once a file is chosen.
+void OptionsDialog::ShowFileSel(const std::string& caption, std::function<void()> chosen) {
     FileSel.SetCaption(caption);
-    FileSel.SetFileMustExist(mustExist);
-    FileSel.SetOverwritePrompt(overwritePrompt);
-    FileSel.SetNotifyMessage(static_cast<std::int32_t>(message));
+    FileSel.SetOnChosen(std::move(chosen));
     try {
         FileSel.Create();
         PlaceDialogComponent(this, FileSel);
@@ -246,9 +243,17 @@ void OptionsDialog::ShowFileSel(const std::string& caption, bool mustExist, bool
     }
 }
 
-void OptionsDialog::ButtonExptClick() { ShowFileSel("設定を外持ファイルに保存", false, true, kMsgExportChosen); }
+void OptionsDialog::ButtonExptClick() {
+    FileSel.SetFileMustExist(false);
+    FileSel.SetOverwritePrompt(true);
+    ShowFileSel("設定を外持ファイルに保存", AsOwnHandler([this] { ExportChosen(); }));
+}
 
-void OptionsDialog::ButtonImptClick() { ShowFileSel("外持ファイルから設定を読み込む", true, false, kMsgImportChosen); }
+void OptionsDialog::ButtonImptClick() {
+    FileSel.SetFileMustExist(true);
+    FileSel.SetOverwritePrompt(false);
+    ShowFileSel("外持ファイルから設定を読み込む", AsOwnHandler([this] { ImportChosen(); }));
+}
 
 void OptionsDialog::ExportChosen() {
     SavedWindowState().ExportFolder = FileSel.InitialFolder();
@@ -263,12 +268,6 @@ void OptionsDialog::ImportChosen() {
     if (!ImportOptions(FileSel.FileName(), imported)) return;
     Setting = imported;
     SetControls();
-}
-
-LRESULT OptionsDialog::HandleNotification(UINT msg, WPARAM, LPARAM) {
-    if (msg == kMsgExportChosen) ExportChosen();
-    else if (msg == kMsgImportChosen) ImportChosen();
-    return 0;
 }
 
 }  // namespace plivex

@@ -20,10 +20,6 @@
 
 namespace plivex {
 
-// The file selection's answers to this dialog (delivered by Perform).
-inline constexpr UINT kMsgExportChosen = WM_USER + 3;  // 1027: a file to export to was confirmed
-inline constexpr UINT kMsgImportChosen = WM_USER + 4;  // 1028: a file to import from was confirmed
-
 // The export file written or read, a failure told to the user (an empty file
 // excepted); false on a failure, and then an import leaves record unchanged.
 bool ExportOptions(const std::string& path, const Options& record);
@@ -33,7 +29,7 @@ class OptionsDialog : public ui::Form {
 public:
     // The first creation: the copy starts from the options in force; owner
     // receives the options-changed message (lParam: the copy) on OK and Apply.
-    explicit OptionsDialog(ui::Form* owner);
+    OptionsDialog();
 
     ui::PageControl PCSetting;
     ui::TabSheet& TaFile;
@@ -72,6 +68,8 @@ public:
 
     // Help for the page shown, by its anchor; the owner decides how help is shown.
     std::function<void(const std::string& anchor)> OnHelp;
+    // Told of the record confirmed with OK or Apply.
+    std::function<void(const Options& confirmed)> OnConfirmed;
 
     // Every opening: back from minimised, placed by the dialog rule, shown in front.
     void Open(ui::Form* reference);
@@ -92,20 +90,16 @@ public:
     void ButtonImptClick();
     void ButtonExptClick();
 
-protected:
-    LRESULT HandleNotification(UINT msg, WPARAM wParam, LPARAM lParam) override;
-
 private:
     void PlaceOptionControls();
     SettingView ReadView();
     void Publish();
-    void ShowFileSel(const std::string& caption, bool mustExist, bool overwritePrompt, UINT message);
+    void ShowFileSel(const std::string& caption, std::function<void()> chosen);
     void ExportChosen();
     void ImportChosen();
     void ShowExplorerIntegration();
     void ApplyExplorerIntegration();
 
-    ui::Form* owner_;
     // The controls of the options with their places in the Tab order, in the table's order.
     std::vector<std::pair<int, ui::CheckBox*>> optionBoxes_;
     bool explorerIntegrated_ = false;

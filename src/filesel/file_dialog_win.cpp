@@ -154,8 +154,8 @@ void FileDialogForm::ButtonOkClick() {
     SetModalResult(ui::mrOk);
     if (InModal()) EndModal(ui::mrOk);
     else Hide();
-    // Synchronous: the receiver has handled the choice when this returns.
-    if (NotifyControl && NotifyMessage != 0) NotifyControl->Perform(static_cast<UINT>(NotifyMessage), 0, 0);
+    // Synchronous: the caller has handled the choice when this returns.
+    if (OnChosen) OnChosen();
 }
 
 void FileDialogForm::FormShow() {
@@ -241,8 +241,7 @@ void FileDialog::PropToDialog() {
     form->OverwritePrompt = overwritePrompt_;
     form->WildCardFree = wildCardFree_;
     form->FileTypeIndex = fileTypeIndex_;
-    form->NotifyMessage = notifyMessage_;
-    form->NotifyControl = notifyControl_;
+    form->OnChosen = onChosen_;
     form->LBoxFiles.SetMultiSelect(multiSelect_, true);
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,8 +48,7 @@ public:
     bool OverwritePrompt = false;
     bool WildCardFree = true;
     std::int32_t FileTypeIndex = 0;
-    std::int32_t NotifyMessage = 0;
-    ui::Form* NotifyControl = nullptr;
+    std::function<void()> OnChosen;
     FileDialog* FileSel;
     // The full path built when a choice is accepted.
     std::string FileName;
@@ -89,11 +89,10 @@ public:
     std::int32_t FileTypeIndex() const { return fileTypeIndex_; }
     // i when below the number of types (negative ones too), else 0.
     void SetFileTypeIndex(std::int32_t i) { fileTypeIndex_ = FileTypeIndexFor(i, fileTypes_.Count()); }
-    std::int32_t NotifyMessage() const { return notifyMessage_; }
-    void SetNotifyMessage(std::int32_t message) { notifyMessage_ = message; }
-    // A window of the program's, not owned; null for none.
-    ui::Form* NotifyControl() const { return notifyControl_; }
-    void SetNotifyControl(ui::Form* control) { notifyControl_ = control; }
+    // Told, before the click that accepted returns, that a choice was made
+    // (its result already copied back); none tells nobody.
+    using ChosenHandler = std::function<void()>;
+    void SetOnChosen(ChosenHandler chosen) { onChosen_ = std::move(chosen); }
     // The full paths of a multi-select choice.
     const std::vector<std::string>& FileList() const { return fileList_; }
     std::vector<std::string>& FileList() { return fileList_; }
@@ -121,8 +120,7 @@ private:
     bool overwritePrompt_ = false;
     bool wildCardFree_ = true;
     std::int32_t fileTypeIndex_ = 0;
-    std::int32_t notifyMessage_ = 0;
-    ui::Form* notifyControl_ = nullptr;
+    ChosenHandler onChosen_;
     std::vector<std::string> fileList_;
     plivex::FileTypeList fileTypes_;
 };

@@ -95,7 +95,7 @@ int RenderFileSelection() {
 
 // Both pages of the options dialog, with the defaults.
 int RenderOptions() {
-    OptionsDialog setting(nullptr);
+    OptionsDialog setting;
     setting.Setting = Options();
     setting.Show();
     ui::Application::Get().ProcessMessages();

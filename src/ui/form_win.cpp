@@ -114,9 +114,11 @@ INT_PTR CALLBACK Form::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 
 std::optional<LRESULT> Form::HandleMessage(UINT, WPARAM, LPARAM) { return std::nullopt; }
 
-LRESULT Form::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
-    const AskerScope asking(hwnd_);
-    return HandleNotification(msg, wParam, lParam);
+std::function<void()> Form::AsOwnHandler(std::function<void()> handler) {
+    return [this, handler = std::move(handler)] {
+        const AskerScope asking(hwnd_);
+        handler();
+    };
 }
 
 std::optional<LRESULT> Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -114,17 +114,13 @@ public:
     HFONT Font() const { return font_; }
     // Tells the dialog manager which button Enter presses.
     void UpdateDefaultButton();
-    // Delivers one of the program's own messages (1025 file chosen, ...) to
-    // the form at once, as a synchronous notification between our windows.
-    // Those numbers overlap the dialog manager's (DM_SETDEFID is 1025), so
-    // they never travel through the window: they reach HandleNotification.
-    LRESULT Perform(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Wraps a handler of this form that another form calls (a file chosen,
+    // options confirmed), so that a question it asks belongs to this form.
+    std::function<void()> AsOwnHandler(std::function<void()> handler);
 
 protected:
     // A form's own handling of a window message; return a result to stop default handling.
     virtual std::optional<LRESULT> HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-    // A form's handling of the program's own messages delivered by Perform.
-    virtual LRESULT HandleNotification(UINT /*msg*/, WPARAM /*wParam*/, LPARAM /*lParam*/) { return 0; }
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -21,20 +21,17 @@ namespace {
 using Strings = std::vector<std::string>;
 using test::Key;
 
-constexpr std::int32_t kChosen = 1027;
+constexpr int kChosen = 1027;
 
-// The caller's window: records the messages of the application range it receives.
-class Receiver : public ui::Form {
-public:
-    Receiver() : Form(120, 40, "受信") {}
-    std::vector<UINT> received;
+// The caller: records which of its handlers was told of a choice, in order.
+struct Receiver {
+    std::vector<int> received;
     std::function<void()> onMessage;
-
-protected:
-    LRESULT HandleNotification(UINT msg, WPARAM, LPARAM) override {
-        received.push_back(msg);
-        if (onMessage) onMessage();
-        return 0;
+    FileDialog::ChosenHandler Handler(int id) {
+        return [this, id] {
+            received.push_back(id);
+            if (onMessage) onMessage();
+        };
     }
 };
 
@@ -89,8 +86,7 @@ protected:
         CreateDirectoryW(Widen(folder + "フォルダ.txt").c_str(), nullptr);
         CreateDirectoryW(Widen(folder + "下位").c_str(), nullptr);
         sel.SetInitialFolder(folder.substr(0, folder.size() - 1));
-        sel.SetNotifyControl(&receiver);
-        sel.SetNotifyMessage(kChosen);
+        sel.SetOnChosen(receiver.Handler(kChosen));
     }
     void TearDown() override {
         if (sel.Form()) sel.Form()->Hide();
@@ -259,7 +255,7 @@ TEST_F(FileSel, AcceptingAddsTheDefaultExtensionAndNotifiesSynchronously) {
     };
     FileDialogForm& form = Open();
     Accept("新規");
-    EXPECT_EQ(receiver.received, std::vector<UINT>{kChosen});  // delivered before the click returned
+    EXPECT_EQ(receiver.received, std::vector<int>{kChosen});  // delivered before the click returned
     EXPECT_EQ(seenName, form.FolderView.PathName() + "新規.pvx");
     EXPECT_TRUE(seenHidden);
     EXPECT_EQ(form.EditFileName.Text(), "新規.pvx");
@@ -283,16 +279,11 @@ TEST_F(FileSel, AcceptingAddsTheDefaultExtensionAndNotifiesSynchronously) {
     EXPECT_EQ(receiver.received.size(), 4u);
     EXPECT_TRUE(asked.empty());
 
-    // Without a message or without a window nothing is sent, yet the result is copied.
-    sel.SetNotifyMessage(0);
+    // Without a handler nobody is told, yet the result is copied.
+    sel.SetOnChosen(nullptr);
     Open();
-    Accept("無通知1");
-    EXPECT_EQ(sel.FileName(), form.FolderView.PathName() + "無通知1");
-    sel.SetNotifyMessage(kChosen);
-    sel.SetNotifyControl(nullptr);
-    Open();
-    Accept("無通知2");
-    EXPECT_EQ(sel.FileName(), form.FolderView.PathName() + "無通知2");
+    Accept("無通知");
+    EXPECT_EQ(sel.FileName(), form.FolderView.PathName() + "無通知");
     EXPECT_FALSE(form.Visible());
     EXPECT_EQ(receiver.received.size(), 4u);
 }
@@ -337,7 +328,7 @@ TEST_F(FileSel, FullPathsAreTakenAsTheyAreAndAFolderIsGoneTo) {
 
 TEST_F(FileSel, MultiSelectTakesSelectedItemsThenTheTypedName) {
     sel.SetMultiSelect(true);
-    sel.SetNotifyMessage(1025);
+    sel.SetOnChosen(receiver.Handler(1025));
     FileDialogForm& form = Open();
     ASSERT_TRUE(form.LBoxFiles.MultiSelect());
     EXPECT_TRUE(form.LBoxFiles.ExtendedSelect());
@@ -350,7 +341,7 @@ TEST_F(FileSel, MultiSelectTakesSelectedItemsThenTheTypedName) {
     form.LBoxFiles.SetSelectedIndices({report, memo});
     Accept(memo < report ? "報告書.TXT" : "メモ.txt");  // the second selected item, in another case
     EXPECT_EQ(sel.FileList(), both);
-    EXPECT_EQ(receiver.received, std::vector<UINT>{1025});
+    EXPECT_EQ(receiver.received, std::vector<int>{1025});
 
     Open();
     form.LBoxFiles.SetSelectedIndices({memo, report});

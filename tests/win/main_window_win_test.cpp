@@ -196,7 +196,7 @@ TEST_F(FormPlivex, ConfirmedOptionsAreTakenOverAppliedAndReported) {
     confirmed.StayOnTop = true;
     confirmed.RememberPassword = false;
     confirmed.DialogPlacement = dpBeside;
-    form.Perform(kMsgOptionsChanged, 0, reinterpret_cast<LPARAM>(&confirmed));
+    form.OptionsConfirmed(confirmed);
     EXPECT_EQ(OptionsInForce(), confirmed);
     EXPECT_TRUE(form.StayOnTop());
     EXPECT_TRUE(form.LastPW.empty());
