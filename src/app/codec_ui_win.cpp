@@ -9,19 +9,6 @@
 
 namespace plivex {
 
-namespace {
-OverwriteAsker& Asker() {
-    static OverwriteAsker asker;
-    return asker;
-}
-}  // namespace
-
-OverwriteAsker SetOverwriteAsker(OverwriteAsker asker) {
-    OverwriteAsker previous = std::move(Asker());
-    Asker() = std::move(asker);
-    return previous;
-}
-
 MsgAnswer WinCodecUi::Show(const BoxMessage& box) { return ui::MsgBox(box.text, box.caption, box.style); }
 
 void WinCodecUi::ReportError(const CodecReport& report) { Show(BoxForReport(report)); }
@@ -39,7 +26,7 @@ DeleteAnswer WinCodecUi::AskDeleteUnassociated(const std::string& plain, const s
 }
 
 CodecResult WinCodecUi::AskOverwrite(std::string& path) {
-    if (Asker()) return Asker()(path);
+    if (const OverwriteAsker& asker = InstalledOverwriteAsker()) return asker(path);
     return AskOverwriteWithDialog(path);
 }
 

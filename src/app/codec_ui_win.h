@@ -6,15 +6,12 @@
 
 #include "app/codec_messages.h"
 #include "codec/codec.h"
+#include "ui/seams_win.h"
 
 namespace plivex {
 
-// Asks what to do about an existing output file; on kRenamed path holds the
-// new full path. Without one installed, the overwrite confirmation dialog
-// asks; tests install one to answer in its place.
-using OverwriteAsker = std::function<CodecResult(std::string& path)>;
-// Returns the previous asker.
-OverwriteAsker SetOverwriteAsker(OverwriteAsker asker);
+// What to do about an existing output file is asked by the overwrite dialog,
+// unless a test installed an OverwriteAsker (ui/seams_win.h).
 
 // Asks and reports through the program's message box.
 class WinCodecUi : public CodecUi {

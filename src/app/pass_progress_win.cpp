@@ -7,6 +7,7 @@
 #include "dialogs/place_win.h"
 #include "sys/com_win.h"
 #include "sys/text_win.h"
+#include "ui/seams_win.h"
 
 namespace plivex {
 
@@ -23,17 +24,10 @@ std::uint64_t SizeOf(const std::string& path) {
     return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
-// A test may slow every step of a conversion down (in milliseconds) to watch
-// the progress; without it the program does not wait.
-DWORD StepDelay() {
-    wchar_t value[16] = {};
-    return GetEnvironmentVariableW(L"PLIVEX_TEST_STEP_MS", value, 16) ? static_cast<DWORD>(_wtoi(value)) : 0;
-}
-
 }  // namespace
 
 PassProgress::PassProgress(std::string_view label, std::vector<std::string> files)
-    : label_(label), files_(std::move(files)), start_(GetTickCount64()), worked_(start_), stepDelay_(StepDelay()) {
+    : label_(label), files_(std::move(files)), start_(GetTickCount64()), worked_(start_), stepDelay_(TestStepDelay()) {
     for (const std::string& f : files_) total_ += SizeOf(f);
 }
 

@@ -14,10 +14,6 @@ namespace plivex::ui {
 
 namespace {
 
-ModalHook& Hook() {
-    static ModalHook hook;
-    return hook;
-}
 
 struct Styles {
     DWORD style;
@@ -47,12 +43,6 @@ Styles StylesFor(BorderStyle border, BorderIcons icons) {
 }
 
 }  // namespace
-
-ModalHook SetModalHook(ModalHook hook) {
-    ModalHook previous = std::move(Hook());
-    Hook() = std::move(hook);
-    return previous;
-}
 
 HFONT FormFont() {
     // Rounded down, unlike positions: text laid out at 96 DPI must never grow
@@ -328,8 +318,8 @@ int Form::ShowModal() {
     Show();
 
     bool leftOpen = false;
-    if (Hook()) {
-        Hook()(*this);
+    if (const ModalHook& hook = InstalledModalHook()) {
+        hook(*this);
         if (modalResult_ == mrNone) {
             leftOpen = true;
             modalResult_ = mrCancel;

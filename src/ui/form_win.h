@@ -147,12 +147,6 @@ private:
     std::string helpAnchor_;
 };
 
-// Runs inside ShowModal once the form is visible, in place of the user: it may
-// read and set controls and click buttons. A form it leaves without a modal
-// result is closed with Cancel and ShowModal throws, so a test fails instead of hanging.
-using ModalHook = std::function<void(Form&)>;
-ModalHook SetModalHook(ModalHook hook);
-
 // The font of every form: "MS UI Gothic", 13 design pixels, Japanese character set.
 HFONT FormFont();
 

@@ -9,16 +9,9 @@
 
 namespace plivex::ui {
 
-namespace {
-MsgBoxResponder& Responder() {
-    static MsgBoxResponder responder;
-    return responder;
-}
-}  // namespace
-
 MsgAnswer MsgBox(const std::string& text, const std::string& caption, unsigned style) {
     const std::string shown = caption.empty() ? Application::Get().Title() : caption;
-    if (Responder()) return Responder()(text, shown, style);
+    if (const MsgBoxResponder& responder = InstalledMsgBoxResponder()) return responder(text, shown, style);
     // Owned by the program's window in front, not by whatever is active: with
     // another program in front that would be nothing, and the program's
     // windows would go on taking input under the box. The box disables its
@@ -38,12 +31,6 @@ void ReportInternalError(const char* what) noexcept {
         // Nothing more can be told.
     }
     reporting = false;
-}
-
-MsgBoxResponder SetMsgBoxResponder(MsgBoxResponder responder) {
-    MsgBoxResponder previous = std::move(Responder());
-    Responder() = std::move(responder);
-    return previous;
 }
 
 }  // namespace plivex::ui

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/texts.h"
+#include "ui/seams_win.h"
 
 namespace plivex::ui {
 
@@ -14,10 +15,6 @@ namespace plivex::ui {
 // becomes the application title. Returns the button pressed.
 MsgAnswer MsgBox(const std::string& text, const std::string& caption, unsigned style);
 
-// Answers in place of the user: receives the text, the caption as shown and the style.
-using MsgBoxResponder =
-    std::function<MsgAnswer(const std::string& text, const std::string& caption, unsigned style)>;
-// Installs a responder (an empty one restores the real message box); returns the previous one.
-MsgBoxResponder SetMsgBoxResponder(MsgBoxResponder responder);
+// Tests answer in its place: SetMsgBoxResponder (ui/seams_win.h).
 
 }  // namespace plivex::ui
