@@ -29,8 +29,11 @@ bool PressEnter(HWND dialog) {
     if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) && info.hwndFocus &&
         IsChild(dialog, info.hwndFocus))
         target = info.hwndFocus;
-    return PostMessageW(target, WM_KEYDOWN, VK_RETURN, 0x001C0001) &&
-           PostMessageW(target, WM_KEYUP, VK_RETURN, 0xC01C0001);
+    if (!PostMessageW(target, WM_KEYDOWN, VK_RETURN, 0x001C0001)) return false;
+    // The key-down alone may already have closed the dialog, as a real key's
+    // release can come after its window is gone: the release is not checked.
+    PostMessageW(target, WM_KEYUP, VK_RETURN, 0xC01C0001);
+    return true;
 }
 
 // A wrong password melts report.txt into a valid name that no application
