@@ -163,7 +163,7 @@ void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW) {
             host.Status(PassSummaryText(pass, converted, left, stopped && host.Cancelled()));
         }
         if (!left.empty())
-            host.ReportNotConverted(text::NotConverted(pass == kPassEncrypt, left, files.size()));
+            host.ReportNotConverted(text::NotConverted(pass == kPassEncrypt ? Direction::kEncrypt : Direction::kMelt, left, files.size()));
     }
 }
 

@@ -34,7 +34,7 @@ ReadResult ReadExactly(InputFile& in, unsigned char* buffer, std::size_t size) {
 // A name typed in the overwrite question may be an existing file that the user
 // agreed to overwrite; a numbered name was free and must never replace one.
 bool ReplacesExisting(CodecResult answer, std::int32_t fOverlap) {
-    return answer == kOverwrite || answer == kOverwriteAll || (answer == kRenamed && fOverlap == foAskUser);
+    return answer == kOverwrite || answer == kOverwriteAll || (answer == kRenamed && fOverlap == kAskAtClash);
 }
 
 }  // namespace
@@ -142,11 +142,11 @@ std::string MeltedNameQuestion(const std::string& plain, const std::string& cont
     return text::ConfirmMeltName(plain) + "\n" + text::NameUnlikeContainer(StemOf(container));
 }
 
-void Codec::RemoveSource(const std::string& path, bool encrypted) {
+void Codec::RemoveSource(const std::string& path, Direction of) {
     if (files_.Remove(path)) return;
     const std::string reason = files_.LastError();  // before another call of the file system
     notDeleted_.paths.push_back(path);
-    notDeleted_.encrypted = encrypted;
+    notDeleted_.of = of;
     if (files_.IsReadOnly(path)) notDeleted_.readOnly = true;
     if (!reason.empty() && std::find(notDeleted_.reasons.begin(), notDeleted_.reasons.end(), reason) ==
                                notDeleted_.reasons.end())
@@ -165,7 +165,7 @@ std::string Codec::WithReason(std::string text) const {
 // Fills a temporary file beside target, then gives it target's name and the
 // permissions of source. On any failure the temporary file is removed (or, if
 // it cannot be, named) and the message shown.
-Codec::Produced Codec::Produce(const std::string& source, const std::string& target, bool replace, bool encrypting,
+Codec::Produced Codec::Produce(const std::string& source, const std::string& target, bool replace, Direction direction,
                                const std::function<std::optional<Fault>(OutputFile&)>& fill) {
     std::string tempPath;
     std::unique_ptr<OutputFile> out = files_.CreateTemp(target, tempPath, source);
@@ -179,7 +179,7 @@ Codec::Produced Codec::Produce(const std::string& source, const std::string& tar
         // What stays safe, before the system's reason: the user must not fear for the original.
         std::string message = fault.message;
         if (fault.kind == Fault::kMessage)
-            message += "\n" + std::string(encrypting ? text::kSourceKept : text::kContainerKept);
+            message += "\n" + std::string(direction == Direction::kEncrypt ? text::kSourceKept : text::kContainerKept);
         std::string shown = !fault.systemFailed ? message
                             : fault.reason   ? (fault.reason->empty() ? message : message + "\n" + *fault.reason)
                                              : WithReason(message);
@@ -224,19 +224,19 @@ LongStep Codec::Long() {
 }
 
 // Writes header followed by count transformed bytes of in.
-bool Codec::Convert(InputFile& in, std::uint64_t count, std::uint32_t position, bool encode, std::string_view key,
+bool Codec::Convert(InputFile& in, std::uint64_t count, std::uint32_t position, Direction direction, std::string_view key,
                     const std::string& header, const std::string& sourcePath, const std::string& target,
                     bool replace) {
     const Transform transform(key);
     WipedBytes chunk(static_cast<std::size_t>(std::min<std::uint64_t>(count, kChunkSize)));  // plain bytes
-    const Produced produced = Produce(sourcePath, target, replace, encode, [&](OutputFile& out) -> std::optional<Fault> {
+    const Produced produced = Produce(sourcePath, target, replace, direction, [&](OutputFile& out) -> std::optional<Fault> {
         if (!header.empty() && !out.Write(header.data(), header.size()))
             return Fault{Fault::kMessage, text::WriteFailed(target)};
         for (std::uint64_t left = count; left > 0;) {
             const std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size()));
             if (const ReadResult r = ReadExactly(in, chunk.data(), step); r != ReadResult::kRead)
                 return Fault{Fault::kMessage, text::ReadFailed(sourcePath), r == ReadResult::kFailed};
-            if (encode) transform.Encode(chunk.data(), chunk.data(), step, position);
+            if (direction == Direction::kEncrypt) transform.Encode(chunk.data(), chunk.data(), step, position);
             else transform.Melt(chunk.data(), chunk.data(), step, position);
             if (!out.Write(chunk.data(), step)) return Fault{Fault::kMessage, text::WriteFailed(target)};
             left -= step;
@@ -270,7 +270,7 @@ bool Codec::EncodeStrong(InputFile& in, std::uint64_t size, const std::string& n
     constexpr std::size_t kPerStep = kChunkSize / strong::kChunk;
     WipedBytes plain(static_cast<std::size_t>(std::min<std::uint64_t>(total, kChunkSize)));
     std::vector<unsigned char> sealed(plain.size() + kPerStep * strong::kTagSize);
-    const Produced produced = Produce(source, target, replace, true, [&](OutputFile& out) -> std::optional<Fault> {
+    const Produced produced = Produce(source, target, replace, Direction::kEncrypt, [&](OutputFile& out) -> std::optional<Fault> {
         const auto head = strong::HeaderBytes(header);
         if (!out.Write(head.data(), head.size())) return Fault{Fault::kMessage, text::WriteFailed(target)};
         std::uint64_t done = 0;
@@ -412,12 +412,12 @@ CodecResult Codec::EncodeFile(const std::string& source, std::string& container,
         header[1] = static_cast<char>(name->size());
         std::uint32_t position = 2;
         EncodeBytes(name->data(), header.data() + 2, static_cast<std::int32_t>(name->size()), position, key);
-        if (!Convert(*in, size, position, true, key, header, source, container, replace)) return kFailed;
+        if (!Convert(*in, size, position, Direction::kEncrypt, key, header, source, container, replace)) return kFailed;
     }
 
     written_ = true;
     in.reset();  // the source is closed before it may be deleted
-    if (options_.DeleteSourceAfterEncrypt) RemoveSource(source, true);
+    if (options_.DeleteSourceAfterEncrypt) RemoveSource(source, Direction::kEncrypt);
     return result;
 }
 
@@ -486,7 +486,7 @@ CodecResult Codec::MeltFile(const std::string& container, std::string& plain, Co
         Report(CodecError::kCannotMelt, text::UnknownFormat());
         return kFailed;
     }
-    if (!Convert(*in, size - 2 - n, static_cast<std::uint32_t>(2 + n), false, key, std::string(), container, plain,
+    if (!Convert(*in, size - 2 - n, static_cast<std::uint32_t>(2 + n), Direction::kMelt, key, std::string(), container, plain,
                  ReplacesExisting(answer, options_.OnNameClash)))
         return kFailed;
     written_ = true;
@@ -542,7 +542,7 @@ CodecResult Codec::Dispose(const std::string& container, const std::string& plai
             break;
     }
     if (reply == DeleteAnswer::kStop) return kFailed;
-    if (reply == DeleteAnswer::kDelete) RemoveSource(container, false);
+    if (reply == DeleteAnswer::kDelete) RemoveSource(container, Direction::kMelt);
     return result;
 }
 
@@ -612,44 +612,10 @@ CodecResult Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t s
     const CodecResult result = answer == kOverwriteAll ? kOverwriteAll : carried;
 
     const std::uint64_t bodySize = size - strong::kHeaderSize - framing->chunks * strong::kTagSize - 2 - nameSize;
-    constexpr std::size_t kPerStep = kChunkSize / strong::kChunk;
-    WipedBytes opened;
+    const std::span<const unsigned char> restOfFirst(head.data() + 2 + nameSize, firstPlain - 2 - nameSize);
     const Produced produced =
-        Produce(container, plain, ReplacesExisting(answer, options_.OnNameClash), false, [&](OutputFile& out) -> std::optional<Fault> {
-            const std::size_t inFirst = firstPlain - 2 - nameSize;
-            if (inFirst && !out.Write(head.data() + 2 + nameSize, inFirst))
-                return Fault{Fault::kMessage, text::WriteFailed(plain)};
-            std::uint64_t done = inFirst;
-            if (!Advanced(done, bodySize)) return Fault{Fault::kCancelled};
-            if (!single) {
-                // As much as a step takes, no more: most files are a chunk or two.
-                const auto perStep = static_cast<std::size_t>(std::min<std::uint64_t>(kPerStep, framing->chunks - 1));
-                cipher.resize(perStep * strong::kCipherChunk);
-                opened.Reset(perStep * strong::kChunk);
-            }
-            for (std::uint64_t index = 1; index < framing->chunks;) {
-                // Up to a step's worth of chunks at once.
-                const std::uint64_t count = std::min<std::uint64_t>(kPerStep, framing->chunks - index);
-                const bool endsLast = index + count == framing->chunks;
-                const std::size_t bytes = static_cast<std::size_t>(
-                    (count - 1) * strong::kCipherChunk + (endsLast ? framing->lastCipher : strong::kCipherChunk));
-                if (const ReadResult r = ReadExactly(in, cipher.data(), bytes); r != ReadResult::kRead)
-                    return Fault{Fault::kMessage, text::ReadFailed(container), r == ReadResult::kFailed};
-                std::size_t at = 0, put = 0;
-                for (std::uint64_t k = 0; k < count; ++k, ++index) {
-                    const bool last = index + 1 == framing->chunks;
-                    const std::size_t n = (last ? framing->lastCipher : strong::kCipherChunk) - strong::kTagSize;
-                    if (!chunks->Open(static_cast<std::uint32_t>(index), last, cipher.data() + at, n,
-                                      opened.data() + put))
-                        return Fault{Fault::kDamaged, text::WrongPasswordOrDamaged(container), false};
-                    at += n + strong::kTagSize;
-                    put += n;
-                }
-                if (!out.Write(opened.data(), put)) return Fault{Fault::kMessage, text::WriteFailed(plain)};
-                done += put;
-                if (!Advanced(done, bodySize)) return Fault{Fault::kCancelled};
-            }
-            return std::nullopt;
+        Produce(container, plain, ReplacesExisting(answer, options_.OnNameClash), Direction::kMelt, [&](OutputFile& out) {
+            return WriteStrongBody(in, out, *chunks, *framing, restOfFirst, bodySize, container, plain);
         });
     if (produced == Produced::kDamaged) return carried;
     if (produced != Produced::kDone) return kFailed;
@@ -660,13 +626,52 @@ CodecResult Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t s
     return Dispose(container, plain, kStrongVersion, result);
 }
 
+// The plain bytes of a strong container after its name: what chunk 0 holds
+// beyond the name, then chunks 1 on, opened a step's worth at a time.
+std::optional<Codec::Fault> Codec::WriteStrongBody(InputFile& in, OutputFile& out, strong::Chunks& chunks,
+                                                   const strong::Framing& framing,
+                                                   std::span<const unsigned char> restOfFirst, std::uint64_t bodySize,
+                                                   const std::string& container, const std::string& plain) {
+    if (!restOfFirst.empty() && !out.Write(restOfFirst.data(), restOfFirst.size()))
+        return Fault{Fault::kMessage, text::WriteFailed(plain)};
+    std::uint64_t done = restOfFirst.size();
+    if (!Advanced(done, bodySize)) return Fault{Fault::kCancelled};
+    if (framing.chunks == 1) return std::nullopt;
+    // As much as a step takes, no more: most files are a chunk or two.
+    constexpr std::size_t kPerStep = kChunkSize / strong::kChunk;
+    const auto perStep = static_cast<std::size_t>(std::min<std::uint64_t>(kPerStep, framing.chunks - 1));
+    std::vector<unsigned char> cipher(perStep * strong::kCipherChunk);
+    WipedBytes opened(perStep * strong::kChunk);
+    for (std::uint64_t index = 1; index < framing.chunks;) {
+        const std::uint64_t count = std::min<std::uint64_t>(perStep, framing.chunks - index);
+        const bool endsLast = index + count == framing.chunks;
+        const std::size_t bytes = static_cast<std::size_t>(
+            (count - 1) * strong::kCipherChunk + (endsLast ? framing.lastCipher : strong::kCipherChunk));
+        if (const ReadResult r = ReadExactly(in, cipher.data(), bytes); r != ReadResult::kRead)
+            return Fault{Fault::kMessage, text::ReadFailed(container), r == ReadResult::kFailed};
+        std::size_t at = 0, put = 0;
+        for (std::uint64_t k = 0; k < count; ++k, ++index) {
+            const bool last = index + 1 == framing.chunks;
+            const std::size_t n = (last ? framing.lastCipher : strong::kCipherChunk) - strong::kTagSize;
+            if (!chunks.Open(static_cast<std::uint32_t>(index), last, cipher.data() + at, n, opened.data() + put))
+                return Fault{Fault::kDamaged, text::WrongPasswordOrDamaged(container), false};
+            at += n + strong::kTagSize;
+            put += n;
+        }
+        if (!out.Write(opened.data(), put)) return Fault{Fault::kMessage, text::WriteFailed(plain)};
+        done += put;
+        if (!Advanced(done, bodySize)) return Fault{Fault::kCancelled};
+    }
+    return std::nullopt;
+}
+
 CodecResult Codec::CheckFileExist(std::string& path, CodecResult carried) {
     if (!files_.Exists(path)) return kNoClash;
-    if (options_.OnNameClash == 1 || options_.OnNameClash == foAddNum) {
+    if (options_.OnNameClash == kNumberAtClashToo || options_.OnNameClash == kNumberAtClash) {
         path = AddNumber(path, [this](const std::string& p) { return files_.Exists(p); });
         return kRenamed;
     }
-    if (options_.OnNameClash != foAskUser) {
+    if (options_.OnNameClash != kAskAtClash) {
         Report(CodecError::kInternal, "CheckFileExist");
         return kFailed;
     }

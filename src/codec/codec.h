@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -193,7 +194,7 @@ public:
 
 private:
     void Report(CodecError kind, std::string message);
-    void RemoveSource(const std::string& path, bool encrypted);
+    void RemoveSource(const std::string& path, Direction of);
     std::string WithReason(std::string text) const;
     std::unique_ptr<InputFile> OpenInput(const std::string& path, std::uint64_t& size);
     // Why filling an output stopped.
@@ -206,7 +207,7 @@ private:
         std::optional<std::string> reason;
     };
     enum class Produced { kDone, kFailed, kDamaged };
-    Produced Produce(const std::string& source, const std::string& target, bool replace, bool encrypting,
+    Produced Produce(const std::string& source, const std::string& target, bool replace, Direction direction,
                      const std::function<std::optional<Fault>(OutputFile&)>& fill);
     bool Advanced(std::uint64_t done, std::uint64_t total);
     bool Random(void* out, std::size_t size);
@@ -219,13 +220,17 @@ private:
     CodecResult MeltFile(const std::string& container, std::string& plain, CodecResult carried, int& version,
                          PassKeys& keys, ContainerKey* used);
     // Both true when the output was written.
-    bool Convert(InputFile& in, std::uint64_t count, std::uint32_t position, bool encode, std::string_view key,
+    bool Convert(InputFile& in, std::uint64_t count, std::uint32_t position, Direction direction, std::string_view key,
                  const std::string& header, const std::string& sourcePath, const std::string& target, bool replace);
     bool EncodeStrong(InputFile& in, std::uint64_t size, const std::string& name, const ContainerKey& key,
                       const std::string& source, const std::string& target, bool replace);
     CodecResult MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t size, const unsigned char (&first)[2],
                            const std::string& container, std::string& plain, CodecResult carried, PassKeys& keys,
                            ContainerKey* used);
+    std::optional<Fault> WriteStrongBody(InputFile& in, OutputFile& out, strong::Chunks& chunks,
+                                         const strong::Framing& framing, std::span<const unsigned char> restOfFirst,
+                                         std::uint64_t bodySize, const std::string& container,
+                                         const std::string& plain);
     std::optional<CodecResult> SettleMeltTarget(const std::string& container, const std::optional<std::string>& name,
                                                 bool askName, bool unlike, CodecResult carried, std::string& plain,
                                                 CodecResult& answer);

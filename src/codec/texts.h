@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/direction.h"
 #include "base/texts.h"
 
 namespace plivex {
@@ -78,7 +79,7 @@ inline std::string WriteFailed(std::string_view path) { return "ファイルの�
 struct UndeletedFiles {
     std::vector<std::string> paths;
     std::vector<std::string> reasons;
-    bool encrypted = true;   // sources of an encryption, else containers of a melt
+    Direction of = Direction::kEncrypt;  // sources of an encryption, or containers of a melt
     bool readOnly = false;   // one of them is read-only
     bool empty() const { return paths.empty(); }
 };
@@ -94,7 +95,7 @@ inline std::string ListedPaths(const std::vector<std::string>& paths) {
 
 // The reasons last.
 inline std::string NotDeleted(const UndeletedFiles& files) {
-    std::string text = files.encrypted ? "暗号化ファイルは作成しましたが、次の元のファイルを削除できませんでした。"
+    std::string text = files.of == Direction::kEncrypt ? "暗号化ファイルは作成しましたが、次の元のファイルを削除できませんでした。"
                                          "暗号化されていないファイルが残っています。"
                                        : "解凍しましたが、次の暗号化ファイルを削除できませんでした。";
     text += ListedPaths(files.paths);
@@ -104,9 +105,9 @@ inline std::string NotDeleted(const UndeletedFiles& files) {
 }
 
 // The files of a pass of total that were left as they were.
-inline std::string NotConverted(bool encrypting, const std::vector<std::string>& left, std::size_t total) {
+inline std::string NotConverted(Direction pass, const std::vector<std::string>& left, std::size_t total) {
     const std::string n = std::to_string(total), m = std::to_string(total - left.size());
-    return (encrypting ? "次のファイルは暗号化されていません（" + n + " 個中 " + m + " 個を暗号化しました）。"
+    return (pass == Direction::kEncrypt ? "次のファイルは暗号化されていません（" + n + " 個中 " + m + " 個を暗号化しました）。"
                        : "次のファイルは解凍されていません（" + n + " 個中 " + m + " 個を解凍しました）。") +
            ListedPaths(left);
 }

@@ -22,7 +22,7 @@ void PlaceDialogComponent(ui::Form* reference, DialogBase& dialog) {
     const Options& options = OptionsInForce();
     if (options.StayOnTop) dialog.SetFormStyle(FormStyle::StayOnTop);
     const Point at = reference ? Point{reference->Left(), reference->Top()} : Point{0, 0};
-    if (options.DialogPlacement == dpBeside) dialog.PlaceAt(at.left, at.top);
+    if (options.DialogPlacement == kDialogsBesideOpener) dialog.PlaceAt(at.left, at.top);
     else dialog.PlaceCentred();
 }
 

@@ -21,8 +21,8 @@ Point CenterOnScreen(std::int32_t formWidth, std::int32_t formHeight, ScreenSize
 
 std::optional<Point> PlaceFormPosition(std::int32_t dlgPos, Point reference, std::int32_t formWidth,
                                        std::int32_t formHeight, ScreenSize screen) {
-    if (dlgPos == dpSCenter) return CenterOnScreen(formWidth, formHeight, screen);
-    if (dlgPos == dpBeside) return ClampToScreen(reference, formWidth, formHeight, screen);
+    if (dlgPos == kDialogsCentred) return CenterOnScreen(formWidth, formHeight, screen);
+    if (dlgPos == kDialogsBesideOpener) return ClampToScreen(reference, formWidth, formHeight, screen);
     return std::nullopt;
 }
 

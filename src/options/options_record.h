@@ -10,13 +10,14 @@
 namespace plivex {
 
 enum DialogPosition : std::int32_t {
-    dpSCenter = 0,  // centre dialogs on the screen
-    dpBeside = 1,   // top-left corner on the opening window's, kept inside the screen
+    kDialogsCentred = 0,       // centre dialogs on the screen
+    kDialogsBesideOpener = 1,  // top-left corner on the opening window's, kept inside the screen
 };
 
 enum NameClash : std::int32_t {
-    foAskUser = 0,  // ask with the overwrite confirmation dialog
-    foAddNum = 2,   // give the new file a free numbered name
+    kAskAtClash = 0,        // ask with the overwrite confirmation dialog
+    kNumberAtClashToo = 1,  // numbers as well; no dialog writes it, a stored one is kept
+    kNumberAtClash = 2,     // give the new file a free numbered name
 };
 
 // The two enumerations are held as plain integers: stored values outside the
@@ -88,16 +89,16 @@ inline constexpr OptionSpec kOptionSpecs[] = {
     {.name = "DelPvF", .tick = &Options::DeleteContainerAfterMelt, .byDefault = 1, .exportLine = 4, .controls = {6}},
     {.name = "ConDelUnrela", .tick = &Options::AskBeforeDeletingUnassociated, .byDefault = 1, .exportLine = 1,
      .controls = {7}, .enabledBy = &Options::DeleteContainerAfterMelt},
-    {.name = "FOverlap", .choice = &Options::OnNameClash, .byDefault = foAddNum, .exportLine = 13,
-     .controls = {8, 9}, .values = {foAskUser, foAddNum}},
+    {.name = "FOverlap", .choice = &Options::OnNameClash, .byDefault = kNumberAtClash, .exportLine = 13,
+     .controls = {8, 9}, .values = {kAskAtClash, kNumberAtClash}},
     {.name = "SeePW", .tick = &Options::ShowPassword, .byDefault = 0, .exportLine = 7, .page = OptionPage::kOther,
      .controls = {10}},
     {.name = "RecyclePW", .tick = &Options::RememberPassword, .byDefault = 0, .exportLine = 5,
      .page = OptionPage::kOther, .controls = {11}},
     {.name = "StayOnTop", .tick = &Options::StayOnTop, .byDefault = 0, .exportLine = 8,
      .page = OptionPage::kOther, .controls = {12}},
-    {.name = "DlgPos", .choice = &Options::DialogPlacement, .byDefault = dpSCenter, .exportLine = 12,
-     .page = OptionPage::kOther, .controls = {13, 14}, .values = {dpSCenter, dpBeside}},
+    {.name = "DlgPos", .choice = &Options::DialogPlacement, .byDefault = kDialogsCentred, .exportLine = 12,
+     .page = OptionPage::kOther, .controls = {13, 14}, .values = {kDialogsCentred, kDialogsBesideOpener}},
     {.name = "UseNN", .tick = &Options::UseNetscapeForHelp, .byDefault = 1, .exportLine = 11, .inOlderExport = false,
      .page = OptionPage::kOther, .controls = {15}},
     // Place 16 is the Explorer tick, which is no option of the record. The last

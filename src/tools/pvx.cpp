@@ -291,6 +291,54 @@ bool NameFitsFormat(std::string_view path) {
 #endif
 }
 
+// What became of one file of the command line.
+struct FileStep {
+    bool done = false;       // converted
+    bool failed = false;     // something else went wrong that the exit code must say
+    bool cancelled = false;  // the user stopped the run at this file
+};
+
+FileStep EncryptOne(Codec& codec, ConsoleUi& ui, PvxConsole& console, const std::string& file, int version,
+                    PassKeys& keys) {
+    if (!NameFitsFormat(file)) {
+        ui.ReportError({CodecError::kFailed, text::NameNotEncodable(file)});
+        return {};
+    }
+    // Encode takes this exact name as the placeholder that is never encrypted.
+    const std::string source = file == kDummySource ? "./" + file : file;
+    // A name no container can give back is refused: kNoClash then, with nothing written.
+    const CodecOutcome outcome =
+        codec.Encode(source, ChangeExt(source, kContainerExt), CodecResult::kNoClash, version, keys);
+    FileStep step;
+    step.done = outcome.result == CodecResult::kNoClash && outcome.written;
+    step.cancelled = outcome.cancelled;
+    if (step.done) console.Out("暗号化：" + file + " → " + outcome.target + "\n");
+    // --delete asked for it: a plain file left behind is a failure to report.
+    if (const text::UndeletedFiles kept = codec.TakeNotDeleted(); !kept.empty()) {
+        ui.ReportError({CodecError::kFailed, text::NotDeleted(kept)});
+        step.failed = true;
+    }
+    return step;
+}
+
+FileStep MeltOne(Codec& codec, ConsoleUi& ui, PvxConsole& console, const std::string& file, PassKeys& keys) {
+    if (!NameFitsFormat(file)) {
+        ui.ReportError({CodecError::kFailed,
+                        "ファイル名に「\\」か「:」を含む暗号化ファイルは解凍できません。名前を変えて下さい。\n" +
+                            text::Quoted(file)});
+        return {};
+    }
+    std::string plain;
+    int version = 0;
+    // A strong container refused (wrong password, damage) hands back kNoClash but wrote nothing.
+    const CodecOutcome outcome = codec.Melt(file, plain, CodecResult::kNoClash, version, keys);
+    FileStep step;
+    step.done = outcome.result == CodecResult::kNoClash && outcome.written;
+    step.cancelled = outcome.cancelled;
+    if (step.done) console.Out("解凍：" + file + " → " + plain + "\n");
+    return step;
+}
+
 int Run(const Command& command, PvxConsole& console) {
     std::string password;
     WipeOnExit wipePassword(password);
@@ -305,7 +353,7 @@ int Run(const Command& command, PvxConsole& console) {
     }
 
     Options options;
-    options.OnNameClash = foAddNum;
+    options.OnNameClash = kNumberAtClash;
     options.DeleteSourceAfterEncrypt = command.deleteSource;
     options.DeleteContainerAfterMelt = false;  // the compatible format cannot tell a wrong password, so containers stay
     options.ConfirmMeltedName = false;
@@ -321,52 +369,13 @@ int Run(const Command& command, PvxConsole& console) {
     for (; next < command.files.size(); ++next) {
         const std::string& file = command.files[next];
         if (console.Interrupted()) break;
-        bool done = false;
-        bool cancelled = false;
         ui.SetFile(file);
         progress.SetFile(command.encrypt ? "暗号化：" : "解凍：", file);
-        if (command.encrypt) {
-            if (!NameFitsFormat(file)) {
-                ui.ReportError({CodecError::kFailed, text::NameNotEncodable(file)});
-                failed = true;
-                left.push_back(file);
-                continue;
-            }
-            // Encode takes this exact name as the placeholder that is never encrypted.
-            const std::string source = file == kDummySource ? "./" + file : file;
-            // A name no container can give back is refused: kNoClash then, with nothing written.
-            const CodecOutcome outcome =
-                codec.Encode(source, ChangeExt(source, kContainerExt), CodecResult::kNoClash, version, keys);
-            done = outcome.result == CodecResult::kNoClash && outcome.written;
-            cancelled = outcome.cancelled;
-            if (done) console.Out("暗号化：" + file + " → " + outcome.target + "\n");
-            // --delete asked for it: a plain file left behind is a failure to report.
-            if (const text::UndeletedFiles kept = codec.TakeNotDeleted(); !kept.empty()) {
-                ui.ReportError({CodecError::kFailed, text::NotDeleted(kept)});
-                failed = true;
-            }
-        } else {
-            if (!NameFitsFormat(file)) {
-                ui.ReportError({CodecError::kFailed,
-                                "ファイル名に「\\」か「:」を含む暗号化ファイルは解凍できません。名前を変えて下さい。\n" +
-                                    text::Quoted(file)});
-                failed = true;
-                left.push_back(file);
-                continue;
-            }
-            std::string plain;
-            int version = 0;
-            // A strong container refused (wrong password, damage) hands back kNoClash but wrote nothing.
-            const CodecOutcome outcome = codec.Melt(file, plain, CodecResult::kNoClash, version, keys);
-            done = outcome.result == CodecResult::kNoClash && outcome.written;
-            cancelled = outcome.cancelled;
-            if (done) console.Out("解凍：" + file + " → " + plain + "\n");
-        }
-        if (!done) {
-            failed = true;
-            left.push_back(file);
-        }
-        if (cancelled) {
+        const FileStep step = command.encrypt ? EncryptOne(codec, ui, console, file, version, keys)
+                                              : MeltOne(codec, ui, console, file, keys);
+        if (!step.done || step.failed) failed = true;
+        if (!step.done) left.push_back(file);
+        if (step.cancelled) {
             ++next;
             break;
         }
@@ -376,7 +385,7 @@ int Run(const Command& command, PvxConsole& console) {
     if (interrupted) console.Err("pvx: 中止しました。\n");
     left.insert(left.end(), command.files.begin() + static_cast<std::ptrdiff_t>(next), command.files.end());
     if (!left.empty()) {
-        console.Err("pvx: " + text::NotConverted(command.encrypt, left, command.files.size()) + "\n");
+        console.Err("pvx: " + text::NotConverted(command.encrypt ? Direction::kEncrypt : Direction::kMelt, left, command.files.size()) + "\n");
         failed = true;
     }
     return failed || interrupted ? kPvxFailed : kPvxOk;

@@ -132,7 +132,7 @@ TEST(Roads, FileTypedIntoTheBrowseDialogIsEncrypted) {
 TEST(Roads, EveryAnswerToANameClashWritesSkipsOrRenamesAsChosen) {
     test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
     Options options;
-    options.OnNameClash = foAskUser;
+    options.OnNameClash = kAskAtClash;
     WritePreferences(options);
     test::TempDir dir;
     const std::string folder = LongPathOf(dir.path()), password = "重複 Dup4", renamed = "改名後.pvx";

@@ -142,7 +142,7 @@ TEST_F(CodecTest, SourcesThatCannotBeDeletedAreCollectedForOneReport) {
     fs.files["C:\\ro.txt"] = "plain again";
     fs.files["C:\\ro2.txt"] = "plain";
     fs.readOnly.insert("C:\\ro2.txt");
-    opt.OnNameClash = foAddNum;
+    opt.OnNameClash = kNumberAtClash;
     EXPECT_EQ(Encode("C:\\ro.txt"), kNoClash);  // into ro_2.pvx
     EXPECT_EQ(Encode("C:\\ro2.txt"), kNoClash);
     // After encrypting: the container is made, the plain file is what is left unprotected.
@@ -297,7 +297,7 @@ TEST_F(CodecTest, ContainerThatCannotBeCreatedKeepsEverything) {
     EXPECT_EQ(fs.files.size(), 1u);
 
     // A locked existing container, overwrite chosen: it stays as it was.
-    opt.OnNameClash = foAskUser;
+    opt.OnNameClash = kAskAtClash;
     fs.files["C:\\a.txt"] = "new";
     fs.files["C:\\a.pvx"] = "old container";
     fs.locked.insert("C:\\a.pvx");
@@ -378,7 +378,7 @@ TEST_F(CodecTest, CancelBetweenStepsLeavesTheSourceAndNoOutput) {
     const std::string body = Pattern(3 * Codec::kChunkSize + 5);
     fs.files["C:\\big.txt"] = body;
     fs.files["C:\\big.pvx"] = "old container";
-    opt.OnNameClash = foAskUser;
+    opt.OnNameClash = kAskAtClash;
     ui.overwrite.push_back({kOverwrite, ""});
     EXPECT_EQ(Encode("C:\\big.txt"), kFailed);
     EXPECT_TRUE(last.cancelled);
@@ -458,7 +458,7 @@ TEST_F(CodecTest, AFlushFailingOnAWorkerIsToldWithItsReason) {
 }
 
 TEST_F(CodecTest, FailedOverwriteLeavesTheOldFileIntact) {
-    opt.OnNameClash = foAskUser;
+    opt.OnNameClash = kAskAtClash;
     fs.files["C:\\a.txt"] = Pattern(5000);
     fs.files["C:\\a.pvx"] = "previous container";
     fs.diskFree = 100;
@@ -509,7 +509,7 @@ TEST_F(CodecTest, OutOfRangeOverlapIsAnInternalErrorOnlyOnAClash) {
 }
 
 TEST_F(CodecTest, AskedAnswersAndTheCarriedState) {
-    opt.OnNameClash = foAskUser;
+    opt.OnNameClash = kAskAtClash;
     for (const char* n : {"a", "b", "c", "d"}) {
         fs.files[std::string("C:\\") + n + ".txt"] = n;
         fs.files[std::string("C:\\") + n + ".pvx"] = "old";
@@ -802,7 +802,7 @@ TEST(ContainerFate, DecidedByTheOptionsAndTheAssociationOnlyWhereItCounts) {
 
 TEST_F(CodecTest, MeltCarriesTheStateAndClashAnswers) {
     opt.ConfirmMeltedName = false;
-    opt.OnNameClash = foAskUser;
+    opt.OnNameClash = kAskAtClash;
     fs.files["C:\\1.pvx"] = Craft("one.txt", "1", key);
     std::string plain;
     EXPECT_EQ(Melt("C:\\1.pvx", plain, kSkipped), kSkipped);  // written, earlier skip handed back
@@ -819,7 +819,7 @@ TEST_F(CodecTest, MeltCarriesTheStateAndClashAnswers) {
 
 TEST_F(CodecTest, MeltFaultsKeepTheContainerAndAnyOldFile) {
     opt.ConfirmMeltedName = false;
-    opt.OnNameClash = foAskUser;
+    opt.OnNameClash = kAskAtClash;
     const std::string body = Pattern(2 * Codec::kChunkSize + 77);
     const std::string container = Craft("doc.bin", body, key);
     for (int fault = 0; fault < 4; ++fault) {
@@ -848,7 +848,7 @@ TEST_F(CodecTest, MeltFaultsKeepTheContainerAndAnyOldFile) {
 
 TEST_F(CodecTest, MeltNeverOverwritesTheContainerItself) {
     opt.ConfirmMeltedName = false;
-    opt.OnNameClash = foAskUser;
+    opt.OnNameClash = kAskAtClash;
     fs.files["C:\\a.pvx"] = Craft("a.pvx", "inner", key);
     ui.overwrite.push_back({kOverwrite, ""});
     std::string plain;

@@ -9,10 +9,10 @@ TEST(Options, DefaultsOfAFirstStart) {
     const Options s;
     EXPECT_TRUE(s.AskBeforeDeletingUnassociated && s.ConfirmMeltedName && s.DeleteSourceAfterEncrypt && s.DeleteContainerAfterMelt && s.ReencryptAfterUse && s.OpenMeltedFile && s.UseNetscapeForHelp);
     EXPECT_FALSE(s.RememberPassword || s.ShowPassword || s.StayOnTop || s.OpenManyMeltedFiles);
-    EXPECT_EQ(s.DialogPlacement, dpSCenter);
-    EXPECT_EQ(s.OnNameClash, foAddNum);
-    EXPECT_EQ(static_cast<int>(foAddNum), 2);
-    EXPECT_EQ(static_cast<int>(dpBeside), 1);
+    EXPECT_EQ(s.DialogPlacement, kDialogsCentred);
+    EXPECT_EQ(s.OnNameClash, kNumberAtClash);
+    EXPECT_EQ(static_cast<int>(kNumberAtClash), 2);
+    EXPECT_EQ(static_cast<int>(kDialogsBesideOpener), 1);
 }
 
 TEST(Options, CopiedWholeIncludingValuesOutsideTheEnumerations) {

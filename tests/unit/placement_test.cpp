@@ -23,8 +23,8 @@ TEST(Placement, CentreTruncatesTowardZero) {
 }
 
 TEST(Placement, DlgPosChoosesTheRule) {
-    EXPECT_EQ(PlaceFormPosition(dpSCenter, {10, 10}, 353, 206, kXga), (Point{335, 281}));
-    EXPECT_EQ(PlaceFormPosition(dpBeside, {900, -40}, 353, 206, kXga), (Point{671, 0}));
+    EXPECT_EQ(PlaceFormPosition(kDialogsCentred, {10, 10}, 353, 206, kXga), (Point{335, 281}));
+    EXPECT_EQ(PlaceFormPosition(kDialogsBesideOpener, {900, -40}, 353, 206, kXga), (Point{671, 0}));
     EXPECT_FALSE(PlaceFormPosition(5, {10, 10}, 353, 206, kXga));
     EXPECT_FALSE(PlaceFormPosition(-1, {10, 10}, 353, 206, kXga));
 }

@@ -14,10 +14,10 @@ constexpr int kUseMeltF = ControlOf(&Options::OpenMeltedFile), kUseManyMeltF = C
               kConDelUnrela = ControlOf(&Options::AskBeforeDeletingUnassociated), kUseNN = ControlOf(&Options::UseNetscapeForHelp),
               kSeePW = ControlOf(&Options::ShowPassword), kRecyclePW = ControlOf(&Options::RememberPassword),
               kStayOnTop = ControlOf(&Options::StayOnTop),
-              kFOAskUser = ControlOf(&Options::OnNameClash, foAskUser),
-              kFOAddNum = ControlOf(&Options::OnNameClash, foAddNum),
-              kDPSCenter = ControlOf(&Options::DialogPlacement, dpSCenter),
-              kDPBeside = ControlOf(&Options::DialogPlacement, dpBeside);
+              kFOAskUser = ControlOf(&Options::OnNameClash, kAskAtClash),
+              kFOAddNum = ControlOf(&Options::OnNameClash, kNumberAtClash),
+              kDPSCenter = ControlOf(&Options::DialogPlacement, kDialogsCentred),
+              kDPBeside = ControlOf(&Options::DialogPlacement, kDialogsBesideOpener);
 
 // The enabled state of the three dependants: many melted files, re-encode, ask before deleting.
 std::array<bool, 3> Dependants(const SettingView& v) {
@@ -38,9 +38,9 @@ Options WithTicks(unsigned mask, std::int32_t dlgPos, std::int32_t fOverlap) {
 TEST(SettingRules, EveryTickTravelsToItsOwnFieldAndBack) {
     for (unsigned bit = 0; bit < 11; ++bit) {
         for (const unsigned mask : {1u << bit, 0x7FFu & ~(1u << bit)}) {
-            const Options shown = WithTicks(mask, dpBeside, foAskUser);
+            const Options shown = WithTicks(mask, kDialogsBesideOpener, kAskAtClash);
             // The previous record differs in every field: all must come from the controls.
-            const Options previous = WithTicks(~mask & 0x7FFu, dpSCenter, foAddNum);
+            const Options previous = WithTicks(~mask & 0x7FFu, kDialogsCentred, kNumberAtClash);
             EXPECT_EQ(RecordFromView(ViewFromRecord(shown), previous), shown) << "mask " << mask;
         }
     }
@@ -53,11 +53,11 @@ TEST(SettingRules, EveryTickTravelsToItsOwnFieldAndBack) {
 
 TEST(SettingRules, RadioGroupsSelectOnlyTheirOwnValuesAndKeepOthers) {
     const auto fo = [](std::int32_t v) {
-        const SettingView s = ViewFromRecord(WithTicks(0, dpSCenter, v));
+        const SettingView s = ViewFromRecord(WithTicks(0, kDialogsCentred, v));
         return std::pair{s[kFOAskUser], s[kFOAddNum]};
     };
     const auto dp = [](std::int32_t v) {
-        const SettingView s = ViewFromRecord(WithTicks(0, v, foAddNum));
+        const SettingView s = ViewFromRecord(WithTicks(0, v, kNumberAtClash));
         return std::pair{s[kDPSCenter], s[kDPBeside]};
     };
     EXPECT_EQ(fo(0), std::pair(true, false));
@@ -72,15 +72,15 @@ TEST(SettingRules, RadioGroupsSelectOnlyTheirOwnValuesAndKeepOthers) {
     EXPECT_EQ(RecordFromView(ViewFromRecord(odd), odd), odd);
     // Nothing selected on an export from the defaults leaves the defaults.
     const Options exported = RecordFromView(ViewFromRecord(odd), Options{});
-    EXPECT_EQ(exported.DialogPlacement, dpSCenter);
-    EXPECT_EQ(exported.OnNameClash, foAddNum);
+    EXPECT_EQ(exported.DialogPlacement, kDialogsCentred);
+    EXPECT_EQ(exported.OnNameClash, kNumberAtClash);
     // A picked radio button replaces the odd value.
     SettingView picked = ViewFromRecord(odd);
     picked[kFOAskUser] = true;
     picked[kDPBeside] = true;
     const Options chosen = RecordFromView(picked, odd);
-    EXPECT_EQ(chosen.OnNameClash, foAskUser);
-    EXPECT_EQ(chosen.DialogPlacement, dpBeside);
+    EXPECT_EQ(chosen.OnNameClash, kAskAtClash);
+    EXPECT_EQ(chosen.DialogPlacement, kDialogsBesideOpener);
 }
 
 TEST(SettingRules, DependantsAreEnabledOnlyWithTheirOptionAndKeepTheirTicks) {

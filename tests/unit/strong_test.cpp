@@ -197,7 +197,7 @@ TEST_F(StrongTest, WrongPasswordSkipsThatFileAndTheOthersMelt) {
     last = codec.Encode("C:\\e\\other.bin", "C:\\d\\c.pvx", kNoClash, kStrongVersion, other);
     ASSERT_EQ(last.result, kNoClash);
 
-    opt.OnNameClash = foAddNum;
+    opt.OnNameClash = kNumberAtClash;
     PassKeys keys = PassKeys::FromPassword(v.password);
     CodecResult carried = kNoClash;
     std::vector<std::string> written;

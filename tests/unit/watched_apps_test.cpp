@@ -173,7 +173,7 @@ TEST_F(ProsMonTest, PlaceholdersAndUnqueryableProcessesAreDroppedWithoutTouching
 TEST_F(ProsMonTest, ContainerStillThereIsHandledByTheClashRuleAsAfterAnAnswer) {
     fs.files[doc] = "new";
     fs.files[pvx] = "old container";
-    opt.OnNameClash = foAddNum;
+    opt.OnNameClash = kNumberAtClash;
     auto process = Started();
     list.AddEntry(doc, editor, key, kFormatVersion, process);
     process->End();
@@ -184,7 +184,7 @@ TEST_F(ProsMonTest, ContainerStillThereIsHandledByTheClashRuleAsAfterAnAnswer) {
 
     // Asking: the carried state 1 means no earlier "All yes" can skip the question.
     fs.files[doc] = "newer";
-    opt.OnNameClash = foAskUser;
+    opt.OnNameClash = kAskAtClash;
     ui.overwrite.push_back({kOverwrite, ""});
     process = Started();
     list.AddEntry(doc, editor, key, kFormatVersion, process);
@@ -205,7 +205,7 @@ TEST_F(ProsMonTest, ListChangedWhileTheCodecAsksIsTakenAsItIsAfterwards) {
         }
     } asking;
     Codec askingCodec(fs, asking, opt);
-    opt.OnNameClash = foAskUser;
+    opt.OnNameClash = kAskAtClash;
     const std::string other = "C:\\d\\memo.txt", later = "C:\\d\\later.doc";
     fs.files[doc] = "edited";
     fs.files[pvx] = "old container";

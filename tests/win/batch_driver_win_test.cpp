@@ -277,7 +277,7 @@ TEST(ProgressWindow, CancelIsAcknowledgedAtOnceAndSpentWithItsFile) {
 }
 
 TEST_F(DealWin, AllNoInTheEncryptionPassSkipsLaterClashesWithoutAsking) {
-    OptionsInForce().OnNameClash = foAskUser;
+    OptionsInForce().OnNameClash = kAskAtClash;
     ASSERT_TRUE(WriteAll(dir / "e.txt", "new e"));
     ASSERT_TRUE(WriteAll(dir / "e.pvx", "old e"));
     MakeContainer("k.pvx", "k.txt", "melted k");
@@ -343,7 +343,7 @@ TEST_F(DealWin, CancelInTheProgressWindowLeavesEveryFileAsItWas) {
                             "msg プリベックス|次のファイルは解凍されていません（1 個中 0 個を解凍しました）。\n" +
                                 (dir / "video.pvx")}));
 
-    OptionsInForce().OnNameClash = foAskUser;
+    OptionsInForce().OnNameClash = kAskAtClash;
     ASSERT_TRUE(WriteAll(dir / "video.bin", big));
     ui::SetModalHook([this](ui::Form& f) {
         if (auto* fe = dynamic_cast<OverwriteDialog*>(&f)) return fe->ButtonYes.Click();

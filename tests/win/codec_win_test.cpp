@@ -112,7 +112,7 @@ TEST_F(CodecWin, SourceHeldByAnotherProgram) {
 }
 
 TEST_F(CodecWin, ContainerHeldByAnotherProgramWhenOverwriting) {
-    opt.OnNameClash = foAskUser;
+    opt.OnNameClash = kAskAtClash;
     ASSERT_TRUE(test::WriteAll(dir / "a.txt", "plain"));
     ASSERT_TRUE(test::WriteAll(dir / "a.pvx", "old container"));
     test::HeldFile holder(dir / "a.pvx");
@@ -126,7 +126,7 @@ TEST_F(CodecWin, ContainerHeldByAnotherProgramWhenOverwriting) {
 }
 
 TEST_F(CodecWin, OverwriteReplacesOnlyOnceComplete) {
-    opt.OnNameClash = foAskUser;
+    opt.OnNameClash = kAskAtClash;
     opt.ConfirmMeltedName = false;
     opt.AskBeforeDeletingUnassociated = false;
     ASSERT_TRUE(test::WriteAll(dir / "a.txt", "fresh"));
@@ -297,7 +297,7 @@ TEST_F(CodecWin, ContainerDeletionFollowsTheAssociation) {
 
 TEST_F(CodecWin, OverwriteQuestionGoesToTheDialogWhenNobodyAnswersInItsPlace) {
     SetOverwriteAsker(nullptr);
-    opt.OnNameClash = foAskUser;
+    opt.OnNameClash = kAskAtClash;
     ASSERT_TRUE(test::WriteAll(dir / "a.txt", "plain"));
     ASSERT_TRUE(test::WriteAll(dir / "a.pvx", "old"));
     std::vector<std::string> dialogs;

@@ -145,7 +145,7 @@ TEST(Placement, ComponentStaysOnTopOnceItWasPlacedSo) {
     AboutBox about;
     about.Create();
     OptionsInForce().StayOnTop = true;
-    OptionsInForce().DialogPlacement = dpBeside;
+    OptionsInForce().DialogPlacement = kDialogsBesideOpener;
     PlaceDialogComponent(nullptr, about);
     EXPECT_EQ(about.GetFormStyle(), FormStyle::StayOnTop);
     EXPECT_TRUE(IsTopmost(about.DialogForm()->Handle()));
@@ -164,13 +164,13 @@ TEST(Placement, PlainFormCentredBesideOrLeftAlone) {
     AboutBoxForm form;
     form.SetPosition(7, 8);
 
-    OptionsInForce().DialogPlacement = dpSCenter;
+    OptionsInForce().DialogPlacement = kDialogsCentred;
     PlaceDialogForm(&reference, form);
     EXPECT_EQ(form.Left(), (screen.width - form.Width()) / 2);
     EXPECT_EQ(form.Top(), (screen.height - form.Height()) / 2);
     EXPECT_FALSE(IsTopmost(form.Handle()));
 
-    OptionsInForce().DialogPlacement = dpBeside;
+    OptionsInForce().DialogPlacement = kDialogsBesideOpener;
     PlaceDialogForm(&reference, form);
     EXPECT_EQ(form.Left(), 40);
     EXPECT_EQ(form.Top(), 50);

@@ -195,7 +195,7 @@ TEST_F(FormPlivex, ConfirmedOptionsAreTakenOverAppliedAndReported) {
     Options confirmed;
     confirmed.StayOnTop = true;
     confirmed.RememberPassword = false;
-    confirmed.DialogPlacement = dpBeside;
+    confirmed.DialogPlacement = kDialogsBesideOpener;
     form.OptionsConfirmed(confirmed);
     EXPECT_EQ(OptionsInForce(), confirmed);
     EXPECT_TRUE(form.StayOnTop());

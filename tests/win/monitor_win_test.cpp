@@ -156,7 +156,7 @@ TEST_F(Monitor, ARunningCopyThatTakesOverTheFileIsWaitedFor) {
 TEST_F(Monitor, LeftoverContainerAndKeptPlainFileFollowTheOptions) {
     OptionsInForce().DeleteContainerAfterMelt = false;
     OptionsInForce().DeleteSourceAfterEncrypt = false;
-    for (const int overlap : {foAskUser, foAddNum}) {
+    for (const int overlap : {kAskAtClash, kNumberAtClash}) {
         SCOPED_TRACE(overlap);
         OptionsInForce().OnNameClash = overlap;
         const std::string name = "表" + std::to_string(overlap) + ".pvxdoc";
@@ -173,7 +173,7 @@ TEST_F(Monitor, LeftoverContainerAndKeptPlainFileFollowTheOptions) {
         SetOverwriteAsker(previous);
 
         EXPECT_EQ(test::ReadAll(plain).value_or(""), "edited") << "DelRawF off keeps the plain file";
-        if (overlap == foAskUser) {
+        if (overlap == kAskAtClash) {
             EXPECT_EQ(asked, std::vector<std::string>{container}) << "asked even after All yes in a batch";
             EXPECT_EQ(test::ReadAll(container).value_or(""), Container("edited", name));
         } else {

@@ -253,7 +253,7 @@ TEST_F(FormSetting, ValuesWithoutARadioButtonSelectNoneAndSurvive) {
     Open();
     dlg.RButtonDPBeside.Click();
     dlg.ButtonOk.Click();
-    EXPECT_EQ(OptionsInForce().DialogPlacement, dpBeside);
+    EXPECT_EQ(OptionsInForce().DialogPlacement, kDialogsBesideOpener);
     EXPECT_EQ(OptionsInForce().OnNameClash, 5);
     // A selected button does not linger when the copy takes a value it does not stand for.
     Open();

@@ -246,7 +246,7 @@ TEST_F(CheckFE, PlacedByTheDialogPositionOption) {
     ui::Application::Get().SetMainForm(&main);
 
     std::string path = existing;
-    OptionsInForce().DialogPlacement = dpBeside;
+    OptionsInForce().DialogPlacement = kDialogsBesideOpener;
     OptionsInForce().StayOnTop = true;
     Ask(path, [](OverwriteDialog& f) {
         // Beside the main window: on its top-left corner, and kept on top.
@@ -255,7 +255,7 @@ TEST_F(CheckFE, PlacedByTheDialogPositionOption) {
         EXPECT_TRUE(GetWindowLongPtrW(f.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
         f.ButtonNo.Click();
     });
-    OptionsInForce().DialogPlacement = dpSCenter;
+    OptionsInForce().DialogPlacement = kDialogsCentred;
     OptionsInForce().StayOnTop = false;
     Ask(path, [](OverwriteDialog& f) {
         EXPECT_EQ(f.Left(), (GetSystemMetrics(SM_CXSCREEN) - f.Width()) / 2);
@@ -277,7 +277,7 @@ protected:
         CheckFE::SetUp();
         ASSERT_TRUE(DeleteFileW(Widen(existing).c_str()));
         SetOverwriteAsker(nullptr);
-        opt.OnNameClash = foAskUser;
+        opt.OnNameClash = kAskAtClash;
         opt.ConfirmMeltedName = false;
         opt.DeleteContainerAfterMelt = false;  // melted containers stay, whatever this prefix associates
         ui::SetModalHook([this](ui::Form& f) {

@@ -398,7 +398,7 @@ TEST(InputPWWin, AskPasswordHandsBackWhatWasTyped) {
     Messages messages;
     OptionsGuard keep;
     MainWindowGuard main;
-    OptionsInForce().DialogPlacement = dpBeside;
+    OptionsInForce().DialogPlacement = kDialogsBesideOpener;
     OptionsInForce().StayOnTop = true;
 
     Options options;  // the caller's copy, not the global record, decides the fields
