@@ -21,6 +21,9 @@
 
 namespace plivex {
 
+// How often the applications opened on melted files are looked at, in ms.
+constexpr unsigned kWatchInterval = 1000;
+
 MainWindow::MainWindow()
     : Form(275, 94, std::string(kAppTitle), ui::BorderStyle::Single, ui::BorderIcons{true, true, false, false}),
       Label1(*this, 8, 13, "ここにファイルをドロップして下さい"),
@@ -31,7 +34,7 @@ MainWindow::MainWindow()
       SButtonAbout(*this, 136, 40, 30, 30, "ABOUT_BMP", "バージョン情報", 4),
       SBar(*this),
       Watched(SameProgramPath),
-      TimerProsMon(1000) {
+      TimerProsMon(kWatchInterval) {
     TimerProsMon.OnTimer = [this] { TimerProsMonTimer(); };
     TimerProsMon.SetEnabled(true);
     ButtonRefer.SetDefault(true);

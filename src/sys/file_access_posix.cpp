@@ -173,8 +173,8 @@ public:
         mode &= ~Umask();
         std::uint32_t seed = static_cast<std::uint32_t>(::getpid()) << 16 ^ static_cast<std::uint32_t>(::time(nullptr)) ^
                              ++created_ * 2654435761u;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::string candidate = (folder.empty() ? "./" : folder) + TempName(seed + attempt * 7919u);
+        for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+            const std::string candidate = (folder.empty() ? "./" : folder) + TempNameToTry(seed, attempt);
             const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
             if (fd >= 0) {
                 tempPath = candidate;

@@ -144,8 +144,8 @@ public:
         // of thousands would scan it once for each of them.
         if (cleaned_.insert(folder).second) RemoveStaleTemps(folder);
         DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::string candidate = folder + TempName(seed + attempt * 7919u);
+        for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+            const std::string candidate = folder + TempNameToTry(seed, attempt);
             const auto wide = TryWiden(candidate);
             if (!wide) return InvalidName(), nullptr;
             HANDLE h = Open(*wide, GENERIC_WRITE | DELETE, CREATE_NEW);

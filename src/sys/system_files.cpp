@@ -10,6 +10,10 @@ std::string TempName(std::uint32_t n) {
     return name;
 }
 
+std::string TempNameToTry(std::uint32_t seed, int attempt) {
+    return TempName(seed + static_cast<std::uint32_t>(attempt) * 7919u);
+}
+
 bool IsTempName(std::string_view name) {
     const std::string_view prefix(kTempPrefix);
     if (name.size() != prefix.size() + 8 + 4 || name.substr(0, prefix.size()) != prefix) return false;

@@ -21,6 +21,12 @@ inline constexpr const char* kTempPrefix = "~plvx";
 std::string TempName(std::uint32_t n);
 bool IsTempName(std::string_view name);
 
+// The names tried for a temporary output, from a seed of the process and the
+// time: kTempNameAttempts of them, a prime apart, so that copies whose seeds
+// are close do not try the same names in step.
+inline constexpr int kTempNameAttempts = 100;
+std::string TempNameToTry(std::uint32_t seed, int attempt);
+
 // A conversion cut off (the program killed, the power lost) leaves its
 // temporary file behind, perhaps holding part of a melted file in plain. The
 // next conversion into that folder removes such files of ours once they are
