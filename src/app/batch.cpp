@@ -50,7 +50,7 @@ std::string FolderSearchPattern(std::string_view folder) {
     return pattern + "*.*";
 }
 
-std::size_t ListFiles(const std::string& pattern, std::vector<std::string>& work, bool subfolders,
+std::size_t ListFiles(const std::string& pattern, std::vector<std::string>& work, Depth depth,
                       const DirLister& lister) {
     const std::size_t slash = pattern.rfind('\\');
     const std::string folder = slash == std::string::npos ? std::string() : pattern.substr(0, slash + 1);
@@ -59,7 +59,7 @@ std::size_t ListFiles(const std::string& pattern, std::vector<std::string>& work
     lister(pattern, [&](const DirEntry& e) {
         if (!e.folder) work.push_back(folder + e.name);
     });
-    if (subfolders) {
+    if (depth == Depth::kWithSubfolders) {
         // Collected first: the recursion must not run inside an open search.
         std::vector<std::string> below;
         lister(folder + "*.*", [&](const DirEntry& e) {
@@ -67,7 +67,7 @@ std::size_t ListFiles(const std::string& pattern, std::vector<std::string>& work
             // A link may lead back up the tree, so it is not followed.
             if (e.folder && !e.link && e.name != "." && e.name != "..") below.push_back(e.name);
         });
-        for (const std::string& sub : below) ListFiles(folder + sub + "\\" + name, work, true, lister);
+        for (const std::string& sub : below) ListFiles(folder + sub + "\\" + name, work, depth, lister);
     }
     return work.size() - before;
 }
@@ -84,7 +84,7 @@ Passes ExpandNames(const std::vector<std::string>& names, const std::function<Pa
         }
         const std::string pattern = k == PathKind::Folder ? FolderSearchPattern(name) : name;
         work.clear();
-        if (ListFiles(pattern, work, true, lister) == 0) {
+        if (ListFiles(pattern, work, Depth::kWithSubfolders, lister) == 0) {
             message(std::string(text::kFileNotFound) + pattern);
             continue;
         }

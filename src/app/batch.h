@@ -52,9 +52,10 @@ struct DirEntry {
 // wildcard), in the file system's order; nothing when the search fails.
 using DirLister = std::function<void(const std::string& pattern, const std::function<void(const DirEntry&)>& each)>;
 
-// Appends the files matching pattern, then (with subfolders) those matching the
-// same file-name part in every folder beneath, depth first. Returns how many it appended.
-std::size_t ListFiles(const std::string& pattern, std::vector<std::string>& work, bool subfolders,
+// Appends the files matching pattern, then (kWithSubfolders) those matching
+// the same file-name part in every folder beneath, depth first. Returns how many it appended.
+enum class Depth { kThisFolder, kWithSubfolders };
+std::size_t ListFiles(const std::string& pattern, std::vector<std::string>& work, Depth depth,
                       const DirLister& lister);
 
 enum class PathKind { Missing, File, Folder };

@@ -476,10 +476,10 @@ CodecResult Codec::MeltFile(const std::string& container, std::string& plain, Co
     // Only a plain file name beside the container is accepted.
     const std::optional<std::string> name = StoredNameOf(stored, key);
     // A name unlike the container's is the sign of a wrong password the format cannot give.
-    const bool unlike = name && askUnlikeNames_ && !StemsAgree(*name, container);
+    const StoredName trust =
+        name && askUnlikeNames_ && !StemsAgree(*name, container) ? StoredName::kUnlike : StoredName::kUnverified;
     CodecResult answer = kNoClash;
-    if (const std::optional<CodecResult> ended =
-            SettleMeltTarget(container, name, true, unlike, carried, plain, answer))
+    if (const std::optional<CodecResult> ended = SettleMeltTarget(container, name, trust, carried, plain, answer))
         return *ended;
     const CodecResult result = answer == kOverwriteAll ? kOverwriteAll : carried;
     if (version != kFormatVersion) {
@@ -493,7 +493,7 @@ CodecResult Codec::MeltFile(const std::string& container, std::string& plain, Co
     if (used) *used = keys.V1Key();
 
     in.reset();  // the container is closed before it may be deleted
-    return Dispose(container, plain, kFormatVersion, result, unlike);
+    return Dispose(container, plain, kFormatVersion, result, trust);
 }
 
 // The melted file's name beside the container, after the clash rules, and
@@ -501,7 +501,7 @@ CodecResult Codec::MeltFile(const std::string& container, std::string& plain, Co
 // password, where the format cannot tell one. The result to end with, or
 // nullopt to go on, with answer the clash rule's answer.
 std::optional<CodecResult> Codec::SettleMeltTarget(const std::string& container,
-                                                   const std::optional<std::string>& name, bool askName, bool unlike,
+                                                   const std::optional<std::string>& name, StoredName trust,
                                                    CodecResult carried, std::string& plain, CodecResult& answer) {
     plain = FolderPart(container) + name.value_or(std::string());
     if (!name) {
@@ -512,7 +512,9 @@ std::optional<CodecResult> Codec::SettleMeltTarget(const std::string& container,
     if (answer == kSkipped || answer == kSkipAll || answer == kFailed) return answer;
     target_ = plain;
     // Asked whatever the options say when the name does not look right.
-    if (askName && (options_.ConfirmMeltedName || unlike) && !ui_.ConfirmMeltedName(plain, container, unlike)) {
+    const bool unlike = trust == StoredName::kUnlike;
+    if (trust != StoredName::kProven && (options_.ConfirmMeltedName || unlike) &&
+        !ui_.ConfirmMeltedName(plain, container, unlike)) {
         wrongPassword_ = true;
         if (askAgain_) return carried;
         Report(CodecError::kFailed, std::string(text::kWrongPassword));
@@ -529,13 +531,13 @@ std::optional<CodecResult> Codec::SettleMeltTarget(const std::string& container,
 // After a melt whose name was unlike the container's, the container goes only
 // when the user says so.
 CodecResult Codec::Dispose(const std::string& container, const std::string& plain, int version, CodecResult result,
-                           bool unlike) {
+                           StoredName trust) {
     DeleteAnswer reply = DeleteAnswer::kDelete;
     switch (FateOfContainer(options_, [&] { return ui_.HasAssociation(plain); }, version)) {
         case ContainerFate::kKeep:
             return result;
         case ContainerFate::kDelete:
-            if (unlike) reply = ui_.AskDeleteUnlikeContainer(container);
+            if (trust == StoredName::kUnlike) reply = ui_.AskDeleteUnlikeContainer(container);
             break;
         case ContainerFate::kAsk:
             reply = ui_.AskDeleteUnassociated(plain, container);
@@ -607,7 +609,7 @@ CodecResult Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t s
     // No question about the name: the password is right.
     CodecResult answer = kNoClash;
     if (const std::optional<CodecResult> ended =
-            SettleMeltTarget(container, name, false, false, carried, plain, answer))
+            SettleMeltTarget(container, name, StoredName::kProven, carried, plain, answer))
         return *ended;
     const CodecResult result = answer == kOverwriteAll ? kOverwriteAll : carried;
 
@@ -623,7 +625,7 @@ CodecResult Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t s
     if (used) *used = *key;
 
     input.reset();  // the container is closed before it may be deleted
-    return Dispose(container, plain, kStrongVersion, result);
+    return Dispose(container, plain, kStrongVersion, result, StoredName::kProven);
 }
 
 // The plain bytes of a strong container after its name: what chunk 0 holds

@@ -207,6 +207,10 @@ private:
         std::optional<std::string> reason;
     };
     enum class Produced { kDone, kFailed, kDamaged };
+    // How far a melted name can be trusted: proven by the password (the strong
+    // format), unverified (the compatible format cannot tell a wrong
+    // password), or unlike the container's, the sign of a wrong one.
+    enum class StoredName { kProven, kUnverified, kUnlike };
     Produced Produce(const std::string& source, const std::string& target, bool replace, Direction direction,
                      const std::function<std::optional<Fault>(OutputFile&)>& fill);
     bool Advanced(std::uint64_t done, std::uint64_t total);
@@ -232,10 +236,10 @@ private:
                                          std::uint64_t bodySize, const std::string& container,
                                          const std::string& plain);
     std::optional<CodecResult> SettleMeltTarget(const std::string& container, const std::optional<std::string>& name,
-                                                bool askName, bool unlike, CodecResult carried, std::string& plain,
+                                                StoredName trust, CodecResult carried, std::string& plain,
                                                 CodecResult& answer);
     CodecResult Dispose(const std::string& container, const std::string& plain, int version, CodecResult result,
-                        bool unlike = false);
+                        StoredName trust);
 
     FileAccess& files_;
     CodecUi& ui_;

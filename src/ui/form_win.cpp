@@ -126,7 +126,7 @@ std::optional<LRESULT> Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         // Keyboard: Esc gives IDCANCEL, Enter without a default button IDOK.
         if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDOK) {
-            if (Button* b = FindButton(LOWORD(wParam) == IDOK)) b->Click();
+            if (Button* b = LOWORD(wParam) == IDOK ? DefaultButton() : CancelButton()) b->Click();
             return 0;
         }
         return std::nullopt;
@@ -294,7 +294,7 @@ void Form::Close() {
     Application::Get().AssertWindowThread();
     if (inModal_) {
         // Closing a modal form (Alt+F4) means what its cancel button means.
-        if (Button* cancel = FindButton(false)) cancel->Click();
+        if (Button* cancel = CancelButton()) cancel->Click();
         else EndModal(mrCancel);
         return;
     }
@@ -408,15 +408,17 @@ void Form::FocusFirst() {
     if (target) SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target->Handle()), TRUE);
 }
 
-Button* Form::FindButton(bool wantDefault) const {
+Button* Form::FirstButton(bool (Button::*is)() const) const {
     for (Control* c : controls_)
-        if (auto* b = dynamic_cast<Button*>(c); b && b->Visible() && b->Enabled() && (wantDefault ? b->Default() : b->Cancel()))
-            return b;
+        if (auto* b = dynamic_cast<Button*>(c); b && b->Visible() && b->Enabled() && (b->*is)()) return b;
     return nullptr;
 }
 
+Button* Form::DefaultButton() const { return FirstButton(&Button::Default); }
+Button* Form::CancelButton() const { return FirstButton(&Button::Cancel); }
+
 void Form::UpdateDefaultButton() {
-    if (Button* b = FindButton(true)) SendMessageW(hwnd_, DM_SETDEFID, static_cast<WPARAM>(b->Id()), 0);
+    if (Button* b = DefaultButton()) SendMessageW(hwnd_, DM_SETDEFID, static_cast<WPARAM>(b->Id()), 0);
 }
 
 }  // namespace plivex::ui

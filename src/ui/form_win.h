@@ -129,7 +129,10 @@ private:
     void AttachToFront();
     void ArrangeTabOrder();
     void FocusFirst();
-    Button* FindButton(bool wantDefault) const;
+    // The visible, enabled button that Enter presses, or Esc.
+    Button* DefaultButton() const;
+    Button* CancelButton() const;
+    Button* FirstButton(bool (Button::*is)() const) const;
 
     HWND hwnd_ = nullptr;
     HFONT font_ = nullptr;

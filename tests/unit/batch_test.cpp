@@ -82,19 +82,19 @@ FakeTree SampleTree() {
 TEST(Batch, ListFilesGoesDepthFirstWithFilesBeforeSubfolders) {
     FakeTree t = SampleTree();
     Strings work{"kept"};
-    EXPECT_EQ(ListFiles("C:\\d\\*.*", work, true, t.Lister()), 8u);
+    EXPECT_EQ(ListFiles("C:\\d\\*.*", work, Depth::kWithSubfolders, t.Lister()), 8u);
     EXPECT_EQ(work, (Strings{"kept", "C:\\d\\b.txt", "C:\\d\\a.pvx", "C:\\d\\a.txt", "C:\\d\\sub\\a.txt",
                              "C:\\d\\sub\\x.PVX", "C:\\d\\sub\\deep\\y.pvx.txt", "C:\\d\\sub\\deep\\a.txt",
                              "C:\\d\\.hid\\z.txt"}));
 
     // A plain name also finds the files of that name beneath its folder.
     work.clear();
-    EXPECT_EQ(ListFiles("C:\\d\\a.txt", work, true, t.Lister()), 3u);
+    EXPECT_EQ(ListFiles("C:\\d\\a.txt", work, Depth::kWithSubfolders, t.Lister()), 3u);
     EXPECT_EQ(work, (Strings{"C:\\d\\a.txt", "C:\\d\\sub\\a.txt", "C:\\d\\sub\\deep\\a.txt"}));
 
     work.clear();
-    EXPECT_EQ(ListFiles("C:\\d\\a.txt", work, false, t.Lister()), 1u);
-    EXPECT_EQ(ListFiles("C:\\empty\\*.*", work, true, t.Lister()), 0u);
+    EXPECT_EQ(ListFiles("C:\\d\\a.txt", work, Depth::kThisFolder, t.Lister()), 1u);
+    EXPECT_EQ(ListFiles("C:\\empty\\*.*", work, Depth::kWithSubfolders, t.Lister()), 0u);
     EXPECT_EQ(work.size(), 1u);
 }
 
