@@ -313,7 +313,9 @@ TEST(Roads, HelpButtonStartsTheBrowserOnceAtTheBasicChapterBesideTheProgram) {
         records = test::ReadAll(log).value_or("");
         return records.find(address) != std::string::npos;
     }));
-    Sleep(1500);  // time enough for any later start to show
+    // The status came after every start the click made: once none of them
+    // runs, the record is complete.
+    EXPECT_TRUE(WaitFor([&] { return test::ProcessesRunningFrom(browser) == 0; }));
     EXPECT_EQ(test::ReadAll(log).value_or(""), "start " + browser + "\narg -url\narg " + address + "\n");
     EXPECT_EQ(CloseProgram(plivex, main), 0u);
 }

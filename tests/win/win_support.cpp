@@ -156,8 +156,8 @@ EnvVar::EnvVar(const wchar_t* name, const std::string& value) : name_(name) {
     SetEnvironmentVariableW(name, Widen(value).c_str());
 }
 
-int ProcessesRunningFrom(const std::string& folder) {
-    const std::wstring prefix = Widen(LongPathOf(folder));
+int ProcessesRunningFrom(const std::string& path) {
+    const std::wstring prefix = Widen(LongPathOf(path));
     const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) return 0;
     int count = 0;
@@ -172,7 +172,7 @@ int ProcessesRunningFrom(const std::string& folder) {
         DWORD code = 0;
         const bool alive = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
         CloseHandle(process);
-        if (named && alive && size > prefix.size() &&
+        if (named && alive && size >= prefix.size() &&
             CompareStringOrdinal(image, static_cast<int>(prefix.size()), prefix.c_str(), static_cast<int>(prefix.size()),
                                  TRUE) == CSTR_EQUAL)
             ++count;

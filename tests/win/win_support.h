@@ -97,8 +97,9 @@ bool PumpUntil(Ready ready, DWORD ms = 10000) {
 }
 
 // How many processes run from an executable in folder (a path with a trailing
-// backslash): once none does, whatever they would have done has been done.
-int ProcessesRunningFrom(const std::string& folder);
+// backslash), or from the executable path names: once none does, whatever
+// they would have done has been done.
+int ProcessesRunningFrom(const std::string& path);
 
 // A program started with arguments (and a working folder, if given); its
 // output goes to a file of its own, never a pipe. Ended in the destructor if
