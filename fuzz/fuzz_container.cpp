@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     opt.ConfirmMeltedName = bits & 1;
     opt.DeleteContainerAfterMelt = bits & 2;
     opt.AskBeforeDeletingUnassociated = bits & 4;
-    opt.OnNameClash = (bits & 128) ? foAskUser : foAddNum;
+    opt.OnNameClash = (bits & 128) ? kAskAtClash : kNumberAtClash;
     Codec codec(fs, ui, opt);
     const std::string path = "C:\\box\\in.pvx";
     fs.files[path] = container;
