@@ -27,6 +27,7 @@ public:
         return (bits_ & 32) ? CodecResult::kOverwrite : CodecResult::kSkipped;
     }
     bool HasAssociation(const std::string&) override { return (bits_ & 64) != 0; }
+    bool ConfirmUpgradeUnlike(const std::string&, const std::string&) override { return (bits_ & 8) != 0; }
 
 private:
     DeleteAnswer Delete() const {

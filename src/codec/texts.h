@@ -33,6 +33,11 @@ inline std::string NameUnlikeContainer(std::string_view containerStem) {
 inline std::string ConfirmDeleteContainer(std::string_view container) {
     return "暗号化ファイル " + Quoted(container) + " を削除してよろしいですか？";
 }
+// Before a compatible container is converted whose name inside is unlike its own.
+inline std::string ConfirmUpgradeUnlike(std::string_view container, std::string_view name) {
+    return "暗号化ファイル " + Quoted(container) + " の中のファイル名は " + Quoted(name) +
+           " です。パスワードが間違っている可能性があります。このファイルを変換しますか？";
+}
 inline std::string ConfirmDeleteUnrelated(std::string_view plain, std::string_view container) {
     return "解凍したファイル " + Quoted(plain) + " は関連づけられていません。\n暗号化ファイル " + Quoted(container) +
            " を削除してよろしいですか？";

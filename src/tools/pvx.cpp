@@ -105,6 +105,10 @@ public:
     CodecResult AskOverwrite(std::string&) override { return CodecResult::kFailed; }
     // Only asked before deleting a container, which the tool never does.
     bool HasAssociation(const std::string&) override { return false; }
+    bool ConfirmUpgradeUnlike(const std::string& container, const std::string& name) override {
+        Tell(OneLine(text::ConfirmUpgradeUnlike(container, name)));
+        return false;
+    }
 
 private:
     // One line of standard error, prefixed with the file being worked.
