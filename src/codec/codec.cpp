@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "base/ascii.h"
+#include "base/paths.h"
 #include "base/secret.h"
 #include "codec/cipher.h"
 #include "codec/names.h"
@@ -136,6 +138,17 @@ ContainerFate FateOfContainer(const Options& options, const std::function<bool()
 }
 
 void Codec::Report(CodecError kind, std::string message) { ui_.ReportError({kind, std::move(message)}); }
+
+bool IsContainerName(std::string_view path) {
+    const std::string name = FileNamePart(path);
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos) return false;
+    const std::string_view ext = std::string_view(name).substr(dot + 1);
+    if (ext.size() != kContainerExt.size()) return false;
+    for (std::size_t i = 0; i < ext.size(); ++i)
+        if (AsciiLower(ext[i]) != kContainerExt[i]) return false;
+    return true;
+}
 
 std::string MeltedNameQuestion(const std::string& plain, const std::string& container, bool unlike) {
     if (!unlike) return text::ConfirmMeltName(plain);

@@ -47,6 +47,8 @@ struct CodecOutcome {
 
 inline constexpr std::string_view kDummySource = "($Dummy)";
 inline constexpr std::string_view kContainerExt = "pvx";
+// Whether the file-name part's extension (from its last dot) is ".pvx", in any case.
+bool IsContainerName(std::string_view path);
 inline constexpr int kFormatVersion = 1;
 inline constexpr std::size_t kMaxStoredName = 255;
 inline constexpr std::uint64_t kMaxContainerSize = 0xFFFFFFFFull;  // sizes are 32-bit in the format
