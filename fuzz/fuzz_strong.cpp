@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     test::MemFiles fs;
     FuzzUi ui;
     Options opt;
-    opt.OnNameClash = foAddNum;
+    opt.OnNameClash = kNumberAtClash;
     opt.DeleteContainerAfterMelt = false;  // the container stays, to be checked
     Codec codec(fs, ui, opt);
     const std::string container = "C:\\box\\in.pvx";
