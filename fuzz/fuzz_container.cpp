@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/paths.h"
 #include "codec/cipher.h"
 #include "codec/codec.h"
 #include "codec/names.h"
@@ -27,6 +28,7 @@ public:
         return (bits_ & 32) ? CodecResult::kOverwrite : CodecResult::kSkipped;
     }
     bool HasAssociation(const std::string&) override { return (bits_ & 64) != 0; }
+    bool ConfirmUpgradeUnlike(const std::string&, const std::string&) override { return (bits_ & 8) != 0; }
 
 private:
     DeleteAnswer Delete() const {
@@ -39,6 +41,45 @@ void Check(bool ok) {
     if (!ok) std::abort();
 }
 
+// Converting in place either makes the container strong, melting to what the
+// compatible reader melts it to, or leaves it as it was with nothing beside it.
+void CheckUpgrade(unsigned bits, const std::string& passwordCp932, const std::string& container) {
+    const std::optional<std::string> password = Cp932ToUtf8(passwordCp932);
+    if (!password) return;
+    test::MemFiles fs;
+    FuzzUi ui(bits);
+    Options opt;
+    Codec codec(fs, ui, opt);
+    codec.SetStrongIterations(1000);
+    const std::string path = "C:\\box\\in.pvx";
+    fs.files[path] = container;
+    PassKeys keys = PassKeys::FromPassword(*password);
+    const Upgraded done = codec.Upgrade(path, keys);
+    Check(fs.Temps().empty() && fs.files.size() == 1);
+    if (done != Upgraded::kConverted) {
+        Check(fs.At(path) == container);
+        Check(done != Upgraded::kAlreadyStrong || container[0] == 2);
+        return;
+    }
+    // The same file comes out of either container.
+    const std::string strong = fs.At(path);
+    fs.files.clear();
+    fs.files["C:\\a\\old.pvx"] = container;
+    fs.files["C:\\b\\new.pvx"] = strong;
+    opt.OnNameClash = kNumberAtClash;
+    opt.ConfirmMeltedName = false;
+    opt.DeleteContainerAfterMelt = false;
+    std::string oldPlain, newPlain;
+    int version = 0;
+    // The password as the program holds it: some code page 932 bytes (the NEC
+    // selection of IBM's characters) come back from Unicode as others.
+    const std::string keyString = MakeKeyString(Utf8ToCp932(*password).value_or(passwordCp932));
+    Check(codec.Melt("C:\\a\\old.pvx", oldPlain, CodecResult::kNoClash, version, keyString).written);
+    PassKeys reading = PassKeys::FromPassword(*password);
+    Check(codec.Melt("C:\\b\\new.pvx", newPlain, CodecResult::kNoClash, version, reading).written);
+    Check(version == 2 && FileNamePart(oldPlain) == FileNamePart(newPlain) && fs.At(oldPlain) == fs.At(newPlain));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -48,6 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 2 + pwLen) return 0;
     const std::string key = MakeKeyString(std::string(reinterpret_cast<const char*>(data + 2), pwLen));
     const std::string container(reinterpret_cast<const char*>(data + 2 + pwLen), size - 2 - pwLen);
+    CheckUpgrade(bits, std::string(reinterpret_cast<const char*>(data + 2), pwLen), container);
 
     test::MemFiles fs;
     FuzzUi ui(bits);

@@ -25,6 +25,7 @@ public:
     DeleteAnswer AskDeleteUnassociated(const std::string&, const std::string&) override { return DeleteAnswer::kKeep; }
     CodecResult AskOverwrite(std::string&) override { return CodecResult::kSkipped; }
     bool HasAssociation(const std::string&) override { return true; }
+    bool ConfirmUpgradeUnlike(const std::string&, const std::string&) override { return false; }
 };
 
 void Check(bool ok) {

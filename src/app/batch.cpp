@@ -17,17 +17,6 @@ bool dealIdle = true;
 
 }  // namespace
 
-bool IsContainerName(std::string_view path) {
-    const std::string name = FileNamePart(path);
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string::npos) return false;
-    const std::string_view ext = std::string_view(name).substr(dot + 1);
-    if (ext.size() != kContainerExt.size()) return false;
-    for (std::size_t i = 0; i < ext.size(); ++i)
-        if (AsciiLower(ext[i]) != kContainerExt[i]) return false;
-    return true;
-}
-
 std::string PassStatusText(int pass, const std::vector<std::string>& files) {
     return std::string(pass == kPassEncrypt ? text::kEncryptLabel : text::kMeltLabel) + InputPWFilesText(files);
 }

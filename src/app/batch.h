@@ -29,8 +29,6 @@ inline constexpr int kPasswordTries = 3;
 inline constexpr int kPassEncrypt = 0;
 inline constexpr int kPassMelt = 1;
 
-// Whether the file-name part's extension (from its last dot) is ".pvx", in any case.
-bool IsContainerName(std::string_view path);
 
 // Pass label + file-name part of the first file + "　他" n−1 "個" when n > 1.
 std::string PassStatusText(int pass, const std::vector<std::string>& files);

@@ -34,6 +34,10 @@ BoxMessage BoxForDeleteUnassociated(const std::string& plain, const std::string&
     return {text::ConfirmDeleteUnrelated(plain, container), "", kStyleYesNoCancel | kDefaultNo};
 }
 
+BoxMessage BoxForUpgradeUnlike(const std::string& container, const std::string& name) {
+    return {text::ConfirmUpgradeUnlike(container, name), "", kStyleYesNo | kDefaultNo};
+}
+
 DeleteAnswer DeleteAnswerOf(MsgAnswer button) {
     if (button == MsgAnswer::kYes) return DeleteAnswer::kDelete;
     if (button == MsgAnswer::kCancel) return DeleteAnswer::kStop;

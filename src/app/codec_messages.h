@@ -20,6 +20,8 @@ BoxMessage BoxForMeltedName(const std::string& plain, const std::string& contain
 // Yes/No/Cancel with No the default: Enter pressed in a hurry deletes nothing.
 BoxMessage BoxForDeleteUnlikeContainer(const std::string& container);
 BoxMessage BoxForDeleteUnassociated(const std::string& plain, const std::string& container);
+// Yes/No with No the default: Enter converts nothing that may be garbage.
+BoxMessage BoxForUpgradeUnlike(const std::string& container, const std::string& name);
 // Yes deletes, Cancel stops the batch, anything else keeps the container.
 DeleteAnswer DeleteAnswerOf(MsgAnswer button);
 

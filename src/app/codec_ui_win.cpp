@@ -32,4 +32,8 @@ CodecResult WinCodecUi::AskOverwrite(std::string& path) {
 
 bool WinCodecUi::HasAssociation(const std::string& path) { return AssociatedApplication(path).has_value(); }
 
+bool WinCodecUi::ConfirmUpgradeUnlike(const std::string& container, const std::string& name) {
+    return Show(BoxForUpgradeUnlike(container, name)) == MsgAnswer::kYes;
+}
+
 }  // namespace plivex

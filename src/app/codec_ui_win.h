@@ -22,6 +22,7 @@ public:
     DeleteAnswer AskDeleteUnassociated(const std::string& plain, const std::string& container) override;
     CodecResult AskOverwrite(std::string& path) override;
     bool HasAssociation(const std::string& path) override;
+    bool ConfirmUpgradeUnlike(const std::string& container, const std::string& name) override;
 
 protected:
     // Shows the box; returns the button pressed.

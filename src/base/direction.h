@@ -3,7 +3,8 @@
 
 namespace plivex {
 
-// A file into a container beside it, or a container back into the file it holds.
-enum class Direction { kEncrypt, kMelt };
+// A file into a container beside it, a container back into the file it
+// holds, or a compatible container into a strong one in its place.
+enum class Direction { kEncrypt, kMelt, kUpgrade };
 
 }  // namespace plivex

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "base/ascii.h"
+#include "base/paths.h"
 #include "base/secret.h"
 #include "codec/cipher.h"
 #include "codec/names.h"
@@ -137,6 +139,17 @@ ContainerFate FateOfContainer(const Options& options, const std::function<bool()
 
 void Codec::Report(CodecError kind, std::string message) { ui_.ReportError({kind, std::move(message)}); }
 
+bool IsContainerName(std::string_view path) {
+    const std::string name = FileNamePart(path);
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos) return false;
+    const std::string_view ext = std::string_view(name).substr(dot + 1);
+    if (ext.size() != kContainerExt.size()) return false;
+    for (std::size_t i = 0; i < ext.size(); ++i)
+        if (AsciiLower(ext[i]) != kContainerExt[i]) return false;
+    return true;
+}
+
 std::string MeltedNameQuestion(const std::string& plain, const std::string& container, bool unlike) {
     if (!unlike) return text::ConfirmMeltName(plain);
     return text::ConfirmMeltName(plain) + "\n" + text::NameUnlikeContainer(StemOf(container));
@@ -249,6 +262,23 @@ bool Codec::Convert(InputFile& in, std::uint64_t count, std::uint32_t position, 
 
 // Writes the strong container of in under key: header, then the name and the
 // file's bytes in sealed chunks, a few chunks to a read and a write.
+// The key this pass writes strong containers with, told when there is none:
+// the first file of a pass draws the pass salt and stretches the password.
+const ContainerKey* Codec::StrongWriteKey(PassKeys& keys, const std::string& source) {
+    PassKeys::WriteFault fault;
+    const ContainerKey* key =
+        keys.ForWriting([this](void* out, std::size_t size) { return Random(out, size); }, strongIterations_, Long(),
+                        fault);
+    if (!key && fault == PassKeys::WriteFault::kNoPassword) {
+        // A key string alone cannot write this format: a caller's mistake.
+        Report(CodecError::kInternal, "Encode()");
+    } else if (!key) {
+        Report(CodecError::kFailed,
+               fault == PassKeys::WriteFault::kRandom ? text::RandomFailed(source) : text::CryptoFailed(source));
+    }
+    return key;
+}
+
 bool Codec::EncodeStrong(InputFile& in, std::uint64_t size, const std::string& name, const ContainerKey& key,
                          const std::string& source, const std::string& target, bool replace) {
     strong::Header header;
@@ -385,21 +415,8 @@ CodecResult Codec::EncodeFile(const std::string& source, std::string& container,
         return kFailed;
     }
     if (strongFormat) {
-        // The first file of a pass draws the pass salt and stretches the password.
-        PassKeys::WriteFault fault;
-        const ContainerKey* key =
-            keys.ForWriting([this](void* out, std::size_t size) { return Random(out, size); }, strongIterations_,
-                            Long(), fault);
-        if (!key && fault == PassKeys::WriteFault::kNoPassword) {
-            // A key string alone cannot write this format: a caller's mistake.
-            Report(CodecError::kInternal, "Encode()");
-            return kFailed;
-        }
-        if (!key) {
-            Report(CodecError::kFailed,
-                   fault == PassKeys::WriteFault::kRandom ? text::RandomFailed(source) : text::CryptoFailed(source));
-            return kFailed;
-        }
+        const ContainerKey* key = StrongWriteKey(keys, source);
+        if (!key) return kFailed;
         if (!EncodeStrong(*in, size, *name, *key, source, container, replace)) return kFailed;
     } else {
         if (version != kFormatVersion || !keys.KeyString()) {
@@ -665,6 +682,100 @@ std::optional<Codec::Fault> Codec::WriteStrongBody(InputFile& in, OutputFile& ou
         if (!Advanced(done, bodySize)) return Fault{Fault::kCancelled};
     }
     return std::nullopt;
+}
+
+namespace {
+
+// A compatible container's body read as the plain bytes it holds. The
+// container is closed once its last byte is read, so that the converted file
+// can take its name while the conversion is still in hand.
+class MeltingInput : public InputFile {
+public:
+    MeltingInput(std::unique_ptr<InputFile>& container, std::string_view key, std::uint32_t position,
+                 std::uint64_t size)
+        : container_(container), transform_(key), position_(position), left_(size), size_(size) {
+        if (left_ == 0) container_.reset();  // an empty file: nothing to read
+    }
+    std::optional<std::uint64_t> Size() override { return size_; }
+    std::int64_t Read(void* buffer, std::size_t size) override {
+        if (!container_ || left_ == 0) return 0;
+        const std::int64_t got = container_->Read(buffer, static_cast<std::size_t>(std::min<std::uint64_t>(size, left_)));
+        if (got <= 0) return got;
+        auto* bytes = static_cast<unsigned char*>(buffer);
+        transform_.Melt(bytes, bytes, static_cast<std::size_t>(got), position_);
+        left_ -= static_cast<std::uint64_t>(got);
+        if (left_ == 0) container_.reset();
+        return got;
+    }
+
+private:
+    std::unique_ptr<InputFile>& container_;
+    const Transform transform_;
+    std::uint32_t position_;
+    std::uint64_t left_;
+    const std::uint64_t size_;
+};
+
+}  // namespace
+
+Upgraded Codec::Upgrade(const std::string& container, PassKeys& keys) {
+    Begin();
+    std::uint64_t size = 0;
+    std::unique_ptr<InputFile> in = OpenInput(container, size);
+    if (!in) return Upgraded::kLeft;
+    const auto unknown = [&] {
+        Report(CodecError::kCannotMelt, text::UnknownFormat());
+        return Upgraded::kLeft;
+    };
+    const auto readFailed = [&](ReadResult r) {
+        const std::string message = text::ReadFailed(container);
+        Report(CodecError::kFailed, r == ReadResult::kFailed ? WithReason(message) : message);
+        return Upgraded::kLeft;
+    };
+    unsigned char head[2];
+    if (size < 2) return unknown();
+    if (const ReadResult r = ReadExactly(*in, head, 2); r != ReadResult::kRead) return readFailed(r);
+    if (head[0] == kStrongVersion) return Upgraded::kAlreadyStrong;
+    if (head[0] != kFormatVersion || size > kMaxContainerSize || size < 2u + head[1]) return unknown();
+    if (!keys.KeyString()) {
+        Report(CodecError::kFailed, text::PasswordNotForOldFormat(container));
+        return Upgraded::kLeft;
+    }
+    const std::string_view key = keys.KeyString()->str();
+    std::string stored(head[1], '\0');
+    if (const ReadResult r = ReadExactly(*in, reinterpret_cast<unsigned char*>(stored.data()), stored.size());
+        r != ReadResult::kRead)
+        return readFailed(r);
+    // Refused as a melt refuses it; then the strong writer's own rule.
+    const std::optional<std::string> name = StoredNameOf(stored, key);
+    NameRefusal refusal;
+    const std::optional<std::string> strongName =
+        name ? StoredBytesFor(*name, kStrongVersion, refusal) : std::nullopt;
+    if (!strongName) {
+        Report(CodecError::kCannotMelt, std::string(text::kCreateFailed));
+        return Upgraded::kLeft;
+    }
+    // The compatible format cannot tell a wrong password: converting what it
+    // melted would replace the only good copy with garbage.
+    if (!StemsAgree(*name, container) && !ui_.ConfirmUpgradeUnlike(container, *name)) {
+        wrongPassword_ = true;
+        return Upgraded::kLeft;
+    }
+    // Probed before anything is converted; the container is ours to read, so
+    // another program cannot hold it meanwhile.
+    if (files_.IsReadOnly(container)) {
+        Report(CodecError::kOpenFailed, container + "\n" + std::string(text::kReadOnly));
+        return Upgraded::kLeft;
+    }
+    const ContainerKey* writeKey = StrongWriteKey(keys, container);
+    if (!writeKey) return Upgraded::kLeft;
+    target_ = container;
+    const std::uint64_t body = size - 2 - stored.size();
+    MeltingInput plain(in, key, static_cast<std::uint32_t>(2 + stored.size()), body);
+    if (!EncodeStrong(plain, body, *strongName, *writeKey, container, container, true))
+        return cancelled_ ? Upgraded::kCancelled : Upgraded::kLeft;
+    written_ = true;
+    return Upgraded::kConverted;
 }
 
 CodecResult Codec::CheckFileExist(std::string& path, CodecResult carried) {

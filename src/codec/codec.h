@@ -47,6 +47,8 @@ struct CodecOutcome {
 
 inline constexpr std::string_view kDummySource = "($Dummy)";
 inline constexpr std::string_view kContainerExt = "pvx";
+// Whether the file-name part's extension (from its last dot) is ".pvx", in any case.
+bool IsContainerName(std::string_view path);
 inline constexpr int kFormatVersion = 1;
 inline constexpr std::size_t kMaxStoredName = 255;
 inline constexpr std::uint64_t kMaxContainerSize = 0xFFFFFFFFull;  // sizes are 32-bit in the format
@@ -84,6 +86,17 @@ public:
     virtual CodecResult AskOverwrite(std::string& path) = 0;
     // Whether the shell associates an application with the file's type.
     virtual bool HasAssociation(const std::string& path) = 0;
+    // Whether to convert a compatible container to the strong format though
+    // the name inside is unlike its own, a sign of a wrong password.
+    virtual bool ConfirmUpgradeUnlike(const std::string& container, const std::string& name) = 0;
+};
+
+// What became of one container given to Codec::Upgrade.
+enum class Upgraded {
+    kConverted,      // now in the strong format under its own name
+    kAlreadyStrong,  // left as it was, nothing to do
+    kLeft,           // left as it was: refused, failed (told) or declined by the user
+    kCancelled,      // stopped by its progress; left as it was
 };
 
 // The words of the melted-name question.
@@ -167,6 +180,13 @@ public:
     // used, when given, receives the key that melted the file (for writing it again).
     CodecOutcome Melt(const std::string& container, std::string& plain, CodecResult carried, int& version,
                       PassKeys& keys, ContainerKey* used = nullptr);
+    // Converts a compatible container into the strong format in one step, its
+    // plain bytes never written to a file: melted in memory, sealed into a
+    // temporary file beside it that then takes its name. The stored name is
+    // the melted one. keys holds the password (FromPassword): the pass's write
+    // key is drawn once. A name unlike the container's is put to the user.
+    Upgraded Upgrade(const std::string& container, PassKeys& keys);
+
     // The caller asks for the password again: a wrong one is then not told by
     // a message and does not end the batch (the carried state is handed back).
     void SetAskAgain(bool askAgain) { askAgain_ = askAgain; }
@@ -226,6 +246,7 @@ private:
     // Both true when the output was written.
     bool Convert(InputFile& in, std::uint64_t count, std::uint32_t position, Direction direction, std::string_view key,
                  const std::string& header, const std::string& sourcePath, const std::string& target, bool replace);
+    const ContainerKey* StrongWriteKey(PassKeys& keys, const std::string& source);
     bool EncodeStrong(InputFile& in, std::uint64_t size, const std::string& name, const ContainerKey& key,
                       const std::string& source, const std::string& target, bool replace);
     CodecResult MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t size, const unsigned char (&first)[2],

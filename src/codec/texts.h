@@ -33,6 +33,11 @@ inline std::string NameUnlikeContainer(std::string_view containerStem) {
 inline std::string ConfirmDeleteContainer(std::string_view container) {
     return "暗号化ファイル " + Quoted(container) + " を削除してよろしいですか？";
 }
+// Before a compatible container is converted whose name inside is unlike its own.
+inline std::string ConfirmUpgradeUnlike(std::string_view container, std::string_view name) {
+    return "暗号化ファイル " + Quoted(container) + " の中のファイル名は " + Quoted(name) +
+           " です。パスワードが間違っている可能性があります。このファイルを変換しますか？";
+}
 inline std::string ConfirmDeleteUnrelated(std::string_view plain, std::string_view container) {
     return "解凍したファイル " + Quoted(plain) + " は関連づけられていません。\n暗号化ファイル " + Quoted(container) +
            " を削除してよろしいですか？";
@@ -107,9 +112,16 @@ inline std::string NotDeleted(const UndeletedFiles& files) {
 // The files of a pass of total that were left as they were.
 inline std::string NotConverted(Direction pass, const std::vector<std::string>& left, std::size_t total) {
     const std::string n = std::to_string(total), m = std::to_string(total - left.size());
-    return (pass == Direction::kEncrypt ? "次のファイルは暗号化されていません（" + n + " 個中 " + m + " 個を暗号化しました）。"
-                       : "次のファイルは解凍されていません（" + n + " 個中 " + m + " 個を解凍しました）。") +
-           ListedPaths(left);
+    const std::string_view verb = pass == Direction::kEncrypt ? "暗号化" : pass == Direction::kMelt ? "解凍" : "変換";
+    return "次のファイルは" + std::string(verb) + "されていません（" + n + " 個中 " + m + " 個を" + std::string(verb) +
+           "しました）。" + ListedPaths(left);
+}
+
+// What an upgrade of old containers did, in one message.
+inline std::string UpgradeSummary(std::size_t converted, std::size_t alreadyStrong) {
+    std::string text = std::to_string(converted) + " 個のファイルを新しい形式に変換しました。";
+    if (alreadyStrong) text += "\n" + std::to_string(alreadyStrong) + " 個はすでに新しい形式でした。";
+    return text;
 }
 
 }  // namespace text

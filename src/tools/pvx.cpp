@@ -1,5 +1,6 @@
 #include "tools/pvx.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -21,12 +22,17 @@ constexpr std::string_view kUsage =
     "使い方:\n"
     "  pvx encrypt [--strong] [--delete] [--password-file ファイル] ファイル...\n"
     "  pvx decrypt [--password-file ファイル] 暗号化ファイル...\n"
+    "  pvx upgrade [--password-file ファイル] 暗号化ファイル|フォルダー...\n"
     "  pvx --help\n"
     "\n"
     "encrypt  各ファイルを暗号化し、同じフォルダーに拡張子 .pvx の暗号化ファイルを作ります。\n"
     "         同じ名前のファイルがあるときは番号を付けた名前にします（上書きしません）。\n"
     "decrypt  各暗号化ファイルを解凍し、同じフォルダーに元の名前で保存します。\n"
     "         同じ名前のファイルがあるときは番号を付けた名前にします。暗号化ファイルは残します。\n"
+    "upgrade  従来の形式の暗号化ファイルを、同じ名前のまま新しい形式（AES-256）に変換します。\n"
+    "         フォルダーを指定すると、その中とサブフォルダーの暗号化ファイルを変換します。\n"
+    "         元のファイルの内容はディスクに書き出しません。中のファイル名が暗号化ファイルの名前と\n"
+    "         違うとき（パスワードの誤りの可能性）は端末で確認し、端末がなければ変換しません。\n"
     "\n"
     "オプション:\n"
     "  --strong                 新しい形式（AES-256）で暗号化します。以前のバージョンでは開けません。\n"
@@ -105,6 +111,13 @@ public:
     CodecResult AskOverwrite(std::string&) override { return CodecResult::kFailed; }
     // Only asked before deleting a container, which the tool never does.
     bool HasAssociation(const std::string&) override { return false; }
+    // Asked on the terminal where there is one; without one the file is left.
+    bool ConfirmUpgradeUnlike(const std::string& container, const std::string& name) override {
+        const std::string question = OneLine(text::ConfirmUpgradeUnlike(container, name));
+        const std::optional<std::string> answer = console_.AskLine(question + " (y/N): ");
+        if (!answer) Tell(question);
+        return answer && (*answer == "y" || *answer == "Y");
+    }
 
 private:
     // One line of standard error, prefixed with the file being worked.
@@ -115,7 +128,8 @@ private:
 };
 
 struct Command {
-    bool encrypt = true;
+    enum Verb { kEncrypt, kDecrypt, kUpgrade } verb = kEncrypt;
+    bool Encrypts() const { return verb == kEncrypt; }
     bool deleteSource = false;
     bool strong = false;
     std::optional<std::string> passwordFile;
@@ -135,8 +149,9 @@ Parsed Parse(const std::vector<std::string>& args) {
         p.what = Parsed::Help;
         return p;
     }
-    if (args[0] == "encrypt") p.command.encrypt = true;
-    else if (args[0] == "decrypt") p.command.encrypt = false;
+    if (args[0] == "encrypt") p.command.verb = Command::kEncrypt;
+    else if (args[0] == "decrypt") p.command.verb = Command::kDecrypt;
+    else if (args[0] == "upgrade") p.command.verb = Command::kUpgrade;
     else {
         p.error = "不明なコマンドです: " + args[0];
         return p;
@@ -151,9 +166,9 @@ Parsed Parse(const std::vector<std::string>& args) {
         } else if (a == "--help" || a == "-h") {
             p.what = Parsed::Help;
             return p;
-        } else if (a == "--delete" && p.command.encrypt) {
+        } else if (a == "--delete" && p.command.Encrypts()) {
             p.command.deleteSource = true;
-        } else if (a == "--strong" && p.command.encrypt) {
+        } else if (a == "--strong" && p.command.Encrypts()) {
             p.command.strong = true;
         } else if (a == "--password-file" || a.starts_with("--password-file=")) {
             std::string value;
@@ -212,7 +227,7 @@ bool GetPassword(const Command& command, PvxConsole& console, std::string& passw
             console.Err("pvx: パスワードを入力する端末がありません。--password-file か環境変数 PVX_PASSWORD で指定して下さい。\n");
             return false;
         }
-        if (command.encrypt && !password.empty()) {
+        if (command.Encrypts() && !password.empty()) {
             std::string again;
             WipeOnExit wipeAgain(again);
             if (!console.ReadPassword("パスワード（確認）: ", again)) {
@@ -339,15 +354,80 @@ FileStep MeltOne(Codec& codec, ConsoleUi& ui, PvxConsole& console, const std::st
     return step;
 }
 
+// The containers named, and those in the folders named and beneath them, by path.
+std::vector<std::string> ContainersOf(const std::vector<std::string>& paths) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> containers;
+    for (const std::string& path : paths) {
+        const fs::path folder(std::u8string(reinterpret_cast<const char8_t*>(path.data()), path.size()));
+        std::error_code error;
+        if (!fs::is_directory(folder, error)) {
+            containers.push_back(path);  // a file, or a name the conversion reports as missing
+            continue;
+        }
+        std::vector<std::string> found;
+        for (fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, error), end;
+             !error && it != end; it.increment(error)) {
+            const std::u8string name = it->path().u8string();
+            const std::string utf8(reinterpret_cast<const char*>(name.data()), name.size());
+            if (it->is_regular_file(error) && IsContainerName(utf8)) found.push_back(utf8);
+        }
+        std::sort(found.begin(), found.end());
+        containers.insert(containers.end(), found.begin(), found.end());
+    }
+    return containers;
+}
+
+// Compatible containers made strong in place; strong ones are counted and left.
+int RunUpgrade(const Command& command, PvxConsole& console, const std::string& password) {
+    PassKeys keys = PassKeys::FromPassword(password);
+    Options options;
+    ConsoleUi ui(console);
+    Codec codec(SystemFiles(), ui, options);
+    ConsoleProgress progress(console);
+    codec.SetProgress(&progress);
+    console.CatchInterrupt();
+
+    const std::vector<std::string> containers = ContainersOf(command.files);
+    std::vector<std::string> left;
+    std::size_t converted = 0, alreadyStrong = 0, next = 0;
+    for (; next < containers.size() && !console.Interrupted(); ++next) {
+        const std::string& file = containers[next];
+        ui.SetFile(file);
+        progress.SetFile("変換：", file);
+        const Upgraded done = codec.Upgrade(file, keys);
+        if (done == Upgraded::kConverted) {
+            ++converted;
+            console.Out("変換：" + file + "\n");
+        } else if (done == Upgraded::kAlreadyStrong) {
+            ++alreadyStrong;
+        } else {
+            left.push_back(file);
+        }
+        if (done == Upgraded::kCancelled) {
+            ++next;
+            break;
+        }
+    }
+    if (console.Interrupted()) console.Err("pvx: 中止しました。\n");
+    left.insert(left.end(), containers.begin() + static_cast<std::ptrdiff_t>(next), containers.end());
+    console.Out(text::UpgradeSummary(converted, alreadyStrong) + "\n");
+    if (left.empty()) return kPvxOk;
+    // Strong ones were never to be converted: they count on neither side.
+    console.Err("pvx: " + text::NotConverted(Direction::kUpgrade, left, containers.size() - alreadyStrong) + "\n");
+    return kPvxFailed;
+}
+
 int Run(const Command& command, PvxConsole& console) {
     std::string password;
     WipeOnExit wipePassword(password);
     if (!GetPassword(command, console, password)) return kPvxFailed;
+    if (command.verb == Command::kUpgrade) return RunUpgrade(command, console, password);
     // The compatible format keys with the password's code page 932 bytes; the
     // strong one takes any password, and melting may meet either.
     const int version = command.strong ? kStrongVersion : kFormatVersion;
-    PassKeys keys = command.encrypt ? PassKeys::ToWrite(password, version) : PassKeys::FromPassword(password);
-    if (command.encrypt && !command.strong && !keys.KeyString()) {
+    PassKeys keys = command.Encrypts() ? PassKeys::ToWrite(password, version) : PassKeys::FromPassword(password);
+    if (command.Encrypts() && !command.strong && !keys.KeyString()) {
         console.Err("pvx: " + OneLine(PasswordUnusableMessage(password)) + "\n");
         return kPvxFailed;
     }
@@ -370,8 +450,8 @@ int Run(const Command& command, PvxConsole& console) {
         const std::string& file = command.files[next];
         if (console.Interrupted()) break;
         ui.SetFile(file);
-        progress.SetFile(command.encrypt ? "暗号化：" : "解凍：", file);
-        const FileStep step = command.encrypt ? EncryptOne(codec, ui, console, file, version, keys)
+        progress.SetFile(command.Encrypts() ? "暗号化：" : "解凍：", file);
+        const FileStep step = command.Encrypts() ? EncryptOne(codec, ui, console, file, version, keys)
                                               : MeltOne(codec, ui, console, file, keys);
         if (!step.done || step.failed) failed = true;
         if (!step.done) left.push_back(file);
@@ -385,7 +465,8 @@ int Run(const Command& command, PvxConsole& console) {
     if (interrupted) console.Err("pvx: 中止しました。\n");
     left.insert(left.end(), command.files.begin() + static_cast<std::ptrdiff_t>(next), command.files.end());
     if (!left.empty()) {
-        console.Err("pvx: " + text::NotConverted(command.encrypt ? Direction::kEncrypt : Direction::kMelt, left, command.files.size()) + "\n");
+        console.Err("pvx: " + text::NotConverted(command.Encrypts() ? Direction::kEncrypt : Direction::kMelt, left,
+                                                    command.files.size()) + "\n");
         failed = true;
     }
     return failed || interrupted ? kPvxFailed : kPvxOk;

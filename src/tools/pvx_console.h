@@ -16,6 +16,9 @@ public:
     // Shows prompt on the terminal and reads one line without echo into password
     // (without the line end). False when there is no terminal to ask.
     virtual bool ReadPassword(std::string_view prompt, std::string& password) = 0;
+    // Shows prompt on the terminal and reads one line as typed (without the
+    // line end); nullopt when there is no terminal to ask.
+    virtual std::optional<std::string> AskLine(std::string_view prompt) = 0;
     // nullopt when the variable is not set.
     virtual std::optional<std::string> GetEnv(const char* name) = 0;
     // From now on Ctrl+C does not end the process but is remembered, so that

@@ -1,11 +1,14 @@
 // The tool's console on POSIX: UTF-8 straight to the file descriptors, the
-// password read from the controlling terminal with echo off.
+// password read from the controlling terminal with echo off, an answer with it.
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <optional>
+#include <string>
 
 #include "base/secret.h"
 #include "tools/pvx.h"
@@ -28,35 +31,12 @@ public:
     void Err(std::string_view text) override { WriteAll(STDERR_FILENO, text); }
 
     bool ReadPassword(std::string_view prompt, std::string& password) override {
-        // The terminal, not standard input: input may be redirected from a file.
-        const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
-        if (tty < 0) return false;
-        termios saved;
-        if (::tcgetattr(tty, &saved) != 0) {
-            ::close(tty);
-            return false;
-        }
-        termios quiet = saved;
-        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        quiet.c_lflag |= ECHONL;  // the Enter still moves to the next line
-        // Echo goes off before the prompt shows, so nothing typed after it can be echoed.
-        ::tcsetattr(tty, TCSAFLUSH, &quiet);
-        WriteAll(tty, prompt);
-        password.clear();
-        password.reserve(256);  // no reallocation leaves copies behind for any sane password
-        bool ok = true;
-        for (;;) {
-            char c;
-            const ssize_t got = ::read(tty, &c, 1);
-            if (got < 0 && errno == EINTR) continue;
-            if (got < 0) ok = false;
-            if (got <= 0 || c == '\n') break;
-            password += c;
-        }
-        ::tcsetattr(tty, TCSAFLUSH, &saved);
-        ::close(tty);
-        if (!ok) plivex::SecureWipe(password);
-        return ok;
+        return ReadLine(prompt, password, Echo::kHidden);
+    }
+    std::optional<std::string> AskLine(std::string_view prompt) override {
+        std::string line;
+        if (!ReadLine(prompt, line, Echo::kShown)) return std::nullopt;
+        return line;
     }
 
     std::optional<std::string> GetEnv(const char* name) override {
@@ -75,6 +55,41 @@ public:
     bool ErrIsTerminal() override { return ::isatty(STDERR_FILENO) == 1; }
 
 private:
+    enum class Echo { kShown, kHidden };
+    static bool ReadLine(std::string_view prompt, std::string& line, Echo echo) {
+        // The terminal, not standard input: input may be redirected from a file.
+        const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
+        if (tty < 0) return false;
+        termios saved;
+        if (::tcgetattr(tty, &saved) != 0) {
+            ::close(tty);
+            return false;
+        }
+        termios quiet = saved;
+        if (echo == Echo::kHidden) {
+            quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+            quiet.c_lflag |= ECHONL;  // the Enter still moves to the next line
+        }
+        // A hidden line's echo goes off before the prompt shows, so nothing typed after it is echoed.
+        ::tcsetattr(tty, TCSAFLUSH, &quiet);
+        WriteAll(tty, prompt);
+        line.clear();
+        line.reserve(256);  // no reallocation leaves copies behind for any sane password
+        bool ok = true;
+        for (;;) {
+            char c;
+            const ssize_t got = ::read(tty, &c, 1);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) ok = false;
+            if (got <= 0 || c == '\n') break;
+            line += c;
+        }
+        ::tcsetattr(tty, TCSAFLUSH, &saved);
+        ::close(tty);
+        if (!ok) plivex::SecureWipe(line);
+        return ok;
+    }
+
     static inline volatile sig_atomic_t interrupted = 0;
 };
 

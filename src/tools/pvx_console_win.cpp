@@ -51,43 +51,12 @@ public:
     void Err(std::string_view text) override { WriteText(STD_ERROR_HANDLE, text); }
 
     bool ReadPassword(std::string_view prompt, std::string& password) override {
-        // The console itself, not standard input: input may be redirected from a file.
-        const HANDLE in = OpenConsole(L"CONIN$");
-        if (in == INVALID_HANDLE_VALUE) return false;
-        DWORD saved;
-        if (!GetConsoleMode(in, &saved)) {
-            CloseHandle(in);
-            return false;
-        }
-        // Echo goes off before the prompt shows, so nothing typed after it can be echoed.
-        SetConsoleMode(in, (saved | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT) & ~ENABLE_ECHO_INPUT);
-        const HANDLE out = OpenConsole(L"CONOUT$");
-        if (out != INVALID_HANDLE_VALUE) WriteConsoleText(out, prompt);
-
-        std::wstring line;
-        line.reserve(1024);  // no reallocation leaves copies behind for any sane password
-        bool ok = true;
-        for (bool end = false; !end;) {
-            wchar_t chunk[256];
-            DWORD got = 0;
-            ok = ReadConsoleW(in, chunk, 256, &got, nullptr) != 0;
-            end = !ok || got == 0;
-            for (DWORD i = 0; i < got && !end; ++i) {
-                // The line ends in "\r\n"; stopping at '\n' leaves nothing for the next read.
-                if (chunk[i] == L'\n') end = true;
-                else if (chunk[i] != L'\r') line += chunk[i];
-            }
-            plivex::SecureWipe(chunk, sizeof chunk);
-        }
-        SetConsoleMode(in, saved);
-        if (out != INVALID_HANDLE_VALUE) {
-            WriteConsoleText(out, "\n");  // the Enter was not echoed
-            CloseHandle(out);
-        }
-        CloseHandle(in);
-        password = ok ? plivex::Narrow(line) : std::string();
-        plivex::SecureWipe(line.data(), line.size() * sizeof(wchar_t));
-        return ok;
+        return ReadLine(prompt, password, Echo::kHidden);
+    }
+    std::optional<std::string> AskLine(std::string_view prompt) override {
+        std::string line;
+        if (!ReadLine(prompt, line, Echo::kShown)) return std::nullopt;
+        return line;
     }
 
     std::optional<std::string> GetEnv(const char* name) override {
@@ -119,6 +88,48 @@ public:
     }
 
 private:
+    enum class Echo { kShown, kHidden };
+    static bool ReadLine(std::string_view prompt, std::string& text, Echo echo) {
+        // The console itself, not standard input: input may be redirected from a file.
+        const HANDLE in = OpenConsole(L"CONIN$");
+        if (in == INVALID_HANDLE_VALUE) return false;
+        DWORD saved;
+        if (!GetConsoleMode(in, &saved)) {
+            CloseHandle(in);
+            return false;
+        }
+        // A hidden line's echo goes off before the prompt shows, so nothing typed after it is echoed.
+        const DWORD lines = saved | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT;
+        SetConsoleMode(in, echo == Echo::kHidden ? lines & ~ENABLE_ECHO_INPUT : lines | ENABLE_ECHO_INPUT);
+        const HANDLE out = OpenConsole(L"CONOUT$");
+        if (out != INVALID_HANDLE_VALUE) WriteConsoleText(out, prompt);
+
+        std::wstring line;
+        line.reserve(1024);  // no reallocation leaves copies behind for any sane password
+        bool ok = true;
+        for (bool end = false; !end;) {
+            wchar_t chunk[256];
+            DWORD got = 0;
+            ok = ReadConsoleW(in, chunk, 256, &got, nullptr) != 0;
+            end = !ok || got == 0;
+            for (DWORD i = 0; i < got && !end; ++i) {
+                // The line ends in "\r\n"; stopping at '\n' leaves nothing for the next read.
+                if (chunk[i] == L'\n') end = true;
+                else if (chunk[i] != L'\r') line += chunk[i];
+            }
+            plivex::SecureWipe(chunk, sizeof chunk);
+        }
+        SetConsoleMode(in, saved);
+        if (out != INVALID_HANDLE_VALUE) {
+            if (echo == Echo::kHidden) WriteConsoleText(out, "\n");  // the Enter was not echoed
+            CloseHandle(out);
+        }
+        CloseHandle(in);
+        text = ok ? plivex::Narrow(line) : std::string();
+        plivex::SecureWipe(line.data(), line.size() * sizeof(wchar_t));
+        return ok;
+    }
+
     static inline volatile LONG interrupted = 0;
 };
 

@@ -402,6 +402,45 @@ TEST_F(PvxTest, WrongPasswordThatKeepsTheNameGivesOtherBytesAndKeepsTheContainer
     EXPECT_EQ(Read("r.pvx"), container) << "the container is the only good copy";
 }
 
+TEST_F(PvxTest, UpgradeMakesOldContainersStrongInPlaceAndAsksOnlyOnATerminal) {
+    const std::string big = Bytes(300000, 3);
+    Write("a.txt", "alpha");
+    Write("sub/b.bin", big);
+    Write("r.txt", "renamed");
+    Write("c.txt", "gamma");
+    ASSERT_EQ(RunPw("pw", {"encrypt", "--delete", "a.txt", "sub/b.bin", "r.txt"}).status, 0);
+    ASSERT_EQ(RunPw("pw", {"encrypt", "--strong", "--delete", "c.txt"}).status, 0);
+    fs::rename(P("r.pvx"), P("other.pvx"));  // its name inside is no longer its own
+    Write("notes.txt", "not a container");
+    const std::string strong = Read("c.pvx"), renamed = Read("other.pvx");
+
+    // Without a terminal the renamed one is left and named; strong ones are counted apart.
+    Outcome o = RunPw("pw", {"upgrade", "."});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.out.find("2 個のファイルを新しい形式に変換しました。\n1 個はすでに新しい形式でした。\n"), std::string::npos)
+        << o.out;
+    EXPECT_NE(o.err.find("次のファイルは変換されていません（3 個中 2 個を変換しました）。\n./other.pvx"), std::string::npos)
+        << o.err;
+    EXPECT_EQ(Read("a.pvx")[0], '\x02');
+    EXPECT_EQ(Read("sub/b.pvx")[0], '\x02');
+    EXPECT_EQ(Read("c.pvx"), strong);
+    EXPECT_EQ(Read("other.pvx"), renamed);
+    EXPECT_EQ(Listing(), (std::set<std::string>{"a.pvx", "c.pvx", "notes.txt", "other.pvx", "sub", "sub/b.pvx"}));
+
+    // On a terminal the question is asked, and y converts it.
+    std::string shown;
+    o = Run({"upgrade", "other.pvx"}, {}, {"pw\n", "y\n"}, &shown);
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(shown.find("このファイルを変換しますか？ (y/N): "), std::string::npos) << shown;
+    EXPECT_EQ(Read("other.pvx")[0], '\x02');
+
+    // Every file melts back from its strong container.
+    ASSERT_EQ(RunPw("pw", {"decrypt", "a.pvx", "sub/b.pvx", "other.pvx"}).status, 0);
+    EXPECT_EQ(Read("a.txt"), "alpha");
+    EXPECT_EQ(Read("sub/b.bin"), big);
+    EXPECT_EQ(Read("r.txt"), "renamed");
+}
+
 TEST_F(PvxTest, EmptyPasswordIsRefusedWithNothingWritten) {
     Write("doc.txt", "body");
     std::ofstream(root_ / "pw", std::ios::binary) << "\r\nsecret\r\n";

@@ -32,6 +32,8 @@ public:
     std::thread::id finishFailedOn;  // the thread whose flush failed
     bool commitFails = false;
 
+    // Sees every write of every output, with the path written.
+    std::function<void(const std::string& path, std::string_view bytes)> onWrite;
     std::size_t maxReadRequest = 0;  // largest Read() size asked for: the memory a conversion uses
 
     bool Has(const std::string& path) const { return files.count(path) != 0; }
@@ -64,7 +66,10 @@ public:
         return std::make_unique<Output>(*this, tempPath);
     }
     bool Commit(const std::string& tempPath, const std::string& target, bool replace) override {
-        if (commitFails || !Has(tempPath) || (!replace && Exists(target)) || locked.count(target)) return false;
+        // As on Windows, a file held open without sharing, by us too, cannot be replaced.
+        if (commitFails || !Has(tempPath) || (!replace && Exists(target)) || locked.count(target) ||
+            open_.count(target))
+            return false;
         files[target] = std::move(files[tempPath]);
         files.erase(tempPath);
         return true;
@@ -112,6 +117,7 @@ private:
     public:
         Output(MemFiles& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
         bool Write(const void* data, std::size_t size) override {
+            if (fs_.onWrite) fs_.onWrite(path_, std::string_view(static_cast<const char*>(data), size));
             if (size > fs_.diskFree) {
                 fs_.files[path_].append(static_cast<const char*>(data), fs_.diskFree);  // what fit before the end
                 fs_.diskFree = 0;

@@ -48,6 +48,9 @@ public:
         return answer;
     }
     bool HasAssociation(const std::string& path) override { return association(path); }
+    bool ConfirmUpgradeUnlike(const std::string& container, const std::string& name) override {
+        return Show(BoxForUpgradeUnlike(container, name)) == MsgAnswer::kYes;
+    }
 
 private:
     MsgAnswer Show(const BoxMessage& box) {
