@@ -68,25 +68,26 @@ protected:
 
     void Answer(ui::Form& f) {
         if (auto* pw = dynamic_cast<PasswordDialog*>(&f)) {
+            auto& ctl = pw->ControlsForTest();
             EXPECT_FALSE(BatchIdle());
             if (duringPrompt) std::exchange(duringPrompt, nullptr)();
             std::string files;
             for (const std::string& name : pw->Files) files += "|" + name.substr(dir.path().size());
             log.push_back("ask " + std::to_string(pw->Mode) + files + (pw->Again ? " again" : ""));
-            EXPECT_EQ(pw->LabelAgain.Visible(), pw->Again);
+            EXPECT_EQ(ctl.LabelAgain.Visible(), pw->Again);
             offered.push_back(pw->RememberedPW);
             if (prompts.empty()) {
                 ADD_FAILURE() << "unexpected prompt";
-                pw->ButtonCancel.Click();
+                ctl.ButtonCancel.Click();
                 return;
             }
             const Prompt p = prompts.front();
             prompts.pop_front();
-            if (!p.ok) return pw->ButtonCancel.Click();
-            pw->EditPW.SetText(p.password);
-            pw->EditPWCon.SetText(p.password);
-            pw->CBoxUseMeltFTmp.SetChecked(p.open);
-            pw->ButtonOk.Click();
+            if (!p.ok) return ctl.ButtonCancel.Click();
+            ctl.EditPW.SetText(p.password);
+            ctl.EditPWCon.SetText(p.password);
+            ctl.CBoxUseMeltFTmp.SetChecked(p.open);
+            ctl.ButtonOk.Click();
         } else if (auto* fe = dynamic_cast<OverwriteDialog*>(&f)) {
             log.push_back("overwrite " + fe->TargetPath.substr(dir.path().size()));
             fe->ButtonAllNo.Click();
