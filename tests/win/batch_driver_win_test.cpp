@@ -90,7 +90,7 @@ protected:
             ctl.ButtonOk.Click();
         } else if (auto* fe = dynamic_cast<OverwriteDialog*>(&f)) {
             log.push_back("overwrite " + fe->TargetPath.substr(dir.path().size()));
-            fe->ButtonAllNo.Click();
+            fe->ControlsForTest().ButtonAllNo.Click();
         } else {
             ADD_FAILURE() << "unexpected form " << f.Caption();
         }
@@ -347,7 +347,7 @@ TEST_F(DealWin, CancelInTheProgressWindowLeavesEveryFileAsItWas) {
     OptionsInForce().OnNameClash = foAskUser;
     ASSERT_TRUE(WriteAll(dir / "video.bin", big));
     ui::SetModalHook([this](ui::Form& f) {
-        if (auto* fe = dynamic_cast<OverwriteDialog*>(&f)) return fe->ButtonYes.Click();
+        if (auto* fe = dynamic_cast<OverwriteDialog*>(&f)) return fe->ControlsForTest().ButtonYes.Click();
         Answer(f);
     });
     {
