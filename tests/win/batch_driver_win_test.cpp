@@ -263,17 +263,18 @@ TEST_F(DealWin, StretchingRunsOffTheWindowsThreadForAnyFile) {
 // not stop before it ends; the next file takes Cancel again.
 TEST(ProgressWindow, CancelIsAcknowledgedAtOnceAndSpentWithItsFile) {
     ProgressDialog form;
+    auto& ctl = form.ControlsForTest();
     form.Show();
     form.Report("暗号化：", "a.txt", 0, 2, 10, 100, 5000);
-    form.ButtonCancel.Click();
+    ctl.ButtonCancel.Click();
     EXPECT_TRUE(form.CancelRequested());
-    EXPECT_FALSE(form.ButtonCancel.Enabled());
-    EXPECT_EQ(form.LabelTimeLeft.Text(), "中止しています…");
+    EXPECT_FALSE(ctl.ButtonCancel.Enabled());
+    EXPECT_EQ(ctl.LabelTimeLeft.Text(), "中止しています…");
     form.Report("暗号化：", "a.txt", 0, 2, 20, 100, 6000);
-    EXPECT_EQ(form.LabelTimeLeft.Text(), "中止しています…") << "the numbers must not hide it";
+    EXPECT_EQ(ctl.LabelTimeLeft.Text(), "中止しています…") << "the numbers must not hide it";
     form.ResetCancel();
     EXPECT_FALSE(form.CancelRequested());
-    EXPECT_TRUE(form.ButtonCancel.Enabled());
+    EXPECT_TRUE(ctl.ButtonCancel.Enabled());
     form.Hide();
 }
 
