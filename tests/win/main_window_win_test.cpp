@@ -104,8 +104,8 @@ TEST_F(FormPlivex, EnterBrowsesAndAChosenFileReachesTheHandler) {
     EXPECT_TRUE(sel->Visible());
     EXPECT_TRUE(received.empty());
 
-    sel->EditFileName.SetText("報告書.doc");
-    sel->ButtonOk.Click();
+    sel->ControlsForTest().EditFileName.SetText("報告書.doc");
+    sel->ControlsForTest().ButtonOk.Click();
     ASSERT_EQ(received.size(), 1u);
     ASSERT_EQ(received[0].size(), 1u);
     EXPECT_TRUE(SameTextIgnoringCase(received[0][0], tmp / "報告書.doc")) << received[0][0];

@@ -44,9 +44,10 @@ protected:
         button.Click();
         FileDialogForm& sel = *dlg.FileSel.Form();
         ASSERT_TRUE(sel.Visible());
-        if (!goTo.empty()) sel.FolderView.SetFolderName(goTo);
-        sel.EditFileName.SetText(name);
-        sel.ButtonOk.Click();
+        auto& ctl = sel.ControlsForTest();
+        if (!goTo.empty()) ctl.FolderView.SetFolderName(goTo);
+        ctl.EditFileName.SetText(name);
+        ctl.ButtonOk.Click();
     }
 
     test::OptionsGuard options;
@@ -328,7 +329,7 @@ TEST_F(FormSetting, ClosingItsFileDialogGivesTheActivationBackToTheOptionsDialog
     ASSERT_TRUE(sel.Visible());
     EXPECT_EQ(GetWindow(sel.Handle(), GW_OWNER), dlg.Handle());
     EXPECT_EQ(GetActiveWindow(), sel.Handle());
-    SendMessageW(sel.ButtonCancel.Handle(), BM_CLICK, 0, 0);
+    SendMessageW(sel.ControlsForTest().ButtonCancel.Handle(), BM_CLICK, 0, 0);
     EXPECT_FALSE(sel.Visible());
     EXPECT_EQ(GetActiveWindow(), dlg.Handle()) << "the main window took the activation";
     main.Hide();
