@@ -101,7 +101,8 @@ int RenderOptions() {
     setting.Show();
     ui::Application::Get().ProcessMessages();
     CaptureForm(setting, "options-file");
-    setting.PCSetting.SetActivePage(setting.TaOther);
+    auto& ctl = setting.ControlsForTest();
+    ctl.PCSetting.SetActivePage(ctl.TaOther);
     ui::Application::Get().ProcessMessages();
     CaptureForm(setting, "options-other");
     setting.Hide();
