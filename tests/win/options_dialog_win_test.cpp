@@ -28,15 +28,16 @@ protected:
         });
     }
     void TearDown() override {
-        if (main.FormSetting) main.FormSetting->Close();
+        if (auto& dialog = main.ControlsForTest().FormSetting) dialog->Close();
         ui::SetMsgBoxResponder(nullptr);
         SavedWindowState() = savedExitState;
     }
-    // Opens the dialog as the main window's settings button does.
+    // Opens the dialog as the main window's settings button does (its handler:
+    // the window is hidden in most of these tests).
     OptionsDialog& Open() {
-        main.SButtonSettingClick();
+        main.ControlsForTest().SButtonSetting.OnClick();
         ui::Application::Get().ProcessMessages();
-        return *main.FormSetting;
+        return *main.ControlsForTest().FormSetting;
     }
     // Chooses name in the dialog's file selection, opened by button, in the
     // folder it starts in or in the one the user goes to.
@@ -164,7 +165,7 @@ TEST_F(FormSetting, EnablingRuleKeepsTicksAndOkStoresGreyedTicks) {
     const Options& now = OptionsInForce();
     EXPECT_FALSE(now.OpenMeltedFile || now.DeleteContainerAfterMelt);
     EXPECT_TRUE(now.OpenManyMeltedFiles && now.ReencryptAfterUse && now.AskBeforeDeletingUnassociated);
-    EXPECT_EQ(main.SBar.SimpleText(), kChanged);
+    EXPECT_EQ(main.ControlsForTest().SBar.SimpleText(), kChanged);
     // Reopened, the greyed ticks are shown greyed again.
     Open();
     EXPECT_TRUE(ctl.CBoxReencode.Checked());
@@ -178,13 +179,13 @@ TEST_F(FormSetting, ApplyRepeatsTheWholeRecordDefaultThenCancelPublishesNothing)
     ctl.ButtonApply.Click();
     EXPECT_TRUE(dlg.Visible());
     EXPECT_TRUE(OptionsInForce().ShowPassword);
-    EXPECT_EQ(main.SBar.SimpleText(), kChanged);
+    EXPECT_EQ(main.ControlsForTest().SBar.SimpleText(), kChanged);
     // A second Apply publishes the whole record again, not only what changed.
     main.SetStatusText("");
     OptionsInForce().DeleteSourceAfterEncrypt = false;
     ctl.ButtonApply.Click();
     EXPECT_TRUE(OptionsInForce().DeleteSourceAfterEncrypt);
-    EXPECT_EQ(main.SBar.SimpleText(), kChanged);
+    EXPECT_EQ(main.ControlsForTest().SBar.SimpleText(), kChanged);
 
     main.SetStatusText("");
     ctl.ButtonInit.Click();
@@ -193,7 +194,7 @@ TEST_F(FormSetting, ApplyRepeatsTheWholeRecordDefaultThenCancelPublishesNothing)
     ctl.ButtonCancel.Click();
     EXPECT_FALSE(dlg.Visible());
     EXPECT_TRUE(OptionsInForce().ShowPassword);
-    EXPECT_EQ(main.SBar.SimpleText(), "");
+    EXPECT_EQ(main.ControlsForTest().SBar.SimpleText(), "");
     // The same window comes back showing the options in force: Cancel dropped the defaults.
     OptionsDialog* const first = &dlg;
     EXPECT_EQ(&Open(), first);
