@@ -24,17 +24,20 @@ namespace plivex {
 // How often the applications opened on melted files are looked at, in ms.
 constexpr unsigned kWatchInterval = 1000;
 
+MainWindowControls::MainWindowControls(ui::Form& form)
+    : Label1(form, 8, 13, "ここにファイルをドロップして下さい"),
+      ButtonRefer(form, 192, 8, 75, 25, "&R･参照", 0),
+      SButtonSetting(form, 8, 40, 30, 30, "SETTING_BMP", "設定", 1),
+      SButtonHelp(form, 40, 40, 30, 30, "HELP_BMP", "ヘルプ", 2),
+      SButtonHomePage(form, 72, 40, 30, 30, "HOMEPAGE_BMP", "作者のホームページ", 3),
+      SButtonAbout(form, 136, 40, 30, 30, "ABOUT_BMP", "バージョン情報", 4),
+      SBar(form),
+      TimerProsMon(kWatchInterval) {}
+
 MainWindow::MainWindow()
     : Form(275, 94, std::string(kAppTitle), ui::BorderStyle::Single, ui::BorderIcons{true, true, false, false}),
-      Label1(*this, 8, 13, "ここにファイルをドロップして下さい"),
-      ButtonRefer(*this, 192, 8, 75, 25, "&R･参照", 0),
-      SButtonSetting(*this, 8, 40, 30, 30, "SETTING_BMP", "設定", 1),
-      SButtonHelp(*this, 40, 40, 30, 30, "HELP_BMP", "ヘルプ", 2),
-      SButtonHomePage(*this, 72, 40, 30, 30, "HOMEPAGE_BMP", "作者のホームページ", 3),
-      SButtonAbout(*this, 136, 40, 30, 30, "ABOUT_BMP", "バージョン情報", 4),
-      SBar(*this),
-      Watched(SameProgramPath),
-      TimerProsMon(kWatchInterval) {
+      MainWindowControls(static_cast<ui::Form&>(*this)),
+      Watched(SameProgramPath) {
     TimerProsMon.OnTimer = [this] { TimerProsMonTimer(); };
     TimerProsMon.SetEnabled(true);
     ButtonRefer.SetDefault(true);

@@ -26,9 +26,11 @@ namespace plivex {
 inline constexpr const char* kAppVersion = "Ver " PLIVEX_VERSION_STRING;
 inline constexpr const char* kCopyright = "Copyright (C) 2026 Plivex Project";
 
-class MainWindow : public ui::Form {
-public:
-    MainWindow();
+// The window's controls, the dialogs it opens and its monitor timer: a private
+// base of the window, so that its own code names them directly and only
+// ControlsForTest() reaches them from outside.
+struct MainWindowControls {
+    explicit MainWindowControls(ui::Form& form);
 
     ui::Label Label1;
     ui::Button ButtonRefer;
@@ -42,12 +44,18 @@ public:
     AboutBox AboutDialog;
     // The options dialog, made on first use and kept for the run.
     std::unique_ptr<OptionsDialog> FormSetting;
+    ui::Timer TimerProsMon;
+};
+
+class MainWindow : public ui::Form, private MainWindowControls {
+public:
+    MainWindow();
+
     // The password the next prompt offers; wiped whenever it is replaced or cleared.
     Secret LastPW;
     CommandLineFlags Flags;
     // Applications opened on melted files, polled by TimerProsMon once a second.
     WatchedApps Watched;
-    ui::Timer TimerProsMon;
 
     // Every list of dropped or chosen files goes here, in the order given.
     std::function<void(std::vector<std::string>)> OnFiles;
@@ -64,14 +72,25 @@ public:
     void ShowStatusOptionsImported();
     void ShowStatusReencoded(const std::string& fileName);
 
+    // The folder Browse opens in, kept between runs.
+    const std::string& BrowseFolder() const { return FileSel.InitialFolder(); }
+    void SetBrowseFolder(const std::string& folder) { FileSel.SetInitialFolder(folder); }
+
     // After a melt the user asked to open: start its application and, with
     // ReencryptAfterUse, watch it so the file is encrypted again when it ends.
     // key is what melted the file: the re-encryption writes the container's own format with it.
     void OpenMelted(const std::string& plain, const ContainerKey& key);
-    void TimerProsMonTimer();
     // Whether the window may close: asks while files wait for re-encryption.
     bool FormCloseQuery();
 
+    // Tests and the screenshot tool drive the window through its controls.
+    MainWindowControls& ControlsForTest() { return *this; }
+
+protected:
+    std::optional<LRESULT> HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void TimerProsMonTimer();
     void ButtonReferClick();
     void SButtonSettingClick();
     // The options dialog's OK or Apply: the record is taken over, applied and reported.
@@ -79,11 +98,6 @@ public:
     void SButtonHelpClick();
     void SButtonHomePageClick();
     void SButtonAboutClick();
-
-protected:
-    std::optional<LRESULT> HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
-
-private:
     void HandOver(std::vector<std::string> files);
 };
 

@@ -25,11 +25,11 @@ namespace plivex {
 bool ExportOptions(const std::string& path, const Options& record);
 bool ImportOptions(const std::string& path, Options& record);
 
-class OptionsDialog : public ui::Form {
-public:
-    // The first creation: the copy starts from the options in force; owner
-    // receives the options-changed message (lParam: the copy) on OK and Apply.
-    OptionsDialog();
+// The dialog's controls and its file dialog: a private base of the dialog, so
+// that its own code names them directly and only ControlsForTest() reaches
+// them from outside.
+struct OptionsDialogControls {
+    explicit OptionsDialogControls(ui::Form& form);
 
     ui::PageControl PCSetting;
     ui::TabSheet& TaFile;
@@ -63,6 +63,14 @@ public:
     ui::Hints Hints;
 
     FileDialog FileSel;
+};
+
+class OptionsDialog : public ui::Form, private OptionsDialogControls {
+public:
+    // The first creation: the copy starts from the options in force; owner
+    // receives the options-changed message (lParam: the copy) on OK and Apply.
+    OptionsDialog();
+
     // The dialog's copy of the options: what OK and Apply publish.
     Options Setting;
 
@@ -76,21 +84,24 @@ public:
 
     // The controls show the copy; the dependants follow the enabling rule.
     void SetControls();
-    void ApplyEnabling();
     // The record the controls stand for; radio groups without a selection keep previous's value.
     Options ControlsToRecord(const Options& previous);
 
+    // The chapter of the page shown, for the Help button and F1.
+    std::string HelpAnchor() const override;
+
+    // Tests and the screenshot tool drive the dialog through its controls.
+    OptionsDialogControls& ControlsForTest() { return *this; }
+
+private:
+    void ApplyEnabling();
     void ButtonOkClick();
     void ButtonCancelClick();
     void ButtonApplyClick();
     void ButtonHelpClick();
-    // The chapter of the page shown, for the Help button and F1.
-    std::string HelpAnchor() const override;
     void ButtonInitClick();
     void ButtonImptClick();
     void ButtonExptClick();
-
-private:
     void PlaceOptionControls();
     SettingView ReadView();
     void Publish();

@@ -43,11 +43,11 @@ void LoadExitState(MainWindow& form, const std::string& programFolder) {
     if (left && top && sel && eh) {
         form.SetPosition(*left, *top);
         KeepOnAScreen(form);
-        form.FileSel.SetInitialFolder(*sel);
+        form.SetBrowseFolder(*sel);
         SavedWindowState().ExportFolder = *eh;
     } else {
         form.SetPosition(0, 0);
-        form.FileSel.SetInitialFolder(programFolder);
+        form.SetBrowseFolder(programFolder);
         SavedWindowState().ExportFolder = programFolder;
     }
 }
@@ -107,7 +107,7 @@ void SaveExitState(const MainWindow& form) {
     const RegKey key(kExitStateKeyPath, KeyOpening::CreateIfMissing);
     const POINT at = RestoredTopLeft(form);
     if (!key.WriteInt(L"MWLeft", at.x) || !key.WriteInt(L"MWTop", at.y)) return;
-    if (!key.WriteString(L"SelFolder", form.FileSel.InitialFolder())) return;
+    if (!key.WriteString(L"SelFolder", form.BrowseFolder())) return;
     key.WriteString(L"EHFolder", SavedWindowState().ExportFolder);
 }
 

@@ -7,15 +7,18 @@
 
 namespace plivex {
 
+AboutBoxControls::AboutBoxControls(ui::Form& form)
+    : ImgIcon(form, 16, 16, 32, 32),
+      LabelAppName(form, 64, 24, "", 193, ui::Alignment::Center),
+      LabelAppVer(form, 256, 24, "", 81, ui::Alignment::Center),
+      LabelCright(form, 16, 56, "", 305, ui::Alignment::Center),
+      Bevel1(form, 0, 80, 353),
+      Bevel2(form, 0, 169, 353),
+      ButtonOK(form, 134, 184, 86, 25, "&OK", 0) {}
+
 AboutBoxForm::AboutBoxForm()
     : Form(353, 215, "", ui::BorderStyle::Single, ui::BorderIcons{true, true, false, false}),
-      ImgIcon(*this, 16, 16, 32, 32),
-      LabelAppName(*this, 64, 24, "", 193, ui::Alignment::Center),
-      LabelAppVer(*this, 256, 24, "", 81, ui::Alignment::Center),
-      LabelCright(*this, 16, 56, "", 305, ui::Alignment::Center),
-      Bevel1(*this, 0, 80, 353),
-      Bevel2(*this, 0, 169, 353),
-      ButtonOK(*this, 134, 184, 86, 25, "&OK", 0) {
+      AboutBoxControls(static_cast<ui::Form&>(*this)) {
     SetOuterSize(361, 249);
     ButtonOK.SetDefault(true);
     ButtonOK.SetModalResult(ui::mrOk);
@@ -42,6 +45,12 @@ void AboutBoxForm::ButtonOKClick() {
     if (!InModal()) Hide();  // kept for the run: closing only hides it
 }
 
+void AboutBoxForm::ShowTexts(const std::string& appName, const std::string& appVer, const std::string& cright) {
+    LabelAppName.SetText(appName);
+    LabelAppVer.SetText(appVer);
+    LabelCright.SetText(cright);
+}
+
 AboutBox::AboutBox() {
     SetCaption(kAboutCaptionSuffix);
     SetFormSize(361, 249);
@@ -61,19 +70,15 @@ std::unique_ptr<ui::Form> AboutBox::CreateSelf() { return std::make_unique<About
 
 void AboutBox::PropToDialog() {
     DialogBase::PropToDialog();
-    if (auto* form = dynamic_cast<AboutBoxForm*>(DialogForm())) {
-        form->LabelAppName.SetText(appName_);
-        form->LabelAppVer.SetText(appVer_);
-        form->LabelCright.SetText(cright_);
-    }
+    if (auto* form = dynamic_cast<AboutBoxForm*>(DialogForm())) form->ShowTexts(appName_, appVer_, cright_);
 }
 
 void AboutBox::DialogToProp() {
     DialogBase::DialogToProp();
     if (auto* form = dynamic_cast<AboutBoxForm*>(DialogForm())) {
-        appName_ = form->LabelAppName.Text();
-        appVer_ = form->LabelAppVer.Text();
-        cright_ = form->LabelCright.Text();
+        appName_ = form->ShownAppName();
+        appVer_ = form->ShownAppVer();
+        cright_ = form->ShownCright();
     }
 }
 

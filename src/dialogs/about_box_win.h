@@ -10,9 +10,10 @@
 
 namespace plivex {
 
-class AboutBoxForm : public ui::Form {
-public:
-    AboutBoxForm();
+// The box's controls: a private base of the box, so that its own code names
+// them directly and only ControlsForTest() reaches them from outside.
+struct AboutBoxControls {
+    explicit AboutBoxControls(ui::Form& form);
 
     ui::Image ImgIcon;
     ui::Label LabelAppName;
@@ -21,6 +22,20 @@ public:
     ui::Bevel Bevel1;
     ui::Bevel Bevel2;
     ui::Button ButtonOK;
+};
+
+class AboutBoxForm : public ui::Form, private AboutBoxControls {
+public:
+    AboutBoxForm();
+
+    // The program's name, its version and the copyright line, as shown.
+    void ShowTexts(const std::string& appName, const std::string& appVer, const std::string& cright);
+    std::string ShownAppName() const { return LabelAppName.Text(); }
+    std::string ShownAppVer() const { return LabelAppVer.Text(); }
+    std::string ShownCright() const { return LabelCright.Text(); }
+
+    // Tests and the screenshot tool drive the box through its controls.
+    AboutBoxControls& ControlsForTest() { return *this; }
 
 private:
     void FormCreate();

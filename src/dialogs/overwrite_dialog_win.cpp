@@ -28,18 +28,21 @@ constexpr int Modal(CodecResult answer) { return static_cast<int>(answer); }
 
 }  // namespace
 
+OverwriteDialogControls::OverwriteDialogControls(ui::Form& form)
+    : Label1(form, 16, 16, "ファイル"),
+      LabelFName(form, 16, 40, "", 305),
+      Label2(form, 16, 64, "は既に存在します。上書きしてよろしいですか？"),
+      ButtonYes(form, 16, 88, 97, 25, "&Y・はい", 0),
+      ButtonNo(form, 120, 88, 97, 25, "&N・いいえ", 1),
+      ButtonCancel(form, 224, 88, 97, 25, "&C・キャンセル", 2),
+      ButtonAllYes(form, 16, 120, 97, 25, "&A・すべてはい", 3),
+      ButtonAllNo(form, 120, 120, 97, 25, "&B・すべていいえ", 4),
+      ButtonRename(form, 16, 152, 305, 25, "&R・下記の名前に変更する", 6),
+      EditFName(form, 16, 184, 305, 21, 5) {}
+
 OverwriteDialog::OverwriteDialog()
     : ui::Form(337, 222, "上書き確認", ui::BorderStyle::Dialog, ui::BorderIcons{}),
-      Label1(*this, 16, 16, "ファイル"),
-      LabelFName(*this, 16, 40, "", 305),
-      Label2(*this, 16, 64, "は既に存在します。上書きしてよろしいですか？"),
-      ButtonYes(*this, 16, 88, 97, 25, "&Y・はい", 0),
-      ButtonNo(*this, 120, 88, 97, 25, "&N・いいえ", 1),
-      ButtonCancel(*this, 224, 88, 97, 25, "&C・キャンセル", 2),
-      ButtonAllYes(*this, 16, 120, 97, 25, "&A・すべてはい", 3),
-      ButtonAllNo(*this, 120, 120, 97, 25, "&B・すべていいえ", 4),
-      ButtonRename(*this, 16, 152, 305, 25, "&R・下記の名前に変更する", 6),
-      EditFName(*this, 16, 184, 305, 21, 5) {
+      OverwriteDialogControls(static_cast<ui::Form&>(*this)) {
     // A file name is shown as it is: "&" in it is no accelerator.
     SetWindowLongPtrW(LabelFName.Handle(), GWL_STYLE, GetWindowLongPtrW(LabelFName.Handle(), GWL_STYLE) | SS_NOPREFIX);
     ButtonYes.SetModalResult(Modal(CodecResult::kOverwrite));

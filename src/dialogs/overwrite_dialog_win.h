@@ -9,12 +9,10 @@
 
 namespace plivex {
 
-class OverwriteDialog : public ui::Form {
-public:
-    OverwriteDialog();
-
-    // Full path of the existing file, set before showing; after Rename the new full path.
-    std::string TargetPath;
+// The dialog's controls: a private base of the dialog, so that its own code
+// names them directly and only ControlsForTest() reaches them from outside.
+struct OverwriteDialogControls {
+    explicit OverwriteDialogControls(ui::Form& form);
 
     ui::Label Label1;
     ui::Label LabelFName;
@@ -26,7 +24,19 @@ public:
     ui::Button ButtonAllNo;
     ui::Button ButtonRename;
     ui::Edit EditFName;
+};
 
+class OverwriteDialog : public ui::Form, private OverwriteDialogControls {
+public:
+    OverwriteDialog();
+
+    // Full path of the existing file, set before showing; after Rename the new full path.
+    std::string TargetPath;
+
+    // Tests and the screenshot tool drive the dialog through its controls.
+    OverwriteDialogControls& ControlsForTest() { return *this; }
+
+private:
     // Shows the existing file's name and proposes it as the new name.
     void FormShow();
     // Folder of the target path + the typed name; an existing file is overwritten only when confirmed.

@@ -53,20 +53,23 @@ LRESULT CALLBACK NoMnemonicProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 
 }  // namespace
 
+PasswordDialogControls::PasswordDialogControls(ui::Form& form)
+    : LabelFName(form, 16, 16, "ファイル名："),
+      LabelFiles(form, 80, 16, "", 257),
+      LabelAgain(form, 16, 48, std::string(text::kPasswordAgain)),
+      LabelPW(form, 16, 48, "&P・パスワード："),
+      EditPW(form, 16, 72, 321, 21, 0),
+      CBoxUseMeltFTmp(form, 16, 104, 321, 17, "&U・解凍したファイルを利用する", 2),
+      LabelPWCon(form, 16, 112, "&R・確認のためにもう１度入力："),
+      EditPWCon(form, 14, 133, 323, 21, 1),
+      CBoxStrongFormat(form, 16, 162, 321, 17, std::string(text::kStrongFormatTick), 2),
+      ButtonOk(form, 176, 168, 75, 25, "&OK", 3),
+      ButtonCancel(form, 256, 168, 75, 25, "&C･ｷｬﾝｾﾙ", 4),
+      Hints(form) {}
+
 PasswordDialog::PasswordDialog()
     : ui::Form(353, 206, std::string(text::kInputPWCaption), ui::BorderStyle::Dialog, ui::BorderIcons{}),
-      LabelFName(*this, 16, 16, "ファイル名："),
-      LabelFiles(*this, 80, 16, "", 257),
-      LabelAgain(*this, 16, 48, std::string(text::kPasswordAgain)),
-      LabelPW(*this, 16, 48, "&P・パスワード："),
-      EditPW(*this, 16, 72, 321, 21, 0),
-      CBoxUseMeltFTmp(*this, 16, 104, 321, 17, "&U・解凍したファイルを利用する", 2),
-      LabelPWCon(*this, 16, 112, "&R・確認のためにもう１度入力："),
-      EditPWCon(*this, 14, 133, 323, 21, 1),
-      CBoxStrongFormat(*this, 16, 162, 321, 17, std::string(text::kStrongFormatTick), 2),
-      ButtonOk(*this, 176, 168, 75, 25, "&OK", 3),
-      ButtonCancel(*this, 256, 168, 75, 25, "&C･ｷｬﾝｾﾙ", 4),
-      Hints(*this) {
+      PasswordDialogControls(static_cast<ui::Form&>(*this)) {
     // A file name is shown as it is: an '&' in it is no accelerator.
     const HWND files = LabelFiles.Handle();
     SetWindowLongPtrW(files, GWL_STYLE, GetWindowLongPtrW(files, GWL_STYLE) | SS_NOPREFIX);
@@ -153,6 +156,11 @@ void PasswordDialog::ButtonOkClick() {
     EndModal(ui::mrOk);
 }
 
+PasswordAnswer PasswordDialog::Answer() const {
+    return {ui::mrOk, Secret(ReadSecret(EditPW)), CBoxUseMeltFTmp.Checked(),
+            Mode == kModeEncrypt && CBoxStrongFormat.Checked()};
+}
+
 PasswordAnswer AskPassword(int mode, const Options& options, const std::vector<std::string>& files,
                            const std::string& remembered, bool again) {
     const std::unique_ptr<PasswordDialog> form = CreateQuestionDialog<PasswordDialog>();
@@ -162,14 +170,10 @@ PasswordAnswer AskPassword(int mode, const Options& options, const std::vector<s
     form->RememberedPW = remembered;
     form->Again = again;
 
-    PasswordAnswer answer{form->ShowModal(), Secret(), false, false};
+    const int result = form->ShowModal();
     // After Cancel the batch ends: nothing typed is handed on.
-    if (answer.result == ui::mrOk) {
-        answer.password = Secret(ReadSecret(form->EditPW));
-        answer.useMelted = form->CBoxUseMeltFTmp.Checked();
-        answer.strongFormat = mode == kModeEncrypt && form->CBoxStrongFormat.Checked();
-    }
-    return answer;  // the form wipes its fields as it is released
+    if (result != ui::mrOk) return {result, Secret(), false, false};
+    return form->Answer();  // the form wipes its fields as it is released
 }
 
 }  // namespace plivex

@@ -12,17 +12,17 @@
 
 namespace plivex {
 
-class PasswordDialog : public ui::Form {
-public:
-    PasswordDialog();
-    ~PasswordDialog() override;
+struct PasswordAnswer {
+    int result;             // ui::mrOk or ui::mrCancel
+    Secret password;        // UTF-8; empty after Cancel
+    bool useMelted;         // open the decrypted files at once
+    bool strongFormat;      // encrypting: write the strong format
+};
 
-    // Set by the caller between creating and showing.
-    int Mode = 0;  // 0 encrypt, otherwise decrypt
-    Options ShownOptions;
-    std::vector<std::string> Files;  // UTF-8 full paths, at least one
-    std::string RememberedPW;
-    bool Again = false;  // the last password did not open the file: said above the field
+// The dialog's controls: a private base of the dialog, so that its own code
+// names them directly and only ControlsForTest() reaches them from outside.
+struct PasswordDialogControls {
+    explicit PasswordDialogControls(ui::Form& form);
 
     ui::Label LabelFName;
     ui::Label LabelFiles;
@@ -37,19 +37,31 @@ public:
     ui::Button ButtonOk;
     ui::Button ButtonCancel;
     ui::Hints Hints;
+};
 
+class PasswordDialog : public ui::Form, private PasswordDialogControls {
+public:
+    PasswordDialog();
+    ~PasswordDialog() override;
+
+    // Set by the caller between creating and showing.
+    int Mode = 0;  // 0 encrypt, otherwise decrypt
+    Options ShownOptions;
+    std::vector<std::string> Files;  // UTF-8 full paths, at least one
+    std::string RememberedPW;
+    bool Again = false;  // the last password did not open the file: said above the field
+
+    // After OK: the password typed and what was ticked.
+    PasswordAnswer Answer() const;
+
+    // Tests and the screenshot tool drive the dialog through its controls.
+    PasswordDialogControls& ControlsForTest() { return *this; }
+
+private:
     void FormShow();
     void ButtonOkClick();
 
-private:
     bool noConfirmation_ = false;  // whether OK asks for the second field; decided when shown
-};
-
-struct PasswordAnswer {
-    int result;             // ui::mrOk or ui::mrCancel
-    Secret password;        // UTF-8; empty after Cancel
-    bool useMelted;         // open the decrypted files at once
-    bool strongFormat;      // encrypting: write the strong format
 };
 
 // Creates, places and shows the dialog for one batch, reads it and releases it.

@@ -5,15 +5,18 @@
 
 namespace plivex {
 
+ProgressDialogControls::ProgressDialogControls(ui::Form& form)
+    : LabelFile(form, 12, 12, "", 292),
+      LabelCount(form, 12, 34, "", 140),
+      LabelPercent(form, 164, 34, "", 140, ui::Alignment::Right),
+      BarBytes(form, 12, 56, 292, 16),
+      LabelAmount(form, 12, 78, "", 160),
+      LabelTimeLeft(form, 176, 78, "", 128, ui::Alignment::Right),
+      ButtonCancel(form, 113, 104, 90, 25, "&C・キャンセル", 0) {}
+
 ProgressDialog::ProgressDialog()
     : Form(316, 141, std::string(kAppTitle), ui::BorderStyle::Dialog, ui::BorderIcons{true, false, false, false}),
-      LabelFile(*this, 12, 12, "", 292),
-      LabelCount(*this, 12, 34, "", 140),
-      LabelPercent(*this, 164, 34, "", 140, ui::Alignment::Right),
-      BarBytes(*this, 12, 56, 292, 16),
-      LabelAmount(*this, 12, 78, "", 160),
-      LabelTimeLeft(*this, 176, 78, "", 128, ui::Alignment::Right),
-      ButtonCancel(*this, 113, 104, 90, 25, "&C・キャンセル", 0) {
+      ProgressDialogControls(static_cast<ui::Form&>(*this)) {
     ButtonCancel.SetCancel(true);
     ButtonCancel.OnClick = [this] { RequestCancel(); };
     // The close box means Cancel; the window goes when the conversion has stopped.

@@ -13,9 +13,10 @@ namespace plivex {
 
 inline constexpr std::string_view kCancelling = "中止しています…";
 
-class ProgressDialog : public ui::Form {
-public:
-    ProgressDialog();
+// The window's controls: a private base of the window, so that its own code
+// names them directly and only ControlsForTest() reaches them from outside.
+struct ProgressDialogControls {
+    explicit ProgressDialogControls(ui::Form& form);
 
     ui::Label LabelFile;
     ui::Label LabelCount;
@@ -24,6 +25,11 @@ public:
     ui::Label LabelAmount;
     ui::Label LabelTimeLeft;
     ui::Button ButtonCancel;
+};
+
+class ProgressDialog : public ui::Form, private ProgressDialogControls {
+public:
+    ProgressDialog();
 
     // label: "暗号化：" or "解凍："; index from 0 of count files; bytes of the
     // whole pass, and the time worked on it so far.
@@ -35,6 +41,9 @@ public:
     void ResetCancel();
     // What Cancel, Esc and the close box do: the button goes grey and the window says so.
     void RequestCancel();
+
+    // Tests and the screenshot tool drive the window through its controls.
+    ProgressDialogControls& ControlsForTest() { return *this; }
 
 private:
     bool cancelRequested_ = false;

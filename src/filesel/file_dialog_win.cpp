@@ -66,19 +66,22 @@ private:
 
 // ---- FileDialogForm ----
 
+// Tab order: inside the panel the list first, then the tree.
+FileDialogControls::FileDialogControls(ui::Form& form)
+    : FolderView(form, 16, 16, 217, 273, 1),
+      LBoxFiles(form, 237, 16, 324, 273, 0, ui::ListBoxOptions{true, false, true}),
+      Splitter1(form, 233, 16, 4, 273, FolderView, {&LBoxFiles}, 150),
+      Label1(form, 16, 308, "&N･ファイル名："),
+      EditFileName(form, 96, 304, 465, 20, 2),
+      Label2(form, 16, 340, "&T･種類："),
+      EditFileType(form, 96, 336, 137, 21, 3),
+      CBoxFileType(form, 240, 336, 321, 21, 4),
+      ButtonOk(form, 352, 368, 97, 25, "&OK", 5),
+      ButtonCancel(form, 464, 368, 97, 25, "&C・キャンセル", 6) {}
+
 FileDialogForm::FileDialogForm(FileDialog* fileSel)
     : Form(577, 406, "", ui::BorderStyle::Single, ui::BorderIcons{true, true, false, false}),
-      // Tab order: inside the panel the list first, then the tree.
-      FolderView(*this, 16, 16, 217, 273, 1),
-      LBoxFiles(*this, 237, 16, 324, 273, 0, ui::ListBoxOptions{true, false, true}),
-      Splitter1(*this, 233, 16, 4, 273, FolderView, {&LBoxFiles}, 150),
-      Label1(*this, 16, 308, "&N･ファイル名："),
-      EditFileName(*this, 96, 304, 465, 20, 2),
-      Label2(*this, 16, 340, "&T･種類："),
-      EditFileType(*this, 96, 336, 137, 21, 3),
-      CBoxFileType(*this, 240, 336, 321, 21, 4),
-      ButtonOk(*this, 352, 368, 97, 25, "&OK", 5),
-      ButtonCancel(*this, 464, 368, 97, 25, "&C・キャンセル", 6),
+      FileDialogControls(static_cast<ui::Form&>(*this)),
       FileSel(fileSel) {
     Label1.SetFocusControl(&EditFileName);
     Label2.SetFocusControl(&EditFileType);
@@ -212,6 +215,25 @@ void FileDialogForm::ButtonCancelClick() {
     else Hide();
 }
 
+void FileDialogForm::ShowStart(const std::vector<std::string>& fileTypes, const std::string& fileName,
+                               const std::string& folder) {
+    CBoxFileType.SetItems(fileTypes);
+    EditFileName.SetText(fileName);
+    FolderView.SetFolderName(folder);  // selecting the folder refreshes the list
+}
+
+void FileDialogForm::SetMultiSelect(bool on) { LBoxFiles.SetMultiSelect(on, true); }
+
+std::string FileDialogForm::FolderShown() const { return FolderView.FolderName(); }
+
+int FileDialogForm::FileTypeIndexShown() const { return CBoxFileType.ItemIndex(); }
+
+std::vector<std::string> FileDialogForm::FilesChosen() const {
+    std::vector<std::string> selected;
+    for (int i : LBoxFiles.SelectedIndices()) selected.push_back(LBoxFiles.Item(i));
+    return ChosenFiles(FolderView.PathName(), selected, EditFileName.Text());
+}
+
 // ---- FileDialog ----
 
 FileDialog::FileDialog() {
@@ -234,15 +256,13 @@ void FileDialog::PropToDialog() {
     DialogBase::PropToDialog();
     FileDialogForm* form = Form();
     if (!form) return;
-    form->CBoxFileType.SetItems(fileTypes_.Entries());
-    form->EditFileName.SetText(FileNamePart(fileName_));
-    form->FolderView.SetFolderName(initialFolder_);  // selecting the folder refreshes the list
+    form->ShowStart(fileTypes_.Entries(), FileNamePart(fileName_), initialFolder_);
     form->FileMustExist = fileMustExist_;
     form->OverwritePrompt = overwritePrompt_;
     form->WildCardFree = wildCardFree_;
     form->FileTypeIndex = fileTypeIndex_;
     form->OnChosen = onChosen_;
-    form->LBoxFiles.SetMultiSelect(multiSelect_, true);
+    form->SetMultiSelect(multiSelect_);
 }
 
 void FileDialog::DialogToProp() {
@@ -250,14 +270,9 @@ void FileDialog::DialogToProp() {
     FileDialogForm* form = Form();
     if (!form) return;
     fileName_ = form->FileName;
-    SetInitialFolder(form->FolderView.FolderName());
-    fileTypeIndex_ = form->CBoxFileType.ItemIndex();
-    if (multiSelect_) {
-        const std::string folder = form->FolderView.PathName();
-        std::vector<std::string> selected;
-        for (int i : form->LBoxFiles.SelectedIndices()) selected.push_back(form->LBoxFiles.Item(i));
-        fileList_ = ChosenFiles(folder, selected, form->EditFileName.Text());
-    }
+    SetInitialFolder(form->FolderShown());
+    fileTypeIndex_ = form->FileTypeIndexShown();
+    if (multiSelect_) fileList_ = form->FilesChosen();
 }
 
 }  // namespace plivex

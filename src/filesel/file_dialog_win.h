@@ -26,9 +26,10 @@ namespace plivex {
 
 class FileDialog;
 
-class FileDialogForm : public ui::Form {
-public:
-    explicit FileDialogForm(FileDialog* fileSel = nullptr);
+// The dialog's controls: a private base of the dialog, so that its own code
+// names them directly and only ControlsForTest() reaches them from outside.
+struct FileDialogControls {
+    explicit FileDialogControls(ui::Form& form);
 
     // Panel1, the area the tree, the splitter and the list share, is not a
     // window of its own: 16, 16, 545 x 273.
@@ -42,6 +43,11 @@ public:
     ui::ComboBox CBoxFileType;
     ui::Button ButtonOk;
     ui::Button ButtonCancel;
+};
+
+class FileDialogForm : public ui::Form, private FileDialogControls {
+public:
+    explicit FileDialogForm(FileDialog* fileSel = nullptr);
 
     // Copies of the component's settings, made by its PropToDialog.
     bool FileMustExist = false;
@@ -53,10 +59,22 @@ public:
     // The full path built when a choice is accepted.
     std::string FileName;
 
-    // Fills the list with the selected folder's files matching the patterns.
-    void RefreshFileList();
+    // What a showing starts from: the named types, the proposed name and the
+    // folder, whose selection refreshes the list.
+    void ShowStart(const std::vector<std::string>& fileTypes, const std::string& fileName, const std::string& folder);
+    void SetMultiSelect(bool on);
+    // What the dialog shows when a choice is accepted: the folder selected, the
+    // named type selected (-1 for typed patterns) and, choosing many files, their full paths.
+    std::string FolderShown() const;
+    int FileTypeIndexShown() const;
+    std::vector<std::string> FilesChosen() const;
+
+    // Tests and the screenshot tool drive the dialog through its controls.
+    FileDialogControls& ControlsForTest() { return *this; }
 
 private:
+    // Fills the list with the selected folder's files matching the patterns.
+    void RefreshFileList();
     void ButtonOkClick();
     void FormShow();
     void CBoxFileTypeChange();

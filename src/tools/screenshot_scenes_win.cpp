@@ -84,8 +84,9 @@ int RenderFileSelection() {
     fileSel.Show();
     ui::Application::Get().ProcessMessages();
     FileDialogForm& form = *fileSel.Form();
-    form.LBoxFiles.SetSelected(form.LBoxFiles.FindItem("報告書.doc"), true);
-    form.FolderView.SetFocus();  // the tree shows its selected folder while it has the focus
+    auto& ctl = form.ControlsForTest();
+    ctl.LBoxFiles.SetSelected(ctl.LBoxFiles.FindItem("報告書.doc"), true);
+    ctl.FolderView.SetFocus();  // the tree shows its selected folder while it has the focus
     CaptureForm(form, "file-selection");
     fileSel.Hide();
     for (const auto& f : files) DeleteFileW((docs + L"\\" + f).c_str());
@@ -100,7 +101,8 @@ int RenderOptions() {
     setting.Show();
     ui::Application::Get().ProcessMessages();
     CaptureForm(setting, "options-file");
-    setting.PCSetting.SetActivePage(setting.TaOther);
+    auto& ctl = setting.ControlsForTest();
+    ctl.PCSetting.SetActivePage(ctl.TaOther);
     ui::Application::Get().ProcessMessages();
     CaptureForm(setting, "options-other");
     setting.Hide();

@@ -68,28 +68,29 @@ protected:
 
     void Answer(ui::Form& f) {
         if (auto* pw = dynamic_cast<PasswordDialog*>(&f)) {
+            auto& ctl = pw->ControlsForTest();
             EXPECT_FALSE(BatchIdle());
             if (duringPrompt) std::exchange(duringPrompt, nullptr)();
             std::string files;
             for (const std::string& name : pw->Files) files += "|" + name.substr(dir.path().size());
             log.push_back("ask " + std::to_string(pw->Mode) + files + (pw->Again ? " again" : ""));
-            EXPECT_EQ(pw->LabelAgain.Visible(), pw->Again);
+            EXPECT_EQ(ctl.LabelAgain.Visible(), pw->Again);
             offered.push_back(pw->RememberedPW);
             if (prompts.empty()) {
                 ADD_FAILURE() << "unexpected prompt";
-                pw->ButtonCancel.Click();
+                ctl.ButtonCancel.Click();
                 return;
             }
             const Prompt p = prompts.front();
             prompts.pop_front();
-            if (!p.ok) return pw->ButtonCancel.Click();
-            pw->EditPW.SetText(p.password);
-            pw->EditPWCon.SetText(p.password);
-            pw->CBoxUseMeltFTmp.SetChecked(p.open);
-            pw->ButtonOk.Click();
+            if (!p.ok) return ctl.ButtonCancel.Click();
+            ctl.EditPW.SetText(p.password);
+            ctl.EditPWCon.SetText(p.password);
+            ctl.CBoxUseMeltFTmp.SetChecked(p.open);
+            ctl.ButtonOk.Click();
         } else if (auto* fe = dynamic_cast<OverwriteDialog*>(&f)) {
             log.push_back("overwrite " + fe->TargetPath.substr(dir.path().size()));
-            fe->ButtonAllNo.Click();
+            fe->ControlsForTest().ButtonAllNo.Click();
         } else {
             ADD_FAILURE() << "unexpected form " << f.Caption();
         }
@@ -262,17 +263,18 @@ TEST_F(DealWin, StretchingRunsOffTheWindowsThreadForAnyFile) {
 // not stop before it ends; the next file takes Cancel again.
 TEST(ProgressWindow, CancelIsAcknowledgedAtOnceAndSpentWithItsFile) {
     ProgressDialog form;
+    auto& ctl = form.ControlsForTest();
     form.Show();
     form.Report("暗号化：", "a.txt", 0, 2, 10, 100, 5000);
-    form.ButtonCancel.Click();
+    ctl.ButtonCancel.Click();
     EXPECT_TRUE(form.CancelRequested());
-    EXPECT_FALSE(form.ButtonCancel.Enabled());
-    EXPECT_EQ(form.LabelTimeLeft.Text(), "中止しています…");
+    EXPECT_FALSE(ctl.ButtonCancel.Enabled());
+    EXPECT_EQ(ctl.LabelTimeLeft.Text(), "中止しています…");
     form.Report("暗号化：", "a.txt", 0, 2, 20, 100, 6000);
-    EXPECT_EQ(form.LabelTimeLeft.Text(), "中止しています…") << "the numbers must not hide it";
+    EXPECT_EQ(ctl.LabelTimeLeft.Text(), "中止しています…") << "the numbers must not hide it";
     form.ResetCancel();
     EXPECT_FALSE(form.CancelRequested());
-    EXPECT_TRUE(form.ButtonCancel.Enabled());
+    EXPECT_TRUE(ctl.ButtonCancel.Enabled());
     form.Hide();
 }
 
@@ -346,7 +348,7 @@ TEST_F(DealWin, CancelInTheProgressWindowLeavesEveryFileAsItWas) {
     OptionsInForce().OnNameClash = kAskAtClash;
     ASSERT_TRUE(WriteAll(dir / "video.bin", big));
     ui::SetModalHook([this](ui::Form& f) {
-        if (auto* fe = dynamic_cast<OverwriteDialog*>(&f)) return fe->ButtonYes.Click();
+        if (auto* fe = dynamic_cast<OverwriteDialog*>(&f)) return fe->ControlsForTest().ButtonYes.Click();
         Answer(f);
     });
     {

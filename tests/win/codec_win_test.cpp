@@ -304,7 +304,7 @@ TEST_F(CodecWin, OverwriteQuestionGoesToTheDialogWhenNobodyAnswersInItsPlace) {
     ui::SetModalHook([&](ui::Form& f) {
         auto& dialog = dynamic_cast<OverwriteDialog&>(f);
         dialogs.push_back(dialog.TargetPath);
-        dialog.ButtonNo.Click();
+        dialog.ControlsForTest().ButtonNo.Click();
     });
     EXPECT_EQ(codec.Encode(dir / "a.txt", dir / "a.pvx", kNoClash, 1, key).result, kSkipped);
     ui::SetModalHook(nullptr);

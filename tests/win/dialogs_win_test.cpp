@@ -40,10 +40,11 @@ TEST(AboutDialog, PropertiesReachTheWindowAtCreationAndRefresh) {
     ASSERT_TRUE(about.IsCreated());
     auto* form = dynamic_cast<AboutBoxForm*>(about.DialogForm());
     ASSERT_NE(form, nullptr);
+    auto& ctl = form->ControlsForTest();
     EXPECT_TRUE(form->Visible());
     EXPECT_EQ(form->Caption(), "プリベックスのバージョン情報");
-    EXPECT_EQ(form->LabelAppName.Text(), "プリベックス");
-    EXPECT_EQ(form->LabelAppVer.Text(), "Ver 3.34");
+    EXPECT_EQ(ctl.LabelAppName.Text(), "プリベックス");
+    EXPECT_EQ(ctl.LabelAppVer.Text(), "Ver 3.34");
     EXPECT_EQ(form->Width(), 361);
     EXPECT_EQ(form->Height(), 249);
 
@@ -51,12 +52,12 @@ TEST(AboutDialog, PropertiesReachTheWindowAtCreationAndRefresh) {
     about.SetAppVer("Ver 9.99");
     about.Show();
     EXPECT_EQ(about.DialogForm(), form);  // the same window, only brought to the front
-    EXPECT_EQ(form->LabelAppVer.Text(), "Ver 3.34");
+    EXPECT_EQ(ctl.LabelAppVer.Text(), "Ver 3.34");
     about.RefreshDialog();
-    EXPECT_EQ(form->LabelAppVer.Text(), "Ver 9.99");
+    EXPECT_EQ(ctl.LabelAppVer.Text(), "Ver 9.99");
 
     // OK hides it; showing again gives the same window.
-    form->ButtonOK.Click();
+    ctl.ButtonOK.Click();
     EXPECT_FALSE(form->Visible());
     about.Show();
     EXPECT_EQ(about.DialogForm(), form);
@@ -80,7 +81,7 @@ TEST(AboutDialog, ShowModalOfAVisibleDialogHidesItWithoutSaving) {
     about.SetAppVer("1");
     about.Show();
     about.SetAppVer("2");  // not copied to the window yet
-    ui::SetModalHook([](ui::Form& f) { dynamic_cast<AboutBoxForm&>(f).ButtonOK.Click(); });
+    ui::SetModalHook([](ui::Form& f) { dynamic_cast<AboutBoxForm&>(f).ControlsForTest().ButtonOK.Click(); });
     const int result = about.ShowModal();
     ui::SetModalHook(nullptr);
     EXPECT_EQ(result, ui::mrOk);

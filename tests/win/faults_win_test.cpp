@@ -70,12 +70,13 @@ protected:
         ui::SetModalHook([this](ui::Form& f) {
             auto* pw = dynamic_cast<PasswordDialog*>(&f);
             if (!pw) return ADD_FAILURE() << "unexpected form " << f.Caption();
+            auto& ctl = pw->ControlsForTest();
             log.push_back("ask " + std::to_string(pw->Mode));
             if (onPrompt) onPrompt(pw->Files);
-            pw->EditPW.SetText("pw");
-            pw->EditPWCon.SetText("pw");
-            pw->CBoxUseMeltFTmp.SetChecked(false);
-            pw->ButtonOk.Click();
+            ctl.EditPW.SetText("pw");
+            ctl.EditPWCon.SetText("pw");
+            ctl.CBoxUseMeltFTmp.SetChecked(false);
+            ctl.ButtonOk.Click();
         });
     }
     void TearDown() override {

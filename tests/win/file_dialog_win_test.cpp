@@ -62,9 +62,10 @@ void ClickItem(ui::ListBox& list, int index, bool twice = false) {
 
 // The combo picked by the user (the program's own ItemIndex does not notify).
 void PickType(FileDialogForm& form, int index) {
-    form.CBoxFileType.SetItemIndex(index);
-    SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(form.CBoxFileType.Id(), CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(form.CBoxFileType.Handle()));
+    auto& ctl = form.ControlsForTest();
+    ctl.CBoxFileType.SetItemIndex(index);
+    SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(ctl.CBoxFileType.Id(), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(ctl.CBoxFileType.Handle()));
 }
 
 Strings Sorted(Strings s) {
@@ -103,8 +104,9 @@ protected:
     }
     FileDialogForm& Accept(const std::string& name) {
         FileDialogForm& form = *sel.Form();
-        form.EditFileName.SetText(name);
-        form.ButtonOk.Click();
+        auto& ctl = form.ControlsForTest();
+        ctl.EditFileName.SetText(name);
+        ctl.ButtonOk.Click();
         return form;
     }
     bool SameFolder(const std::string& a, const std::string& b) { return SameTextIgnoringCase(a, b); }
@@ -157,91 +159,93 @@ TEST_F(FileSel, ComponentDefaultsAndFileTypes) {
 TEST_F(FileSel, ListFollowsFolderTypesAndTypedPatterns) {
     sel.AddFileType("暗号ファイル", "*.pvx", 9);
     FileDialogForm& form = Open();
+    auto& ctl = form.ControlsForTest();
     EXPECT_TRUE(form.Visible());
     EXPECT_EQ(form.ClientWidth(), 577);
     EXPECT_EQ(form.ClientHeight(), 406);
-    EXPECT_TRUE(SameFolder(form.FolderView.PathName(), folder)) << form.FolderView.PathName();
-    EXPECT_EQ(form.FolderView.Hint(), form.FolderView.PathName());
+    EXPECT_TRUE(SameFolder(ctl.FolderView.PathName(), folder)) << ctl.FolderView.PathName();
+    EXPECT_EQ(ctl.FolderView.Hint(), ctl.FolderView.PathName());
     // Tab order: the list, the tree, the name; the labels' accelerators reach their edits.
-    EXPECT_TRUE(form.LBoxFiles.Focused());
+    EXPECT_TRUE(ctl.LBoxFiles.Focused());
     Key(form, VK_TAB);
-    EXPECT_TRUE(form.FolderView.Focused());
+    EXPECT_TRUE(ctl.FolderView.Focused());
     Key(form, VK_TAB);
-    EXPECT_TRUE(form.EditFileName.Focused());
+    EXPECT_TRUE(ctl.EditFileName.Focused());
     Key(form, 'T', true);
-    EXPECT_TRUE(form.EditFileType.Focused());
+    EXPECT_TRUE(ctl.EditFileType.Focused());
     Key(form, 'N', true);
-    EXPECT_TRUE(form.EditFileName.Focused());
-    EXPECT_EQ(form.CBoxFileType.Count(), 2);
-    EXPECT_EQ(form.CBoxFileType.ItemIndex(), 0);
-    EXPECT_EQ(form.EditFileType.Text(), "*.*");
+    EXPECT_TRUE(ctl.EditFileName.Focused());
+    EXPECT_EQ(ctl.CBoxFileType.Count(), 2);
+    EXPECT_EQ(ctl.CBoxFileType.ItemIndex(), 0);
+    EXPECT_EQ(ctl.EditFileType.Text(), "*.*");
     // Files only: the folder whose name matches is not listed.
-    EXPECT_EQ(Sorted(form.LBoxFiles.Items()), Sorted({" 空白.doc", "b.doc", "データ.pvx", "メモ.TXT", "報告書.txt"}));
+    EXPECT_EQ(Sorted(ctl.LBoxFiles.Items()), Sorted({" 空白.doc", "b.doc", "データ.pvx", "メモ.TXT", "報告書.txt"}));
 
     PickType(form, 1);
-    EXPECT_EQ(form.EditFileType.Text(), "*.pvx");
-    EXPECT_EQ(form.LBoxFiles.Items(), Strings{"データ.pvx"});
+    EXPECT_EQ(ctl.EditFileType.Text(), "*.pvx");
+    EXPECT_EQ(ctl.LBoxFiles.Items(), Strings{"データ.pvx"});
 
     // Typed patterns and Enter: applied, no type selected, the dialog stays open.
-    form.EditFileType.SetFocus();
-    EXPECT_FALSE(form.ButtonOk.Default());  // Enter here must not accept
-    ClearAndType(form.EditFileType, "*.txt,*.TXT");
+    ctl.EditFileType.SetFocus();
+    EXPECT_FALSE(ctl.ButtonOk.Default());  // Enter here must not accept
+    ClearAndType(ctl.EditFileType, "*.txt,*.TXT");
     Key(form, VK_RETURN);
     EXPECT_TRUE(form.Visible());
     EXPECT_TRUE(receiver.received.empty());
-    EXPECT_EQ(form.CBoxFileType.ItemIndex(), -1);
-    EXPECT_EQ(Sorted(form.LBoxFiles.Items()), Sorted({"メモ.TXT", "報告書.txt"}));  // each once
+    EXPECT_EQ(ctl.CBoxFileType.ItemIndex(), -1);
+    EXPECT_EQ(Sorted(ctl.LBoxFiles.Items()), Sorted({"メモ.TXT", "報告書.txt"}));  // each once
 
     // A blank after the comma belongs to the pattern; leaving the edit applies it too.
-    ClearAndType(form.EditFileType, "*.pvx, *.doc");
-    form.EditFileName.SetFocus();
-    EXPECT_TRUE(form.ButtonOk.Default());
-    EXPECT_EQ(Sorted(form.LBoxFiles.Items()), Sorted({" 空白.doc", "データ.pvx"}));
+    ClearAndType(ctl.EditFileType, "*.pvx, *.doc");
+    ctl.EditFileName.SetFocus();
+    EXPECT_TRUE(ctl.ButtonOk.Default());
+    EXPECT_EQ(Sorted(ctl.LBoxFiles.Items()), Sorted({" 空白.doc", "データ.pvx"}));
 
     // An empty pattern edit stands for every file; a pattern matching nothing empties the list.
-    form.EditFileType.SetFocus();
-    ClearAndType(form.EditFileType, "");
-    form.EditFileType.SetModified(true);
+    ctl.EditFileType.SetFocus();
+    ClearAndType(ctl.EditFileType, "");
+    ctl.EditFileType.SetModified(true);
     Key(form, VK_RETURN);
-    EXPECT_EQ(form.EditFileType.Text(), "*.*");
-    EXPECT_EQ(form.LBoxFiles.Count(), 5);
-    ClearAndType(form.EditFileType, "*.none");
+    EXPECT_EQ(ctl.EditFileType.Text(), "*.*");
+    EXPECT_EQ(ctl.LBoxFiles.Count(), 5);
+    ClearAndType(ctl.EditFileType, "*.none");
     Key(form, VK_RETURN);
-    EXPECT_EQ(form.LBoxFiles.Count(), 0);
+    EXPECT_EQ(ctl.LBoxFiles.Count(), 0);
 
     // Clicking an item puts its name into the name edit.
     PickType(form, 0);
-    const int memo = form.LBoxFiles.FindItem("メモ.TXT");
-    ClickItem(form.LBoxFiles, memo);
-    EXPECT_EQ(form.EditFileName.Text(), "メモ.TXT");
+    const int memo = ctl.LBoxFiles.FindItem("メモ.TXT");
+    ClickItem(ctl.LBoxFiles, memo);
+    EXPECT_EQ(ctl.EditFileName.Text(), "メモ.TXT");
 }
 
 TEST_F(FileSel, TypedPatternsSurviveAcceptanceAndTheNextShowing) {
     sel.AddFileType("暗号ファイル", "*.pvx", 9);
     sel.SetFileTypeIndex(1);
     FileDialogForm& form = Open();
-    EXPECT_EQ(form.LBoxFiles.Items(), Strings{"データ.pvx"});
-    ClearAndType(form.EditFileType, "*.doc");
-    form.EditFileType.SetFocus();
-    form.EditFileName.SetFocus();
+    auto& ctl = form.ControlsForTest();
+    EXPECT_EQ(ctl.LBoxFiles.Items(), Strings{"データ.pvx"});
+    ClearAndType(ctl.EditFileType, "*.doc");
+    ctl.EditFileType.SetFocus();
+    ctl.EditFileName.SetFocus();
     Accept("b.doc");
     EXPECT_FALSE(form.Visible());
     EXPECT_EQ(sel.FileTypeIndex(), -1);
 
     Open();
-    EXPECT_EQ(form.CBoxFileType.ItemIndex(), -1);
-    EXPECT_EQ(form.EditFileType.Text(), "*.doc");
-    EXPECT_EQ(Sorted(form.LBoxFiles.Items()), Sorted({" 空白.doc", "b.doc"}));
-    EXPECT_EQ(form.EditFileName.Text(), "b.doc");  // the name part of the last choice
+    EXPECT_EQ(ctl.CBoxFileType.ItemIndex(), -1);
+    EXPECT_EQ(ctl.EditFileType.Text(), "*.doc");
+    EXPECT_EQ(Sorted(ctl.LBoxFiles.Items()), Sorted({" 空白.doc", "b.doc"}));
+    EXPECT_EQ(ctl.EditFileName.Text(), "b.doc");  // the name part of the last choice
 
     // Without types the combo stays empty and the pattern edit keeps its text.
-    form.ButtonCancel.Click();
+    ctl.ButtonCancel.Click();
     sel.ClearFileType();
     sel.SetWildCardFree(false);
     Open();
-    EXPECT_EQ(form.CBoxFileType.Count(), 0);
-    EXPECT_EQ(form.EditFileType.Text(), "*.doc");
-    EXPECT_NE(GetWindowLongPtrW(form.EditFileType.Handle(), GWL_STYLE) & ES_READONLY, 0);
+    EXPECT_EQ(ctl.CBoxFileType.Count(), 0);
+    EXPECT_EQ(ctl.EditFileType.Text(), "*.doc");
+    EXPECT_NE(GetWindowLongPtrW(ctl.EditFileType.Handle(), GWL_STYLE) & ES_READONLY, 0);
 }
 
 TEST_F(FileSel, AcceptingAddsTheDefaultExtensionAndNotifiesSynchronously) {
@@ -254,28 +258,29 @@ TEST_F(FileSel, AcceptingAddsTheDefaultExtensionAndNotifiesSynchronously) {
         seenHidden = !sel.Form()->Visible();
     };
     FileDialogForm& form = Open();
+    auto& ctl = form.ControlsForTest();
     Accept("新規");
     EXPECT_EQ(receiver.received, std::vector<int>{kChosen});  // delivered before the click returned
-    EXPECT_EQ(seenName, form.FolderView.PathName() + "新規.pvx");
+    EXPECT_EQ(seenName, ctl.FolderView.PathName() + "新規.pvx");
     EXPECT_TRUE(seenHidden);
-    EXPECT_EQ(form.EditFileName.Text(), "新規.pvx");
+    EXPECT_EQ(ctl.EditFileName.Text(), "新規.pvx");
     EXPECT_TRUE(SameFolder(sel.InitialFolder() + "\\", folder));
     EXPECT_EQ(sel.FileTypeIndex(), 1);
     EXPECT_TRUE(sel.FileList().empty());  // single selection leaves the list alone
 
     Open();
-    form.EditFileName.SetText("名前.txt");  // an extension of its own is kept
-    form.EditFileName.SetFocus();
+    ctl.EditFileName.SetText("名前.txt");  // an extension of its own is kept
+    ctl.EditFileName.SetFocus();
     Key(form, VK_RETURN);  // Enter in the name edit accepts
-    EXPECT_EQ(sel.FileName(), form.FolderView.PathName() + "名前.txt");
+    EXPECT_EQ(sel.FileName(), ctl.FolderView.PathName() + "名前.txt");
     Open();
     Accept("C:\\他\\全体");  // a full path stands on its own
     EXPECT_EQ(sel.FileName(), "C:\\他\\全体.pvx");
-    EXPECT_EQ(form.EditFileName.Text(), "全体.pvx");
+    EXPECT_EQ(ctl.EditFileName.Text(), "全体.pvx");
     Open();
     PickType(form, 0);
     Accept("そのまま");
-    EXPECT_EQ(sel.FileName(), form.FolderView.PathName() + "そのまま");
+    EXPECT_EQ(sel.FileName(), ctl.FolderView.PathName() + "そのまま");
     EXPECT_EQ(receiver.received.size(), 4u);
     EXPECT_TRUE(asked.empty());
 
@@ -283,7 +288,7 @@ TEST_F(FileSel, AcceptingAddsTheDefaultExtensionAndNotifiesSynchronously) {
     sel.SetOnChosen(nullptr);
     Open();
     Accept("無通知");
-    EXPECT_EQ(sel.FileName(), form.FolderView.PathName() + "無通知");
+    EXPECT_EQ(sel.FileName(), ctl.FolderView.PathName() + "無通知");
     EXPECT_FALSE(form.Visible());
     EXPECT_EQ(receiver.received.size(), 4u);
 }
@@ -297,11 +302,12 @@ TEST_F(FileSel, FullPathsAreTakenAsTheyAreAndAFolderIsGoneTo) {
     sel.SetMultiSelect(true);
     sel.SetFileMustExist(true);
     FileDialogForm& form = Open();
+    auto& ctl = form.ControlsForTest();
     Accept(elsewhere);
     EXPECT_TRUE(form.Visible()) << "a folder is not a choice";
     EXPECT_TRUE(receiver.received.empty());
-    EXPECT_TRUE(SameFolder(form.FolderView.PathName(), elsewhere + "\\"));
-    EXPECT_EQ(form.EditFileName.Text(), "");
+    EXPECT_TRUE(SameFolder(ctl.FolderView.PathName(), elsewhere + "\\"));
+    EXPECT_EQ(ctl.EditFileName.Text(), "");
     Accept(folder + "報告書.txt");
     EXPECT_EQ(receiver.received.size(), 1u);
     EXPECT_EQ(sel.FileName(), folder + "報告書.txt");
@@ -330,21 +336,22 @@ TEST_F(FileSel, MultiSelectTakesSelectedItemsThenTheTypedName) {
     sel.SetMultiSelect(true);
     sel.SetOnChosen(receiver.Handler(1025));
     FileDialogForm& form = Open();
-    ASSERT_TRUE(form.LBoxFiles.MultiSelect());
-    EXPECT_TRUE(form.LBoxFiles.ExtendedSelect());
-    const std::string path = form.FolderView.PathName();
-    const int memo = form.LBoxFiles.FindItem("メモ.TXT");
-    const int report = form.LBoxFiles.FindItem("報告書.txt");
+    auto& ctl = form.ControlsForTest();
+    ASSERT_TRUE(ctl.LBoxFiles.MultiSelect());
+    EXPECT_TRUE(ctl.LBoxFiles.ExtendedSelect());
+    const std::string path = ctl.FolderView.PathName();
+    const int memo = ctl.LBoxFiles.FindItem("メモ.TXT");
+    const int report = ctl.LBoxFiles.FindItem("報告書.txt");
     // In list order, whatever the order of selecting.
     const Strings both = memo < report ? Strings{path + "メモ.TXT", path + "報告書.txt"}
                                        : Strings{path + "報告書.txt", path + "メモ.TXT"};
-    form.LBoxFiles.SetSelectedIndices({report, memo});
+    ctl.LBoxFiles.SetSelectedIndices({report, memo});
     Accept(memo < report ? "報告書.TXT" : "メモ.txt");  // the second selected item, in another case
     EXPECT_EQ(sel.FileList(), both);
     EXPECT_EQ(receiver.received, std::vector<int>{1025});
 
     Open();
-    form.LBoxFiles.SetSelectedIndices({memo, report});
+    ctl.LBoxFiles.SetSelectedIndices({memo, report});
     Accept("新規.txt");
     Strings three = both;
     three.push_back(path + "新規.txt");
@@ -352,7 +359,7 @@ TEST_F(FileSel, MultiSelectTakesSelectedItemsThenTheTypedName) {
 
     // A double click chooses the item clicked.
     Open();
-    ClickItem(form.LBoxFiles, memo, true);
+    ClickItem(ctl.LBoxFiles, memo, true);
     EXPECT_FALSE(form.Visible());
     EXPECT_EQ(sel.FileList(), Strings{path + "メモ.TXT"});
     EXPECT_EQ(sel.FileName(), path + "メモ.TXT");
@@ -361,7 +368,7 @@ TEST_F(FileSel, MultiSelectTakesSelectedItemsThenTheTypedName) {
 TEST_F(FileSel, ExistenceTestSharesReadAccessOnly) {
     sel.SetFileMustExist(true);
     FileDialogForm& form = Open();
-    const std::string path = form.FolderView.PathName();
+    const std::string path = form.ControlsForTest().FolderView.PathName();
     const auto refused = [&](const std::string& name, const std::string& message) {
         asked.clear();
         Accept(name);
@@ -402,7 +409,7 @@ TEST_F(FileSel, ExistenceTestSharesReadAccessOnly) {
 TEST_F(FileSel, OverwritePromptAsksForExistingFilesOnly) {
     sel.SetOverwritePrompt(true);
     FileDialogForm& form = Open();
-    const std::string path = form.FolderView.PathName();
+    const std::string path = form.ControlsForTest().FolderView.PathName();
     answer = MsgAnswer::kNo;
     Accept("データ.pvx");
     EXPECT_EQ(asked, Strings{"上書きしてよろしいですか？|プリベックス|308"});
@@ -429,6 +436,7 @@ TEST_F(FileSel, OverwritePromptAsksForExistingFilesOnly) {
 TEST_F(FileSel, CancelLeavesTheComponentAsItWas) {
     sel.SetMultiSelect(true);
     FileDialogForm& form = Open();
+    auto& ctl = form.ControlsForTest();
     Accept("b.doc");
     ASSERT_EQ(receiver.received.size(), 1u);
     const std::string name = sel.FileName();
@@ -437,12 +445,12 @@ TEST_F(FileSel, CancelLeavesTheComponentAsItWas) {
 
     const std::string sub = folder + "下位";
     for (const auto& close : std::vector<std::function<void()>>{
-             [&] { form.ButtonCancel.Click(); },
+             [&] { ctl.ButtonCancel.Click(); },
              [&] { Key(form, VK_ESCAPE); },
              [&] { SendMessageW(form.Handle(), WM_CLOSE, 0, 0); }}) {
         Open();
-        form.FolderView.SetFolderName(sub);
-        form.EditFileName.SetText("別.txt");
+        ctl.FolderView.SetFolderName(sub);
+        ctl.EditFileName.SetText("別.txt");
         close();
         EXPECT_FALSE(form.Visible());
         EXPECT_EQ(sel.FileName(), name);
@@ -454,15 +462,16 @@ TEST_F(FileSel, CancelLeavesTheComponentAsItWas) {
 
 TEST_F(FileSel, InitialFolderThatDoesNotExistKeepsTheTreeWhereItWas) {
     FileDialogForm& form = Open();
-    EXPECT_EQ(form.LBoxFiles.Count(), 5);
-    form.FolderView.SetFolderName(folder + "下位");
-    const std::string before = form.FolderView.PathName();
+    auto& ctl = form.ControlsForTest();
+    EXPECT_EQ(ctl.LBoxFiles.Count(), 5);
+    ctl.FolderView.SetFolderName(folder + "下位");
+    const std::string before = ctl.FolderView.PathName();
     ASSERT_TRUE(SameFolder(before, folder + "下位\\"));
-    EXPECT_EQ(form.LBoxFiles.Count(), 0);
+    EXPECT_EQ(ctl.LBoxFiles.Count(), 0);
     form.Hide();
     sel.SetInitialFolder(folder + "無いフォルダ");  // not the deepest folder found either
     Open();
-    EXPECT_EQ(form.FolderView.PathName(), before);
+    EXPECT_EQ(ctl.FolderView.PathName(), before);
 }
 
 }  // namespace

@@ -189,21 +189,22 @@ TEST_F(HelpWin, MainWindowHelpButtonOpensTheBasicChapterAndSaysSo) {
     test::OptionsGuard options;
     OptionsInForce().UseNetscapeForHelp = true;
     MainWindow form;
+    auto& ctl = form.ControlsForTest();
     SetDefault(kAppPathKey, "");
-    form.SButtonHelpClick();
+    ctl.SButtonHelp.OnClick();  // its handler: the window is hidden
     EXPECT_EQ(shown.size(), 1u);
-    EXPECT_EQ(form.SBar.SimpleText(), "");
+    EXPECT_EQ(ctl.SBar.SimpleText(), "");
 
     const std::string nn = Browser("nn.exe");
     SetDefault(kAppPathKey, nn);
-    form.SButtonHelpClick();
+    ctl.SButtonHelp.OnClick();
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::string besideUs = Narrow(self);
     besideUs = besideUs.substr(0, besideUs.find_last_of('\\') + 1) + "Plivex.htm";
     const std::string page = "arg " + help::FileAddress(besideUs, "Kihonsousa");
     EXPECT_EQ(RecordsAfter(page), (std::vector<std::string>{"start " + nn, page}));
-    EXPECT_EQ(form.SBar.SimpleText(), "ヘルプを表示しました。");
+    EXPECT_EQ(ctl.SBar.SimpleText(), "ヘルプを表示しました。");
 }
 
 TEST(HelpFile, BesideTheProgramWithItsChapters) {

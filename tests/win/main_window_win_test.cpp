@@ -31,11 +31,13 @@ protected:
         form.OnFiles = [this](Strings files) { received.push_back(std::move(files)); };
     }
     void TearDown() override {
-        if (form.FileSel.Form()) form.FileSel.Form()->Hide();
-        if (form.AboutDialog.DialogForm()) form.AboutDialog.DialogForm()->Hide();
+        if (ctl.FileSel.Form()) ctl.FileSel.Form()->Hide();
+        if (ctl.AboutDialog.DialogForm()) ctl.AboutDialog.DialogForm()->Hide();
+        if (ctl.FormSetting) ctl.FormSetting->Close();
     }
     test::OptionsGuard options;
     MainWindow form;
+    MainWindowControls& ctl = form.ControlsForTest();
     std::vector<Strings> received;
 };
 
@@ -54,33 +56,33 @@ TEST_F(FormPlivex, LayoutTooltipsAndPictures) {
         RECT place;
     };
     const Expected places[] = {
-        {form.ButtonRefer, {192, 8, 267, 33}},     {form.SButtonSetting, {8, 40, 38, 70}},
-        {form.SButtonHelp, {40, 40, 70, 70}},      {form.SButtonHomePage, {72, 40, 102, 70}},
-        {form.SButtonAbout, {136, 40, 166, 70}},
+        {ctl.ButtonRefer, {192, 8, 267, 33}},     {ctl.SButtonSetting, {8, 40, 38, 70}},
+        {ctl.SButtonHelp, {40, 40, 70, 70}},      {ctl.SButtonHomePage, {72, 40, 102, 70}},
+        {ctl.SButtonAbout, {136, 40, 166, 70}},
     };
     for (const auto& e : places) {
         const RECT r = PlaceOf(form, e.control.Handle());
         EXPECT_TRUE(EqualRect(&r, &e.place)) << e.control.Text() << ": " << r.left << "," << r.top << " " << r.right
                                               << "," << r.bottom;
     }
-    const RECT label = PlaceOf(form, form.Label1.Handle());
+    const RECT label = PlaceOf(form, ctl.Label1.Handle());
     EXPECT_EQ(label.left, 8);
     EXPECT_EQ(label.top, 13);
     // The status bar takes the height its font needs (19 or 20) along the bottom, below the tool buttons.
-    const RECT bar = PlaceOf(form, form.SBar.Handle());
+    const RECT bar = PlaceOf(form, ctl.SBar.Handle());
     EXPECT_EQ(bar.left, 0);
     EXPECT_EQ(bar.right, 275);
     EXPECT_EQ(bar.bottom, 94);
     EXPECT_GE(bar.top, 74);
-    EXPECT_EQ(form.Label1.Text(), "ここにファイルをドロップして下さい");
-    EXPECT_EQ(form.ButtonRefer.Text(), "&R･参照");
-    EXPECT_TRUE(form.ButtonRefer.Default());
-    EXPECT_EQ(form.SBar.SimpleText(), "");
+    EXPECT_EQ(ctl.Label1.Text(), "ここにファイルをドロップして下さい");
+    EXPECT_EQ(ctl.ButtonRefer.Text(), "&R･参照");
+    EXPECT_TRUE(ctl.ButtonRefer.Default());
+    EXPECT_EQ(ctl.SBar.SimpleText(), "");
 
-    const std::pair<ui::ToolButton*, const char*> tools[] = {{&form.SButtonSetting, "設定"},
-                                                              {&form.SButtonHelp, "ヘルプ"},
-                                                              {&form.SButtonHomePage, "作者のホームページ"},
-                                                              {&form.SButtonAbout, "バージョン情報"}};
+    const std::pair<ui::ToolButton*, const char*> tools[] = {{&ctl.SButtonSetting, "設定"},
+                                                              {&ctl.SButtonHelp, "ヘルプ"},
+                                                              {&ctl.SButtonHomePage, "作者のホームページ"},
+                                                              {&ctl.SButtonAbout, "バージョン情報"}};
     for (const auto& [button, hint] : tools) {
         EXPECT_EQ(button->Hint(), hint);
         EXPECT_NE(button->TooltipHandle(), nullptr) << hint;
@@ -91,21 +93,21 @@ TEST_F(FormPlivex, LayoutTooltipsAndPictures) {
 TEST_F(FormPlivex, EnterBrowsesAndAChosenFileReachesTheHandler) {
     test::TempDir tmp;
     ASSERT_TRUE(test::WriteAll(tmp / "報告書.doc", "x"));
-    form.FileSel.SetInitialFolder(tmp.path().substr(0, tmp.path().size() - 1));
-    EXPECT_EQ(form.FileSel.GetCaption(), "ファイルの選択");
-    EXPECT_TRUE(form.FileSel.MultiSelect() && form.FileSel.FileMustExist());
-    EXPECT_EQ(form.FileSel.FileTypeList(), (Strings{"すべてのファイル (*.*)", "暗号ファイル (*.pvx)"}));
+    ctl.FileSel.SetInitialFolder(tmp.path().substr(0, tmp.path().size() - 1));
+    EXPECT_EQ(ctl.FileSel.GetCaption(), "ファイルの選択");
+    EXPECT_TRUE(ctl.FileSel.MultiSelect() && ctl.FileSel.FileMustExist());
+    EXPECT_EQ(ctl.FileSel.FileTypeList(), (Strings{"すべてのファイル (*.*)", "暗号ファイル (*.pvx)"}));
 
     form.Show();
     ui::Application::Get().ProcessMessages();
     test::Key(form, VK_RETURN);  // Browse is the default button
-    FileDialogForm* sel = form.FileSel.Form();
+    FileDialogForm* sel = ctl.FileSel.Form();
     ASSERT_NE(sel, nullptr);
     EXPECT_TRUE(sel->Visible());
     EXPECT_TRUE(received.empty());
 
-    sel->EditFileName.SetText("報告書.doc");
-    sel->ButtonOk.Click();
+    sel->ControlsForTest().EditFileName.SetText("報告書.doc");
+    sel->ControlsForTest().ButtonOk.Click();
     ASSERT_EQ(received.size(), 1u);
     ASSERT_EQ(received[0].size(), 1u);
     EXPECT_TRUE(SameTextIgnoringCase(received[0][0], tmp / "報告書.doc")) << received[0][0];
@@ -138,17 +140,17 @@ TEST_F(FormPlivex, ToolButtonsAreReachedWithTabAndPressedWithEnterAndF1AsksForHe
     std::vector<std::string> chapters;
     ui::Application::Get().SetHelpHandler([&](const std::string& anchor) { chapters.push_back(anchor); });
     form.Show();
-    form.ButtonRefer.SetFocus();
-    for (ui::ToolButton* b : {&form.SButtonSetting, &form.SButtonHelp, &form.SButtonHomePage, &form.SButtonAbout}) {
+    ctl.ButtonRefer.SetFocus();
+    for (ui::ToolButton* b : {&ctl.SButtonSetting, &ctl.SButtonHelp, &ctl.SButtonHomePage, &ctl.SButtonAbout}) {
         test::Key(form, VK_TAB);
         EXPECT_EQ(GetFocus(), b->Handle()) << b->Hint();
         EXPECT_EQ(WindowText(b->Handle()), b->Hint());
     }
     test::Key(form, VK_RETURN);
-    EXPECT_EQ(form.SBar.SimpleText(), "プリベックス  Ver 3.34") << "Enter pressed the focused About button";
-    ASSERT_TRUE(form.AboutDialog.DialogForm() && form.AboutDialog.DialogForm()->Visible());
-    test::Key(*form.AboutDialog.DialogForm(), VK_F1);
-    form.ButtonRefer.SetFocus();
+    EXPECT_EQ(ctl.SBar.SimpleText(), "プリベックス  Ver 3.34") << "Enter pressed the focused About button";
+    ASSERT_TRUE(ctl.AboutDialog.DialogForm() && ctl.AboutDialog.DialogForm()->Visible());
+    test::Key(*ctl.AboutDialog.DialogForm(), VK_F1);
+    ctl.ButtonRefer.SetFocus();
     test::Key(form, VK_F1);
     EXPECT_EQ(chapters, (Strings{"", ""})) << "the basic chapter, in the main window and the about box";
     ui::Application::Get().SetHelpHandler(nullptr);
@@ -157,21 +159,21 @@ TEST_F(FormPlivex, ToolButtonsAreReachedWithTabAndPressedWithEnterAndF1AsksForHe
 
 TEST_F(FormPlivex, AboutShowsTheBoxAndStatusTexts) {
     form.SetStatusText("暗号化：報告書.doc");
-    form.SButtonAbout.Click();
-    ASSERT_NE(form.AboutDialog.DialogForm(), nullptr);
-    EXPECT_TRUE(form.AboutDialog.DialogForm()->Visible());
-    EXPECT_EQ(form.AboutDialog.DialogForm()->Caption(), "プリベックスのバージョン情報");
-    EXPECT_EQ(form.SBar.SimpleText(), "プリベックス  Ver 3.34");
+    ctl.SButtonAbout.Click();
+    ASSERT_NE(ctl.AboutDialog.DialogForm(), nullptr);
+    EXPECT_TRUE(ctl.AboutDialog.DialogForm()->Visible());
+    EXPECT_EQ(ctl.AboutDialog.DialogForm()->Caption(), "プリベックスのバージョン情報");
+    EXPECT_EQ(ctl.SBar.SimpleText(), "プリベックス  Ver 3.34");
     // The command still to come leaves the window as it was.
-    form.SButtonSetting.Click();
-    EXPECT_EQ(form.SBar.SimpleText(), "プリベックス  Ver 3.34");
+    ctl.SButtonSetting.Click();
+    EXPECT_EQ(ctl.SBar.SimpleText(), "プリベックス  Ver 3.34");
 
     form.ShowStatusHelpShown();
-    EXPECT_EQ(form.SBar.SimpleText(), "ヘルプを表示しました。");
+    EXPECT_EQ(ctl.SBar.SimpleText(), "ヘルプを表示しました。");
     form.ShowStatusOptionsImported();
-    EXPECT_EQ(form.SBar.SimpleText(), "外持ファイルから設定を読み込みました。");
+    EXPECT_EQ(ctl.SBar.SimpleText(), "外持ファイルから設定を読み込みました。");
     form.ShowStatusReencoded("報告書.doc");
-    EXPECT_EQ(form.SBar.SimpleText(), "再暗号化：報告書.doc");
+    EXPECT_EQ(ctl.SBar.SimpleText(), "再暗号化：報告書.doc");
 }
 
 // The form's stay-on-top style is checked, not WS_EX_TOPMOST: Wine 8 keeps a
@@ -196,11 +198,13 @@ TEST_F(FormPlivex, ConfirmedOptionsAreTakenOverAppliedAndReported) {
     confirmed.StayOnTop = true;
     confirmed.RememberPassword = false;
     confirmed.DialogPlacement = kDialogsBesideOpener;
-    form.OptionsConfirmed(confirmed);
+    // As the options dialog's OK reports it (the window is hidden: the settings button's handler opens it).
+    ctl.SButtonSetting.OnClick();
+    ctl.FormSetting->OnConfirmed(confirmed);
     EXPECT_EQ(OptionsInForce(), confirmed);
     EXPECT_TRUE(form.StayOnTop());
     EXPECT_TRUE(form.LastPW.empty());
-    EXPECT_EQ(form.SBar.SimpleText(), "設定を変更しました。");
+    EXPECT_EQ(ctl.SBar.SimpleText(), "設定を変更しました。");
     EXPECT_TRUE(received.empty());
 }
 

@@ -66,6 +66,8 @@ protected:
         });
         return found;
     }
+    // One tick of the window's monitor timer, at once.
+    void Tick() { form.ControlsForTest().TimerProsMon.OnTimer(); }
     std::wstring TitleOf(HWND w) {
         wchar_t title[2048] = {};
         GetWindowTextW(w, title, 2048);
@@ -109,15 +111,15 @@ TEST_F(Monitor, EndingTheApplicationEncryptsTheFileAgainWithinASecond) {
         ASSERT_EQ(form.Watched.Count(), 1u);
         EXPECT_EQ(form.Watched[0].FileName, plain);
 
-        form.TimerProsMonTimer();  // a tick while the application runs
+        Tick();  // a tick while the application runs
         EXPECT_TRUE(test::FileExists(plain)) << "plain while the application runs";
         ASSERT_EQ(form.Watched.Count(), 1u);
         ASSERT_TRUE(test::CloseTestApp(app));  // waits until its process has ended
-        form.TimerProsMonTimer();  // the next tick
+        Tick();  // the next tick
         EXPECT_TRUE(form.Watched.Empty());
         EXPECT_EQ(test::ReadAll(ChangeExt(plain, "pvx")).value_or(""), Container("本文 " + std::to_string(round), name));
         EXPECT_FALSE(test::FileExists(plain)) << "DelRawF removes the plain file";
-        EXPECT_EQ(form.SBar.SimpleText(), "再暗号化：" + name);
+        EXPECT_EQ(form.ControlsForTest().SBar.SimpleText(), "再暗号化：" + name);
     }
     DWORD handlesAfter = 0;
     GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
@@ -143,7 +145,7 @@ TEST_F(Monitor, ARunningCopyThatTakesOverTheFileIsWaitedFor) {
         const std::optional<std::uint32_t> code = started->ExitCode();
         return code && *code != kStillActive;
     })) << "the started copy did not end";
-    form.TimerProsMonTimer();
+    Tick();
     ASSERT_EQ(form.Watched.Count(), 2u) << "the started copy ended, the running one still works on the file";
     EXPECT_FALSE(form.Watched[1].Alive);
     EXPECT_TRUE(test::FileExists(plain));
@@ -197,7 +199,7 @@ TEST_F(Monitor, WithoutReencodeOnlyPlaceholdersAreKeptAndDroppedQuietly) {
     for (HWND w : test::TestAppWindows()) ASSERT_TRUE(test::CloseTestApp(w));
     ASSERT_TRUE(PumpUntil([&] { return form.Watched.Empty(); }));
     EXPECT_EQ(test::ListFolder(folder), std::vector<std::string>{"メモ.pvxdoc"});
-    EXPECT_EQ(form.SBar.SimpleText(), "");
+    EXPECT_EQ(form.ControlsForTest().SBar.SimpleText(), "");
 }
 
 TEST_F(Monitor, AMeltedProgramIsStartedWithoutArgument) {
@@ -236,7 +238,7 @@ TEST_F(Monitor, CancelledReEncryptionLeavesTheFilePlainAndSaysSo) {
     ASSERT_TRUE(test::CloseTestApp(AppWindowOn(plain)));
     {
         test::CancelWhenProgressShows cancel;
-        form.TimerProsMonTimer();
+        Tick();
         EXPECT_TRUE(cancel.Pressed());
     }
     EXPECT_TRUE(form.Watched.Empty());
@@ -267,7 +269,7 @@ TEST_F(Monitor, ClosingWhileFilesAreInUseAsksFirst) {
     EXPECT_EQ(TakeUnprotected(), std::vector<std::string>{plain});
     EXPECT_TRUE(TakeUnprotected().empty());
     ASSERT_TRUE(test::CloseTestApp(AppWindowOn(plain)));
-    form.TimerProsMonTimer();  // a tick after the application ended
+    Tick();  // a tick after the application ended
     EXPECT_EQ(test::ReadAll(plain).value_or(""), "draft") << "Yes leaves the file plain";
     EXPECT_FALSE(test::FileExists(ChangeExt(plain, "pvx")));
 }

@@ -75,22 +75,25 @@ protected:
 };
 
 TEST_F(CheckFE, EachAnswerClosesWithItsResult) {
-    const std::pair<ui::Button OverwriteDialog::*, CodecResult> cases[] = {
-        {&OverwriteDialog::ButtonYes, kOverwrite},     {&OverwriteDialog::ButtonNo, kSkipped},
-        {&OverwriteDialog::ButtonCancel, kFailed},     {&OverwriteDialog::ButtonAllYes, kOverwriteAll},
-        {&OverwriteDialog::ButtonAllNo, kSkipAll},
+    const std::pair<ui::Button OverwriteDialogControls::*, CodecResult> cases[] = {
+        {&OverwriteDialogControls::ButtonYes, kOverwrite},
+        {&OverwriteDialogControls::ButtonNo, kSkipped},
+        {&OverwriteDialogControls::ButtonCancel, kFailed},
+        {&OverwriteDialogControls::ButtonAllYes, kOverwriteAll},
+        {&OverwriteDialogControls::ButtonAllNo, kSkipAll},
     };
     for (const auto& [button, result] : cases) {
         SCOPED_TRACE(static_cast<int>(result));
         std::string path = existing;
-        EXPECT_EQ(Ask(path, [&](OverwriteDialog& f) { (f.*button).Click(); }), result);
+        EXPECT_EQ(Ask(path, [&](OverwriteDialog& f) { (f.ControlsForTest().*button).Click(); }), result);
         EXPECT_EQ(path, existing);
     }
     std::string path = existing;
     EXPECT_EQ(Ask(path,
                   [](OverwriteDialog& f) {
-                      f.EditFName.SetText("別名.pvx");
-                      f.ButtonRename.Click();
+                      auto& ctl = f.ControlsForTest();
+                      ctl.EditFName.SetText("別名.pvx");
+                      ctl.ButtonRename.Click();
                   }),
               kRenamed);
     EXPECT_EQ(path, dir / "別名.pvx");
@@ -105,15 +108,16 @@ TEST_F(CheckFE, ShowsTheNamePartAndStartsOnYes) {
     ASSERT_TRUE(test::WriteAll(dir / name, "old"));
     std::string path = dir / name;
     Ask(path, [&](OverwriteDialog& f) {
+        auto& ctl = f.ControlsForTest();
         EXPECT_EQ(f.Caption(), "上書き確認");
         EXPECT_EQ(f.ClientWidth(), 337);
         EXPECT_EQ(f.ClientHeight(), 222);
         EXPECT_FALSE(GetWindowLongPtrW(f.Handle(), GWL_STYLE) & WS_SYSMENU);  // no system menu, no close box
-        EXPECT_EQ(f.LabelFName.Text(), name);
-        EXPECT_TRUE(GetWindowLongPtrW(f.LabelFName.Handle(), GWL_STYLE) & SS_NOPREFIX);
-        EXPECT_EQ(f.EditFName.Text(), name);
-        EXPECT_TRUE(f.ButtonYes.Focused());
-        f.ButtonNo.Click();
+        EXPECT_EQ(ctl.LabelFName.Text(), name);
+        EXPECT_TRUE(GetWindowLongPtrW(ctl.LabelFName.Handle(), GWL_STYLE) & SS_NOPREFIX);
+        EXPECT_EQ(ctl.EditFName.Text(), name);
+        EXPECT_TRUE(ctl.ButtonYes.Focused());
+        ctl.ButtonNo.Click();
     });
     EXPECT_EQ(dialogs, 1);
 }
@@ -123,8 +127,10 @@ TEST_F(CheckFE, KeyboardTabEnterEscAndAccelerators) {
     // Tab walks the answers, then the name field, then Rename, and wraps.
     EXPECT_EQ(Ask(path,
                   [](OverwriteDialog& f) {
-                      const ui::Control* order[] = {&f.ButtonNo,  &f.ButtonCancel, &f.ButtonAllYes, &f.ButtonAllNo,
-                                                    &f.EditFName, &f.ButtonRename, &f.ButtonYes};
+                      auto& ctl = f.ControlsForTest();
+                      const ui::Control* order[] = {&ctl.ButtonNo,    &ctl.ButtonCancel, &ctl.ButtonAllYes,
+                                                    &ctl.ButtonAllNo, &ctl.EditFName,    &ctl.ButtonRename,
+                                                    &ctl.ButtonYes};
                       for (const ui::Control* c : order) {
                           Key(f, VK_TAB);
                           EXPECT_TRUE(c->Focused()) << c->Text();
@@ -137,8 +143,9 @@ TEST_F(CheckFE, KeyboardTabEnterEscAndAccelerators) {
     // From the name field Enter presses Rename, the default button.
     EXPECT_EQ(Ask(path,
                   [](OverwriteDialog& f) {
-                      f.EditFName.SetFocus();
-                      f.EditFName.SetText("新.pvx");
+                      auto& ctl = f.ControlsForTest();
+                      ctl.EditFName.SetFocus();
+                      ctl.EditFName.SetText("新.pvx");
                       Key(f, VK_RETURN);
                   }),
               kRenamed);
@@ -166,8 +173,9 @@ TEST_F(CheckFE, RenameToAFreeNameIsNotQuestioned) {
     std::string path = existing;
     EXPECT_EQ(Ask(path,
                   [](OverwriteDialog& f) {
-                      f.EditFName.SetText("新しい報告書.pvx");
-                      f.ButtonRename.Click();
+                      auto& ctl = f.ControlsForTest();
+                      ctl.EditFName.SetText("新しい報告書.pvx");
+                      ctl.ButtonRename.Click();
                   }),
               kRenamed);
     EXPECT_EQ(path, dir / "新しい報告書.pvx");
@@ -178,8 +186,9 @@ TEST_F(CheckFE, RenameToAFreeNameIsNotQuestioned) {
     path = existing;
     EXPECT_EQ(Ask(path,
                   [](OverwriteDialog& f) {
-                      f.EditFName.SetText("保管");
-                      f.ButtonRename.Click();
+                      auto& ctl = f.ControlsForTest();
+                      ctl.EditFName.SetText("保管");
+                      ctl.ButtonRename.Click();
                   }),
               kRenamed);
     EXPECT_EQ(path, dir / "保管");
@@ -194,15 +203,16 @@ TEST_F(CheckFE, RenameOntoAnExistingFileAsksFirst) {
     std::string path = existing;
     EXPECT_EQ(Ask(path,
                   [&](OverwriteDialog& f) {
-                      f.EditFName.SetText("既存.pvx");
-                      f.ButtonRename.Click();
+                      auto& ctl = f.ControlsForTest();
+                      ctl.EditFName.SetText("既存.pvx");
+                      ctl.ButtonRename.Click();
                       // No: the dialog stays as it was, for another name or answer.
                       EXPECT_EQ(f.ModalResult(), ui::mrNone);
                       EXPECT_TRUE(f.Visible());
-                      EXPECT_EQ(f.EditFName.Text(), "既存.pvx");
-                      EXPECT_EQ(f.LabelFName.Text(), "報告書.pvx");
+                      EXPECT_EQ(ctl.EditFName.Text(), "既存.pvx");
+                      EXPECT_EQ(ctl.LabelFName.Text(), "報告書.pvx");
                       EXPECT_EQ(f.TargetPath, existing);
-                      f.ButtonRename.Click();  // Yes this time
+                      ctl.ButtonRename.Click();  // Yes this time
                   }),
               kRenamed);
     EXPECT_EQ(path, other);
@@ -219,7 +229,7 @@ TEST_F(CheckFE, RenameWithTheProposedNameFindsTheExistingFile) {
     // Yes: the same path comes back as the new one.
     answers = {MsgAnswer::kYes};
     std::string path = existing;
-    EXPECT_EQ(Ask(path, [](OverwriteDialog& f) { f.ButtonRename.Click(); }), kRenamed);
+    EXPECT_EQ(Ask(path, [](OverwriteDialog& f) { f.ControlsForTest().ButtonRename.Click(); }), kRenamed);
     EXPECT_EQ(path, existing);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, OverwriteQuestion(existing));
@@ -229,9 +239,9 @@ TEST_F(CheckFE, RenameWithTheProposedNameFindsTheExistingFile) {
     answers = {MsgAnswer::kNo};
     EXPECT_EQ(Ask(path,
                   [](OverwriteDialog& f) {
-                      f.ButtonRename.Click();
+                      f.ControlsForTest().ButtonRename.Click();
                       EXPECT_EQ(f.ModalResult(), ui::mrNone);
-                      f.ButtonCancel.Click();
+                      f.ControlsForTest().ButtonCancel.Click();
                   }),
               kFailed);
     EXPECT_EQ(path, existing);
@@ -253,7 +263,7 @@ TEST_F(CheckFE, PlacedByTheDialogPositionOption) {
         EXPECT_EQ(f.Left(), 120);
         EXPECT_EQ(f.Top(), 80);
         EXPECT_TRUE(GetWindowLongPtrW(f.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
-        f.ButtonNo.Click();
+        f.ControlsForTest().ButtonNo.Click();
     });
     OptionsInForce().DialogPlacement = kDialogsCentred;
     OptionsInForce().StayOnTop = false;
@@ -261,7 +271,7 @@ TEST_F(CheckFE, PlacedByTheDialogPositionOption) {
         EXPECT_EQ(f.Left(), (GetSystemMetrics(SM_CXSCREEN) - f.Width()) / 2);
         EXPECT_EQ(f.Top(), (GetSystemMetrics(SM_CYSCREEN) - f.Height()) / 2);
         EXPECT_FALSE(GetWindowLongPtrW(f.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
-        f.ButtonNo.Click();
+        f.ControlsForTest().ButtonNo.Click();
     });
     EXPECT_EQ(dialogs, 2);
 
@@ -298,8 +308,8 @@ protected:
     const std::string key = MakeKeyString("pw");
 };
 
-void Press(std::deque<std::function<void(OverwriteDialog&)>>& user, ui::Button OverwriteDialog::*button) {
-    user.push_back([button](OverwriteDialog& f) { (f.*button).Click(); });
+void Press(std::deque<std::function<void(OverwriteDialog&)>>& user, ui::Button OverwriteDialogControls::*button) {
+    user.push_back([button](OverwriteDialog& f) { (f.ControlsForTest().*button).Click(); });
 }
 
 TEST_F(CheckFECodec, AllYesAnswersTheLaterClashesOfTheBatch) {
@@ -311,7 +321,7 @@ TEST_F(CheckFECodec, AllYesAnswersTheLaterClashesOfTheBatch) {
     ASSERT_TRUE(test::WriteAll(dir / "a.pvx", "old"));
     ASSERT_TRUE(test::WriteAll(dir / "b.pvx", "old"));
 
-    Press(user, &OverwriteDialog::ButtonAllYes);
+    Press(user, &OverwriteDialogControls::ButtonAllYes);
     CodecResult carried = codec.Encode(dir / "a.txt", dir / "a.pvx", kNoClash, 1, key).result;
     EXPECT_EQ(carried, kOverwriteAll);
     carried = codec.Encode(dir / "b.txt", dir / "b.pvx", carried, 1, key).result;
@@ -344,7 +354,7 @@ TEST_F(CheckFECodec, AllNoSkipsTheLaterClashesOfTheBatch) {
     ASSERT_EQ(codec.Encode(dir / "y.txt", dir / "y.pvx", kNoClash, 1, key).result, kNoClash);
     ASSERT_TRUE(test::WriteAll(dir / "y.txt", "kept"));
 
-    Press(user, &OverwriteDialog::ButtonAllNo);
+    Press(user, &OverwriteDialogControls::ButtonAllNo);
     CodecResult carried = codec.Encode(dir / "a.txt", dir / "a.pvx", kNoClash, 1, key).result;
     EXPECT_EQ(carried, kSkipAll);
     carried = codec.Encode(dir / "b.txt", dir / "b.pvx", carried, 1, key).result;
@@ -379,8 +389,9 @@ TEST_F(CheckFECodec, RenameWritesUnderTheNewName) {
     ASSERT_TRUE(test::WriteAll(dir / "a.txt", "plain"));
     ASSERT_TRUE(test::WriteAll(dir / "a.pvx", "old"));
     user.push_back([](OverwriteDialog& f) {
-        f.EditFName.SetText("a 新.pvx");
-        f.ButtonRename.Click();
+        auto& ctl = f.ControlsForTest();
+        ctl.EditFName.SetText("a 新.pvx");
+        ctl.ButtonRename.Click();
     });
     EXPECT_EQ(codec.Encode(dir / "a.txt", dir / "a.pvx", kNoClash, 1, key).result, kNoClash);  // the carried state
     EXPECT_EQ(test::ListFolder(dir.path()), (std::vector<std::string>{"a 新.pvx", "a.pvx"}));
@@ -399,7 +410,7 @@ TEST_F(CheckFECodec, RenameWritesUnderTheNewName) {
 TEST_F(CheckFECodec, RenameKeepingTheNameOverwritesOnceConfirmed) {
     ASSERT_TRUE(test::WriteAll(dir / "a.txt", "plain"));
     ASSERT_TRUE(test::WriteAll(dir / "a.pvx", "old"));
-    Press(user, &OverwriteDialog::ButtonRename);
+    Press(user, &OverwriteDialogControls::ButtonRename);
     answers = {MsgAnswer::kYes};
     EXPECT_EQ(codec.Encode(dir / "a.txt", dir / "a.pvx", kNoClash, 1, key).result, kNoClash);
     ASSERT_EQ(shown.size(), 1u);

@@ -82,29 +82,30 @@ TEST(InputPWWin, EncryptAsksTwiceBehindPasswordCharacters) {
     ASSERT_EQ(Application::Get().Dpi(), 96);
     Messages messages;
     const int result = ShowDialog(0, Defaults(), kFourFiles, "", [](PasswordDialog& f) {
+        auto& ctl = f.ControlsForTest();
         EXPECT_EQ(f.Caption(), "パスワード入力 - 暗号化 -");
         // A fixed dialog frame with neither system menu nor close box.
         EXPECT_EQ(GetWindowLongPtrW(f.Handle(), GWL_STYLE) & WS_SYSMENU, 0);
         EXPECT_EQ(f.ClientWidth(), 353);
         // The format tick 8 px under the confirmation, the buttons 16 px under it.
-        EXPECT_TRUE(f.CBoxStrongFormat.Visible());
-        EXPECT_FALSE(f.CBoxStrongFormat.Checked());
-        EXPECT_EQ(Placed(f.CBoxStrongFormat).top, 162);
+        EXPECT_TRUE(ctl.CBoxStrongFormat.Visible());
+        EXPECT_FALSE(ctl.CBoxStrongFormat.Checked());
+        EXPECT_EQ(Placed(ctl.CBoxStrongFormat).top, 162);
         EXPECT_EQ(f.ClientHeight(), 236);
-        EXPECT_EQ(Placed(f.ButtonOk).top, 195);
-        EXPECT_EQ(Placed(f.ButtonCancel).top, 195);
-        EXPECT_FALSE(f.CBoxUseMeltFTmp.Visible());
-        EXPECT_FALSE(f.CBoxUseMeltFTmp.Checked());
-        EXPECT_TRUE(f.LabelPWCon.Visible());
-        EXPECT_TRUE(f.EditPWCon.Visible());
-        EXPECT_EQ(PasswordChar(f.EditPW), L'*');
-        EXPECT_EQ(PasswordChar(f.EditPWCon), L'*');
-        EXPECT_EQ(f.LabelFiles.Text(), "a.txt　他3個");
-        EXPECT_TRUE(f.EditPW.Focused());
-        EXPECT_EQ(f.EditPW.Text(), "");
-        f.EditPW.SetText("合言葉");
-        f.EditPWCon.SetText("合言葉");
-        f.ButtonOk.Click();
+        EXPECT_EQ(Placed(ctl.ButtonOk).top, 195);
+        EXPECT_EQ(Placed(ctl.ButtonCancel).top, 195);
+        EXPECT_FALSE(ctl.CBoxUseMeltFTmp.Visible());
+        EXPECT_FALSE(ctl.CBoxUseMeltFTmp.Checked());
+        EXPECT_TRUE(ctl.LabelPWCon.Visible());
+        EXPECT_TRUE(ctl.EditPWCon.Visible());
+        EXPECT_EQ(PasswordChar(ctl.EditPW), L'*');
+        EXPECT_EQ(PasswordChar(ctl.EditPWCon), L'*');
+        EXPECT_EQ(ctl.LabelFiles.Text(), "a.txt　他3個");
+        EXPECT_TRUE(ctl.EditPW.Focused());
+        EXPECT_EQ(ctl.EditPW.Text(), "");
+        ctl.EditPW.SetText("合言葉");
+        ctl.EditPWCon.SetText("合言葉");
+        ctl.ButtonOk.Click();
     });
     EXPECT_EQ(result, ui::mrOk);
     EXPECT_TRUE(messages.shown.empty());
@@ -116,21 +117,22 @@ TEST(InputPWWin, EncryptWithSeePWShowsThePasswordAndAsksOnce) {
     Options options;
     options.ShowPassword = true;
     const int result = ShowDialog(0, options, {"C:\\doc\\報告書.doc"}, "", [](PasswordDialog& f) {
+        auto& ctl = f.ControlsForTest();
         EXPECT_EQ(f.Caption(), "パスワード入力 - 暗号化 -");
-        EXPECT_EQ(PasswordChar(f.EditPW), 0);
-        EXPECT_FALSE(f.LabelPWCon.Visible());
-        EXPECT_FALSE(f.EditPWCon.Visible());
-        EXPECT_FALSE(f.CBoxUseMeltFTmp.Visible());
+        EXPECT_EQ(PasswordChar(ctl.EditPW), 0);
+        EXPECT_FALSE(ctl.LabelPWCon.Visible());
+        EXPECT_FALSE(ctl.EditPWCon.Visible());
+        EXPECT_FALSE(ctl.CBoxUseMeltFTmp.Visible());
         // The tick where the open-at-once box stands when decrypting.
-        EXPECT_TRUE(f.CBoxStrongFormat.Visible());
-        EXPECT_EQ(Placed(f.CBoxStrongFormat).top, 104);
+        EXPECT_TRUE(ctl.CBoxStrongFormat.Visible());
+        EXPECT_EQ(Placed(ctl.CBoxStrongFormat).top, 104);
         EXPECT_EQ(f.ClientHeight(), 178);
-        EXPECT_EQ(Placed(f.ButtonOk).top, 137);
-        EXPECT_EQ(Placed(f.ButtonCancel).top, 137);
-        EXPECT_EQ(f.LabelFiles.Text(), "報告書.doc");
-        EXPECT_TRUE(f.EditPW.Focused());
-        f.EditPW.SetText("secret");
-        f.ButtonOk.Click();  // no confirmation asked
+        EXPECT_EQ(Placed(ctl.ButtonOk).top, 137);
+        EXPECT_EQ(Placed(ctl.ButtonCancel).top, 137);
+        EXPECT_EQ(ctl.LabelFiles.Text(), "報告書.doc");
+        EXPECT_TRUE(ctl.EditPW.Focused());
+        ctl.EditPW.SetText("secret");
+        ctl.ButtonOk.Click();  // no confirmation asked
     });
     EXPECT_EQ(result, ui::mrOk);
     EXPECT_TRUE(messages.shown.empty());
@@ -144,19 +146,20 @@ TEST(InputPWWin, DecryptNeverAsksForTheConfirmation) {
         Options options;
         options.ShowPassword = seePW;
         const int result = ShowDialog(1, options, kOneContainer, "", [&](PasswordDialog& f) {
+            auto& ctl = f.ControlsForTest();
             EXPECT_EQ(f.Caption(), "パスワード入力 - 解凍 -");
-            EXPECT_TRUE(f.CBoxUseMeltFTmp.Visible());
-            EXPECT_FALSE(f.CBoxStrongFormat.Visible());  // melting reads both formats
-            EXPECT_FALSE(f.LabelPWCon.Visible());
-            EXPECT_FALSE(f.EditPWCon.Visible());
+            EXPECT_TRUE(ctl.CBoxUseMeltFTmp.Visible());
+            EXPECT_FALSE(ctl.CBoxStrongFormat.Visible());  // melting reads both formats
+            EXPECT_FALSE(ctl.LabelPWCon.Visible());
+            EXPECT_FALSE(ctl.EditPWCon.Visible());
             EXPECT_EQ(f.ClientHeight(), 178);
-            EXPECT_EQ(Placed(f.ButtonOk).top, 137);
-            EXPECT_EQ(Placed(f.ButtonCancel).top, 137);
-            EXPECT_EQ(PasswordChar(f.EditPW), seePW ? 0 : L'*');
-            EXPECT_EQ(f.LabelFiles.Text(), "a.pvx");
-            EXPECT_TRUE(f.EditPW.Focused());
-            f.EditPW.SetText("secret");
-            f.ButtonOk.Click();
+            EXPECT_EQ(Placed(ctl.ButtonOk).top, 137);
+            EXPECT_EQ(Placed(ctl.ButtonCancel).top, 137);
+            EXPECT_EQ(PasswordChar(ctl.EditPW), seePW ? 0 : L'*');
+            EXPECT_EQ(ctl.LabelFiles.Text(), "a.pvx");
+            EXPECT_TRUE(ctl.EditPW.Focused());
+            ctl.EditPW.SetText("secret");
+            ctl.ButtonOk.Click();
         });
         EXPECT_EQ(result, ui::mrOk);
         EXPECT_TRUE(messages.shown.empty());
@@ -170,51 +173,56 @@ TEST(InputPWWin, RecyclePWOffersTheRememberedPassword) {
 
     // Encrypting: the first field is filled (still hidden), the user only confirms.
     EXPECT_EQ(ShowDialog(0, options, kOneFile, "前回の鍵", [&](PasswordDialog& f) {
-                  EXPECT_EQ(f.EditPW.Text(), "前回の鍵");
-                  EXPECT_EQ(PasswordChar(f.EditPW), L'*');
-                  EXPECT_EQ(f.EditPWCon.Text(), "");
-                  EXPECT_TRUE(f.EditPWCon.Focused());
-                  f.ButtonOk.Click();
+                  auto& ctl = f.ControlsForTest();
+                  EXPECT_EQ(ctl.EditPW.Text(), "前回の鍵");
+                  EXPECT_EQ(PasswordChar(ctl.EditPW), L'*');
+                  EXPECT_EQ(ctl.EditPWCon.Text(), "");
+                  EXPECT_TRUE(ctl.EditPWCon.Focused());
+                  ctl.ButtonOk.Click();
                   ASSERT_EQ(messages.shown.size(), 1u);
                   EXPECT_EQ(messages.shown[0].text, "確認欄にもパスワードを入力して下さい。");
                   EXPECT_EQ(f.ModalResult(), ui::mrNone);
-                  f.EditPWCon.SetText("前回の鍵");
-                  f.ButtonOk.Click();
+                  ctl.EditPWCon.SetText("前回の鍵");
+                  ctl.ButtonOk.Click();
               }),
               ui::mrOk);
 
     // Nothing remembered yet: an empty field and the focus in it.
     EXPECT_EQ(ShowDialog(0, options, kOneFile, "", [](PasswordDialog& f) {
-                  EXPECT_EQ(f.EditPW.Text(), "");
-                  EXPECT_TRUE(f.EditPW.Focused());
-                  f.ButtonCancel.Click();
+                  auto& ctl = f.ControlsForTest();
+                  EXPECT_EQ(ctl.EditPW.Text(), "");
+                  EXPECT_TRUE(ctl.EditPW.Focused());
+                  ctl.ButtonCancel.Click();
               }),
               ui::mrCancel);
 
     // Decrypting: filled, and the focus stays in the password field.
     EXPECT_EQ(ShowDialog(1, options, kOneContainer, "前回の鍵", [](PasswordDialog& f) {
-                  EXPECT_EQ(f.EditPW.Text(), "前回の鍵");
-                  EXPECT_TRUE(f.EditPW.Focused());
-                  f.ButtonCancel.Click();
+                  auto& ctl = f.ControlsForTest();
+                  EXPECT_EQ(ctl.EditPW.Text(), "前回の鍵");
+                  EXPECT_TRUE(ctl.EditPW.Focused());
+                  ctl.ButtonCancel.Click();
               }),
               ui::mrCancel);
 
     // With ShowPassword the offered password is readable.
     options.ShowPassword = true;
     EXPECT_EQ(ShowDialog(0, options, kOneFile, "前回の鍵", [](PasswordDialog& f) {
-                  EXPECT_EQ(f.EditPW.Text(), "前回の鍵");
-                  EXPECT_EQ(PasswordChar(f.EditPW), 0);
-                  EXPECT_TRUE(f.EditPW.Focused());
-                  f.ButtonCancel.Click();
+                  auto& ctl = f.ControlsForTest();
+                  EXPECT_EQ(ctl.EditPW.Text(), "前回の鍵");
+                  EXPECT_EQ(PasswordChar(ctl.EditPW), 0);
+                  EXPECT_TRUE(ctl.EditPW.Focused());
+                  ctl.ButtonCancel.Click();
               }),
               ui::mrCancel);
 
     // RememberPassword off: whatever the caller remembers is not offered.
     options = Defaults();
     EXPECT_EQ(ShowDialog(0, options, kOneFile, "前回の鍵", [](PasswordDialog& f) {
-                  EXPECT_EQ(f.EditPW.Text(), "");
-                  EXPECT_TRUE(f.EditPW.Focused());
-                  f.ButtonCancel.Click();
+                  auto& ctl = f.ControlsForTest();
+                  EXPECT_EQ(ctl.EditPW.Text(), "");
+                  EXPECT_TRUE(ctl.EditPW.Focused());
+                  ctl.ButtonCancel.Click();
               }),
               ui::mrCancel);
 }
@@ -222,20 +230,21 @@ TEST(InputPWWin, RecyclePWOffersTheRememberedPassword) {
 TEST(InputPWWin, EachCheckShowsItsMessageAndKeepsTheDialogOpen) {
     Messages messages;
     const int result = ShowDialog(0, Defaults(), kOneFile, "", [&](PasswordDialog& f) {
+        auto& ctl = f.ControlsForTest();
         auto refusedWith = [&](const std::string& pw, const std::string& con, const std::string& expected) {
             SCOPED_TRACE(expected);
             messages.shown.clear();
-            f.EditPW.SetText(pw);
-            f.EditPWCon.SetText(con);
-            f.ButtonOk.Click();
+            ctl.EditPW.SetText(pw);
+            ctl.EditPWCon.SetText(con);
+            ctl.ButtonOk.Click();
             ASSERT_EQ(messages.shown.size(), 1u);
             EXPECT_EQ(messages.shown[0].text, expected);
             EXPECT_EQ(messages.shown[0].caption, "プリベックス");
             EXPECT_EQ(messages.shown[0].style, 48u);
             EXPECT_EQ(f.ModalResult(), ui::mrNone);
             EXPECT_TRUE(f.Visible());
-            EXPECT_EQ(f.EditPW.Text(), pw);  // fields stay as typed
-            EXPECT_EQ(f.EditPWCon.Text(), con);
+            EXPECT_EQ(ctl.EditPW.Text(), pw);  // fields stay as typed
+            EXPECT_EQ(ctl.EditPWCon.Text(), con);
         };
         refusedWith("", "", "パスワードを入力して下さい。");
         refusedWith("", "abc", "パスワードを入力して下さい。");
@@ -248,22 +257,22 @@ TEST(InputPWWin, EachCheckShowsItsMessageAndKeepsTheDialogOpen) {
                     "新しい形式（AES-256）ならどの文字も使えます。");
         // Enter, from the confirmation field, runs the same checks.
         messages.shown.clear();
-        f.EditPW.SetText("abc");
-        f.EditPWCon.SetText("xyz");
-        f.EditPWCon.SetFocus();
+        ctl.EditPW.SetText("abc");
+        ctl.EditPWCon.SetText("xyz");
+        ctl.EditPWCon.SetFocus();
         Key(f, VK_RETURN);
         ASSERT_EQ(messages.shown.size(), 1u);
         EXPECT_EQ(messages.shown[0].text, "パスワードが異なっています。");
         EXPECT_EQ(f.ModalResult(), ui::mrNone);
         // The confirmation has the focus with all of it selected: typing replaces it.
-        EXPECT_EQ(GetFocus(), f.EditPWCon.Handle());
+        EXPECT_EQ(GetFocus(), ctl.EditPWCon.Handle());
         DWORD from = 1, to = 0;
-        SendMessageW(f.EditPWCon.Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+        SendMessageW(ctl.EditPWCon.Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
         EXPECT_EQ(from, 0u);
         EXPECT_EQ(to, 3u);
         // Corrected, the same Enter closes it.
         messages.shown.clear();
-        f.EditPWCon.SetText("abc");
+        ctl.EditPWCon.SetText("abc");
         Key(f, VK_RETURN);
         EXPECT_TRUE(messages.shown.empty());
         EXPECT_EQ(f.ModalResult(), ui::mrOk);
@@ -274,8 +283,9 @@ TEST(InputPWWin, EachCheckShowsItsMessageAndKeepsTheDialogOpen) {
 TEST(InputPWWin, SpacesAreAPassword) {
     Messages messages;
     EXPECT_EQ(ShowDialog(1, Defaults(), kOneContainer, "", [](PasswordDialog& f) {
-                  f.EditPW.SetText("   ");
-                  f.ButtonOk.Click();
+                  auto& ctl = f.ControlsForTest();
+                  ctl.EditPW.SetText("   ");
+                  ctl.ButtonOk.Click();
               }),
               ui::mrOk);
     EXPECT_TRUE(messages.shown.empty());
@@ -284,15 +294,16 @@ TEST(InputPWWin, SpacesAreAPassword) {
 TEST(InputPWWin, CancelClosesAtOnceWithoutChecks) {
     Messages messages;
     EXPECT_EQ(ShowDialog(0, Defaults(), kOneFile, "", [](PasswordDialog& f) {
-                  f.EditPW.SetText("abc");
-                  f.EditPWCon.SetText("different");
-                  f.ButtonCancel.Click();
+                  auto& ctl = f.ControlsForTest();
+                  ctl.EditPW.SetText("abc");
+                  ctl.EditPWCon.SetText("different");
+                  ctl.ButtonCancel.Click();
               }),
               ui::mrCancel);
     // Esc through the keyboard, from either field, with nothing typed.
     EXPECT_EQ(ShowDialog(0, Defaults(), kOneFile, "", [](PasswordDialog& f) { Key(f, VK_ESCAPE); }), ui::mrCancel);
     EXPECT_EQ(ShowDialog(1, Defaults(), kOneContainer, "", [](PasswordDialog& f) {
-                  f.EditPW.SetText("abc");
+                  f.ControlsForTest().EditPW.SetText("abc");
                   Key(f, VK_ESCAPE);
               }),
               ui::mrCancel);
@@ -302,34 +313,36 @@ TEST(InputPWWin, CancelClosesAtOnceWithoutChecks) {
 TEST(InputPWWin, TabOrderAndAccelerators) {
     Messages messages;
     ShowDialog(0, Defaults(), kOneFile, "", [](PasswordDialog& f) {
-        ASSERT_TRUE(f.EditPW.Focused());
+        auto& ctl = f.ControlsForTest();
+        ASSERT_TRUE(ctl.EditPW.Focused());
         Key(f, VK_TAB);
-        EXPECT_TRUE(f.EditPWCon.Focused());
+        EXPECT_TRUE(ctl.EditPWCon.Focused());
         Key(f, VK_TAB);  // the hidden open-at-once box is skipped, the format tick is next
-        EXPECT_TRUE(f.CBoxStrongFormat.Focused());
+        EXPECT_TRUE(ctl.CBoxStrongFormat.Focused());
         Key(f, VK_TAB);
-        EXPECT_TRUE(f.ButtonOk.Focused());
+        EXPECT_TRUE(ctl.ButtonOk.Focused());
         Key(f, VK_TAB);
-        EXPECT_TRUE(f.ButtonCancel.Focused());
+        EXPECT_TRUE(ctl.ButtonCancel.Focused());
         Key(f, 'P', true);
-        EXPECT_TRUE(f.EditPW.Focused());
+        EXPECT_TRUE(ctl.EditPW.Focused());
         Key(f, 'R', true);
-        EXPECT_TRUE(f.EditPWCon.Focused());
+        EXPECT_TRUE(ctl.EditPWCon.Focused());
         Key(f, 'K', true);  // Alt+K toggles the format tick
-        EXPECT_TRUE(f.CBoxStrongFormat.Checked());
+        EXPECT_TRUE(ctl.CBoxStrongFormat.Checked());
         Key(f, 'C', true);
         EXPECT_EQ(f.ModalResult(), ui::mrCancel);
     });
     ShowDialog(1, Defaults(), kThreeContainers, "", [](PasswordDialog& f) {
-        ASSERT_TRUE(f.EditPW.Focused());
+        auto& ctl = f.ControlsForTest();
+        ASSERT_TRUE(ctl.EditPW.Focused());
         Key(f, VK_TAB);
-        EXPECT_TRUE(f.CBoxUseMeltFTmp.Focused());
+        EXPECT_TRUE(ctl.CBoxUseMeltFTmp.Focused());
         Key(f, VK_TAB);
-        EXPECT_TRUE(f.ButtonOk.Focused());
-        EXPECT_FALSE(f.CBoxUseMeltFTmp.Checked());
+        EXPECT_TRUE(ctl.ButtonOk.Focused());
+        EXPECT_FALSE(ctl.CBoxUseMeltFTmp.Checked());
         Key(f, 'U', true);  // the box's own accelerator ticks it
-        EXPECT_TRUE(f.CBoxUseMeltFTmp.Checked());
-        f.EditPW.SetText("abc");
+        EXPECT_TRUE(ctl.CBoxUseMeltFTmp.Checked());
+        ctl.EditPW.SetText("abc");
         Key(f, 'O', true);
         EXPECT_EQ(f.ModalResult(), ui::mrOk);
     });
@@ -339,11 +352,12 @@ TEST(InputPWWin, TabOrderAndAccelerators) {
 TEST(InputPWWin, AnAmpersandInTheFileNameIsShownAndIsNoAccelerator) {
     Messages messages;
     ShowDialog(0, Defaults(), {"C:\\doc\\&Z.txt", "C:\\doc\\b.txt"}, "", [](PasswordDialog& f) {
-        EXPECT_EQ(f.LabelFiles.Text(), "&Z.txt　他1個");
-        f.EditPWCon.SetFocus();
+        auto& ctl = f.ControlsForTest();
+        EXPECT_EQ(ctl.LabelFiles.Text(), "&Z.txt　他1個");
+        ctl.EditPWCon.SetFocus();
         Key(f, 'Z', true);
-        EXPECT_TRUE(f.EditPWCon.Focused());
-        f.ButtonCancel.Click();
+        EXPECT_TRUE(ctl.EditPWCon.Focused());
+        ctl.ButtonCancel.Click();
     });
 }
 
@@ -366,8 +380,9 @@ TEST(InputPWWin, OpenCheckBoxStartsByTheOptionsAndTheCount) {
         options.OpenMeltedFile = c.useMeltF;
         options.OpenManyMeltedFiles = c.useManyMeltF;
         ShowDialog(1, options, *c.files, "", [&](PasswordDialog& f) {
-            EXPECT_EQ(f.CBoxUseMeltFTmp.Checked(), c.ticked);
-            f.ButtonCancel.Click();
+            auto& ctl = f.ControlsForTest();
+            EXPECT_EQ(ctl.CBoxUseMeltFTmp.Checked(), c.ticked);
+            ctl.ButtonCancel.Click();
         });
     }
     // Encrypting hides it unticked whatever the options say.
@@ -375,9 +390,10 @@ TEST(InputPWWin, OpenCheckBoxStartsByTheOptionsAndTheCount) {
     options.OpenMeltedFile = true;
     options.OpenManyMeltedFiles = true;
     ShowDialog(0, options, kOneFile, "", [](PasswordDialog& f) {
-        EXPECT_FALSE(f.CBoxUseMeltFTmp.Checked());
-        EXPECT_FALSE(f.CBoxUseMeltFTmp.Visible());
-        f.ButtonCancel.Click();
+        auto& ctl = f.ControlsForTest();
+        EXPECT_FALSE(ctl.CBoxUseMeltFTmp.Checked());
+        EXPECT_FALSE(ctl.CBoxUseMeltFTmp.Visible());
+        ctl.ButtonCancel.Click();
     });
 }
 
@@ -406,17 +422,18 @@ TEST(InputPWWin, AskPasswordHandsBackWhatWasTyped) {
     options.OpenMeltedFile = false;
     HookGuard guard([](ui::Form& f) {
         auto& d = dynamic_cast<PasswordDialog&>(f);
+        auto& ctl = d.ControlsForTest();
         EXPECT_FALSE(Application::Get().Busy());  // no hourglass while the user types
         EXPECT_EQ(d.Left(), 40);                  // beside the main window
         EXPECT_EQ(d.Top(), 50);
         EXPECT_TRUE(d.StayOnTop());
         EXPECT_EQ(d.Caption(), "パスワード入力 - 解凍 -");
-        EXPECT_EQ(d.LabelFiles.Text(), "a.pvx　他2個");
-        EXPECT_EQ(d.EditPW.Text(), "前回");
-        EXPECT_FALSE(d.CBoxUseMeltFTmp.Checked());
-        d.EditPW.SetText("今回の鍵");
-        d.CBoxUseMeltFTmp.Click();  // ticked by hand
-        d.ButtonOk.Click();
+        EXPECT_EQ(ctl.LabelFiles.Text(), "a.pvx　他2個");
+        EXPECT_EQ(ctl.EditPW.Text(), "前回");
+        EXPECT_FALSE(ctl.CBoxUseMeltFTmp.Checked());
+        ctl.EditPW.SetText("今回の鍵");
+        ctl.CBoxUseMeltFTmp.Click();  // ticked by hand
+        ctl.ButtonOk.Click();
     });
     const PasswordAnswer answer = AskPassword(1, options, kThreeContainers, "前回");
     EXPECT_EQ(answer.result, ui::mrOk);
@@ -435,16 +452,17 @@ TEST(InputPWWin, TheFormatTickStartsAsTheOptionSaysAndDecidesThisPassOnly) {
         options.ShowPassword = true;
         HookGuard guard([&](ui::Form& f) {
             auto& d = dynamic_cast<PasswordDialog&>(f);
-            EXPECT_EQ(d.CBoxStrongFormat.Checked(), option);
-            EXPECT_EQ(d.Hints.Hint(d.CBoxStrongFormat), text::kStrongFormatHint);
+            auto& ctl = d.ControlsForTest();
+            EXPECT_EQ(ctl.CBoxStrongFormat.Checked(), option);
+            EXPECT_EQ(ctl.Hints.Hint(ctl.CBoxStrongFormat), text::kStrongFormatHint);
             // Off, the compatible format needs a code page 932 password; on, any password goes.
-            if (option) d.CBoxStrongFormat.Click();
-            d.EditPW.SetText("鍵🔑");
-            d.ButtonOk.Click();
+            if (option) ctl.CBoxStrongFormat.Click();
+            ctl.EditPW.SetText("鍵🔑");
+            ctl.ButtonOk.Click();
             ASSERT_EQ(messages.shown.size(), 1u);
             EXPECT_EQ(messages.shown[0].text, PasswordUnusableMessage("鍵🔑"));
-            d.CBoxStrongFormat.Click();
-            d.ButtonOk.Click();
+            ctl.CBoxStrongFormat.Click();
+            ctl.ButtonOk.Click();
         });
         const PasswordAnswer answer = AskPassword(0, options, kOneFile, "");
         EXPECT_EQ(answer.result, ui::mrOk);
@@ -460,11 +478,12 @@ TEST(InputPWWin, AskPasswordEncryptingAndCancelled) {
     {
         HookGuard guard([](ui::Form& f) {
             auto& d = dynamic_cast<PasswordDialog&>(f);
+            auto& ctl = d.ControlsForTest();
             EXPECT_EQ(d.Caption(), "パスワード入力 - 暗号化 -");
-            EXPECT_EQ(d.EditPW.Text(), "");  // RememberPassword off by default
-            d.EditPW.SetText("pw");
-            d.EditPWCon.SetText("pw");
-            d.ButtonOk.Click();
+            EXPECT_EQ(ctl.EditPW.Text(), "");  // RememberPassword off by default
+            ctl.EditPW.SetText("pw");
+            ctl.EditPWCon.SetText("pw");
+            ctl.ButtonOk.Click();
         });
         const PasswordAnswer answer = AskPassword(0, Defaults(), kFourFiles, "前回");
         EXPECT_EQ(answer.result, ui::mrOk);
@@ -474,8 +493,9 @@ TEST(InputPWWin, AskPasswordEncryptingAndCancelled) {
     {
         HookGuard guard([](ui::Form& f) {
             auto& d = dynamic_cast<PasswordDialog&>(f);
-            d.EditPW.SetText("typed");
-            d.CBoxUseMeltFTmp.Click();
+            auto& ctl = d.ControlsForTest();
+            ctl.EditPW.SetText("typed");
+            ctl.CBoxUseMeltFTmp.Click();
             Key(d, VK_ESCAPE);
         });
         const PasswordAnswer answer = AskPassword(1, Defaults(), kOneContainer, "");

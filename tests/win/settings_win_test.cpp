@@ -60,7 +60,7 @@ protected:
         ui::SetMsgBoxResponder(nullptr);
         DeleteProgramKey();
     }
-    std::string Status() const { return form.SBar.SimpleText(); }
+    std::string Status() { return form.ControlsForTest().SBar.SimpleText(); }
 
     test::OptionsGuard options;
     test::TempDir dir;  // stands for the program's folder
@@ -74,14 +74,14 @@ TEST_F(Settings, FirstStartUsesDefaultsAndTheProgramFolderThenSavesAndReloads) {
     EXPECT_TRUE(test::KeyExists(kExitStateKeyPath) && test::KeyExists(kPreferenceKeyPath));
     EXPECT_EQ(form.Left(), 0);
     EXPECT_EQ(form.Top(), 0);
-    EXPECT_EQ(form.FileSel.InitialFolder(), dir.path());
+    EXPECT_EQ(form.BrowseFolder(), dir.path());
     EXPECT_EQ(SavedWindowState().ExportFolder, dir.path());
     EXPECT_EQ(OptionsInForce(), Options());
     EXPECT_EQ(Status(), "");
     EXPECT_TRUE(shown.empty());
 
     form.SetPosition(-20, 33);
-    form.FileSel.SetInitialFolder("C:\\文書");
+    form.SetBrowseFolder("C:\\文書");
     SavedWindowState().ExportFolder = "D:\\設定\\";
     OptionsInForce() = Unusual();
     SaveRegistrySettings(form);
@@ -98,12 +98,12 @@ TEST_F(Settings, FirstStartUsesDefaultsAndTheProgramFolderThenSavesAndReloads) {
     ASSERT_TRUE(test::WriteAll(dir / "a.pvxe", ExportText(Options())));
     OptionsInForce() = Options();
     form.SetPosition(0, 0);
-    form.FileSel.SetInitialFolder("");
+    form.SetBrowseFolder("");
     LoadRegistrySettings(form, dir.path());
     EXPECT_EQ(OptionsInForce(), Unusual());
     EXPECT_EQ(form.Left(), -20);
     EXPECT_EQ(form.Top(), 33);
-    EXPECT_EQ(form.FileSel.InitialFolder(), "C:\\文書");
+    EXPECT_EQ(form.BrowseFolder(), "C:\\文書");
     EXPECT_EQ(SavedWindowState().ExportFolder, "D:\\設定\\");
     EXPECT_EQ(Status(), "");
 }
@@ -140,7 +140,7 @@ TEST_F(Settings, UnreadableWindowStateFallsBackWhole) {
     LoadRegistrySettings(form, dir.path());
     EXPECT_EQ(form.Left(), 0);
     EXPECT_EQ(form.Top(), 0);
-    EXPECT_EQ(form.FileSel.InitialFolder(), dir.path());
+    EXPECT_EQ(form.BrowseFolder(), dir.path());
     EXPECT_EQ(SavedWindowState().ExportFolder, dir.path());
 
     // A folder stored as a number fails the same way.
@@ -157,7 +157,7 @@ TEST_F(Settings, UnreadableWindowStateFallsBackWhole) {
     LoadRegistrySettings(form, dir.path());
     EXPECT_EQ(form.Left(), 300);
     EXPECT_EQ(form.Top(), 200);
-    EXPECT_EQ(form.FileSel.InitialFolder(), ProgramFolder());
+    EXPECT_EQ(form.BrowseFolder(), ProgramFolder());
     EXPECT_EQ(SavedWindowState().ExportFolder, "");
 }
 
