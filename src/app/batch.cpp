@@ -17,17 +17,17 @@ bool dealIdle = true;
 
 }  // namespace
 
-std::string PassStatusText(int pass, const std::vector<std::string>& files) {
-    return std::string(pass == kPassEncrypt ? text::kEncryptLabel : text::kMeltLabel) + InputPWFilesText(files);
+std::string PassStatusText(Direction pass, const std::vector<std::string>& files) {
+    return std::string(pass == Direction::kEncrypt ? text::kEncryptLabel : text::kMeltLabel) + InputPWFilesText(files);
 }
 
-std::string PassSummaryText(int pass, const std::vector<std::string>& converted, const std::vector<std::string>& left,
+std::string PassSummaryText(Direction pass, const std::vector<std::string>& converted, const std::vector<std::string>& left,
                             bool cancelled) {
     const std::string leftText = left.empty() ? std::string() : "　（未処理 " + std::to_string(left.size()) + " 個）";
     if (cancelled) return std::string(text::kCancelled) + leftText;
     if (converted.empty()) {
         const std::string& first = left.empty() ? std::string() : left.front();
-        return std::string(pass == kPassEncrypt ? text::kEncryptNone : text::kMeltNone) + FileNamePart(first);
+        return std::string(pass == Direction::kEncrypt ? text::kEncryptNone : text::kMeltNone) + FileNamePart(first);
     }
     return PassStatusText(pass, converted) + leftText;
 }
@@ -87,8 +87,8 @@ void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW) {
     using enum CodecResult;
     CodecResult carried = kNoClash;
     bool stopped = false;
-    for (int pass : {kPassEncrypt, kPassMelt}) {
-        const std::vector<std::string>& files = pass == kPassEncrypt ? passes.encrypt : passes.melt;
+    for (const Direction pass : {Direction::kEncrypt, Direction::kMelt}) {
+        const std::vector<std::string>& files = pass == Direction::kEncrypt ? passes.encrypt : passes.melt;
         if (files.empty()) continue;
         std::vector<std::string> converted, left;
         if (stopped) {
@@ -102,7 +102,7 @@ void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW) {
             // the strong format stretches the password once for each pass salt.
             // A pass keeps only what its files can still need.
             const int version = answer.strongFormat ? kStrongVersion : kFormatVersion;
-            PassKeys keys = pass == kPassEncrypt ? PassKeys::ToWrite(answer.password.str(), version)
+            PassKeys keys = pass == Direction::kEncrypt ? PassKeys::ToWrite(answer.password.str(), version)
                                                  : PassKeys::FromPassword(answer.password.str());
 
             bool askAgain = true;  // until the user cancels a prompt that asks again
@@ -110,7 +110,7 @@ void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW) {
                 const std::string& file = files[i];
                 CodecResult result;
                 bool written = false;
-                if (pass == kPassEncrypt) {
+                if (pass == Direction::kEncrypt) {
                     result = host.Encode(file, ChangeExt(file, kContainerExt), carried, version, keys, written);
                 } else {
                     BatchHost::MeltedFile melted;
@@ -152,7 +152,7 @@ void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW) {
             host.Status(PassSummaryText(pass, converted, left, stopped && host.Cancelled()));
         }
         if (!left.empty())
-            host.ReportNotConverted(text::NotConverted(pass == kPassEncrypt ? Direction::kEncrypt : Direction::kMelt, left, files.size()));
+            host.ReportNotConverted(text::NotConverted(pass, left, files.size()));
     }
 }
 

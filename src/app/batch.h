@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/direction.h"
 #include "base/secret.h"
 #include "codec/codec.h"
 #include "codec/strong.h"
@@ -26,16 +27,14 @@ inline constexpr std::string_view kDealRoutine = "Deal()";
 }  // namespace text
 
 inline constexpr int kPasswordTries = 3;
-inline constexpr int kPassEncrypt = 0;
-inline constexpr int kPassMelt = 1;
 
 
 // Pass label + file-name part of the first file + "　他" n−1 "個" when n > 1.
-std::string PassStatusText(int pass, const std::vector<std::string>& files);
+std::string PassStatusText(Direction pass, const std::vector<std::string>& files);
 
 // What the status bar says once a pass has ended: the files it converted
 // (never one that was not), how many it left, or that the user stopped it.
-std::string PassSummaryText(int pass, const std::vector<std::string>& converted, const std::vector<std::string>& left,
+std::string PassSummaryText(Direction pass, const std::vector<std::string>& converted, const std::vector<std::string>& left,
                             bool cancelled);
 
 // The pattern that searches inside a folder: "\" added unless already last, then "*.*".
@@ -79,7 +78,7 @@ public:
         bool strongFormat = false;  // the format an encryption pass writes
     };
     // again: the password just given did not open the one file of files.
-    virtual Answer AskPassword(int pass, const std::vector<std::string>& files, const std::string& remembered,
+    virtual Answer AskPassword(Direction pass, const std::vector<std::string>& files, const std::string& remembered,
                                bool again = false) = 0;
     virtual bool RememberPassword() = 0;  // read right after each prompt
     // keys is the pass's password, the same object for every file of the pass;

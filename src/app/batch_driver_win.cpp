@@ -26,13 +26,13 @@ public:
         codec_.SetAskAgain(true);
     }
 
-    Answer AskPassword(int pass, const std::vector<std::string>& files, const std::string& remembered,
+    Answer AskPassword(Direction pass, const std::vector<std::string>& files, const std::string& remembered,
                        bool again) override {
         EndPass();
         PasswordAnswer a = plivex::AskPassword(pass, OptionsInForce(), files, remembered, again);
         if (a.result == ui::mrOk) {
             // Asked again mid-pass, the rest of the pass is counted file by file.
-            progress_ = std::make_unique<PassProgress>(pass == kPassEncrypt ? text::kEncryptLabel : text::kMeltLabel,
+            progress_ = std::make_unique<PassProgress>(pass == Direction::kEncrypt ? text::kEncryptLabel : text::kMeltLabel,
                                                        again ? std::vector<std::string>() : files);
             codec_.SetProgress(progress_.get());
         }

@@ -19,12 +19,13 @@ std::string InputPWFilesText(const std::vector<std::string>& files) {
     return text;
 }
 
-bool InputPWNoConfirmation(int mode, const Options& options) {
-    return mode != kModeEncrypt || options.ShowPassword;
+bool InputPWNoConfirmation(Direction mode, const Options& options) {
+    return mode != Direction::kEncrypt || options.ShowPassword;
 }
 
-bool InputPWInitialUseMelted(int mode, const Options& options, std::size_t fileCount) {
-    if (mode == kModeEncrypt) return false;
+bool InputPWInitialUseMelted(Direction mode, const Options& options, std::size_t fileCount) {
+    // Only melting leaves a file to open.
+    if (mode != Direction::kMelt) return false;
     return options.OpenMeltedFile && (fileCount == 1 || options.OpenManyMeltedFiles);
 }
 
@@ -32,7 +33,9 @@ bool InputPWFocusConfirmation(bool confirmationShown, const Options& options, st
     return confirmationShown && options.RememberPassword && !remembered.empty();
 }
 
-bool InputPWNeedsCp932(int mode, bool strongFormat) { return mode == kModeEncrypt && !strongFormat; }
+bool InputPWNeedsCp932(Direction mode, bool strongFormat) {
+    return (mode == Direction::kEncrypt && !strongFormat) || mode == Direction::kUpgrade;
+}
 
 std::optional<std::string> InputPWCheck(std::string_view password, bool confirmationInUse,
                                         std::string_view confirmation, bool cp932Needed) {

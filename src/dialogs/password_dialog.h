@@ -8,17 +8,17 @@
 #include <string_view>
 #include <vector>
 
+#include "base/direction.h"
 #include "codec/texts.h"
 #include "options/options_record.h"
 
 namespace plivex {
 
-inline constexpr int kModeEncrypt = 0;  // any other mode decrypts
-
 namespace text {
 inline constexpr std::string_view kInputPWCaption = "パスワード入力";
 inline constexpr std::string_view kInputPWEncryptSuffix = " - 暗号化 -";
 inline constexpr std::string_view kInputPWDecryptSuffix = " - 解凍 -";
+inline constexpr std::string_view kInputPWUpgradeSuffix = " - 変換 -";
 inline constexpr std::string_view kEnterPassword = "パスワードを入力して下さい。";
 inline constexpr std::string_view kEnterConfirmation = "確認欄にもパスワードを入力して下さい。";
 inline constexpr std::string_view kPasswordsDiffer = "パスワードが異なっています。";
@@ -34,20 +34,20 @@ inline constexpr std::string_view kStrongFormatHint =
 std::string InputPWFilesText(const std::vector<std::string>& files);
 
 // The password is asked only once: always when decrypting, with ShowPassword when encrypting.
-bool InputPWNoConfirmation(int mode, const Options& options);
+bool InputPWNoConfirmation(Direction mode, const Options& options);
 
-// Whether "open the decrypted files" starts ticked; never when encrypting.
-bool InputPWInitialUseMelted(int mode, const Options& options, std::size_t fileCount);
+// Whether "open the decrypted files" starts ticked; only when melting.
+bool InputPWInitialUseMelted(Direction mode, const Options& options, std::size_t fileCount);
 
 // Focus starts in the confirmation field only when the remembered password
 // pre-fills the first one and a confirmation is asked.
 bool InputPWFocusConfirmation(bool confirmationShown, const Options& options, std::string_view remembered);
 
 // Only the compatible format keys with the password's code page 932 bytes:
-// encrypting into it (the format tick off) is the one case where the password
-// must have that form (a decryption pass may meet strong containers, which
-// take any password).
-bool InputPWNeedsCp932(int mode, bool strongFormat);
+// encrypting into it (the format tick off) and converting from it are the
+// cases where the password must have that form (a decryption pass may meet
+// strong containers, which take any password).
+bool InputPWNeedsCp932(Direction mode, bool strongFormat);
 
 // The checks of OK in their order: the message of the first that fails, or
 // nullopt. The last one, when asked for, refuses characters that the key

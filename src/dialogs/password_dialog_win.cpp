@@ -94,7 +94,7 @@ PasswordDialog::~PasswordDialog() {
 }
 
 void PasswordDialog::FormShow() {
-    const bool encrypt = Mode == kModeEncrypt;
+    const bool encrypt = Mode == Direction::kEncrypt;
     // Asked again: a line above the field, everything under it moved down by its row.
     LabelAgain.SetVisible(Again);
     if (Again) {
@@ -111,8 +111,11 @@ void PasswordDialog::FormShow() {
         // The pass's own choice: the options only say where it starts.
         CBoxStrongFormat.SetChecked(ShownOptions.StrongFormat);
     } else {
-        SetCaption(std::string(text::kInputPWCaption) + std::string(text::kInputPWDecryptSuffix));
+        const bool upgrading = Mode == Direction::kUpgrade;
+        SetCaption(std::string(text::kInputPWCaption) +
+                   std::string(upgrading ? text::kInputPWUpgradeSuffix : text::kInputPWDecryptSuffix));
         if (InputPWInitialUseMelted(Mode, ShownOptions, Files.size())) CBoxUseMeltFTmp.SetChecked(true);
+        CBoxUseMeltFTmp.SetVisible(!upgrading);  // converting leaves nothing to open
         CBoxStrongFormat.SetChecked(false);
         CBoxStrongFormat.SetVisible(false);
     }
@@ -158,10 +161,10 @@ void PasswordDialog::ButtonOkClick() {
 
 PasswordAnswer PasswordDialog::Answer() const {
     return {ui::mrOk, Secret(ReadSecret(EditPW)), CBoxUseMeltFTmp.Checked(),
-            Mode == kModeEncrypt && CBoxStrongFormat.Checked()};
+            Mode == Direction::kEncrypt && CBoxStrongFormat.Checked()};
 }
 
-PasswordAnswer AskPassword(int mode, const Options& options, const std::vector<std::string>& files,
+PasswordAnswer AskPassword(Direction mode, const Options& options, const std::vector<std::string>& files,
                            const std::string& remembered, bool again) {
     const std::unique_ptr<PasswordDialog> form = CreateQuestionDialog<PasswordDialog>();
     form->Mode = mode;

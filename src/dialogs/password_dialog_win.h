@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/direction.h"
 #include "base/secret.h"
 #include "options/options_record.h"
 #include "ui/controls_win.h"
@@ -45,7 +46,7 @@ public:
     ~PasswordDialog() override;
 
     // Set by the caller between creating and showing.
-    int Mode = 0;  // 0 encrypt, otherwise decrypt
+    Direction Mode = Direction::kEncrypt;
     Options ShownOptions;
     std::vector<std::string> Files;  // UTF-8 full paths, at least one
     std::string RememberedPW;
@@ -65,7 +66,7 @@ private:
 };
 
 // Creates, places and shows the dialog for one batch, reads it and releases it.
-PasswordAnswer AskPassword(int mode, const Options& options, const std::vector<std::string>& files,
+PasswordAnswer AskPassword(Direction mode, const Options& options, const std::vector<std::string>& files,
                            const std::string& remembered, bool again = false);
 
 }  // namespace plivex

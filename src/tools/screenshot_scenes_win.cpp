@@ -26,19 +26,20 @@ int RenderQuestions() {
     const std::vector<std::string> one = {"C:\\文書\\報告書.doc"};
     const std::vector<std::string> four = {"C:\\文書\\a.txt", "C:\\文書\\b.txt", "C:\\文書\\c.txt", "C:\\文書\\d.txt"};
     Options options;
-    modal("password-encrypt", [&] { AskPassword(0, options, one, ""); });
+    modal("password-encrypt", [&] { AskPassword(Direction::kEncrypt, options, one, ""); });
     Options seePw = options;
     seePw.ShowPassword = true;
-    modal("password-encrypt-seepw", [&] { AskPassword(0, seePw, four, ""); });
+    modal("password-encrypt-seepw", [&] { AskPassword(Direction::kEncrypt, seePw, four, ""); });
     Options strongFormat = options;
     strongFormat.StrongFormat = true;
-    modal("password-encrypt-strong", [&] { AskPassword(0, strongFormat, one, ""); });
-    modal("password-decrypt-one", [&] { AskPassword(1, options, one, ""); });
-    modal("password-decrypt-many", [&] { AskPassword(1, options, four, ""); });
-    modal("password-decrypt-again", [&] { AskPassword(1, options, one, "", true); });
+    modal("password-encrypt-strong", [&] { AskPassword(Direction::kEncrypt, strongFormat, one, ""); });
+    modal("password-decrypt-one", [&] { AskPassword(Direction::kMelt, options, one, ""); });
+    modal("password-decrypt-many", [&] { AskPassword(Direction::kMelt, options, four, ""); });
+    modal("password-decrypt-again", [&] { AskPassword(Direction::kMelt, options, one, "", true); });
+    modal("password-upgrade", [&] { AskPassword(Direction::kUpgrade, options, four, ""); });
     Options recycle = options;
     recycle.RememberPassword = true;
-    modal("password-encrypt-remembered", [&] { AskPassword(0, recycle, one, "secret"); });
+    modal("password-encrypt-remembered", [&] { AskPassword(Direction::kEncrypt, recycle, one, "secret"); });
     modal("overwrite", [&] {
         std::string path = "C:\\文書\\報告書.pvx";
         AskOverwriteWithDialog(path);

@@ -25,9 +25,9 @@ TEST(Batch, ExtensionsStatusTextsAndFolderPatterns) {
     for (const char* p : {"C:\\d\\a.pvx.txt", "C:\\d\\a.pvxe", "C:\\d\\a.pv", "C:\\d.pvx\\a", "C:\\d\\pvx", "a.xpvx"})
         EXPECT_FALSE(IsContainerName(p)) << p;
 
-    EXPECT_EQ(PassStatusText(kPassEncrypt, {"C:\\doc\\report.doc", "C:\\doc\\b.txt", "C:\\c.txt"}),
+    EXPECT_EQ(PassStatusText(Direction::kEncrypt, {"C:\\doc\\report.doc", "C:\\doc\\b.txt", "C:\\c.txt"}),
               "暗号化：report.doc　他2個");
-    EXPECT_EQ(PassStatusText(kPassMelt, {"C:\\doc\\報告.pvx"}), "解凍：報告.pvx");
+    EXPECT_EQ(PassStatusText(Direction::kMelt, {"C:\\doc\\報告.pvx"}), "解凍：報告.pvx");
 
     EXPECT_EQ(FolderSearchPattern("C:\\doc"), "C:\\doc\\*.*");
     EXPECT_EQ(FolderSearchPattern("C:\\"), "C:\\*.*");
@@ -137,9 +137,9 @@ public:
 
     std::map<std::string, std::string> needs;  // containers that open only under this password
 
-    Answer AskPassword(int pass, const Strings& files, const std::string& remembered, bool again) override {
+    Answer AskPassword(Direction pass, const Strings& files, const std::string& remembered, bool again) override {
         if (again) log.push_back("again " + files.at(0));
-        else log.push_back("ask " + std::to_string(pass) + " " + std::to_string(files.size()) + " [" + remembered + "]");
+        else log.push_back("ask " + std::to_string(static_cast<int>(pass)) + " " + std::to_string(files.size()) + " [" + remembered + "]");
         Answer a = answers.front();
         answers.pop_front();
         return a;

@@ -44,9 +44,10 @@ TEST(InputPW, ChecksComeInTheirOrder) {
 }
 
 TEST(InputPW, CodePage932IsAskedOnlyOfPasswordsForTheCompatibleFormat) {
-    EXPECT_TRUE(InputPWNeedsCp932(kModeEncrypt, false));
-    EXPECT_FALSE(InputPWNeedsCp932(1, false));  // a decryption pass may hold strong containers
-    EXPECT_FALSE(InputPWNeedsCp932(kModeEncrypt, true));  // the format tick on
+    EXPECT_TRUE(InputPWNeedsCp932(Direction::kEncrypt, false));
+    EXPECT_FALSE(InputPWNeedsCp932(Direction::kMelt, false));  // a decryption pass may hold strong containers
+    EXPECT_FALSE(InputPWNeedsCp932(Direction::kEncrypt, true));  // the format tick on
+    EXPECT_TRUE(InputPWNeedsCp932(Direction::kUpgrade, false));  // every container converted is compatible
     EXPECT_EQ(InputPWCheck("鍵🔑", true, "鍵🔑", false), std::nullopt);
     // The other checks stay.
     EXPECT_EQ(InputPWCheck("鍵🔑", true, "鍵", false), kDiffer);
@@ -67,33 +68,34 @@ TEST(InputPW, AcceptedPasswords) {
 TEST(InputPW, ConfirmationIsAskedOnlyWhenEncryptingWithoutSeePW) {
     Options options;
     options.ShowPassword = false;
-    EXPECT_FALSE(InputPWNoConfirmation(0, options));
-    EXPECT_TRUE(InputPWNoConfirmation(1, options));
-    EXPECT_TRUE(InputPWNoConfirmation(7, options));  // every non-zero mode decrypts
+    EXPECT_FALSE(InputPWNoConfirmation(Direction::kEncrypt, options));
+    EXPECT_TRUE(InputPWNoConfirmation(Direction::kMelt, options));
+    EXPECT_TRUE(InputPWNoConfirmation(Direction::kUpgrade, options));  // converting asks once too
     options.ShowPassword = true;
-    EXPECT_TRUE(InputPWNoConfirmation(0, options));
-    EXPECT_TRUE(InputPWNoConfirmation(1, options));
+    EXPECT_TRUE(InputPWNoConfirmation(Direction::kEncrypt, options));
+    EXPECT_TRUE(InputPWNoConfirmation(Direction::kMelt, options));
 }
 
 TEST(InputPW, UseMeltedStartsTickedForOneContainerOrWithUseManyMeltF) {
     Options options;
     options.OpenMeltedFile = true;
     options.OpenManyMeltedFiles = false;
-    EXPECT_TRUE(InputPWInitialUseMelted(1, options, 1));
-    EXPECT_FALSE(InputPWInitialUseMelted(1, options, 3));
+    EXPECT_TRUE(InputPWInitialUseMelted(Direction::kMelt, options, 1));
+    EXPECT_FALSE(InputPWInitialUseMelted(Direction::kUpgrade, options, 1));  // nothing to open
+    EXPECT_FALSE(InputPWInitialUseMelted(Direction::kMelt, options, 3));
     options.OpenManyMeltedFiles = true;
-    EXPECT_TRUE(InputPWInitialUseMelted(1, options, 1));
-    EXPECT_TRUE(InputPWInitialUseMelted(1, options, 3));
+    EXPECT_TRUE(InputPWInitialUseMelted(Direction::kMelt, options, 1));
+    EXPECT_TRUE(InputPWInitialUseMelted(Direction::kMelt, options, 3));
     options.OpenMeltedFile = false;
     for (bool many : {false, true}) {
         options.OpenManyMeltedFiles = many;
-        EXPECT_FALSE(InputPWInitialUseMelted(1, options, 1));
-        EXPECT_FALSE(InputPWInitialUseMelted(1, options, 3));
+        EXPECT_FALSE(InputPWInitialUseMelted(Direction::kMelt, options, 1));
+        EXPECT_FALSE(InputPWInitialUseMelted(Direction::kMelt, options, 3));
     }
     // Encrypting never opens anything.
     options.OpenMeltedFile = true;
-    EXPECT_FALSE(InputPWInitialUseMelted(0, options, 1));
-    EXPECT_FALSE(InputPWInitialUseMelted(0, options, 3));
+    EXPECT_FALSE(InputPWInitialUseMelted(Direction::kEncrypt, options, 1));
+    EXPECT_FALSE(InputPWInitialUseMelted(Direction::kEncrypt, options, 3));
 }
 
 TEST(InputPW, FocusStartsInTheConfirmationOnlyAfterARememberedPassword) {

@@ -73,7 +73,7 @@ protected:
             if (duringPrompt) std::exchange(duringPrompt, nullptr)();
             std::string files;
             for (const std::string& name : pw->Files) files += "|" + name.substr(dir.path().size());
-            log.push_back("ask " + std::to_string(pw->Mode) + files + (pw->Again ? " again" : ""));
+            log.push_back("ask " + std::to_string(static_cast<int>(pw->Mode)) + files + (pw->Again ? " again" : ""));
             EXPECT_EQ(ctl.LabelAgain.Visible(), pw->Again);
             offered.push_back(pw->RememberedPW);
             if (prompts.empty()) {

@@ -71,7 +71,7 @@ protected:
             auto* pw = dynamic_cast<PasswordDialog*>(&f);
             if (!pw) return ADD_FAILURE() << "unexpected form " << f.Caption();
             auto& ctl = pw->ControlsForTest();
-            log.push_back("ask " + std::to_string(pw->Mode));
+            log.push_back("ask " + std::to_string(static_cast<int>(pw->Mode)));
             if (onPrompt) onPrompt(pw->Files);
             ctl.EditPW.SetText("pw");
             ctl.EditPWCon.SetText("pw");

@@ -67,7 +67,7 @@ const std::vector<std::string> kThreeContainers{"C:\\doc\\a.pvx", "C:\\doc\\b.pv
 Options Defaults() { return Options{}; }
 
 // Runs a fresh dialog with the caller's fields; the hook sees it shown.
-int ShowDialog(int mode, const Options& options, const std::vector<std::string>& files, const std::string& remembered,
+int ShowDialog(Direction mode, const Options& options, const std::vector<std::string>& files, const std::string& remembered,
         const std::function<void(PasswordDialog&)>& user) {
     PasswordDialog form;
     form.Mode = mode;
@@ -81,7 +81,7 @@ int ShowDialog(int mode, const Options& options, const std::vector<std::string>&
 TEST(InputPWWin, EncryptAsksTwiceBehindPasswordCharacters) {
     ASSERT_EQ(Application::Get().Dpi(), 96);
     Messages messages;
-    const int result = ShowDialog(0, Defaults(), kFourFiles, "", [](PasswordDialog& f) {
+    const int result = ShowDialog(Direction::kEncrypt, Defaults(), kFourFiles, "", [](PasswordDialog& f) {
         auto& ctl = f.ControlsForTest();
         EXPECT_EQ(f.Caption(), "パスワード入力 - 暗号化 -");
         // A fixed dialog frame with neither system menu nor close box.
@@ -116,7 +116,7 @@ TEST(InputPWWin, EncryptWithSeePWShowsThePasswordAndAsksOnce) {
     Messages messages;
     Options options;
     options.ShowPassword = true;
-    const int result = ShowDialog(0, options, {"C:\\doc\\報告書.doc"}, "", [](PasswordDialog& f) {
+    const int result = ShowDialog(Direction::kEncrypt, options, {"C:\\doc\\報告書.doc"}, "", [](PasswordDialog& f) {
         auto& ctl = f.ControlsForTest();
         EXPECT_EQ(f.Caption(), "パスワード入力 - 暗号化 -");
         EXPECT_EQ(PasswordChar(ctl.EditPW), 0);
@@ -145,7 +145,7 @@ TEST(InputPWWin, DecryptNeverAsksForTheConfirmation) {
         Messages messages;
         Options options;
         options.ShowPassword = seePW;
-        const int result = ShowDialog(1, options, kOneContainer, "", [&](PasswordDialog& f) {
+        const int result = ShowDialog(Direction::kMelt, options, kOneContainer, "", [&](PasswordDialog& f) {
             auto& ctl = f.ControlsForTest();
             EXPECT_EQ(f.Caption(), "パスワード入力 - 解凍 -");
             EXPECT_TRUE(ctl.CBoxUseMeltFTmp.Visible());
@@ -172,7 +172,7 @@ TEST(InputPWWin, RecyclePWOffersTheRememberedPassword) {
     options.RememberPassword = true;
 
     // Encrypting: the first field is filled (still hidden), the user only confirms.
-    EXPECT_EQ(ShowDialog(0, options, kOneFile, "前回の鍵", [&](PasswordDialog& f) {
+    EXPECT_EQ(ShowDialog(Direction::kEncrypt, options, kOneFile, "前回の鍵", [&](PasswordDialog& f) {
                   auto& ctl = f.ControlsForTest();
                   EXPECT_EQ(ctl.EditPW.Text(), "前回の鍵");
                   EXPECT_EQ(PasswordChar(ctl.EditPW), L'*');
@@ -188,7 +188,7 @@ TEST(InputPWWin, RecyclePWOffersTheRememberedPassword) {
               ui::mrOk);
 
     // Nothing remembered yet: an empty field and the focus in it.
-    EXPECT_EQ(ShowDialog(0, options, kOneFile, "", [](PasswordDialog& f) {
+    EXPECT_EQ(ShowDialog(Direction::kEncrypt, options, kOneFile, "", [](PasswordDialog& f) {
                   auto& ctl = f.ControlsForTest();
                   EXPECT_EQ(ctl.EditPW.Text(), "");
                   EXPECT_TRUE(ctl.EditPW.Focused());
@@ -197,7 +197,7 @@ TEST(InputPWWin, RecyclePWOffersTheRememberedPassword) {
               ui::mrCancel);
 
     // Decrypting: filled, and the focus stays in the password field.
-    EXPECT_EQ(ShowDialog(1, options, kOneContainer, "前回の鍵", [](PasswordDialog& f) {
+    EXPECT_EQ(ShowDialog(Direction::kMelt, options, kOneContainer, "前回の鍵", [](PasswordDialog& f) {
                   auto& ctl = f.ControlsForTest();
                   EXPECT_EQ(ctl.EditPW.Text(), "前回の鍵");
                   EXPECT_TRUE(ctl.EditPW.Focused());
@@ -207,7 +207,7 @@ TEST(InputPWWin, RecyclePWOffersTheRememberedPassword) {
 
     // With ShowPassword the offered password is readable.
     options.ShowPassword = true;
-    EXPECT_EQ(ShowDialog(0, options, kOneFile, "前回の鍵", [](PasswordDialog& f) {
+    EXPECT_EQ(ShowDialog(Direction::kEncrypt, options, kOneFile, "前回の鍵", [](PasswordDialog& f) {
                   auto& ctl = f.ControlsForTest();
                   EXPECT_EQ(ctl.EditPW.Text(), "前回の鍵");
                   EXPECT_EQ(PasswordChar(ctl.EditPW), 0);
@@ -218,7 +218,7 @@ TEST(InputPWWin, RecyclePWOffersTheRememberedPassword) {
 
     // RememberPassword off: whatever the caller remembers is not offered.
     options = Defaults();
-    EXPECT_EQ(ShowDialog(0, options, kOneFile, "前回の鍵", [](PasswordDialog& f) {
+    EXPECT_EQ(ShowDialog(Direction::kEncrypt, options, kOneFile, "前回の鍵", [](PasswordDialog& f) {
                   auto& ctl = f.ControlsForTest();
                   EXPECT_EQ(ctl.EditPW.Text(), "");
                   EXPECT_TRUE(ctl.EditPW.Focused());
@@ -229,7 +229,7 @@ TEST(InputPWWin, RecyclePWOffersTheRememberedPassword) {
 
 TEST(InputPWWin, EachCheckShowsItsMessageAndKeepsTheDialogOpen) {
     Messages messages;
-    const int result = ShowDialog(0, Defaults(), kOneFile, "", [&](PasswordDialog& f) {
+    const int result = ShowDialog(Direction::kEncrypt, Defaults(), kOneFile, "", [&](PasswordDialog& f) {
         auto& ctl = f.ControlsForTest();
         auto refusedWith = [&](const std::string& pw, const std::string& con, const std::string& expected) {
             SCOPED_TRACE(expected);
@@ -282,7 +282,7 @@ TEST(InputPWWin, EachCheckShowsItsMessageAndKeepsTheDialogOpen) {
 
 TEST(InputPWWin, SpacesAreAPassword) {
     Messages messages;
-    EXPECT_EQ(ShowDialog(1, Defaults(), kOneContainer, "", [](PasswordDialog& f) {
+    EXPECT_EQ(ShowDialog(Direction::kMelt, Defaults(), kOneContainer, "", [](PasswordDialog& f) {
                   auto& ctl = f.ControlsForTest();
                   ctl.EditPW.SetText("   ");
                   ctl.ButtonOk.Click();
@@ -293,7 +293,7 @@ TEST(InputPWWin, SpacesAreAPassword) {
 
 TEST(InputPWWin, CancelClosesAtOnceWithoutChecks) {
     Messages messages;
-    EXPECT_EQ(ShowDialog(0, Defaults(), kOneFile, "", [](PasswordDialog& f) {
+    EXPECT_EQ(ShowDialog(Direction::kEncrypt, Defaults(), kOneFile, "", [](PasswordDialog& f) {
                   auto& ctl = f.ControlsForTest();
                   ctl.EditPW.SetText("abc");
                   ctl.EditPWCon.SetText("different");
@@ -301,8 +301,8 @@ TEST(InputPWWin, CancelClosesAtOnceWithoutChecks) {
               }),
               ui::mrCancel);
     // Esc through the keyboard, from either field, with nothing typed.
-    EXPECT_EQ(ShowDialog(0, Defaults(), kOneFile, "", [](PasswordDialog& f) { Key(f, VK_ESCAPE); }), ui::mrCancel);
-    EXPECT_EQ(ShowDialog(1, Defaults(), kOneContainer, "", [](PasswordDialog& f) {
+    EXPECT_EQ(ShowDialog(Direction::kEncrypt, Defaults(), kOneFile, "", [](PasswordDialog& f) { Key(f, VK_ESCAPE); }), ui::mrCancel);
+    EXPECT_EQ(ShowDialog(Direction::kMelt, Defaults(), kOneContainer, "", [](PasswordDialog& f) {
                   f.ControlsForTest().EditPW.SetText("abc");
                   Key(f, VK_ESCAPE);
               }),
@@ -312,7 +312,7 @@ TEST(InputPWWin, CancelClosesAtOnceWithoutChecks) {
 
 TEST(InputPWWin, TabOrderAndAccelerators) {
     Messages messages;
-    ShowDialog(0, Defaults(), kOneFile, "", [](PasswordDialog& f) {
+    ShowDialog(Direction::kEncrypt, Defaults(), kOneFile, "", [](PasswordDialog& f) {
         auto& ctl = f.ControlsForTest();
         ASSERT_TRUE(ctl.EditPW.Focused());
         Key(f, VK_TAB);
@@ -332,7 +332,7 @@ TEST(InputPWWin, TabOrderAndAccelerators) {
         Key(f, 'C', true);
         EXPECT_EQ(f.ModalResult(), ui::mrCancel);
     });
-    ShowDialog(1, Defaults(), kThreeContainers, "", [](PasswordDialog& f) {
+    ShowDialog(Direction::kMelt, Defaults(), kThreeContainers, "", [](PasswordDialog& f) {
         auto& ctl = f.ControlsForTest();
         ASSERT_TRUE(ctl.EditPW.Focused());
         Key(f, VK_TAB);
@@ -351,7 +351,7 @@ TEST(InputPWWin, TabOrderAndAccelerators) {
 
 TEST(InputPWWin, AnAmpersandInTheFileNameIsShownAndIsNoAccelerator) {
     Messages messages;
-    ShowDialog(0, Defaults(), {"C:\\doc\\&Z.txt", "C:\\doc\\b.txt"}, "", [](PasswordDialog& f) {
+    ShowDialog(Direction::kEncrypt, Defaults(), {"C:\\doc\\&Z.txt", "C:\\doc\\b.txt"}, "", [](PasswordDialog& f) {
         auto& ctl = f.ControlsForTest();
         EXPECT_EQ(ctl.LabelFiles.Text(), "&Z.txt　他1個");
         ctl.EditPWCon.SetFocus();
@@ -379,7 +379,7 @@ TEST(InputPWWin, OpenCheckBoxStartsByTheOptionsAndTheCount) {
         Options options;
         options.OpenMeltedFile = c.useMeltF;
         options.OpenManyMeltedFiles = c.useManyMeltF;
-        ShowDialog(1, options, *c.files, "", [&](PasswordDialog& f) {
+        ShowDialog(Direction::kMelt, options, *c.files, "", [&](PasswordDialog& f) {
             auto& ctl = f.ControlsForTest();
             EXPECT_EQ(ctl.CBoxUseMeltFTmp.Checked(), c.ticked);
             ctl.ButtonCancel.Click();
@@ -389,7 +389,7 @@ TEST(InputPWWin, OpenCheckBoxStartsByTheOptionsAndTheCount) {
     Options options;
     options.OpenMeltedFile = true;
     options.OpenManyMeltedFiles = true;
-    ShowDialog(0, options, kOneFile, "", [](PasswordDialog& f) {
+    ShowDialog(Direction::kEncrypt, options, kOneFile, "", [](PasswordDialog& f) {
         auto& ctl = f.ControlsForTest();
         EXPECT_FALSE(ctl.CBoxUseMeltFTmp.Checked());
         EXPECT_FALSE(ctl.CBoxUseMeltFTmp.Visible());
@@ -435,7 +435,7 @@ TEST(InputPWWin, AskPasswordHandsBackWhatWasTyped) {
         ctl.CBoxUseMeltFTmp.Click();  // ticked by hand
         ctl.ButtonOk.Click();
     });
-    const PasswordAnswer answer = AskPassword(1, options, kThreeContainers, "前回");
+    const PasswordAnswer answer = AskPassword(Direction::kMelt, options, kThreeContainers, "前回");
     EXPECT_EQ(answer.result, ui::mrOk);
     EXPECT_EQ(answer.password.str(), "今回の鍵");
     EXPECT_FALSE(answer.strongFormat);
@@ -464,7 +464,7 @@ TEST(InputPWWin, TheFormatTickStartsAsTheOptionSaysAndDecidesThisPassOnly) {
             ctl.CBoxStrongFormat.Click();
             ctl.ButtonOk.Click();
         });
-        const PasswordAnswer answer = AskPassword(0, options, kOneFile, "");
+        const PasswordAnswer answer = AskPassword(Direction::kEncrypt, options, kOneFile, "");
         EXPECT_EQ(answer.result, ui::mrOk);
         EXPECT_TRUE(answer.strongFormat);
         EXPECT_EQ(answer.password.str(), "鍵🔑");
@@ -485,7 +485,7 @@ TEST(InputPWWin, AskPasswordEncryptingAndCancelled) {
             ctl.EditPWCon.SetText("pw");
             ctl.ButtonOk.Click();
         });
-        const PasswordAnswer answer = AskPassword(0, Defaults(), kFourFiles, "前回");
+        const PasswordAnswer answer = AskPassword(Direction::kEncrypt, Defaults(), kFourFiles, "前回");
         EXPECT_EQ(answer.result, ui::mrOk);
         EXPECT_EQ(answer.password.str(), "pw");
         EXPECT_FALSE(answer.useMelted);
@@ -498,7 +498,7 @@ TEST(InputPWWin, AskPasswordEncryptingAndCancelled) {
             ctl.CBoxUseMeltFTmp.Click();
             Key(d, VK_ESCAPE);
         });
-        const PasswordAnswer answer = AskPassword(1, Defaults(), kOneContainer, "");
+        const PasswordAnswer answer = AskPassword(Direction::kMelt, Defaults(), kOneContainer, "");
         EXPECT_EQ(answer.result, ui::mrCancel);
         EXPECT_EQ(answer.password.str(), "");
         EXPECT_FALSE(answer.useMelted);
