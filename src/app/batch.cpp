@@ -17,8 +17,20 @@ bool dealIdle = true;
 
 }  // namespace
 
+std::string_view PassLabel(Direction pass) {
+    switch (pass) {
+        case Direction::kEncrypt:
+            return text::kEncryptLabel;
+        case Direction::kMelt:
+            return text::kMeltLabel;
+        case Direction::kUpgrade:
+            break;
+    }
+    return text::kUpgradeLabel;
+}
+
 std::string PassStatusText(Direction pass, const std::vector<std::string>& files) {
-    return std::string(pass == Direction::kEncrypt ? text::kEncryptLabel : text::kMeltLabel) + InputPWFilesText(files);
+    return std::string(PassLabel(pass)) + InputPWFilesText(files);
 }
 
 std::string PassSummaryText(Direction pass, const std::vector<std::string>& converted, const std::vector<std::string>& left,
@@ -27,7 +39,10 @@ std::string PassSummaryText(Direction pass, const std::vector<std::string>& conv
     if (cancelled) return std::string(text::kCancelled) + leftText;
     if (converted.empty()) {
         const std::string& first = left.empty() ? std::string() : left.front();
-        return std::string(pass == Direction::kEncrypt ? text::kEncryptNone : text::kMeltNone) + FileNamePart(first);
+        const std::string_view none = pass == Direction::kEncrypt ? text::kEncryptNone
+                                      : pass == Direction::kMelt  ? text::kMeltNone
+                                                                  : text::kUpgradeNone;
+        return std::string(none) + FileNamePart(first);
     }
     return PassStatusText(pass, converted) + leftText;
 }
@@ -154,6 +169,34 @@ void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW) {
         if (!left.empty())
             host.ReportNotConverted(text::NotConverted(pass, left, files.size()));
     }
+}
+
+void RunUpgradePass(const std::vector<std::string>& containers, BatchHost& host, Secret& lastPW) {
+    std::vector<std::string> converted, left;
+    std::size_t alreadyStrong = 0;
+    if (!containers.empty()) {
+        const BatchHost::Answer answer = host.AskPassword(Direction::kUpgrade, containers, lastPW.str());
+        if (!answer.ok) return;
+        lastPW = host.RememberPassword() ? answer.password : Secret();
+        // Melting needs the key string, writing the password: both are kept for the pass.
+        PassKeys keys = PassKeys::FromPassword(answer.password.str());
+        for (std::size_t i = 0; i < containers.size(); ++i) {
+            const Upgraded done = host.Upgrade(containers[i], keys);
+            if (done == Upgraded::kConverted) converted.push_back(containers[i]);
+            else if (done == Upgraded::kAlreadyStrong) ++alreadyStrong;
+            else left.push_back(containers[i]);
+            if (done == Upgraded::kCancelled) {
+                left.insert(left.end(), containers.begin() + static_cast<std::ptrdiff_t>(i) + 1, containers.end());
+                break;
+            }
+        }
+        host.Status(PassSummaryText(Direction::kUpgrade, converted, left, host.Cancelled()));
+    }
+    std::string message = text::UpgradeSummary(converted.size(), alreadyStrong);
+    // Strong ones were never to be converted: they count on neither side.
+    if (!left.empty())
+        message += "\n\n" + text::NotConverted(Direction::kUpgrade, left, containers.size() - alreadyStrong);
+    host.ReportUpgraded(message, left.empty());
 }
 
 bool BatchIdle() { return dealIdle; }

@@ -20,9 +20,11 @@ namespace text {
 inline constexpr std::string_view kFileNotFound = "ファイルが見つかりません。\n";
 inline constexpr std::string_view kEncryptLabel = "暗号化：";
 inline constexpr std::string_view kMeltLabel = "解凍：";
+inline constexpr std::string_view kUpgradeLabel = "変換：";
 inline constexpr std::string_view kCancelled = "処理を中止しました。";
 inline constexpr std::string_view kEncryptNone = "暗号化できませんでした：";
 inline constexpr std::string_view kMeltNone = "解凍できませんでした：";
+inline constexpr std::string_view kUpgradeNone = "変換できませんでした：";
 inline constexpr std::string_view kDealRoutine = "Deal()";
 }  // namespace text
 
@@ -94,6 +96,10 @@ public:
     };
     virtual CodecResult Melt(const std::string& container, CodecResult carried, MeltedFile& melted,
                              PassKeys& keys) = 0;
+    // A compatible container made strong in place; kCancelled stops the pass.
+    virtual Upgraded Upgrade(const std::string& container, PassKeys& keys) = 0;
+    // The one message at the end of a conversion pass; done: nothing was left.
+    virtual void ReportUpgraded(const std::string& message, bool done) = 0;
     // A melted file the user asked to open at once.
     virtual void Melted(const MeltedFile& melted) = 0;
     virtual void Status(const std::string& text) = 0;
@@ -115,6 +121,15 @@ public:
 // new password holds for the rest of the pass; Cancel there skips that file
 // and asks no more in this pass.
 void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW);
+
+// The conversion of old containers into the strong format, one pass under
+// one password: strong containers are counted and left, the others converted
+// in place. It ends with one message: how many were converted, how many were
+// strong already, and the list of those left as they were.
+void RunUpgradePass(const std::vector<std::string>& containers, BatchHost& host, Secret& lastPW);
+
+// The label of a pass's files ("暗号化：", "解凍：", "変換：").
+std::string_view PassLabel(Direction pass);
 
 // False while a batch runs.
 bool BatchIdle();

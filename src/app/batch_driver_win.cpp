@@ -32,8 +32,7 @@ public:
         PasswordAnswer a = plivex::AskPassword(pass, OptionsInForce(), files, remembered, again);
         if (a.result == ui::mrOk) {
             // Asked again mid-pass, the rest of the pass is counted file by file.
-            progress_ = std::make_unique<PassProgress>(pass == Direction::kEncrypt ? text::kEncryptLabel : text::kMeltLabel,
-                                                       again ? std::vector<std::string>() : files);
+            progress_ = std::make_unique<PassProgress>(PassLabel(pass), again ? std::vector<std::string>() : files);
             codec_.SetProgress(progress_.get());
         }
         return Answer{a.result == ui::mrOk, a.password, a.useMelted, a.strongFormat};
@@ -56,6 +55,23 @@ public:
         melted.written = outcome.written;
         melted.wrongPassword = outcome.wrongPassword;
         return outcome.result;
+    }
+    Upgraded Upgrade(const std::string& container, PassKeys& keys) override {
+        if (cancelled_) return Upgraded::kCancelled;
+        Upgraded done = Upgraded::kLeft;
+        Converted(container, [&] {
+            done = codec_.Upgrade(container, keys);
+            CodecOutcome outcome;
+            outcome.cancelled = done == Upgraded::kCancelled;
+            return outcome;
+        });
+        // Pressed while the last flush ran: that file is done, the pass stops after it.
+        if (cancelled_ && done != Upgraded::kConverted) done = Upgraded::kCancelled;
+        return done;
+    }
+    void ReportUpgraded(const std::string& message, bool done) override {
+        EndPass();
+        ui::MsgBox(message, "", done ? kStyleInformation : kStyleExclamation);
     }
     void Melted(const MeltedFile& melted) override {
         if (melted_) melted_(melted.plain, melted.key);
@@ -113,6 +129,16 @@ private:
 }  // namespace
 
 void BatchDriver::Run(const std::vector<std::string>& names) noexcept {
+    Drive(names, [this](const Passes& passes, BatchHost& host) { RunPasses(passes, host, lastPW_); });
+}
+
+void BatchDriver::RunUpgrade(const std::vector<std::string>& names) noexcept {
+    // Folders stand for the containers in and beneath them; other files are no old containers.
+    Drive(names, [this](const Passes& passes, BatchHost& host) { RunUpgradePass(passes.melt, host, lastPW_); });
+}
+
+void BatchDriver::Drive(const std::vector<std::string>& names,
+                        const std::function<void(const Passes&, BatchHost&)>& work) noexcept {
     const BatchBusy busy;
     try {
         const Passes passes = ExpandNames(names, KindOfPath, ListDirectory, [](const std::string& message) {
@@ -124,7 +150,7 @@ void BatchDriver::Run(const std::vector<std::string>& names) noexcept {
             std::function<void()>& cancel;
             ~Forget() { cancel = nullptr; }
         } forget{cancel_};
-        RunPasses(passes, host, lastPW_);
+        work(passes, host);
     } catch (...) {
         // Called from window procedures: nothing may escape.
         try {

@@ -29,11 +29,18 @@ public:
 
     // Works the names in order; exceptions end here, reported as an internal error.
     void Run(const std::vector<std::string>& names) noexcept;
+    // Converts the old containers among the names (folders searched beneath)
+    // into the strong format, under one password.
+    void RunUpgrade(const std::vector<std::string>& names) noexcept;
     // Stops the batch that runs as its Cancel does: the file in hand stays as
     // it was, the rest is not begun, and the end of the pass says what is left.
     void Cancel();
 
 private:
+    // Expands the names and runs work on them with a host that Cancel reaches;
+    // exceptions end here, reported as an internal error.
+    void Drive(const std::vector<std::string>& names, const std::function<void(const Passes&, BatchHost&)>& work) noexcept;
+
     std::function<void()> cancel_;  // while a batch runs
     Secret& lastPW_;
     StatusSink status_;

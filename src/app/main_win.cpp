@@ -120,6 +120,7 @@ public:
         form_.OnFiles = [this](std::vector<std::string> files) { RunBatch(std::move(files)); };
         form_.OnCloseQuery = [this] { return CloseQuery(); };
         form_.OnTick = [this] { RemindOfWaitingWork(); };
+        form_.OnUpgrade = [this](const std::vector<std::string>& names) { RunUpgrade(names); };
         SetWindowSubclass(form_.Handle(), OwnMessagesProc, 0, reinterpret_cast<DWORD_PTR>(this));
     }
     ~WorkingInstance() {
@@ -304,6 +305,14 @@ private:
     void RunBatch(std::vector<std::string> files) {
         if (closeAfterBatch_) return;  // the closing window takes nothing more
         waiting_.insert(waiting_.end(), std::make_move_iterator(files.begin()), std::make_move_iterator(files.end()));
+        WorkWaiting();
+    }
+
+    // Chosen in the options dialog, which takes no input while a batch or a
+    // question holds the program; what arrived meanwhile is worked after it.
+    void RunUpgrade(const std::vector<std::string>& names) {
+        if (!Idle() || closeAfterBatch_) return;
+        deal_.RunUpgrade(names);
         WorkWaiting();
     }
 

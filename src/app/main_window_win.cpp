@@ -169,6 +169,11 @@ void MainWindow::SButtonSettingClick() {
         FormSetting->OnConfirmed = [this](const Options& confirmed) {
             AsOwnHandler([&] { OptionsConfirmed(confirmed); })();
         };
+        FormSetting->OnUpgrade = [this](std::vector<std::string> names) {
+            AsOwnHandler([&] {
+                if (OnUpgrade) OnUpgrade(std::move(names));
+            })();
+        };
         // The help of the options in force, not of the dialog's unconfirmed copy.
         FormSetting->OnHelp = [](const std::string& anchor) {
             ShowHelp(std::string(help::kHelpFileName), anchor, OptionsInForce().UseNetscapeForHelp);

@@ -59,6 +59,8 @@ public:
 
     // Every list of dropped or chosen files goes here, in the order given.
     std::function<void(std::vector<std::string>)> OnFiles;
+    // The containers and folders chosen in the options dialog for conversion into the strong format.
+    std::function<void(std::vector<std::string>)> OnUpgrade;
     // Called at the end of every monitor tick.
     std::function<void()> OnTick;
 

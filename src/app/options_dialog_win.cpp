@@ -7,6 +7,7 @@
 #include "app/help.h"
 #include "app/settings_win.h"
 #include "base/texts.h"
+#include "codec/codec.h"
 #include "codec/texts.h"
 #include "dialogs/password_dialog.h"
 #include "dialogs/place_win.h"
@@ -56,7 +57,7 @@ bool ImportOptions(const std::string& path, Options& record) {
 }
 
 OptionsDialogControls::OptionsDialogControls(ui::Form& form)
-    : PCSetting(form, 8, 8, 273, 310, 0),
+    : PCSetting(form, 8, 8, 296, 320, 0),
       TaFile(PCSetting.AddPage("ファイル")),
       TaOther(PCSetting.AddPage("その他")),
       CBoxConMeltFName(form, 20, 40, 248, 17, "&F・解凍する前にファイル名を確認",
@@ -83,22 +84,24 @@ OptionsDialogControls::OptionsDialogControls(ui::Form& form)
       CBoxExplorer(form, 20, 240, 248, 17, "&X・エクスプローラーと連携する", 16),
       CBoxStrongFormat(form, 20, 264, 248, 17, std::string(text::kStrongFormatTick),
                        ControlOf(&Options::StrongFormat)),
-      ButtonOk(form, 289, 8, 104, 25, "&OK", 18),
-      ButtonCancel(form, 289, 40, 104, 25, "&C・キャンセル", 19),
-      ButtonApply(form, 289, 72, 104, 25, "&A・適用", 20),
-      ButtonHelp(form, 289, 112, 104, 25, "&H・ヘルプ", 21),
-      ButtonInit(form, 289, 229, 104, 25, "&D・デフォルト", 22),
-      ButtonImpt(form, 289, 261, 104, 25, "&I・インポート", 23),
-      ButtonExpt(form, 289, 293, 104, 25, "&E・エクスポート", 24),
+      ButtonOk(form, 312, 8, 104, 25, "&OK", 18),
+      ButtonCancel(form, 312, 40, 104, 25, "&C・キャンセル", 19),
+      ButtonApply(form, 312, 72, 104, 25, "&A・適用", 20),
+      ButtonHelp(form, 312, 112, 104, 25, "&H・ヘルプ", 21),
+      ButtonInit(form, 312, 239, 104, 25, "&D・デフォルト", 22),
+      ButtonImpt(form, 312, 271, 104, 25, "&I・インポート", 23),
+      ButtonExpt(form, 312, 303, 104, 25, "&E・エクスポート", 24),
+      // The page is as wide as this button's words need.
+      ButtonUpgrade(form, 20, 292, 276, 25, std::string(text::kUpgradeButton), 25),
       Hints(form) {}
 
 OptionsDialog::OptionsDialog()
-    : Form(401, 326, std::string(kAppTitle) + "の設定", ui::BorderStyle::Single,
+    : Form(424, 336, std::string(kAppTitle) + "の設定", ui::BorderStyle::Single,
            ui::BorderIcons{true, true, false, false}),
       OptionsDialogControls(static_cast<ui::Form&>(*this)),
       Setting(OptionsInForce()) {
     TaFile.Add(GBoxFOverlap);
-    TaOther.Add({&GBoxDlgPos, &CBoxExplorer});
+    TaOther.Add({&GBoxDlgPos, &CBoxExplorer, &ButtonUpgrade});
     PlaceOptionControls();
 
     ButtonOk.SetDefault(true);
@@ -112,6 +115,7 @@ OptionsDialog::OptionsDialog()
     Hints.Add(ButtonExpt, "現在の設定を外持ファイルにバックアップします");
     Hints.Add(CBoxExplorer, "暗号化ファイルをダブルクリックで開き、「送る」メニューからファイルを渡せるようにします");
     Hints.Add(CBoxStrongFormat, std::string(text::kStrongFormatHint));
+    Hints.Add(ButtonUpgrade, "従来の形式の暗号化ファイルを、名前はそのままで新しい形式に作り直します");
 
     ButtonOk.OnClick = [this] { ButtonOkClick(); };
     ButtonCancel.OnClick = [this] { ButtonCancelClick(); };
@@ -120,6 +124,7 @@ OptionsDialog::OptionsDialog()
     ButtonInit.OnClick = [this] { ButtonInitClick(); };
     ButtonImpt.OnClick = [this] { ButtonImptClick(); };
     ButtonExpt.OnClick = [this] { ButtonExptClick(); };
+    ButtonUpgrade.OnClick = [this] { ButtonUpgradeClick(); };
     CBoxUseMeltF.OnClick = [this] { ApplyEnabling(); };
     CBoxDelPvF.OnClick = [this] { ApplyEnabling(); };
     OnShow = [this] {
@@ -129,6 +134,7 @@ OptionsDialog::OptionsDialog()
     // However the window closes, its file dialog goes with it.
     OnCloseQuery = [this] {
         if (FileSel.IsCreated()) FileSel.Hide();
+        if (UpgradeSel.IsCreated()) UpgradeSel.Hide();
         return true;
     };
 
@@ -137,6 +143,13 @@ OptionsDialog::OptionsDialog()
     // The export type comes first, before the component's own "all files".
     FileSel.AddFileType("外持ファイル", "*." + std::string(kExportExt), 0);
     FileSel.SetInitialFolder(SavedWindowState().ExportFolder);
+    // Files and folders, as the main window's Browse takes them; containers first.
+    UpgradeSel.SetMultiSelect(true);
+    UpgradeSel.SetFileMustExist(true);
+    UpgradeSel.AddFileType("暗号ファイル", "*." + std::string(kContainerExt), 0);
+    UpgradeSel.SetOnChosen(AsOwnHandler([this] {
+        if (OnUpgrade) OnUpgrade(UpgradeSel.FileList());
+    }));
 }
 
 void OptionsDialog::Open(ui::Form* reference) {
@@ -233,14 +246,14 @@ void OptionsDialog::ButtonInitClick() {
 }
 
 // The file dialog with the caption; chosen runs once a file is chosen.
-void OptionsDialog::ShowFileSel(const std::string& caption, std::function<void()> chosen) {
-    FileSel.SetCaption(caption);
-    FileSel.SetOnChosen(std::move(chosen));
+void OptionsDialog::ShowFileSel(FileDialog& dialog, const std::string& caption, std::function<void()> chosen) {
+    dialog.SetCaption(caption);
+    if (chosen) dialog.SetOnChosen(std::move(chosen));
     try {
-        FileSel.Create();
-        PlaceDialogComponent(this, FileSel);
-        FileSel.RefreshDialog();
-        FileSel.Show();
+        dialog.Create();
+        PlaceDialogComponent(this, dialog);
+        dialog.RefreshDialog();
+        dialog.Show();
     } catch (const DialogCreateError&) {
         // The user was told already; the command is simply abandoned.
     }
@@ -249,13 +262,17 @@ void OptionsDialog::ShowFileSel(const std::string& caption, std::function<void()
 void OptionsDialog::ButtonExptClick() {
     FileSel.SetFileMustExist(false);
     FileSel.SetOverwritePrompt(true);
-    ShowFileSel("設定を外持ファイルに保存", AsOwnHandler([this] { ExportChosen(); }));
+    ShowFileSel(FileSel, "設定を外持ファイルに保存", AsOwnHandler([this] { ExportChosen(); }));
 }
 
 void OptionsDialog::ButtonImptClick() {
     FileSel.SetFileMustExist(true);
     FileSel.SetOverwritePrompt(false);
-    ShowFileSel("外持ファイルから設定を読み込む", AsOwnHandler([this] { ImportChosen(); }));
+    ShowFileSel(FileSel, "外持ファイルから設定を読み込む", AsOwnHandler([this] { ImportChosen(); }));
+}
+
+void OptionsDialog::ButtonUpgradeClick() {
+    ShowFileSel(UpgradeSel, "従来の形式のファイルを新しい形式に変換", nullptr);
 }
 
 void OptionsDialog::ExportChosen() {

@@ -60,9 +60,11 @@ struct OptionsDialogControls {
     ui::Button ButtonInit;
     ui::Button ButtonImpt;
     ui::Button ButtonExpt;
+    ui::Button ButtonUpgrade;  // old containers made strong
     ui::Hints Hints;
 
     FileDialog FileSel;
+    FileDialog UpgradeSel;  // the containers and folders to convert
 };
 
 class OptionsDialog : public ui::Form, private OptionsDialogControls {
@@ -78,6 +80,8 @@ public:
     std::function<void(const std::string& anchor)> OnHelp;
     // Told of the record confirmed with OK or Apply.
     std::function<void(const Options& confirmed)> OnConfirmed;
+    // Told of the containers and folders chosen for conversion into the strong format.
+    std::function<void(std::vector<std::string> names)> OnUpgrade;
 
     // Every opening: back from minimised, placed by the dialog rule, shown in front.
     void Open(ui::Form* reference);
@@ -102,10 +106,11 @@ private:
     void ButtonInitClick();
     void ButtonImptClick();
     void ButtonExptClick();
+    void ButtonUpgradeClick();
     void PlaceOptionControls();
     SettingView ReadView();
     void Publish();
-    void ShowFileSel(const std::string& caption, std::function<void()> chosen);
+    void ShowFileSel(FileDialog& dialog, const std::string& caption, std::function<void()> chosen);
     void ExportChosen();
     void ImportChosen();
     void ShowExplorerIntegration();

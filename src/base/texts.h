@@ -11,6 +11,7 @@ inline constexpr std::string_view kAppTitle = "プリベックス";
 
 // Message-box styles and the buttons that answer them (the platform's values).
 inline constexpr unsigned kStyleExclamation = 48;  // OK, exclamation mark
+inline constexpr unsigned kStyleInformation = 64;  // OK, information mark
 inline constexpr unsigned kStyleYesNo = 36;        // Yes/No, question mark
 inline constexpr unsigned kStyleYesNoCancel = 35;  // Yes/No/Cancel, question mark
 inline constexpr unsigned kStyleYesNoWarn = 52;    // Yes/No, exclamation mark

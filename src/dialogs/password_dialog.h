@@ -24,6 +24,8 @@ inline constexpr std::string_view kEnterConfirmation = "確認欄にもパスワ
 inline constexpr std::string_view kPasswordsDiffer = "パスワードが異なっています。";
 inline constexpr std::string_view kPasswordAgain = "パスワードが違います。もう一度入力して下さい。";
 inline constexpr std::string_view kStrongFormatTick = "&K・新しい形式（AES-256）で暗号化する";
+// On the options dialog's other page: Alt+V is the password tick's there already.
+inline constexpr std::string_view kUpgradeButton = "&U・従来の形式のファイルを新しい形式に変換...";
 // What each format means for the user, on the tick here and on the options page.
 inline constexpr std::string_view kStrongFormatHint =
     "新しい形式（AES-256）: パスワードが違えば分かり、ファイルの改変も検出します。以前のバージョンでは開けません。\n"

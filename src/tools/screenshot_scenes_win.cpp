@@ -36,7 +36,9 @@ int RenderQuestions() {
     modal("password-decrypt-one", [&] { AskPassword(Direction::kMelt, options, one, ""); });
     modal("password-decrypt-many", [&] { AskPassword(Direction::kMelt, options, four, ""); });
     modal("password-decrypt-again", [&] { AskPassword(Direction::kMelt, options, one, "", true); });
-    modal("password-upgrade", [&] { AskPassword(Direction::kUpgrade, options, four, ""); });
+    modal("password-upgrade", [&] {
+        AskPassword(Direction::kUpgrade, options, {"C:\\文書\\報告書.pvx", "C:\\文書\\古い\\a.pvx"}, "");
+    });
     Options recycle = options;
     recycle.RememberPassword = true;
     modal("password-encrypt-remembered", [&] { AskPassword(Direction::kEncrypt, recycle, one, "secret"); });

@@ -163,6 +163,16 @@ public:
         melted.written = !melted.wrongPassword && Written(c, result);
         return result;
     }
+    std::map<std::string, Upgraded> upgraded;  // by container; kConverted when absent
+    Upgraded Upgrade(const std::string& c, PassKeys& k) override {
+        log.push_back("upgrade " + c);
+        passKeys.push_back(&k);
+        const auto it = upgraded.find(c);
+        return it == upgraded.end() ? Upgraded::kConverted : it->second;
+    }
+    void ReportUpgraded(const std::string& message, bool done) override {
+        log.push_back((done ? "done " : "left ") + message);
+    }
     void Melted(const MeltedFile& melted) override {
         log.push_back("open " + melted.plain + " v" + std::to_string(melted.version));
         keys.push_back(melted.key.keyString.str());
@@ -187,6 +197,32 @@ private:
         return it == results.end() ? kNoClash : it->second;
     }
 };
+
+TEST(Batch, AnUpgradePassAsksOnceCountsStrongOnesApartAndNamesWhatItLeft) {
+    FakeHost h;
+    h.answers.push_back({true, Secret("pw"), false, false});
+    h.upgraded = {{"C:\\b.pvx", Upgraded::kAlreadyStrong},
+                  {"C:\\c.pvx", Upgraded::kLeft},
+                  {"C:\\d.pvx", Upgraded::kCancelled}};
+    Secret last("前回");
+    RunUpgradePass({"C:\\a.pvx", "C:\\b.pvx", "C:\\c.pvx", "C:\\d.pvx", "C:\\e.pvx"}, h, last);
+    EXPECT_EQ(h.log, (Strings{"ask 2 5 [前回]", "upgrade C:\\a.pvx", "upgrade C:\\b.pvx", "upgrade C:\\c.pvx",
+                              "upgrade C:\\d.pvx", "status 変換：a.pvx　（未処理 3 個）",
+                              "left 1 個のファイルを新しい形式に変換しました。\n1 個はすでに新しい形式でした。\n\n"
+                              "次のファイルは変換されていません（4 個中 1 個を変換しました）。\nC:\\c.pvx\nC:\\d.pvx\nC:\\e.pvx"}));
+    ASSERT_EQ(h.passKeys.size(), 4u);
+    for (const PassKeys* k : h.passKeys) EXPECT_EQ(k, h.passKeys[0]);  // one password, stretched once
+    EXPECT_TRUE(last.str().empty());  // not remembered: the option is off
+
+    // Cancel at the prompt converts nothing and says nothing more; nothing to convert asks nothing.
+    FakeHost c;
+    c.answers.push_back({false, Secret(), false, false});
+    RunUpgradePass({"C:\\a.pvx"}, c, last);
+    EXPECT_EQ(c.log, (Strings{"ask 2 1 []"}));
+    FakeHost none;
+    RunUpgradePass({}, none, last);
+    EXPECT_EQ(none.log, (Strings{"done 0 個のファイルを新しい形式に変換しました。"}));
+}
 
 TEST(Batch, PassesPromptOnceEachEncryptFirstAndCarryResultsAcross) {
     FakeHost h;

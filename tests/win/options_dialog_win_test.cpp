@@ -62,8 +62,8 @@ TEST_F(FormSetting, PagesCaptionsHintsAndEveryCaptionFitsItsControl) {
     OptionsDialog& dlg = Open();
     auto& ctl = dlg.ControlsForTest();
     EXPECT_EQ(dlg.Caption(), "プリベックスの設定");
-    EXPECT_EQ(dlg.ClientWidth(), 401);
-    EXPECT_EQ(dlg.ClientHeight(), 326);
+    EXPECT_EQ(dlg.ClientWidth(), 424);
+    EXPECT_EQ(dlg.ClientHeight(), 336);
     const LONG style = GetWindowLongW(dlg.Handle(), GWL_STYLE);
     EXPECT_TRUE((style & WS_SYSMENU) && (style & WS_MINIMIZEBOX));
     EXPECT_FALSE((style & WS_MAXIMIZEBOX) || (style & WS_THICKFRAME));
@@ -80,7 +80,8 @@ TEST_F(FormSetting, PagesCaptionsHintsAndEveryCaptionFitsItsControl) {
         {&ctl.ButtonHelp, "ヘルプを表示します"},
         {&ctl.ButtonInit, "ＱＵＯＲＶＡの標準設定に戻します"},
         {&ctl.ButtonImpt, "外持ファイルから設定を読み込みます"},
-        {&ctl.ButtonExpt, "現在の設定を外持ファイルにバックアップします"}};
+        {&ctl.ButtonExpt, "現在の設定を外持ファイルにバックアップします"},
+        {&ctl.ButtonUpgrade, "従来の形式の暗号化ファイルを、名前はそのままで新しい形式に作り直します"}};
     for (const auto& [button, hint] : hints) EXPECT_EQ(ctl.Hints.Hint(*button), hint) << button->Text();
     EXPECT_EQ(ctl.Hints.Hint(ctl.CBoxStrongFormat),
               "新しい形式（AES-256）: パスワードが違えば分かり、ファイルの改変も検出します。以前のバージョンでは開けません。\n"
@@ -98,8 +99,8 @@ TEST_F(FormSetting, PagesCaptionsHintsAndEveryCaptionFitsItsControl) {
         const bool onPage = c->Left() < ctl.PCSetting.Right();
         EXPECT_GE(c->Left(), onPage ? page.left : ctl.PCSetting.Right());
         EXPECT_GE(c->Top(), onPage ? page.top : 0);
-        EXPECT_LE(c->Right(), onPage ? page.right : 401) << c->Text();
-        EXPECT_LE(c->Bottom(), onPage ? page.bottom : 326) << c->Text();
+        EXPECT_LE(c->Right(), onPage ? page.right : 424) << c->Text();
+        EXPECT_LE(c->Bottom(), onPage ? page.bottom : 336) << c->Text();
         std::wstring text = Widen(c->Text());
         std::erase(text, L'&');
         SIZE size{};
