@@ -143,9 +143,10 @@ OptionsDialog::OptionsDialog()
     // The export type comes first, before the component's own "all files".
     FileSel.AddFileType("外持ファイル", "*." + std::string(kExportExt), 0);
     FileSel.SetInitialFolder(SavedWindowState().ExportFolder);
-    // Files and folders, as the main window's Browse takes them; containers first.
+    // Containers, and folders of them: OK with no name typed takes the folder shown.
     UpgradeSel.SetMultiSelect(true);
     UpgradeSel.SetFileMustExist(true);
+    UpgradeSel.SetFoldersChosen(true);
     UpgradeSel.AddFileType("暗号ファイル", "*." + std::string(kContainerExt), 0);
     UpgradeSel.SetOnChosen(AsOwnHandler([this] {
         if (OnUpgrade) OnUpgrade(UpgradeSel.FileList());

@@ -125,6 +125,11 @@ void FileDialogForm::RefreshFileList() {
 
 void FileDialogForm::ButtonOkClick() {
     if (EditFileName.Text().empty()) {
+        if (FoldersChosen) {
+            FileName = FolderView.PathName();
+            Accept();
+            return;
+        }
         ui::MsgBox("ファイルを指定して下さい。", "", kStyleExclamation);
         return;
     }
@@ -140,6 +145,12 @@ void FileDialogForm::ButtonOkClick() {
         const std::string folder = FolderOfFile(typed);
         if (IsFolder(folder)) FolderView.SetFolderName(folder);
     }
+    // A folder's name takes no default extension.
+    if (FoldersChosen && !IsAbsolutePath(typed) && IsFolder(FolderView.PathName() + typed)) {
+        FileName = FolderView.PathName() + typed;
+        Accept();
+        return;
+    }
     FileName = AcceptedPath(FolderView.PathName(), typed, EditFileType.Text());
     EditFileName.SetText(FileNamePart(FileName));
 
@@ -152,7 +163,10 @@ void FileDialogForm::ButtonOkClick() {
         ui::MsgBox("上書きしてよろしいですか？", "", kStyleYesNoWarn | kDefaultNo) == MsgAnswer::kNo)
         return;
     probe.Close();
+    Accept();
+}
 
+void FileDialogForm::Accept() {
     if (FileSel) FileSel->DialogToProp();
     SetModalResult(ui::mrOk);
     if (InModal()) EndModal(ui::mrOk);
@@ -258,6 +272,7 @@ void FileDialog::PropToDialog() {
     if (!form) return;
     form->ShowStart(fileTypes_.Entries(), FileNamePart(fileName_), initialFolder_);
     form->FileMustExist = fileMustExist_;
+    form->FoldersChosen = foldersChosen_;
     form->OverwritePrompt = overwritePrompt_;
     form->WildCardFree = wildCardFree_;
     form->FileTypeIndex = fileTypeIndex_;

@@ -51,6 +51,7 @@ public:
 
     // Copies of the component's settings, made by its PropToDialog.
     bool FileMustExist = false;
+    bool FoldersChosen = false;
     bool OverwritePrompt = false;
     bool WildCardFree = true;
     std::int32_t FileTypeIndex = 0;
@@ -76,6 +77,8 @@ private:
     // Fills the list with the selected folder's files matching the patterns.
     void RefreshFileList();
     void ButtonOkClick();
+    // The choice made: the component reads it back, the form goes, the owner is told.
+    void Accept();
     void FormShow();
     void CBoxFileTypeChange();
     void EditFileTypeEnter();
@@ -98,6 +101,10 @@ public:
     void SetInitialFolder(const std::string& folder);
     bool FileMustExist() const { return fileMustExist_; }
     void SetFileMustExist(bool on) { fileMustExist_ = on; }
+    // A folder may be the choice: the one shown when no name is typed, or a
+    // folder typed by its name there (a full path still only goes to it).
+    bool FoldersChosen() const { return foldersChosen_; }
+    void SetFoldersChosen(bool on) { foldersChosen_ = on; }
     bool MultiSelect() const { return multiSelect_; }
     void SetMultiSelect(bool on) { multiSelect_ = on; }
     bool OverwritePrompt() const { return overwritePrompt_; }
@@ -134,6 +141,7 @@ private:
     std::string fileName_;
     std::string initialFolder_;
     bool fileMustExist_ = false;
+    bool foldersChosen_ = false;
     bool multiSelect_ = false;
     bool overwritePrompt_ = false;
     bool wildCardFree_ = true;

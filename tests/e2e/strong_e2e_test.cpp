@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "base/paths.h"
+#include "dialogs/password_dialog.h"
 #include "e2e_support.h"
 #include "monitor/texts.h"
 #include "sys/text_win.h"
@@ -191,6 +193,82 @@ TEST(Strong, ThePromptsTickDecidesThePassAndLeavesTheOption) {
             DeleteFileW(Widen(container).c_str());
         }
     }
+}
+
+// The conversion a user starts from the options dialog: a folder chosen in the
+// program's file selection, the password typed once, and every compatible
+// container in the folder and beneath it made strong in place; the strong
+// one, the plain file and what lies outside the folder are left as they were.
+TEST(Strong, OldContainersInAChosenFolderAreMadeStrongInPlace) {
+    test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
+    WritePreferences(Options{});
+    test::TempDir dir;
+    const std::string root = LongPathOf(dir.path()), folder = root + "古い\\";
+    const std::string password = "合言葉";
+    const std::string a = SampleContent("見積書", 1), b = SampleContent("議事録", 2), c = SampleContent("強い", 3);
+    ASSERT_TRUE(CreateDirectoryW(Widen(folder).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(Widen(folder + "内").c_str(), nullptr));
+    const auto compatible = [&](const std::string& name, const std::string& path, const std::string& content) {
+        const std::optional<std::string> bytes = CodecContainer(name, FileNamePart(path), content, password);
+        return bytes && test::WriteAll(path, *bytes);
+    };
+    ASSERT_TRUE(compatible("見積書.xls", folder + "見積書.pvx", a));
+    ASSERT_TRUE(compatible("議事録.doc", folder + "内\\議事録.pvx", b));
+    ASSERT_TRUE(compatible("外.txt", root + "外.pvx", c));
+    const std::optional<std::string> outside = test::ReadAll(root + "外.pvx");
+    // A strong one, as the program writes it.
+    {
+        test::MemFiles files;
+        test::ScriptedUi ui;
+        const Options defaults;
+        Codec codec(files, ui, defaults);
+        files.files["C:\\d\\強い.txt"] = c;
+        PassKeys keys = PassKeys::ToWrite(password, kStrongVersion);
+        ASSERT_TRUE(codec.Encode("C:\\d\\強い.txt", "C:\\d\\強い.pvx", CodecResult::kNoClash, kStrongVersion, keys).written);
+        ASSERT_TRUE(test::WriteAll(folder + "強い.pvx", files.At("C:\\d\\強い.pvx")));
+    }
+    const std::optional<std::string> strong = test::ReadAll(folder + "強い.pvx");
+    ASSERT_TRUE(test::WriteAll(folder + "メモ.txt", "そのまま"));
+
+    Program plivex({});
+    const HWND main = WaitForMainWindow(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex.id());
+    ASSERT_TRUE(Click(ChildAt(main, 8, 40))) << "no settings tool button";
+    const HWND dialog = WaitForWindow(plivex.id(), L"プリベックスの設定");
+    ASSERT_TRUE(dialog) << Describe(plivex.id());
+    // The other page, clicked on its tab as a user does.
+    const HWND tabs = ChildOfClass(dialog, L"SysTabControl32");
+    ASSERT_TRUE(tabs);
+    PostMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(85, 10));
+    PostMessageW(tabs, WM_LBUTTONUP, 0, MAKELPARAM(85, 10));
+    const HWND button = ButtonOf(dialog, Widen(text::kUpgradeButton));
+    ASSERT_TRUE(WaitFor([&] { return button && IsWindowVisible(button); })) << "the other page is not shown";
+    ASSERT_TRUE(Click(button));
+    const HWND chooser = WaitForWindow(plivex.id(), L"従来の形式のファイルを新しい形式に変換");
+    ASSERT_TRUE(chooser) << Describe(plivex.id());
+    // A full path goes to its folder; OK with nothing typed then chooses the folder shown.
+    const HWND name = ChildAt(chooser, 96, 304);
+    ASSERT_TRUE(TypeInto(name, Widen(folder)));
+    Click(ButtonOf(chooser, L"&OK"));
+    ASSERT_TRUE(WaitFor([&] { return TextOf(name).empty(); })) << Describe(plivex.id());
+    Click(ButtonOf(chooser, L"&OK"));
+    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "変換", password), 1) << Describe(plivex.id());
+    const HWND told = WaitForMessageBox(plivex.id(), L"2 個のファイルを新しい形式に変換しました。");
+    ASSERT_TRUE(told) << Describe(plivex.id());
+    EXPECT_EQ(MessageTextOf(told), L"2 個のファイルを新しい形式に変換しました。\n1 個はすでに新しい形式でした。");
+    Click(GetDlgItem(told, IDOK));
+
+    EXPECT_EQ(StrongContents(test::ReadAll(folder + "見積書.pvx").value_or(""), password),
+              std::make_pair(std::string("見積書.xls"), a));
+    EXPECT_EQ(StrongContents(test::ReadAll(folder + "内\\議事録.pvx").value_or(""), password),
+              std::make_pair(std::string("議事録.doc"), b));
+    EXPECT_TRUE(SameBytes(test::ReadAll(folder + "強い.pvx"), strong));
+    EXPECT_TRUE(SameBytes(test::ReadAll(root + "外.pvx"), outside)) << "outside the chosen folder";
+    EXPECT_EQ(test::ReadAll(folder + "メモ.txt"), "そのまま");
+    EXPECT_EQ(test::ListFolder(folder), (std::vector<std::string>{"メモ.txt", "内", "強い.pvx", "見積書.pvx"}));
+    EXPECT_EQ(test::ListFolder(folder + "内\\"), std::vector<std::string>{"議事録.pvx"});
+    Click(ButtonOf(dialog, L"&C・キャンセル"));
+    EXPECT_EQ(CloseProgram(plivex, main), 0u);
 }
 
 }  // namespace

@@ -365,6 +365,29 @@ TEST_F(FileSel, MultiSelectTakesSelectedItemsThenTheTypedName) {
     EXPECT_EQ(sel.FileName(), path + "メモ.TXT");
 }
 
+// The conversion's chooser takes folders: the one shown when nothing is
+// typed, or one typed by its name (without the default extension); files as before.
+TEST_F(FileSel, AFolderIsChosenByItsNameOrByOKWithNothingTyped) {
+    sel.SetMultiSelect(true);
+    sel.SetFileMustExist(true);
+    sel.SetFoldersChosen(true);
+    sel.SetOnChosen(receiver.Handler(1025));
+    FileDialogForm& form = Open();
+    const std::string path = form.ControlsForTest().FolderView.PathName();
+    Accept(path);  // a full path only goes to its folder
+    EXPECT_TRUE(form.Visible());
+    Accept("下位");
+    EXPECT_EQ(sel.FileList(), Strings{path + "下位"});
+    Open();
+    Accept("");
+    EXPECT_EQ(sel.FileList(), Strings{path});
+    Open();
+    Accept("報告書.txt");
+    EXPECT_EQ(sel.FileList(), Strings{path + "報告書.txt"});
+    EXPECT_EQ(receiver.received, (std::vector<int>{1025, 1025, 1025}));
+    EXPECT_TRUE(asked.empty());
+}
+
 TEST_F(FileSel, ExistenceTestSharesReadAccessOnly) {
     sel.SetFileMustExist(true);
     FileDialogForm& form = Open();
