@@ -30,15 +30,6 @@ public:
     void Out(std::string_view text) override { WriteAll(STDOUT_FILENO, text); }
     void Err(std::string_view text) override { WriteAll(STDERR_FILENO, text); }
 
-    bool ReadPassword(std::string_view prompt, std::string& password) override {
-        return ReadLine(prompt, password, Echo::kHidden);
-    }
-    std::optional<std::string> AskLine(std::string_view prompt) override {
-        std::string line;
-        if (!ReadLine(prompt, line, Echo::kShown)) return std::nullopt;
-        return line;
-    }
-
     std::optional<std::string> GetEnv(const char* name) override {
         const char* value = ::getenv(name);
         if (!value) return std::nullopt;
@@ -55,8 +46,7 @@ public:
     bool ErrIsTerminal() override { return ::isatty(STDERR_FILENO) == 1; }
 
 private:
-    enum class Echo { kShown, kHidden };
-    static bool ReadLine(std::string_view prompt, std::string& line, Echo echo) {
+    bool ReadLine(std::string_view prompt, std::string& line, Echo echo) override {
         // The terminal, not standard input: input may be redirected from a file.
         const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
         if (tty < 0) return false;

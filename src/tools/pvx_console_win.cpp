@@ -50,15 +50,6 @@ public:
     void Out(std::string_view text) override { WriteText(STD_OUTPUT_HANDLE, text); }
     void Err(std::string_view text) override { WriteText(STD_ERROR_HANDLE, text); }
 
-    bool ReadPassword(std::string_view prompt, std::string& password) override {
-        return ReadLine(prompt, password, Echo::kHidden);
-    }
-    std::optional<std::string> AskLine(std::string_view prompt) override {
-        std::string line;
-        if (!ReadLine(prompt, line, Echo::kShown)) return std::nullopt;
-        return line;
-    }
-
     std::optional<std::string> GetEnv(const char* name) override {
         const std::wstring wideName = plivex::Widen(name);
         const DWORD size = GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
@@ -88,8 +79,7 @@ public:
     }
 
 private:
-    enum class Echo { kShown, kHidden };
-    static bool ReadLine(std::string_view prompt, std::string& text, Echo echo) {
+    bool ReadLine(std::string_view prompt, std::string& text, Echo echo) override {
         // The console itself, not standard input: input may be redirected from a file.
         const HANDLE in = OpenConsole(L"CONIN$");
         if (in == INVALID_HANDLE_VALUE) return false;
