@@ -30,12 +30,12 @@ public:
                        bool again) override {
         EndPass();
         PasswordAnswer a = plivex::AskPassword(pass, OptionsInForce(), files, remembered, again);
-        if (a.result == ui::mrOk) {
+        if (a.ok) {
             // Asked again mid-pass, the rest of the pass is counted file by file.
             progress_ = std::make_unique<PassProgress>(PassLabel(pass), again ? std::vector<std::string>() : files);
             codec_.SetProgress(progress_.get());
         }
-        return Answer{a.result == ui::mrOk, a.password, a.useMelted, a.strongFormat};
+        return Answer{a.ok, a.password, a.useMelted, a.strongFormat};
     }
     bool RememberPassword() override { return OptionsInForce().RememberPassword; }
     CodecResult Encode(const std::string& file, const std::string& container, CodecResult carried, int version,

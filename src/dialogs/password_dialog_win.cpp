@@ -160,7 +160,7 @@ void PasswordDialog::ButtonOkClick() {
 }
 
 PasswordAnswer PasswordDialog::Answer() const {
-    return {ui::mrOk, Secret(ReadSecret(EditPW)), CBoxUseMeltFTmp.Checked(),
+    return {true, Secret(ReadSecret(EditPW)), CBoxUseMeltFTmp.Checked(),
             Mode == Direction::kEncrypt && CBoxStrongFormat.Checked()};
 }
 
@@ -175,7 +175,7 @@ PasswordAnswer AskPassword(Direction mode, const Options& options, const std::ve
 
     const int result = form->ShowModal();
     // After Cancel the batch ends: nothing typed is handed on.
-    if (result != ui::mrOk) return {result, Secret(), false, false};
+    if (result != ui::mrOk) return {false, Secret(), false, false};
     return form->Answer();  // the form wipes its fields as it is released
 }
 

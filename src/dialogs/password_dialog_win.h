@@ -14,7 +14,7 @@
 namespace plivex {
 
 struct PasswordAnswer {
-    int result;             // ui::mrOk or ui::mrCancel
+    bool ok;                // OK, not Cancel
     Secret password;        // UTF-8; empty after Cancel
     bool useMelted;         // open the decrypted files at once
     bool strongFormat;      // encrypting: write the strong format

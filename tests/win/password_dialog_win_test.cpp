@@ -436,7 +436,7 @@ TEST(InputPWWin, AskPasswordHandsBackWhatWasTyped) {
         ctl.ButtonOk.Click();
     });
     const PasswordAnswer answer = AskPassword(Direction::kMelt, options, kThreeContainers, "前回");
-    EXPECT_EQ(answer.result, ui::mrOk);
+    EXPECT_TRUE(answer.ok);
     EXPECT_EQ(answer.password.str(), "今回の鍵");
     EXPECT_FALSE(answer.strongFormat);
     EXPECT_TRUE(answer.useMelted);
@@ -465,7 +465,7 @@ TEST(InputPWWin, TheFormatTickStartsAsTheOptionSaysAndDecidesThisPassOnly) {
             ctl.ButtonOk.Click();
         });
         const PasswordAnswer answer = AskPassword(Direction::kEncrypt, options, kOneFile, "");
-        EXPECT_EQ(answer.result, ui::mrOk);
+        EXPECT_TRUE(answer.ok);
         EXPECT_TRUE(answer.strongFormat);
         EXPECT_EQ(answer.password.str(), "鍵🔑");
         EXPECT_EQ(options.StrongFormat, option);  // the option is not the dialog's to change
@@ -486,7 +486,7 @@ TEST(InputPWWin, AskPasswordEncryptingAndCancelled) {
             ctl.ButtonOk.Click();
         });
         const PasswordAnswer answer = AskPassword(Direction::kEncrypt, Defaults(), kFourFiles, "前回");
-        EXPECT_EQ(answer.result, ui::mrOk);
+        EXPECT_TRUE(answer.ok);
         EXPECT_EQ(answer.password.str(), "pw");
         EXPECT_FALSE(answer.useMelted);
     }
@@ -499,7 +499,7 @@ TEST(InputPWWin, AskPasswordEncryptingAndCancelled) {
             Key(d, VK_ESCAPE);
         });
         const PasswordAnswer answer = AskPassword(Direction::kMelt, Defaults(), kOneContainer, "");
-        EXPECT_EQ(answer.result, ui::mrCancel);
+        EXPECT_FALSE(answer.ok);
         EXPECT_EQ(answer.password.str(), "");
         EXPECT_FALSE(answer.useMelted);
     }
