@@ -172,8 +172,7 @@ void RunPasses(const Passes& passes, BatchHost& host, Secret& lastPW) {
 }
 
 void RunUpgradePass(const std::vector<std::string>& containers, BatchHost& host, Secret& lastPW) {
-    std::vector<std::string> converted, left;
-    std::size_t alreadyStrong = 0;
+    UpgradeTally tally;
     if (!containers.empty()) {
         const BatchHost::Answer answer = host.AskPassword(Direction::kUpgrade, containers, lastPW.str());
         if (!answer.ok) return;
@@ -181,22 +180,17 @@ void RunUpgradePass(const std::vector<std::string>& containers, BatchHost& host,
         // Melting needs the key string, writing the password: both are kept for the pass.
         PassKeys keys = PassKeys::FromPassword(answer.password.str());
         for (std::size_t i = 0; i < containers.size(); ++i) {
-            const Upgraded done = host.Upgrade(containers[i], keys);
-            if (done == Upgraded::kConverted) converted.push_back(containers[i]);
-            else if (done == Upgraded::kAlreadyStrong) ++alreadyStrong;
-            else left.push_back(containers[i]);
-            if (done == Upgraded::kCancelled) {
-                left.insert(left.end(), containers.begin() + static_cast<std::ptrdiff_t>(i) + 1, containers.end());
+            if (!tally.Count(containers[i], host.Upgrade(containers[i], keys))) {
+                tally.left.insert(tally.left.end(), containers.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                  containers.end());
                 break;
             }
         }
-        host.Status(PassSummaryText(Direction::kUpgrade, converted, left, host.Cancelled()));
+        host.Status(PassSummaryText(Direction::kUpgrade, tally.converted, tally.left, host.Cancelled()));
     }
-    std::string message = text::UpgradeSummary(converted.size(), alreadyStrong);
-    // Strong ones were never to be converted: they count on neither side.
-    if (!left.empty())
-        message += "\n\n" + text::NotConverted(Direction::kUpgrade, left, containers.size() - alreadyStrong);
-    host.ReportUpgraded(message, left.empty());
+    std::string message = tally.Summary();
+    if (!tally.left.empty()) message += "\n\n" + tally.LeftList();
+    host.ReportUpgraded(message, tally.left.empty());
 }
 
 bool BatchIdle() { return dealIdle; }

@@ -58,15 +58,9 @@ public:
     }
     Upgraded Upgrade(const std::string& container, PassKeys& keys) override {
         if (cancelled_) return Upgraded::kCancelled;
-        Upgraded done = Upgraded::kLeft;
-        Converted(container, [&] {
-            done = codec_.Upgrade(container, keys);
-            CodecOutcome outcome;
-            outcome.cancelled = done == Upgraded::kCancelled;
-            return outcome;
-        });
-        // Pressed while the last flush ran: that file is done, the pass stops after it.
-        if (cancelled_ && done != Upgraded::kConverted) done = Upgraded::kCancelled;
+        const Upgraded done = InProgress(container, [&] { return codec_.Upgrade(container, keys); });
+        // A file converted before Cancel was taken stays converted; the pass stops after it.
+        if (Stopped(done == Upgraded::kCancelled) && done != Upgraded::kConverted) return Upgraded::kCancelled;
         return done;
     }
     void ReportUpgraded(const std::string& message, bool done) override {
@@ -100,15 +94,23 @@ public:
 private:
     template <class Convert>
     CodecOutcome Converted(const std::string& file, Convert convert) {
-        if (progress_) progress_->BeginFile(file);
-        CodecOutcome outcome = convert();
-        if (progress_) progress_->EndFile();
-        // Pressed while the last flush ran: that file is done, the batch stops after it.
-        if (outcome.cancelled || (progress_ && progress_->CancelRequested())) {
-            cancelled_ = true;
-            outcome.result = CodecResult::kFailed;
-        }
+        CodecOutcome outcome = InProgress(file, convert);
+        if (Stopped(outcome.cancelled)) outcome.result = CodecResult::kFailed;
         return outcome;
+    }
+    // One file's conversion, shown in the progress window.
+    template <class Convert>
+    auto InProgress(const std::string& file, Convert convert) -> decltype(convert()) {
+        if (progress_) progress_->BeginFile(file);
+        auto result = convert();
+        if (progress_) progress_->EndFile();
+        return result;
+    }
+    // Whether the batch stops after this file: it was cancelled, or Cancel was
+    // pressed while its last flush ran (that file is done).
+    bool Stopped(bool cancelled) {
+        if (cancelled || (progress_ && progress_->CancelRequested())) cancelled_ = true;
+        return cancelled_;
     }
     // The progress window goes, and the other windows take input again.
     void EndPass() {

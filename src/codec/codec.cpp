@@ -451,23 +451,45 @@ CodecOutcome Codec::Melt(const std::string& container, std::string& plain, Codec
     return Outcome(result);
 }
 
+// A container too short for its head, or one that cannot be read, is told
+// and refused; the head is the version and the compatible format's name length.
+bool Codec::ReadHead(InputFile& in, std::uint64_t size, const std::string& container, unsigned char (&head)[2]) {
+    if (size < 2) {
+        Report(CodecError::kCannotMelt, text::UnknownFormat());
+        return false;
+    }
+    return ReadOrTell(in, head, 2, container);
+}
+
+// The compatible format's stored name, the n bytes after the head; a container
+// too short for it is not ours.
+bool Codec::ReadStoredName(InputFile& in, std::uint64_t size, std::size_t n, const std::string& container,
+                           std::string& stored) {
+    if (size < 2 + n) {
+        Report(CodecError::kCannotMelt, text::UnknownFormat());
+        return false;
+    }
+    stored.assign(n, '\0');
+    return ReadOrTell(in, reinterpret_cast<unsigned char*>(stored.data()), n, container);
+}
+
+// Reads exactly size bytes, or tells why not: the system's reason when it
+// failed, none when the file ended early.
+bool Codec::ReadOrTell(InputFile& in, unsigned char* buffer, std::size_t size, const std::string& container) {
+    const ReadResult r = ReadExactly(in, buffer, size);
+    if (r == ReadResult::kRead) return true;
+    const std::string message = text::ReadFailed(container);
+    Report(CodecError::kFailed, r == ReadResult::kFailed ? WithReason(message) : message);
+    return false;
+}
+
 CodecResult Codec::MeltFile(const std::string& container, std::string& plain, CodecResult carried, int& version,
                             PassKeys& keys, ContainerKey* used) {
     std::uint64_t size = 0;
     std::unique_ptr<InputFile> in = OpenInput(container, size);
     if (!in) return kFailed;
-    auto readFailed = [&](ReadResult r) {
-        const std::string message = text::ReadFailed(container);
-        Report(CodecError::kFailed, r == ReadResult::kFailed ? WithReason(message) : message);
-        return kFailed;
-    };
-    // A container too short for its header and name, or beyond the format's sizes, is not ours.
     unsigned char head[2];
-    if (size < 2) {
-        Report(CodecError::kCannotMelt, text::UnknownFormat());
-        return kFailed;
-    }
-    if (const ReadResult r = ReadExactly(*in, head, 2); r != ReadResult::kRead) return readFailed(r);
+    if (!ReadHead(*in, size, container, head)) return kFailed;
     version = head[0];
     if (version == kStrongVersion) return MeltStrong(in, size, head, container, plain, carried, keys, used);
     // The strong format has no such limit.
@@ -482,14 +504,8 @@ CodecResult Codec::MeltFile(const std::string& container, std::string& plain, Co
     }
     const std::string_view key = keys.KeyString()->str();
     const std::size_t n = head[1];
-    if (size < 2 + n) {
-        Report(CodecError::kCannotMelt, text::UnknownFormat());
-        return kFailed;
-    }
-    std::string stored(n, '\0');
-    if (const ReadResult r = ReadExactly(*in, reinterpret_cast<unsigned char*>(stored.data()), n);
-        r != ReadResult::kRead)
-        return readFailed(r);
+    std::string stored;
+    if (!ReadStoredName(*in, size, n, container, stored)) return kFailed;
     // Only a plain file name beside the container is accepted.
     const std::optional<std::string> name = StoredNameOf(stored, key);
     // A name unlike the container's is the sign of a wrong password the format cannot give.
@@ -581,15 +597,9 @@ CodecResult Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t s
         Report(CodecError::kFailed, text::WrongPasswordOrDamaged(container));
         return carried;
     };
-    auto readFailed = [&](ReadResult r) {
-        const std::string message = text::ReadFailed(container);
-        Report(CodecError::kFailed, r == ReadResult::kFailed ? WithReason(message) : message);
-        return kFailed;
-    };
     if (size < strong::kMinContainer) return unknown();
     unsigned char headBytes[strong::kHeaderSize] = {first[0], first[1]};
-    if (const ReadResult r = ReadExactly(in, headBytes + 2, sizeof headBytes - 2); r != ReadResult::kRead)
-        return readFailed(r);
+    if (!ReadOrTell(in, headBytes + 2, sizeof headBytes - 2, container)) return kFailed;
     const std::optional<strong::Header> header = strong::ParseHeader(headBytes, sizeof headBytes);
     if (!header) return unknown();
     const std::optional<strong::Framing> framing = strong::FramingOf(size);
@@ -609,8 +619,7 @@ CodecResult Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t s
     const std::size_t firstPlain = firstCipher - strong::kTagSize;
     std::vector<unsigned char> cipher(firstCipher);
     WipedBytes head(firstPlain);
-    if (const ReadResult r = ReadExactly(in, cipher.data(), cipher.size()); r != ReadResult::kRead)
-        return readFailed(r);
+    if (!ReadOrTell(in, cipher.data(), cipher.size(), container)) return kFailed;
     if (!chunks->Open(0, single, cipher.data(), firstPlain, head.data())) {
         wrongPassword_ = true;  // or a damaged first chunk: the same to the reader
         fileKey.reset();
@@ -723,29 +732,20 @@ Upgraded Codec::Upgrade(const std::string& container, PassKeys& keys) {
     std::uint64_t size = 0;
     std::unique_ptr<InputFile> in = OpenInput(container, size);
     if (!in) return Upgraded::kLeft;
-    const auto unknown = [&] {
+    unsigned char head[2];
+    if (!ReadHead(*in, size, container, head)) return Upgraded::kLeft;
+    if (head[0] == kStrongVersion) return Upgraded::kAlreadyStrong;
+    if (head[0] != kFormatVersion || size > kMaxContainerSize) {
         Report(CodecError::kCannotMelt, text::UnknownFormat());
         return Upgraded::kLeft;
-    };
-    const auto readFailed = [&](ReadResult r) {
-        const std::string message = text::ReadFailed(container);
-        Report(CodecError::kFailed, r == ReadResult::kFailed ? WithReason(message) : message);
-        return Upgraded::kLeft;
-    };
-    unsigned char head[2];
-    if (size < 2) return unknown();
-    if (const ReadResult r = ReadExactly(*in, head, 2); r != ReadResult::kRead) return readFailed(r);
-    if (head[0] == kStrongVersion) return Upgraded::kAlreadyStrong;
-    if (head[0] != kFormatVersion || size > kMaxContainerSize || size < 2u + head[1]) return unknown();
+    }
     if (!keys.KeyString()) {
         Report(CodecError::kFailed, text::PasswordNotForOldFormat(container));
         return Upgraded::kLeft;
     }
     const std::string_view key = keys.KeyString()->str();
-    std::string stored(head[1], '\0');
-    if (const ReadResult r = ReadExactly(*in, reinterpret_cast<unsigned char*>(stored.data()), stored.size());
-        r != ReadResult::kRead)
-        return readFailed(r);
+    std::string stored;
+    if (!ReadStoredName(*in, size, head[1], container, stored)) return Upgraded::kLeft;
     // Refused as a melt refuses it; then the strong writer's own rule.
     const std::optional<std::string> name = StoredNameOf(stored, key);
     NameRefusal refusal;
@@ -776,6 +776,19 @@ Upgraded Codec::Upgrade(const std::string& container, PassKeys& keys) {
         return cancelled_ ? Upgraded::kCancelled : Upgraded::kLeft;
     written_ = true;
     return Upgraded::kConverted;
+}
+
+bool UpgradeTally::Count(const std::string& container, Upgraded done) {
+    if (done == Upgraded::kConverted) converted.push_back(container);
+    else if (done == Upgraded::kAlreadyStrong) ++alreadyStrong;
+    else left.push_back(container);
+    return done != Upgraded::kCancelled;
+}
+
+std::string UpgradeTally::Summary() const { return text::UpgradeSummary(converted.size(), alreadyStrong); }
+
+std::string UpgradeTally::LeftList() const {
+    return text::NotConverted(Direction::kUpgrade, left, converted.size() + left.size());
 }
 
 CodecResult Codec::CheckFileExist(std::string& path, CodecResult carried) {

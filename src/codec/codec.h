@@ -99,6 +99,20 @@ enum class Upgraded {
     kCancelled,      // stopped by its progress; left as it was
 };
 
+// What a pass of conversions did, container by container, and its words at the end.
+struct UpgradeTally {
+    std::vector<std::string> converted;
+    std::vector<std::string> left;  // the pass's caller adds those never begun
+    std::size_t alreadyStrong = 0;
+    // Counts what became of one container; false when the pass stops there.
+    bool Count(const std::string& container, Upgraded done);
+    // How many were converted and, where it applies, how many were strong already.
+    std::string Summary() const;
+    // The end list of those left; strong ones were never to be converted and
+    // count on neither side.
+    std::string LeftList() const;
+};
+
 // The words of the melted-name question.
 std::string MeltedNameQuestion(const std::string& plain, const std::string& container, bool unlike);
 
@@ -241,6 +255,10 @@ private:
     CodecOutcome Outcome(CodecResult result) const;
     CodecResult EncodeFile(const std::string& source, std::string& container, CodecResult carried, int version,
                            PassKeys& keys);
+    bool ReadHead(InputFile& in, std::uint64_t size, const std::string& container, unsigned char (&head)[2]);
+    bool ReadStoredName(InputFile& in, std::uint64_t size, std::size_t n, const std::string& container,
+                        std::string& stored);
+    bool ReadOrTell(InputFile& in, unsigned char* buffer, std::size_t size, const std::string& container);
     CodecResult MeltFile(const std::string& container, std::string& plain, CodecResult carried, int& version,
                          PassKeys& keys, ContainerKey* used);
     // Both true when the output was written.

@@ -389,32 +389,24 @@ int RunUpgrade(const Command& command, PvxConsole& console, const std::string& p
     console.CatchInterrupt();
 
     const std::vector<std::string> containers = ContainersOf(command.files);
-    std::vector<std::string> left;
-    std::size_t converted = 0, alreadyStrong = 0, next = 0;
+    UpgradeTally tally;
+    std::size_t next = 0;
     for (; next < containers.size() && !console.Interrupted(); ++next) {
         const std::string& file = containers[next];
         ui.SetFile(file);
         progress.SetFile("変換：", file);
         const Upgraded done = codec.Upgrade(file, keys);
-        if (done == Upgraded::kConverted) {
-            ++converted;
-            console.Out("変換：" + file + "\n");
-        } else if (done == Upgraded::kAlreadyStrong) {
-            ++alreadyStrong;
-        } else {
-            left.push_back(file);
-        }
-        if (done == Upgraded::kCancelled) {
+        if (done == Upgraded::kConverted) console.Out("変換：" + file + "\n");
+        if (!tally.Count(file, done)) {
             ++next;
             break;
         }
     }
     if (console.Interrupted()) console.Err("pvx: 中止しました。\n");
-    left.insert(left.end(), containers.begin() + static_cast<std::ptrdiff_t>(next), containers.end());
-    console.Out(text::UpgradeSummary(converted, alreadyStrong) + "\n");
-    if (left.empty()) return kPvxOk;
-    // Strong ones were never to be converted: they count on neither side.
-    console.Err("pvx: " + text::NotConverted(Direction::kUpgrade, left, containers.size() - alreadyStrong) + "\n");
+    tally.left.insert(tally.left.end(), containers.begin() + static_cast<std::ptrdiff_t>(next), containers.end());
+    console.Out(tally.Summary() + "\n");
+    if (tally.left.empty()) return kPvxOk;
+    console.Err("pvx: " + tally.LeftList() + "\n");
     return kPvxFailed;
 }
 

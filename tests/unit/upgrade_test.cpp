@@ -85,7 +85,9 @@ TEST_F(UpgradeTest, KnownAnswerContainersBecomeStrongAndMeltBackToTheSameBytesAn
         EXPECT_TRUE(ui.shown.empty());
         EXPECT_EQ(MeltStrong(now, *password), std::make_pair(v.name, v.body));
         // Nothing written held the plain file (a short one could match by chance).
-        if (v.body.size() >= 16) EXPECT_EQ(written.find(v.body.substr(0, 16)), std::string::npos);
+        if (v.body.size() >= 16) {
+            EXPECT_EQ(written.find(v.body.substr(0, 16)), std::string::npos);
+        }
         // Strong already: left as it is, and counted so.
         PassKeys again = PassKeys::FromPassword(*password);
         EXPECT_EQ(codec.Upgrade(container, again), Upgraded::kAlreadyStrong);
