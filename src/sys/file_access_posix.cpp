@@ -111,7 +111,9 @@ public:
     // Private while it is written; complete, it takes the permissions it will keep.
     bool Finish() override {
         const bool moded = ::fchmod(fd_, mode_) == 0 || Failed();
-        const bool synced = ::fsync(fd_) == 0 || Failed();
+        // A range waited for reports a write error once: fsync after it would not see it again.
+        const bool synced = (writeBackErrno_ ? (lastErrno = writeBackErrno_, false) : true) &&
+                            (::fsync(fd_) == 0 || Failed());
         const bool closed = ::close(fd_) == 0 || Failed();
         fd_ = -1;
         return moded && synced && closed;
@@ -121,15 +123,18 @@ private:
     // The disk starts on each range as soon as it is written, while the next
     // steps are converted, and the range before it is waited for: the file's
     // last flush finds little left, and the page cache holds no more than two
-    // ranges of it. Failures here are not errors: Finish's flush reports them.
+    // ranges of it. A range that failed is remembered for Finish: the system
+    // reports a write error to one wait only.
     static constexpr std::uint64_t kWriteBackRange = 8u << 20;
     void WriteBack() {
 #ifdef __linux__
         while (written_ - queued_ >= kWriteBackRange) {
             ::sync_file_range(fd_, static_cast<off_t>(queued_), kWriteBackRange, SYNC_FILE_RANGE_WRITE);
-            if (queued_ >= kWriteBackRange)
+            if (queued_ >= kWriteBackRange &&
                 ::sync_file_range(fd_, static_cast<off_t>(queued_ - kWriteBackRange), kWriteBackRange,
-                                  SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+                                  SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER) != 0 &&
+                !writeBackErrno_)
+                writeBackErrno_ = errno;
             queued_ += kWriteBackRange;
         }
 #endif
@@ -139,6 +144,7 @@ private:
     mode_t mode_;
     std::uint64_t written_ = 0;  // bytes written so far
     std::uint64_t queued_ = 0;   // of them, handed to the disk in whole ranges
+    int writeBackErrno_ = 0;     // the first range that could not be written
 };
 
 class PosixFiles : public FileAccess {
