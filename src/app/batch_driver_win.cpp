@@ -4,6 +4,7 @@
 
 #include "app/codec_ui_win.h"
 #include "app/pass_progress_win.h"
+#include "base/listed_folders.h"
 #include "codec/codec.h"
 #include "codec/texts.h"
 #include "dialogs/password_dialog_win.h"
@@ -21,7 +22,7 @@ namespace {
 class WinBatchHost : public BatchHost {
 public:
     WinBatchHost(const BatchDriver::StatusSink& status, const BatchDriver::MeltedHook& melted)
-        : status_(status), melted_(melted), codec_(SystemFiles(), ui_, options_) {
+        : status_(status), melted_(melted), codec_(files_, ui_, options_) {
         codec_.SetAskUnlikeNames(true);
         codec_.SetAskAgain(true);
     }
@@ -123,6 +124,7 @@ private:
     // The rules of the whole batch: options applied meanwhile count from the next one.
     const Options options_ = OptionsInForce();
     WinCodecUi ui_;
+    ListedFolders files_{SystemFiles()};  // a batch over a big folder lists it rather than scan it per file
     Codec codec_;
     std::unique_ptr<PassProgress> progress_;
     bool cancelled_ = false;

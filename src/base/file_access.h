@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace plivex {
 
@@ -48,6 +49,12 @@ public:
     virtual bool Remove(const std::string& path) = 0;
     // Whether the file is marked read-only (why it could not be removed).
     virtual bool IsReadOnly(const std::string& /*path*/) { return false; }
+    // The names in folder (which ends with a separator or is empty), files
+    // and folders, each under every name the system finds it by; nullopt where
+    // looking a name up costs no more than listing the folder, or it failed.
+    virtual std::optional<std::vector<std::string>> ListFolder(const std::string& /*folder*/) { return std::nullopt; }
+    // Two names of one folder name the same file when their keys are equal.
+    virtual std::string NameKey(const std::string& name) const { return name; }
     // Why the last failed operation of this file system, or of a file it
     // opened, on the calling thread failed, in the system's own words; empty
     // when it gave no reason.

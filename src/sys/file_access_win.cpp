@@ -7,6 +7,7 @@
 #include <set>
 
 #include "base/paths.h"
+#include "sys/background_flush.h"
 #include "sys/find_win.h"
 #include "sys/handle_win.h"
 #include "sys/system_files.h"
@@ -32,8 +33,8 @@ bool InvalidName() {
     return false;
 }
 
-HANDLE Open(const std::wstring& path, DWORD access, DWORD disposition) {
-    return CreateFileW(path.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+HANDLE Open(const std::wstring& path, DWORD access, DWORD disposition, DWORD flags = 0) {
+    return CreateFileW(path.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL | flags, nullptr);
 }
 
 // Stale temporary files (see system_files.h): one still being written is
@@ -83,23 +84,38 @@ bool DeleteOnClose(HANDLE h, bool del) {
     return SetFileInformationByHandle(h, FileDispositionInfo, &info, sizeof info) != 0;
 }
 
+// Opened for overlapped I/O, though every write is waited for: the system
+// then lets the background flush run while the next step is written, where a
+// handle for plain I/O would hold each write until the flush is done.
 class WinOutput : public OutputFile {
 public:
-    WinOutput(HANDLE h, bool deleteOnClose) : file_(h), deleteOnClose_(deleteOnClose) {}
+    WinOutput(HANDLE h, bool deleteOnClose)
+        : file_(h), deleteOnClose_(deleteOnClose), written_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+          flusher_([h]() -> std::uint32_t { return FlushFileBuffers(h) ? 0 : GetLastError(); }) {}
     bool Write(const void* data, std::size_t size) override {
+        if (!written_) return Failed();
         const char* p = static_cast<const char*>(data);
         while (size > 0) {
+            OVERLAPPED at{};
+            at.Offset = static_cast<DWORD>(offset_);
+            at.OffsetHigh = static_cast<DWORD>(offset_ >> 32);
+            at.hEvent = written_.get();
             const DWORD want = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
             DWORD put = 0;
-            if (!WriteFile(file_.get(), p, want, &put, nullptr) || put == 0) return Failed();
+            if (!WriteFile(file_.get(), p, want, nullptr, &at) && GetLastError() != ERROR_IO_PENDING) return Failed();
+            if (!GetOverlappedResult(file_.get(), &at, &put, TRUE) || put == 0) return Failed();
             p += put;
             size -= put;
+            offset_ += put;
         }
+        flusher_.Written(offset_);
         return true;
     }
     bool Finish() override {
         // Kept only once every byte is on the disk: a log-off during the flush leaves nothing.
-        const bool flushed = FlushFileBuffers(file_.get()) != 0 || Failed();
+        const DWORD early = flusher_.Stop();
+        if (early != 0) SetLastError(early);
+        const bool flushed = (early == 0 && FlushFileBuffers(file_.get()) != 0) || Failed();
         const bool kept = !deleteOnClose_ || DeleteOnClose(file_.get(), false) || Failed();
         return (file_.Close() || Failed()) && flushed && kept;
     }
@@ -107,6 +123,9 @@ public:
 private:
     OwnedHandle file_;
     bool deleteOnClose_;
+    OwnedHandle written_;  // signalled when a write is done
+    std::uint64_t offset_ = 0;
+    BackgroundFlush flusher_;  // last: stopped before the handle closes
 };
 
 class WinFiles : public FileAccess {
@@ -148,7 +167,7 @@ public:
             const std::string candidate = folder + TempNameToTry(seed, attempt);
             const auto wide = TryWiden(candidate);
             if (!wide) return InvalidName(), nullptr;
-            HANDLE h = Open(*wide, GENERIC_WRITE | DELETE, CREATE_NEW);
+            HANDLE h = Open(*wide, GENERIC_WRITE | DELETE, CREATE_NEW, FILE_FLAG_OVERLAPPED);
             if (h != INVALID_HANDLE_VALUE) {
                 tempPath = candidate;
                 return std::make_unique<WinOutput>(h, DeleteOnClose(h, true));
@@ -178,6 +197,30 @@ public:
         if (!wide) return false;
         const DWORD attributes = GetFileAttributesW(wide->c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    }
+
+    // Wine scans the folder for every name it does not find as written, so
+    // one listing answers a batch's lookups there. Short names are listed too:
+    // the system finds a file by either.
+    std::optional<std::vector<std::string>> ListFolder(const std::string& folder) override {
+        std::vector<std::string> names;
+        const bool listed = ForEachEntry(folder + "*", [&](const WIN32_FIND_DATAW& data) {
+            names.push_back(Narrow(data.cFileName));
+            if (data.cAlternateFileName[0]) names.push_back(Narrow(data.cAlternateFileName));
+            return true;
+        });
+        if (!listed) return std::nullopt;
+        return names;
+    }
+
+    // Windows matches file names without regard to case.
+    std::string NameKey(const std::string& name) const override {
+        std::wstring wide = Widen(name);
+        if (!wide.empty() && LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(),
+                                           static_cast<int>(wide.size()), wide.data(), static_cast<int>(wide.size()),
+                                           nullptr, nullptr, 0) == 0)
+            return name;
+        return Narrow(wide);
     }
 
     std::string LastError() const override { return SystemErrorText(lastError); }

@@ -7,8 +7,9 @@
 #include <optional>
 #include <string_view>
 
-#include "codec/codec.h"
+#include "base/listed_folders.h"
 #include "base/paths.h"
+#include "codec/codec.h"
 #include "base/secret.h"
 #include "codec/texts.h"
 #include "options/options_record.h"
@@ -383,7 +384,8 @@ int RunUpgrade(const Command& command, PvxConsole& console, const std::string& p
     PassKeys keys = PassKeys::FromPassword(password);
     Options options;
     ConsoleUi ui(console);
-    Codec codec(SystemFiles(), ui, options);
+    ListedFolders files(SystemFiles());  // a big folder is listed once, not scanned per file
+    Codec codec(files, ui, options);
     ConsoleProgress progress(console);
     codec.SetProgress(&progress);
     console.CatchInterrupt();
@@ -430,7 +432,8 @@ int Run(const Command& command, PvxConsole& console) {
     options.DeleteContainerAfterMelt = false;  // the compatible format cannot tell a wrong password, so containers stay
     options.ConfirmMeltedName = false;
     ConsoleUi ui(console);
-    Codec codec(SystemFiles(), ui, options);
+    ListedFolders files(SystemFiles());  // a big folder is listed once, not scanned per file
+    Codec codec(files, ui, options);
     ConsoleProgress progress(console);
     codec.SetProgress(&progress);
     console.CatchInterrupt();
