@@ -180,7 +180,7 @@ void ListDirectory(const std::string& pattern, const std::function<void(const Di
 }
 
 PathKind KindOfPath(const std::string& path) {
-    const std::optional<std::wstring> wide = TryWiden(path);
+    const std::optional<std::wstring> wide = TryWidenPath(path);
     if (!wide) return PathKind::Missing;
     const DWORD attributes = GetFileAttributesW(wide->c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;

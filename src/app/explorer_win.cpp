@@ -11,6 +11,7 @@
 #include "base/texts.h"
 #include "sys/com_win.h"
 #include "sys/registry_win.h"
+#include "sys/shell_win.h"
 #include "sys/text_win.h"
 #include "ui/msgbox_win.h"
 
@@ -34,11 +35,7 @@ std::wstring ClassPath(std::wstring_view sub) { return std::wstring(kClasses) + 
 const std::wstring kExtensionPath = ClassPath(L".pvx");
 const std::wstring kProgIdPath = ClassPath(Widen(kContainerProgId));
 
-std::wstring Executable() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return path;
-}
+std::wstring Executable() { return ProgramPath(); }
 std::string OpenCommand(const std::wstring& exe) { return text::Quoted(Narrow(exe)) + " \"%1\""; }
 std::string IconLocation(const std::wstring& exe) {
     return text::Quoted(Narrow(exe)) + ",-" + std::to_string(kContainerIconId);

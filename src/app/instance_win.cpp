@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "sys/registry_win.h"
+#include "sys/shell_win.h"
 #include "sys/text_win.h"
 #include "ui/app_win.h"
 
@@ -114,16 +115,14 @@ bool IsProgramWindow(HWND hwnd) {
     GetWindowThreadProcessId(hwnd, &pid);
     const OwnedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     if (!process) return false;
-    wchar_t theirs[MAX_PATH] = {};
-    DWORD size = MAX_PATH;
-    if (!QueryFullProcessImageNameW(process.get(), 0, theirs, &size)) return false;
-    wchar_t ours[MAX_PATH] = {};
-    if (GetModuleFileNameW(nullptr, ours, MAX_PATH) == 0) return false;
+    std::wstring theirs(32768, L'\0');  // the longest path there is
+    DWORD size = static_cast<DWORD>(theirs.size());
+    if (!QueryFullProcessImageNameW(process.get(), 0, theirs.data(), &size)) return false;
+    theirs.resize(size);
+    const std::wstring ours = ProgramPath();
+    if (ours.empty()) return false;
     // By name, not by folder: a copy started from another folder is still one of us.
-    const auto name = [](const wchar_t* path) {
-        const wchar_t* slash = wcsrchr(path, L'\\');
-        return slash ? slash + 1 : path;
-    };
+    const auto name = [](const std::wstring& path) { return path.c_str() + (path.rfind(L'\\') + 1); };
     return CompareStringOrdinal(name(theirs), -1, name(ours), -1, TRUE) == CSTR_EQUAL;
 }
 

@@ -19,7 +19,7 @@ constexpr std::uint64_t kLongFlushFrom = 8u << 20;  // files whose flush may tak
 
 std::uint64_t SizeOf(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    const std::optional<std::wstring> wide = TryWiden(path);
+    const std::optional<std::wstring> wide = TryWidenPath(path);
     if (!wide || !GetFileAttributesExW(wide->c_str(), GetFileExInfoStandard, &data)) return 0;
     return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }

@@ -23,4 +23,15 @@ std::size_t ExtensionDot(std::string_view path);
 // by "." + ext, or "." + ext is appended when it has no dot.
 std::string ChangeExt(std::string_view path, std::string_view ext);
 
+// The form of a path that Windows takes at any length, past its usual 260
+// characters: "\\?\C:\..." or "\\?\UNC\server\share\...". In that form
+// the system takes every character as written, so the path is first made
+// what the system would make of it: '/' turned into '\\', "." and ".."
+// resolved, trailing dots and spaces of a name dropped, a relative path taken
+// from currentFolder (a full path), a path from the drive's root on the drive
+// of currentFolder. A trailing separator stays. A path already in that form,
+// or naming a device ("\\.\"), is returned as it is; empty when it cannot be
+// made full.
+std::string ExtendedPath(std::string_view path, std::string_view currentFolder);
+
 }  // namespace plivex

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "dialogs/place_win.h"
+#include "sys/shell_win.h"
 #include "ui/app_win.h"
 
 namespace plivex {
@@ -31,10 +32,8 @@ void AboutBoxForm::FormCreate() {
     const ui::Application& app = ui::Application::Get();
     RECT area{0, 0, app.Scale(ImgIcon.Width()) + 1, app.Scale(ImgIcon.Height()) + 1};
     FillRect(ImgIcon.Canvas(), &area, GetSysColorBrush(COLOR_BTNFACE));
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
     HICON large = nullptr;
-    if (ExtractIconExW(exe, 0, &large, nullptr, 1) > 0 && large) {
+    if (ExtractIconExW(ProgramPath().c_str(), 0, &large, nullptr, 1) > 0 && large) {
         DrawIconEx(ImgIcon.Canvas(), 0, 0, large, app.Scale(32), app.Scale(32), 0, nullptr, DI_NORMAL);
         DestroyIcon(large);
     }

@@ -17,7 +17,7 @@ namespace {
 // Only a file counts: a folder of that name cannot be overwritten, and the
 // writing step reports it.
 bool IsExistingFile(const std::string& path) {
-    const auto wide = TryWiden(path);
+    const auto wide = TryWidenPath(path);
     if (!wide) return false;
     const DWORD attributes = GetFileAttributesW(wide->c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;

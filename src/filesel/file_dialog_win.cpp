@@ -26,7 +26,7 @@ namespace {
 class ExistenceProbe {
 public:
     explicit ExistenceProbe(const std::string& path) {
-        if (const auto wide = TryWiden(path))
+        if (const auto wide = TryWidenPath(path))
             handle_ = OwnedHandle(
                 CreateFileW(wide->c_str(), FILE_READ_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         missing_ = !handle_;
@@ -41,7 +41,7 @@ private:
 
 // Whether a typed full path names an existing folder.
 bool IsFolder(const std::string& path) {
-    const std::optional<std::wstring> wide = TryWiden(path);
+    const std::optional<std::wstring> wide = TryWidenPath(path);
     const DWORD attributes = wide ? GetFileAttributesW(wide->c_str()) : INVALID_FILE_ATTRIBUTES;
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }

@@ -50,7 +50,7 @@ void RemoveStaleTemps(const std::string& folder) {
         // The pattern also matches short names; only our own long names count.
         if (!(data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) &&
             IsTempName(Narrow(data.cFileName)) && Ticks(now) >= Ticks(data.ftLastWriteTime) + kStaleAfter) {
-            if (const auto path = TryWiden(folder + Narrow(data.cFileName))) DeleteFileW(path->c_str());
+            if (const auto path = TryWidenPath(folder + Narrow(data.cFileName))) DeleteFileW(path->c_str());
         }
         return true;
     });
@@ -131,7 +131,7 @@ private:
 class WinFiles : public FileAccess {
 public:
     std::unique_ptr<InputFile> OpenRead(const std::string& path) override {
-        const auto wide = TryWiden(path);
+        const auto wide = TryWidenPath(path);
         if (!wide) return InvalidName(), nullptr;
         HANDLE h = Open(*wide, GENERIC_READ, OPEN_EXISTING);
         if (h == INVALID_HANDLE_VALUE) return Failed(), nullptr;
@@ -139,12 +139,12 @@ public:
     }
 
     bool Exists(const std::string& path) override {
-        const auto wide = TryWiden(path);
+        const auto wide = TryWidenPath(path);
         return wide && GetFileAttributesW(wide->c_str()) != INVALID_FILE_ATTRIBUTES;
     }
 
     bool CanCreate(const std::string& path) override {
-        const auto wide = TryWiden(path);
+        const auto wide = TryWidenPath(path);
         if (!wide) return InvalidName();
         if (GetFileAttributesW(wide->c_str()) != INVALID_FILE_ATTRIBUTES)
             return static_cast<bool>(OwnedHandle(Open(*wide, GENERIC_WRITE, OPEN_EXISTING))) || Failed();
@@ -165,7 +165,7 @@ public:
         DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
         for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
             const std::string candidate = folder + TempNameToTry(seed, attempt);
-            const auto wide = TryWiden(candidate);
+            const auto wide = TryWidenPath(candidate);
             if (!wide) return InvalidName(), nullptr;
             HANDLE h = Open(*wide, GENERIC_WRITE | DELETE, CREATE_NEW, FILE_FLAG_OVERLAPPED);
             if (h != INVALID_HANDLE_VALUE) {
@@ -179,21 +179,21 @@ public:
     }
 
     bool Commit(const std::string& tempPath, const std::string& target, bool replace) override {
-        const auto from = TryWiden(tempPath);
-        const auto to = TryWiden(target);
+        const auto from = TryWidenPath(tempPath);
+        const auto to = TryWidenPath(target);
         if (!from || !to) return InvalidName();
         const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
         return MoveFileExW(from->c_str(), to->c_str(), flags) != 0 || Failed();
     }
 
     bool Remove(const std::string& path) override {
-        const auto wide = TryWiden(path);
+        const auto wide = TryWidenPath(path);
         if (!wide) return InvalidName();
         return DeleteFileW(wide->c_str()) != 0 || Failed();
     }
 
     bool IsReadOnly(const std::string& path) override {
-        const auto wide = TryWiden(path);
+        const auto wide = TryWidenPath(path);
         if (!wide) return false;
         const DWORD attributes = GetFileAttributesW(wide->c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);

@@ -43,19 +43,20 @@ std::string ToLongName(const std::string& path) {
     return Narrow(rest + tail);
 }
 
-std::string ProgramFolder() {
+std::wstring ProgramPath() {
     std::wstring exe(MAX_PATH, L'\0');
     for (;;) {
         const DWORD got = GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size()));
         if (got == 0) return {};
         if (got < exe.size()) {
             exe.resize(got);
-            break;
+            return exe;
         }
         exe.resize(exe.size() * 2);  // a long path: try again with room for it
     }
-    return FolderOfFile(Narrow(exe));
 }
+
+std::string ProgramFolder() { return FolderOfFile(Narrow(ProgramPath())); }
 
 std::optional<std::string> AssociatedApplication(const std::string& path) {
     const auto wide = TryWiden(path);

@@ -15,6 +15,8 @@ std::string ToLongName(const std::string& path);
 
 // The folder of the running executable, without a trailing backslash.
 std::string ProgramFolder();
+// The program file's full path, of any length.
+std::wstring ProgramPath();
 
 // The program the shell starts for an existing file (FindExecutableW); nullopt when there is none.
 std::optional<std::string> AssociatedApplication(const std::string& path);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "base/paths.h"
+
 namespace plivex {
 
 namespace {
@@ -18,6 +20,23 @@ std::optional<std::wstring> ToWide(std::string_view utf8, DWORD flags) {
 }  // namespace
 
 std::optional<std::wstring> TryWiden(std::string_view utf8) { return ToWide(utf8, MB_ERR_INVALID_CHARS); }
+
+std::optional<std::wstring> TryWidenPath(std::string_view utf8) {
+    if (utf8.empty()) return std::nullopt;
+    std::wstring current(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD got = GetCurrentDirectoryW(static_cast<DWORD>(current.size()), current.data());
+        if (got == 0) return std::nullopt;
+        if (got < current.size()) {
+            current.resize(got);
+            break;
+        }
+        current.resize(got);  // the size it needs, with its terminator
+    }
+    const std::string full = ExtendedPath(utf8, Narrow(current));
+    if (full.empty()) return std::nullopt;
+    return TryWiden(full);
+}
 
 std::wstring Widen(std::string_view utf8) { return ToWide(utf8, 0).value_or(std::wstring()); }
 

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "base/paths.h"
 #include "codec/names.h"
 #include "sys/cp932.h"
 
@@ -38,6 +39,38 @@ TEST(Names, FileAndFolderParts) {
     EXPECT_EQ(FileNamePart("C:/x/y.doc"), "y.doc");
     // A UTF-8 path never confuses a trailing byte with a separator.
     EXPECT_EQ(FileNamePart("C:\\表\\ソフト.txt"), "ソフト.txt");
+}
+
+// Paths of any length: what the system makes of a path, written so that it takes it as it is.
+TEST(Names, ExtendedPathsAreFullAndResolvedAsTheSystemResolvesThem) {
+    const std::string cwd = "C:\\Users\\利用者\\文書";
+    // Drive and share
+    EXPECT_EQ(ExtendedPath("C:\\a\\b.txt", cwd), "\\\\?\\C:\\a\\b.txt");
+    EXPECT_EQ(ExtendedPath("d:/x/y.doc", cwd), "\\\\?\\d:\\x\\y.doc");
+    EXPECT_EQ(ExtendedPath("C:\\", cwd), "\\\\?\\C:\\");
+    EXPECT_EQ(ExtendedPath("\\\\srv\\共有\\a\\b.pvx", cwd), "\\\\?\\UNC\\srv\\共有\\a\\b.pvx");
+    EXPECT_EQ(ExtendedPath("//srv/share", cwd), "\\\\?\\UNC\\srv\\share\\");
+    EXPECT_EQ(ExtendedPath("\\\\srv", cwd), "");
+    // Already in that form, or a device: as they are.
+    EXPECT_EQ(ExtendedPath("\\\\?\\C:\\a\\..\\b. ", cwd), "\\\\?\\C:\\a\\..\\b. ");
+    EXPECT_EQ(ExtendedPath("\\\\.\\CONIN$", cwd), "\\\\.\\CONIN$");
+    // Relative: from the current folder, on its drive or share.
+    EXPECT_EQ(ExtendedPath("報告.txt", cwd), "\\\\?\\C:\\Users\\利用者\\文書\\報告.txt");
+    EXPECT_EQ(ExtendedPath("..\\x\\.\\y", cwd), "\\\\?\\C:\\Users\\利用者\\x\\y");
+    EXPECT_EQ(ExtendedPath("\\top.txt", cwd), "\\\\?\\C:\\top.txt");
+    EXPECT_EQ(ExtendedPath("c:name", cwd), "\\\\?\\C:\\Users\\利用者\\文書\\name");
+    EXPECT_EQ(ExtendedPath("D:name", cwd), "\\\\?\\D:\\name");
+    EXPECT_EQ(ExtendedPath("a.txt", "\\\\srv\\share\\dir"), "\\\\?\\UNC\\srv\\share\\dir\\a.txt");
+    EXPECT_EQ(ExtendedPath("\\a.txt", "\\\\?\\UNC\\srv\\share\\dir"), "\\\\?\\UNC\\srv\\share\\a.txt");
+    EXPECT_EQ(ExtendedPath("a.txt", "not full"), "");
+    // "." and ".." resolved, never above the root; trailing dots and spaces of
+    // a name dropped as the system drops them; a trailing separator kept.
+    EXPECT_EQ(ExtendedPath("C:\\a\\..\\..\\b\\.\\c", cwd), "\\\\?\\C:\\b\\c");
+    EXPECT_EQ(ExtendedPath("C:\\a. \\b..\\c", cwd), "\\\\?\\C:\\a\\b\\c");
+    EXPECT_EQ(ExtendedPath("C:\\a\\\\b\\", cwd), "\\\\?\\C:\\a\\b\\");
+    // Past 260 characters nothing changes.
+    const std::string deep = "C:\\" + std::string(300, 'x') + "\\f.txt";
+    EXPECT_EQ(ExtendedPath(deep, cwd), "\\\\?\\" + deep);
 }
 
 TEST(Names, StoredNamePartHonoursDoubleByteCharacters) {

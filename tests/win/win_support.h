@@ -117,6 +117,8 @@ public:
     bool running() const { return started_ && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
     // The exit code, or nullopt while it still runs after ms; this thread's messages keep flowing.
     std::optional<DWORD> Wait(DWORD ms);
+    // What it wrote to its output and error so far.
+    std::string Output() const { return ReadAll(logs_ / "output.txt").value_or(""); }
 
 private:
     TempDir logs_;  // destroyed after the process has ended
