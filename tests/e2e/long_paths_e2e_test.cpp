@@ -10,6 +10,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,9 @@ constexpr wchar_t kTracedCalls[] =
     L"KERNEL32.FindFirstFileW;KERNEL32.FindFirstFileExW;KERNEL32.GetFileAttributesW;"
     L"KERNEL32.GetFileAttributesExW;KERNEL32.SetFileAttributesW;KERNEL32.CreateDirectoryW;"
     L"KERNEL32.RemoveDirectoryW;KERNEL32.ReplaceFileW;KERNEL32.CopyFileW;KERNEL32.CopyFileExW";
+// Where the programs' own code lies: MinGW links executables at this base, and
+// neither is near this size.
+constexpr std::uint64_t kImageBase = 0x140000000, kImageSpan = 0x1000000;
 // An ASCII mark in every folder name: the trace writes other characters as numbers.
 constexpr char kMark[] = "plivex-deep";
 
@@ -77,6 +82,11 @@ CallsSeen FileCallsNamingTheFolder(const std::string& output) {
         const std::string line = output.substr(at, end - at);
         at = end + 1;
         if (line.find(":Call KERNEL32.") == std::string::npos || line.find(kMark) == std::string::npos) continue;
+        // Only the program's own calls: the shell's (the folder tree's) are its
+        // own affair, and the program hands it short names where a path is long.
+        const std::size_t ret = line.rfind(" ret=");
+        const std::uint64_t caller = ret == std::string::npos ? 0 : std::strtoull(line.c_str() + ret + 5, nullptr, 16);
+        if (caller < kImageBase || caller >= kImageBase + kImageSpan) continue;
         ++seen.named;
         // The trace writes each backslash twice: L"\\?\" shows as L"\\\\?\\".
         if (line.find("(L\"\\\\\\\\?\\\\") == std::string::npos && line.find(" L\"\\\\\\\\?\\\\") == std::string::npos)
@@ -111,8 +121,11 @@ TEST(LongPaths, AFolderPast300CharactersIsNamedInTheExtendedFormByEveryRoute) {
     test::TempDir dir;
     const std::string folder = DeepFolder(dir);
     ASSERT_GT(folder.size(), 300u);
-    const std::string byTool = folder + "月次報告.txt", byLine = folder + "議事録.txt", byDrop = folder + "見積.txt";
-    for (const std::string& file : {byTool, byLine, byDrop}) ASSERT_TRUE(test::WriteAll(file, SampleContent(file, 5)));
+    const std::string byTool = folder + "月次報告.txt", byLine = folder + "議事録.txt", byDrop = folder + "見積.txt",
+                      byDialog = folder + "請求書.txt";
+    for (const std::string& file : {byTool, byLine, byDrop, byDialog})
+        ASSERT_TRUE(test::WriteAll(file, SampleContent(file, 5)));
+
     FileCallTrace trace;
     trace.Next();
 
@@ -139,6 +152,35 @@ TEST(LongPaths, AFolderPast300CharactersIsNamedInTheExtendedFormByEveryRoute) {
         EXPECT_TRUE(WaitFor([&] { return test::FileExists(folder + "見積.pvx"); })) << Describe(plivex.id());
         ASSERT_EQ(CloseProgram(plivex, main), 0u);
         EXPECT_TRUE(EveryCallExtended("drop", trace));
+    }
+    {
+        // The file selection dialog opens in the folder of the user's last choice.
+        const std::wstring exitState = std::wstring(kProgramKey) + L"\\ExitState", start = Widen(folder);
+        const DWORD zero = 0;
+        for (const wchar_t* edge : {L"MWLeft", L"MWTop"})
+            RegSetKeyValueW(HKEY_CURRENT_USER, exitState.c_str(), edge, REG_DWORD, &zero, sizeof zero);
+        for (const wchar_t* path : {L"SelFolder", L"EHFolder"})
+            RegSetKeyValueW(HKEY_CURRENT_USER, exitState.c_str(), path, REG_SZ, start.c_str(),
+                            static_cast<DWORD>((start.size() + 1) * sizeof(wchar_t)));
+        Program plivex({});
+        const HWND main = WaitForMainWindow(plivex.id());
+        ASSERT_TRUE(main) << Describe(plivex.id());
+        ASSERT_TRUE(Click(ButtonOf(main, L"&R･参照")));
+        const HWND chooser = WaitForWindow(plivex.id(), L"ファイルの選択");
+        ASSERT_TRUE(chooser) << Describe(plivex.id());
+        const HWND list = ChildOfClass(chooser, L"ListBox");
+        EXPECT_TRUE(WaitFor([&] {
+            DWORD_PTR at = static_cast<DWORD_PTR>(LB_ERR);
+            SendMessageTimeoutW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                reinterpret_cast<LPARAM>(L"請求書.txt"), SMTO_ABORTIFHUNG, kSendTimeout, &at);
+            return static_cast<LRESULT>(at) != LB_ERR;
+        })) << "the deep folder's files are not listed";
+        ASSERT_TRUE(TypeInto(ChildAt(chooser, 96, 304), L"請求書.txt"));
+        Click(ButtonOf(chooser, L"&OK"));
+        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex.id());
+        EXPECT_TRUE(WaitFor([&] { return test::FileExists(folder + "請求書.pvx"); })) << Describe(plivex.id());
+        ASSERT_EQ(CloseProgram(plivex, main), 0u);
+        EXPECT_TRUE(EveryCallExtended("file selection dialog", trace));
     }
 }
 
