@@ -12,6 +12,7 @@
 
 #include "filesel/folder_path.h"
 #include "sys/com_win.h"
+#include "sys/shell_win.h"
 #include "sys/text_win.h"
 #include "ui/app_win.h"
 #include "ui/form_win.h"
@@ -26,25 +27,9 @@ struct IdListFree {
 };
 using IdList = std::unique_ptr<ITEMIDLIST, IdListFree>;
 
-// A path the shell parses: the shell takes no path of MAX_PATH characters or
-// more, nor the extended form, so a longer one is given by its short names.
-std::optional<std::wstring> ShellPath(const std::string& path) {
-    std::optional<std::wstring> wide = TryWiden(path);
-    if (!wide || wide->size() < MAX_PATH) return wide;
-    const std::optional<std::wstring> extended = TryWidenPath(path);
-    if (!extended) return wide;
-    std::wstring shortPath(extended->size() + 1, L'\0');
-    const DWORD got = GetShortPathNameW(extended->c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
-    if (got == 0 || got >= shortPath.size()) return wide;
-    shortPath.resize(got);
-    if (shortPath.rfind(L"\\\\?\\UNC\\", 0) == 0) shortPath.replace(0, 8, L"\\\\");
-    else if (shortPath.rfind(L"\\\\?\\", 0) == 0) shortPath.erase(0, 4);
-    return shortPath.size() < MAX_PATH ? shortPath : *wide;
-}
-
 // The desktop folder's parse-display-name applied to a path; null when it does not parse.
 IdList GetIIL(IShellFolder& desktop, HWND owner, const std::string& path) {
-    std::optional<std::wstring> wide = ShellPath(path);
+    std::optional<std::wstring> wide = TryWiden(ShellPath(path));
     if (!wide) return nullptr;
     ITEMIDLIST* list = nullptr;
     if (FAILED(desktop.ParseDisplayName(owner, nullptr, wide->data(), nullptr, &list, nullptr))) {

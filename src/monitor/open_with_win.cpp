@@ -64,7 +64,7 @@ bool OpenWithApp(const std::string& plain, std::string& appPath, ProcessRef& pro
     appPath = ToLongName(*found);
     std::string command = text::Quoted(appPath);
     // A program melted from a container is its own application and gets no argument.
-    if (!SameProgramPath(plain, appPath)) command += " " + text::Quoted(plain);
+    if (!SameProgramPath(plain, appPath)) command += " " + text::Quoted(ShellPath(plain));
 
     AddRunningInstances(appPath, list);
 

@@ -58,8 +58,22 @@ std::wstring ProgramPath() {
 
 std::string ProgramFolder() { return FolderOfFile(Narrow(ProgramPath())); }
 
+std::string ShellPath(const std::string& path) {
+    const std::optional<std::wstring> wide = TryWiden(path);
+    if (!wide || wide->size() < MAX_PATH) return path;
+    const std::optional<std::wstring> extended = TryWidenPath(path);
+    if (!extended) return path;
+    std::wstring shortPath(extended->size() + 1, L'\0');
+    const DWORD got = GetShortPathNameW(extended->c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
+    if (got == 0 || got >= shortPath.size()) return path;
+    shortPath.resize(got);
+    if (shortPath.rfind(L"\\\\?\\UNC\\", 0) == 0) shortPath.replace(0, 8, L"\\\\");
+    else if (shortPath.rfind(L"\\\\?\\", 0) == 0) shortPath.erase(0, 4);
+    return shortPath.size() < MAX_PATH ? Narrow(shortPath) : path;
+}
+
 std::optional<std::string> AssociatedApplication(const std::string& path) {
-    const auto wide = TryWiden(path);
+    const auto wide = TryWiden(ShellPath(path));
     if (!wide) return std::nullopt;
     wchar_t exe[MAX_PATH] = {};
     // Values up to 32 are the shell's error codes.

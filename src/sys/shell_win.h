@@ -15,6 +15,10 @@ std::string ToLongName(const std::string& path);
 
 // The folder of the running executable, without a trailing backslash.
 std::string ProgramFolder();
+// A path for the shell and for other programs, which take no path of MAX_PATH
+// characters or more, nor the extended form: the path itself when shorter,
+// else its short names where the volume keeps them (else the path itself).
+std::string ShellPath(const std::string& path);
 // The program file's full path, of any length.
 std::wstring ProgramPath();
 
