@@ -7,7 +7,6 @@
 #include <set>
 
 #include "base/paths.h"
-#include "sys/background_flush.h"
 #include "sys/find_win.h"
 #include "sys/handle_win.h"
 #include "sys/system_files.h"
@@ -33,8 +32,8 @@ bool InvalidName() {
     return false;
 }
 
-HANDLE Open(const std::wstring& path, DWORD access, DWORD disposition, DWORD flags = 0) {
-    return CreateFileW(path.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+HANDLE Open(const std::wstring& path, DWORD access, DWORD disposition) {
+    return CreateFileW(path.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // Stale temporary files (see system_files.h): one still being written is
@@ -84,38 +83,23 @@ bool DeleteOnClose(HANDLE h, bool del) {
     return SetFileInformationByHandle(h, FileDispositionInfo, &info, sizeof info) != 0;
 }
 
-// Opened for overlapped I/O, though every write is waited for: the system
-// then lets the background flush run while the next step is written, where a
-// handle for plain I/O would hold each write until the flush is done.
 class WinOutput : public OutputFile {
 public:
-    WinOutput(HANDLE h, bool deleteOnClose)
-        : file_(h), deleteOnClose_(deleteOnClose), written_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-          flusher_([h]() -> std::uint32_t { return FlushFileBuffers(h) ? 0 : GetLastError(); }) {}
+    WinOutput(HANDLE h, bool deleteOnClose) : file_(h), deleteOnClose_(deleteOnClose) {}
     bool Write(const void* data, std::size_t size) override {
-        if (!written_) return Failed();
         const char* p = static_cast<const char*>(data);
         while (size > 0) {
-            OVERLAPPED at{};
-            at.Offset = static_cast<DWORD>(offset_);
-            at.OffsetHigh = static_cast<DWORD>(offset_ >> 32);
-            at.hEvent = written_.get();
             const DWORD want = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
             DWORD put = 0;
-            if (!WriteFile(file_.get(), p, want, nullptr, &at) && GetLastError() != ERROR_IO_PENDING) return Failed();
-            if (!GetOverlappedResult(file_.get(), &at, &put, TRUE) || put == 0) return Failed();
+            if (!WriteFile(file_.get(), p, want, &put, nullptr) || put == 0) return Failed();
             p += put;
             size -= put;
-            offset_ += put;
         }
-        flusher_.Written(offset_);
         return true;
     }
     bool Finish() override {
         // Kept only once every byte is on the disk: a log-off during the flush leaves nothing.
-        const DWORD early = flusher_.Stop();
-        if (early != 0) SetLastError(early);
-        const bool flushed = (early == 0 && FlushFileBuffers(file_.get()) != 0) || Failed();
+        const bool flushed = FlushFileBuffers(file_.get()) != 0 || Failed();
         const bool kept = !deleteOnClose_ || DeleteOnClose(file_.get(), false) || Failed();
         return (file_.Close() || Failed()) && flushed && kept;
     }
@@ -123,9 +107,6 @@ public:
 private:
     OwnedHandle file_;
     bool deleteOnClose_;
-    OwnedHandle written_;  // signalled when a write is done
-    std::uint64_t offset_ = 0;
-    BackgroundFlush flusher_;  // last: stopped before the handle closes
 };
 
 class WinFiles : public FileAccess {
@@ -167,7 +148,7 @@ public:
             const std::string candidate = folder + TempNameToTry(seed, attempt);
             const auto wide = TryWidenPath(candidate);
             if (!wide) return InvalidName(), nullptr;
-            HANDLE h = Open(*wide, GENERIC_WRITE | DELETE, CREATE_NEW, FILE_FLAG_OVERLAPPED);
+            HANDLE h = Open(*wide, GENERIC_WRITE | DELETE, CREATE_NEW);
             if (h != INVALID_HANDLE_VALUE) {
                 tempPath = candidate;
                 return std::make_unique<WinOutput>(h, DeleteOnClose(h, true));
