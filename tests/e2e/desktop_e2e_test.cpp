@@ -93,8 +93,7 @@ TEST(Desktop, HandOverArrivingUnderAQuestionOutsideABatchIsWorkedOnceTheQuestion
     Program plivex({});
     const HWND main = WaitForMainWindow(plivex.id());
     ASSERT_TRUE(main) << Describe(plivex.id());
-    ASSERT_TRUE(Click(ButtonOf(main, L"&R･参照")));
-    const HWND chooser = WaitForWindow(plivex.id(), L"ファイルの選択");
+    const HWND chooser = OpenFileSelection(plivex, main);
     ASSERT_TRUE(chooser) << Describe(plivex.id());
     Click(ButtonOf(chooser, L"&OK"));  // no name typed
     const HWND box = WaitForMessageBox(plivex.id(), L"ファイルを指定して下さい。");

@@ -131,6 +131,32 @@ inline HWND ChildAt(HWND parent, int left, int top) {
     return nullptr;
 }
 
+// The state an earlier run leaves on exit, so that the next one's file
+// selection dialog opens in folder (and its window at the screen's corner).
+inline void SaveExitStateIn(const std::string& folder) {
+    const std::wstring exitState = std::wstring(kProgramKey) + L"\\ExitState", start = Widen(folder);
+    const DWORD zero = 0;
+    for (const wchar_t* edge : {L"MWLeft", L"MWTop"})
+        RegSetKeyValueW(HKEY_CURRENT_USER, exitState.c_str(), edge, REG_DWORD, &zero, sizeof zero);
+    for (const wchar_t* path : {L"SelFolder", L"EHFolder"})
+        RegSetKeyValueW(HKEY_CURRENT_USER, exitState.c_str(), path, REG_SZ, start.c_str(),
+                        static_cast<DWORD>((start.size() + 1) * sizeof(wchar_t)));
+}
+
+// Presses the main window's Browse button; the file selection dialog it opens, or null.
+inline HWND OpenFileSelection(Program& plivex, HWND main) {
+    if (!Click(ButtonOf(main, L"&R･参照"))) return nullptr;
+    return WaitForWindow(plivex.id(), L"ファイルの選択");
+}
+
+// Whether the file selection dialog's list shows the name.
+inline bool Listed(HWND chooser, const std::string& name) {
+    DWORD_PTR at = static_cast<DWORD_PTR>(LB_ERR);
+    SendMessageTimeoutW(ChildOfClass(chooser, L"ListBox"), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                        reinterpret_cast<LPARAM>(Widen(name).c_str()), SMTO_ABORTIFHUNG, kSendTimeout, &at);
+    return static_cast<LRESULT>(at) != LB_ERR;
+}
+
 // Closes the main window as a user would and waits for the program to end.
 inline std::optional<DWORD> CloseProgram(Program& plivex, HWND main) {
     PostMessageW(main, WM_CLOSE, 0, 0);

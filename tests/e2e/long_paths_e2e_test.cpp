@@ -154,27 +154,13 @@ TEST(LongPaths, AFolderPast300CharactersIsNamedInTheExtendedFormByEveryRoute) {
         EXPECT_TRUE(EveryCallExtended("drop", trace));
     }
     {
-        // The file selection dialog opens in the folder of the user's last choice.
-        const std::wstring exitState = std::wstring(kProgramKey) + L"\\ExitState", start = Widen(folder);
-        const DWORD zero = 0;
-        for (const wchar_t* edge : {L"MWLeft", L"MWTop"})
-            RegSetKeyValueW(HKEY_CURRENT_USER, exitState.c_str(), edge, REG_DWORD, &zero, sizeof zero);
-        for (const wchar_t* path : {L"SelFolder", L"EHFolder"})
-            RegSetKeyValueW(HKEY_CURRENT_USER, exitState.c_str(), path, REG_SZ, start.c_str(),
-                            static_cast<DWORD>((start.size() + 1) * sizeof(wchar_t)));
+        SaveExitStateIn(folder);  // the file selection dialog opens there
         Program plivex({});
         const HWND main = WaitForMainWindow(plivex.id());
         ASSERT_TRUE(main) << Describe(plivex.id());
-        ASSERT_TRUE(Click(ButtonOf(main, L"&R･参照")));
-        const HWND chooser = WaitForWindow(plivex.id(), L"ファイルの選択");
+        const HWND chooser = OpenFileSelection(plivex, main);
         ASSERT_TRUE(chooser) << Describe(plivex.id());
-        const HWND list = ChildOfClass(chooser, L"ListBox");
-        EXPECT_TRUE(WaitFor([&] {
-            DWORD_PTR at = static_cast<DWORD_PTR>(LB_ERR);
-            SendMessageTimeoutW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                reinterpret_cast<LPARAM>(L"請求書.txt"), SMTO_ABORTIFHUNG, kSendTimeout, &at);
-            return static_cast<LRESULT>(at) != LB_ERR;
-        })) << "the deep folder's files are not listed";
+        EXPECT_TRUE(WaitFor([&] { return Listed(chooser, "請求書.txt"); })) << "the deep folder's files are not listed";
         ASSERT_TRUE(TypeInto(ChildAt(chooser, 96, 304), L"請求書.txt"));
         Click(ButtonOf(chooser, L"&OK"));
         EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex.id());

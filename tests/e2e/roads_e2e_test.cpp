@@ -95,28 +95,15 @@ TEST(Roads, FileTypedIntoTheBrowseDialogIsEncrypted) {
     ASSERT_TRUE(test::WriteAll(folder + name, content));
     ASSERT_TRUE(test::WriteAll(folder + other, "そのまま"));
     // The dialog opens in the folder of the user's last choice.
-    const std::wstring exitState = std::wstring(kProgramKey) + L"\\ExitState", start = Widen(folder);
-    const DWORD zero = 0;
-    for (const wchar_t* edge : {L"MWLeft", L"MWTop"})
-        RegSetKeyValueW(HKEY_CURRENT_USER, exitState.c_str(), edge, REG_DWORD, &zero, sizeof zero);
-    for (const wchar_t* path : {L"SelFolder", L"EHFolder"})
-        RegSetKeyValueW(HKEY_CURRENT_USER, exitState.c_str(), path, REG_SZ, start.c_str(),
-                        static_cast<DWORD>((start.size() + 1) * sizeof(wchar_t)));
+    SaveExitStateIn(folder);
 
     Program plivex({});
     const HWND main = WaitForMainWindow(plivex.id());
     ASSERT_TRUE(main) << Describe(plivex.id());
-    ASSERT_TRUE(Click(ButtonOf(main, L"&R･参照")));
-    const HWND chooser = WaitForWindow(plivex.id(), L"ファイルの選択");
+    const HWND chooser = OpenFileSelection(plivex, main);
     ASSERT_TRUE(chooser) << Describe(plivex.id());
-    const HWND list = ChildOfClass(chooser, L"ListBox");
-    const auto listed = [&](const std::string& file) {
-        DWORD_PTR at = static_cast<DWORD_PTR>(LB_ERR);
-        SendMessageTimeoutW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                            reinterpret_cast<LPARAM>(Widen(file).c_str()), SMTO_ABORTIFHUNG, kSendTimeout, &at);
-        return static_cast<LRESULT>(at) != LB_ERR;
-    };
-    EXPECT_TRUE(WaitFor([&] { return listed(name) && listed(other); })) << "the folder's files are not listed";
+    EXPECT_TRUE(WaitFor([&] { return Listed(chooser, name) && Listed(chooser, other); }))
+        << "the folder's files are not listed";
     ASSERT_TRUE(TypeInto(ChildAt(chooser, 96, 304), Widen(name)));
     Click(ButtonOf(chooser, L"&OK"));
     EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", password), 2) << Describe(plivex.id());
