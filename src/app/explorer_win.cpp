@@ -34,6 +34,13 @@ constexpr std::string_view kCannotRegister = "エクスプローラーとの連�
 std::wstring ClassPath(std::wstring_view sub) { return std::wstring(kClasses) + std::wstring(sub); }
 const std::wstring kExtensionPath = ClassPath(L".pvx");
 const std::wstring kProgIdPath = ClassPath(Widen(kContainerProgId));
+// "Encrypt" on every file but a container (which melts) and on folders.
+const std::wstring kEncryptVerbPaths[] = {ClassPath(L"*\\shell\\Plivex.Encrypt"),
+                                          ClassPath(L"Directory\\shell\\Plivex.Encrypt")};
+constexpr char kNotContainers[] = "NOT System.FileExtension:=.pvx";
+// Explorer starts one copy per item (the hand-over gathers them), for up to
+// 100 items; the default would hide the entry past 15.
+constexpr char kManyItems[] = "Player";
 
 std::wstring Executable() { return ProgramPath(); }
 std::string OpenCommand(const std::wstring& exe) { return text::Quoted(Narrow(exe)) + " \"%1\""; }
@@ -100,12 +107,41 @@ bool Exists(const std::wstring& path) { return !path.empty() && GetFileAttribute
 
 void TellTheShell() { SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr); }
 
-// Our file type: its name, its icon and the command that opens a container.
+LSTATUS SetValue(const std::wstring& path, const wchar_t* name, const std::string& value) {
+    const RegKey key(path.c_str(), KeyOpening::CreateIfMissing);
+    return key.WriteString(name, value) ? ERROR_SUCCESS : key.Status();
+}
+
+// A right-click entry: its text, how many items it takes, its command.
+LSTATUS WriteVerb(const std::wstring& path, std::string_view text, const std::wstring& exe) {
+    LSTATUS s = SetDefaultValue(path, std::string(text));
+    if (s == ERROR_SUCCESS) s = SetValue(path, L"MultiSelectModel", kManyItems);
+    if (s == ERROR_SUCCESS) s = SetDefaultValue(path + L"\\command", OpenCommand(exe));
+    return s;
+}
+
+// Our file type (its name, its icon and its default entry, melting) and the
+// entry that encrypts everything else.
 LSTATUS WriteFileType(const std::wstring& exe) {
     LSTATUS s = SetDefaultValue(kProgIdPath, std::string(kContainerTypeName));
     if (s == ERROR_SUCCESS) s = SetDefaultValue(kProgIdPath + L"\\DefaultIcon", IconLocation(exe));
-    if (s == ERROR_SUCCESS) s = SetDefaultValue(kProgIdPath + L"\\shell\\open\\command", OpenCommand(exe));
+    if (s == ERROR_SUCCESS) s = SetDefaultValue(kProgIdPath + L"\\shell", "open");
+    if (s == ERROR_SUCCESS) s = WriteVerb(kProgIdPath + L"\\shell\\open", kMeltVerbName, exe);
+    for (const std::wstring& path : kEncryptVerbPaths) {
+        if (s == ERROR_SUCCESS) s = WriteVerb(path, kEncryptVerbName, exe);
+        if (s == ERROR_SUCCESS) s = SetValue(path, L"Icon", Narrow(exe) + ",0");
+    }
+    if (s == ERROR_SUCCESS) s = SetValue(kEncryptVerbPaths[0], L"AppliesTo", kNotContainers);
     return s;
+}
+
+// Whether every command we registered starts exe.
+bool CommandsStart(const std::wstring& exe) {
+    const std::string wanted = OpenCommand(exe);
+    if (DefaultValue(HKEY_CURRENT_USER, kProgIdPath + L"\\shell\\open\\command") != wanted) return false;
+    for (const std::wstring& path : kEncryptVerbPaths)
+        if (DefaultValue(HKEY_CURRENT_USER, path + L"\\command") != wanted) return false;
+    return true;
 }
 
 bool SameFile(const std::wstring& a, const std::wstring& b) {
@@ -162,8 +198,10 @@ void RemoveExplorerIntegration() {
         }
         if (subkeys == 0 && values == 0) RegDeleteKeyW(HKEY_CURRENT_USER, kExtensionPath.c_str());
     }
-    RegDeleteTreeW(HKEY_CURRENT_USER, kProgIdPath.c_str());
-    RegDeleteKeyW(HKEY_CURRENT_USER, kProgIdPath.c_str());
+    for (const std::wstring& path : {kProgIdPath, kEncryptVerbPaths[0], kEncryptVerbPaths[1]}) {
+        RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
+        RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
+    }
     if (const std::wstring link = SendToShortcut(); Exists(link)) DeleteFileW(link.c_str());
     TellTheShell();
 }
@@ -171,8 +209,8 @@ void RemoveExplorerIntegration() {
 void RepairExplorerIntegration() {
     const std::wstring exe = Executable();
     bool repaired = false;
-    if (const auto command = DefaultValue(HKEY_CURRENT_USER, kProgIdPath + L"\\shell\\open\\command");
-        command && *command != OpenCommand(exe)) {
+    // Registered (the file type is there) but not all of it for this executable.
+    if (DefaultValue(HKEY_CURRENT_USER, kProgIdPath) && !CommandsStart(exe)) {
         WriteFileType(exe);
         repaired = true;
     }

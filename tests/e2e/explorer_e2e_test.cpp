@@ -30,6 +30,8 @@ const std::wstring kExtension = kClasses + L".pvx";
 const std::wstring kProgId = kClasses + L"Plivex.Container";
 const std::wstring kSystemKey = std::wstring(kProgramKey) + L"\\System";
 const std::wstring kUserChoice = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.pvx";
+const std::wstring kEncryptVerb = kClasses + L"*\\shell\\Plivex.Encrypt";
+const std::wstring kFolderVerb = kClasses + L"Directory\\shell\\Plivex.Encrypt";
 
 std::wstring Executable() {
     std::wstring exe = Widen(PLIVEX_EXE);
@@ -100,6 +102,8 @@ protected:
     test::SavedRegistryKey extension_{HKEY_CURRENT_USER, kExtension};
     test::SavedRegistryKey progId_{HKEY_CURRENT_USER, kProgId};
     test::SavedRegistryKey userChoice_{HKEY_CURRENT_USER, kUserChoice};
+    test::SavedRegistryKey encryptVerb_{HKEY_CURRENT_USER, kEncryptVerb};
+    test::SavedRegistryKey folderVerb_{HKEY_CURRENT_USER, kFolderVerb};
 };
 
 TEST_F(Explorer, RegisteredFromTheCommandLineAndRemovedWithNothingElse) {
@@ -116,15 +120,32 @@ TEST_F(Explorer, RegisteredFromTheCommandLineAndRemovedWithNothingElse) {
     EXPECT_EQ(DefaultOf(HKEY_CURRENT_USER, kProgId + L"\\DefaultIcon"), L"\"" + exe + L"\",-2");
     EXPECT_EQ(DefaultOf(HKEY_CURRENT_USER, kProgId + L"\\shell\\open\\command"), L"\"" + exe + L"\" \"%1\"");
     EXPECT_EQ(ShortcutTarget(SendToShortcut()), exe);
+    // The right-click entries: melting is a container's default, encrypting everything else's.
+    EXPECT_EQ(DefaultOf(HKEY_CURRENT_USER, kProgId + L"\\shell"), L"open");
+    EXPECT_EQ(DefaultOf(HKEY_CURRENT_USER, kProgId + L"\\shell\\open"), L"プリベックスで解凍");
+    for (const std::wstring& verb : {kEncryptVerb, kFolderVerb}) {
+        EXPECT_EQ(DefaultOf(HKEY_CURRENT_USER, verb), L"プリベックスで暗号化");
+        EXPECT_EQ(DefaultOf(HKEY_CURRENT_USER, verb + L"\\command"), L"\"" + exe + L"\" \"%1\"");
+    }
+    wchar_t appliesTo[100] = {};
+    DWORD size = sizeof appliesTo;
+    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, kEncryptVerb.c_str(), L"AppliesTo", RRF_RT_REG_SZ, nullptr, appliesTo,
+                           &size),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(appliesTo, L"NOT System.FileExtension:=.pvx") << "containers melt, they are not encrypted again";
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kExtension.c_str(), L"Content Type", REG_SZ, L"x", 4), ERROR_SUCCESS);
 
-    // Moved since it registered: the next working copy points the command back at itself.
+    // Moved since it registered: the next working copy points every command back at itself.
     SetDefault(HKEY_CURRENT_USER, kProgId + L"\\shell\\open\\command", L"\"C:\\old\\plivex.exe\" \"%1\"");
+    SetDefault(HKEY_CURRENT_USER, kFolderVerb + L"\\command", L"\"C:\\old\\plivex.exe\" \"%1\"");
     ASSERT_EQ(RunToEnd({"/Q"}), 0u);
     EXPECT_EQ(DefaultOf(HKEY_CURRENT_USER, kProgId + L"\\shell\\open\\command"), L"\"" + exe + L"\" \"%1\"");
+    EXPECT_EQ(DefaultOf(HKEY_CURRENT_USER, kFolderVerb + L"\\command"), L"\"" + exe + L"\" \"%1\"");
 
     ASSERT_EQ(RunToEnd({"-unreg", "/q"}), 0u);
     EXPECT_FALSE(Registered());
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kEncryptVerb));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kFolderVerb));
     EXPECT_EQ(DefaultOf(HKEY_CURRENT_USER, kExtension), std::nullopt);
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kExtension)) << "another program's value went with ours";
     EXPECT_EQ(DefaultOf(HKEY_CURRENT_USER, kClasses + L".plivex-test-other"), L"Other.File");
@@ -219,19 +240,24 @@ TEST_F(Explorer, SecondCopyRegistersAndRemovesWhileAWorkingCopyRuns) {
     EXPECT_EQ(CloseProgram(plivex, main), 0u);
 }
 
-// Several files opened together: Explorer starts one copy per file at the
-// same moment. Every file is worked, with a prompt or two, and nothing waits.
-class ManyCopies : public ::testing::TestWithParam<bool> {
-protected:
-    test::SavedRegistryKey program_{HKEY_CURRENT_USER, kProgramKey};
+// Several files opened together (with the right-click entry "プリベックスで
+// 暗号化"): Explorer starts one copy per file at the same moment, each with the
+// entry's command. Every file is worked, with a prompt or two, and nothing waits.
+struct Copies {
+    bool workingCopyFirst;
+    int files;
 };
+class ManyCopies : public Explorer, public ::testing::WithParamInterface<Copies> {};
 
-TEST_P(ManyCopies, EightCopiesStartedTogetherLoseNoFile) {
-    const bool workingCopyFirst = GetParam();
+TEST_P(ManyCopies, CopiesStartedTogetherLoseNoFile) {
+    const bool workingCopyFirst = GetParam().workingCopyFirst;
+    ASSERT_EQ(RunToEnd({"/REG", "/Q"}), 0u);
+    // The command Explorer runs for each item: exactly the copies started below.
+    ASSERT_EQ(DefaultOf(HKEY_CURRENT_USER, kEncryptVerb + L"\\command"), L"\"" + Executable() + L"\" \"%1\"");
     test::TempDir dir;
     const std::string folder = LongPathOf(dir.path());
     std::vector<std::string> files;
-    for (int i = 1; i <= 8; ++i) {
+    for (int i = 1; i <= GetParam().files; ++i) {
         files.push_back(folder + "書類" + std::to_string(i) + ".txt");
         ASSERT_TRUE(test::WriteAll(files.back(), SampleContent("書類", i)));
     }
@@ -250,7 +276,7 @@ TEST_P(ManyCopies, EightCopiesStartedTogetherLoseNoFile) {
         return std::count_if(copies.begin(), copies.end(),
                              [](const auto& c) { return WaitForSingleObject(c->process(), 0) == WAIT_OBJECT_0; });
     };
-    const long expectEnded = workingCopyFirst ? 8 : 7;
+    const long expectEnded = workingCopyFirst ? GetParam().files : GetParam().files - 1;
     ASSERT_TRUE(WaitFor([&] { return ended() >= expectEnded; }, 60000)) << ended() << " copies ended";
     EXPECT_EQ(ended(), expectEnded) << "more than one copy went on working";
     if (!working) {
@@ -405,8 +431,12 @@ TEST(HandOver, FiftyCopiesWhileAnotherProcessHoldsTheOldLockLoseNoFile) {
     CloseHandle(oldLock);
 }
 
-INSTANTIATE_TEST_SUITE_P(Explorer, ManyCopies, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "WhileAWorkingCopyRuns" : "WithNoneRunning"; });
+INSTANTIATE_TEST_SUITE_P(Explorer, ManyCopies,
+                         ::testing::Values(Copies{true, 8}, Copies{false, 8}, Copies{false, 20}),
+                         [](const auto& info) {
+                             return std::to_string(info.param.files) +
+                                    (info.param.workingCopyFirst ? "WhileAWorkingCopyRuns" : "WithNoneRunning");
+                         });
 
 }  // namespace
 }  // namespace plivex
