@@ -27,14 +27,15 @@ AboutBoxForm::AboutBoxForm()
     FormCreate();
 }
 
-void AboutBoxForm::FormCreate() {
-    // The program's own first large icon, painted once over the form's background.
-    const ui::Application& app = ui::Application::Get();
-    RECT area{0, 0, app.Scale(ImgIcon.Width()) + 1, app.Scale(ImgIcon.Height()) + 1};
+void AboutBoxForm::FormCreate() { PaintIcon(); }
+
+// The program's own first large icon over the form's background, at the form's DPI.
+void AboutBoxForm::PaintIcon() {
+    RECT area{0, 0, Scale(ImgIcon.Width()) + 1, Scale(ImgIcon.Height()) + 1};
     FillRect(ImgIcon.Canvas(), &area, GetSysColorBrush(COLOR_BTNFACE));
     HICON large = nullptr;
     if (ExtractIconExW(ProgramPath().c_str(), 0, &large, nullptr, 1) > 0 && large) {
-        DrawIconEx(ImgIcon.Canvas(), 0, 0, large, app.Scale(32), app.Scale(32), 0, nullptr, DI_NORMAL);
+        DrawIconEx(ImgIcon.Canvas(), 0, 0, large, Scale(32), Scale(32), 0, nullptr, DI_NORMAL);
         DestroyIcon(large);
     }
     ImgIcon.Invalidate();

@@ -40,6 +40,8 @@ public:
 private:
     void FormCreate();
     void ButtonOKClick();
+    void DpiChanged() override { PaintIcon(); }
+    void PaintIcon();
 };
 
 class AboutBox : public DialogBase {

@@ -124,14 +124,25 @@ int RenderProgress() {
     return 1;
 }
 
-// The main window after an encryption pass.
+// The main window after an encryption pass; its client area also after it
+// was moved to a monitor of the other DPI (96 and 144), which scripts/screenshots
+// compares with the client area of a start at that DPI.
 int RenderMainWindow() {
     MainWindow mainForm;
     mainForm.SetStatusText("暗号化：報告書.doc");
     mainForm.Show();
     CaptureForm(mainForm, "main-window");
+    CaptureClient(mainForm, "main-window-client");
+    const int own = mainForm.Dpi(), other = own == 96 ? 144 : 96;
+    RECT outer;
+    GetWindowRect(mainForm.Handle(), &outer);
+    const RECT suggested{outer.left, outer.top, outer.left + MulDiv(outer.right - outer.left, other, own),
+                         outer.top + MulDiv(outer.bottom - outer.top, other, own)};
+    SendMessageW(mainForm.Handle(), WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&suggested));
+    CaptureClient(mainForm, "main-window-client-moved-to-" + std::to_string(other) + "dpi");
+    SendMessageW(mainForm.Handle(), WM_DPICHANGED, MAKEWPARAM(own, own), reinterpret_cast<LPARAM>(&outer));
     mainForm.Hide();
-    return 1;
+    return 3;
 }
 
 }  // namespace

@@ -10,6 +10,8 @@ namespace plivex {
 
 // Writes the form, frame included, as NAME.bmp.
 void CaptureForm(ui::Form& form, const std::string& name);
+// Only the client area: the frame is the system's, drawn at its own DPI.
+void CaptureClient(ui::Form& form, const std::string& name);
 // Runs showModal with a hook that captures the modal form as NAME and cancels it.
 void CaptureModal(const std::string& name, const std::function<void()>& showModal);
 

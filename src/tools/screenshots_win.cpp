@@ -176,15 +176,16 @@ void CheckLayout(HWND parent, const std::string& scene) {
     }
 }
 
-// Copies the window with its frame, as drawn, into a 32-bit BMP file.
-bool CaptureWindow(HWND hwnd, const std::string& name) {
+// Copies the window with its frame (or only its client area), as drawn, into a 32-bit BMP file.
+bool CaptureWindow(HWND hwnd, const std::string& name, bool clientOnly = false) {
     RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_ERASE);
     ui::Application::Get().ProcessMessages();
     CheckLayout(hwnd, name);
     RECT r;
-    GetWindowRect(hwnd, &r);
+    if (clientOnly) GetClientRect(hwnd, &r);
+    else GetWindowRect(hwnd, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC windowDc = GetWindowDC(hwnd);
+    HDC windowDc = clientOnly ? GetDC(hwnd) : GetWindowDC(hwnd);
     HDC memDc = CreateCompatibleDC(windowDc);
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -225,6 +226,7 @@ bool CaptureWindow(HWND hwnd, const std::string& name) {
 }  // namespace
 
 void CaptureForm(ui::Form& form, const std::string& name) { CaptureWindow(form.Handle(), name); }
+void CaptureClient(ui::Form& form, const std::string& name) { CaptureWindow(form.Handle(), name, true); }
 
 void CaptureModal(const std::string& name, const std::function<void()>& showModal) {
     ui::SetModalHook([&](ui::Form& form) {

@@ -17,11 +17,11 @@ Control::Control(Form& form, const wchar_t* windowClass, DWORD style, DWORD exSt
                  int height, const std::string& text, int tabOrder)
     : form_(form), id_(form.AddControl(this)), left_(left), top_(top), width_(width), height_(height),
       tabOrder_(tabOrder) {
-    const Application& app = Application::Get();
     if (tabOrder >= 0) style |= WS_TABSTOP;
-    hwnd_ = CreateWindowExW(exStyle, windowClass, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, app.Scale(left),
-                            app.Scale(top), app.Scale(width), app.Scale(height), form.Handle(),
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), app.Instance(), nullptr);
+    hwnd_ = CreateWindowExW(exStyle, windowClass, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, form.Scale(left),
+                            form.Scale(top), form.Scale(width), form.Scale(height), form.Handle(),
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), Application::Get().Instance(),
+                            nullptr);
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(form.Font()), FALSE);
 }
 
@@ -35,9 +35,13 @@ void Control::SetBounds(int left, int top, int width, int height) {
     top_ = top;
     width_ = width;
     height_ = height;
-    const Application& app = Application::Get();
-    SetWindowPos(hwnd_, nullptr, app.Scale(left), app.Scale(top), app.Scale(width), app.Scale(height),
+    SetWindowPos(hwnd_, nullptr, form_.Scale(left), form_.Scale(top), form_.Scale(width), form_.Scale(height),
                  SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Control::Rescale() {
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(form_.Font()), FALSE);
+    SetBounds(left_, top_, width_, height_);
 }
 
 std::string Control::Text() const { return WindowText(hwnd_); }
@@ -68,6 +72,12 @@ Label::Label(Form& form, int left, int top, const std::string& text, int width, 
     if (autoSize_) AutoSize();
 }
 
+// Fonts do not grow in proportion to the DPI: a label that fits its text fits it again.
+void Label::Rescale() {
+    Control::Rescale();
+    if (autoSize_) AutoSize();
+}
+
 void Label::SetText(const std::string& text) {
     Control::SetText(text);
     if (autoSize_) AutoSize();
@@ -81,8 +91,7 @@ void Label::AutoSize() {
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
     SelectObject(dc, old);
     ReleaseDC(hwnd_, dc);
-    const Application& app = Application::Get();
-    SetBounds(left_, top_, app.Unscale(r.right) + 1, app.Unscale(r.bottom));
+    SetBounds(left_, top_, form_.Unscale(r.right) + 1, form_.Unscale(r.bottom));
 }
 
 // ---- Button ----
@@ -172,12 +181,10 @@ void ProgressBar::SetPermille(int permille) { SendMessageW(hwnd_, PBM_SETPOS, st
 
 Image::Image(Form& form, int left, int top, int width, int height)
     : Control(form, L"STATIC", SS_OWNERDRAW, 0, left, top, width, height, "", -1) {
-    const Application& app = Application::Get();
     HDC screen = GetDC(nullptr);
     canvas_ = CreateCompatibleDC(screen);
-    bitmap_ = CreateCompatibleBitmap(screen, app.Scale(width), app.Scale(height));
     ReleaseDC(nullptr, screen);
-    oldBitmap_ = SelectObject(canvas_, bitmap_);
+    MakeCanvas();
 }
 
 Image::~Image() {
@@ -186,9 +193,24 @@ Image::~Image() {
     DeleteDC(canvas_);
 }
 
+// A picture of the control's size at the form's DPI; what was drawn before is gone.
+void Image::MakeCanvas() {
+    HDC screen = GetDC(nullptr);
+    HBITMAP fresh = CreateCompatibleBitmap(screen, form_.Scale(width_), form_.Scale(height_));
+    ReleaseDC(nullptr, screen);
+    const HGDIOBJ previous = SelectObject(canvas_, fresh);
+    if (bitmap_) DeleteObject(bitmap_);
+    else oldBitmap_ = previous;
+    bitmap_ = fresh;
+}
+
+void Image::Rescale() {
+    Control::Rescale();
+    MakeCanvas();  // the form draws it again (Form::DpiChanged)
+}
+
 void Image::Draw(const DRAWITEMSTRUCT& item) {
-    const Application& app = Application::Get();
-    BitBlt(item.hDC, 0, 0, app.Scale(width_), app.Scale(height_), canvas_, 0, 0, SRCCOPY);
+    BitBlt(item.hDC, 0, 0, form_.Scale(width_), form_.Scale(height_), canvas_, 0, 0, SRCCOPY);
 }
 
 // ---- Timer ----

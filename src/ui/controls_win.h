@@ -48,6 +48,10 @@ public:
     // The control a label's accelerator focuses.
     Control* FocusTarget() const { return focusTarget_; }
 
+    // The form's DPI changed: the control takes its design bounds and the
+    // form's font at the new DPI (and whatever else it sizes by the DPI).
+    virtual void Rescale();
+
     // Window notifications, routed here by the form.
     virtual void Command(WORD /*code*/) {}
     virtual void Draw(const DRAWITEMSTRUCT& /*item*/) {}
@@ -73,6 +77,7 @@ public:
     Label(Form& form, int left, int top, const std::string& text, int width = -1, Alignment align = Alignment::Left);
     void SetText(const std::string& text) override;
     void SetFocusControl(Control* target) { focusTarget_ = target; }
+    void Rescale() override;
 
 private:
     void AutoSize();
@@ -164,8 +169,10 @@ public:
     HDC Canvas() const { return canvas_; }
     void Invalidate() { InvalidateRect(hwnd_, nullptr, TRUE); }
     void Draw(const DRAWITEMSTRUCT& item) override;
+    void Rescale() override;
 
 private:
+    void MakeCanvas();
     HDC canvas_ = nullptr;
     HBITMAP bitmap_ = nullptr;
     HGDIOBJ oldBitmap_ = nullptr;

@@ -1,6 +1,7 @@
 #include "ui/form_win.h"
 
 #include <algorithm>
+#include <map>
 #include <stdexcept>
 
 #include "sys/text_win.h"
@@ -44,17 +45,28 @@ Styles StylesFor(BorderStyle border, BorderIcons icons) {
 
 }  // namespace
 
-HFONT FormFont() {
+HFONT FormFont(int dpi) {
+    static std::map<int, HFONT> fonts;
+    HFONT& font = fonts[dpi];
     // Rounded down, unlike positions: text laid out at 96 DPI must never grow
     // wider than its scaled control (13 px at 150 % is 19, not 20).
-    static HFONT font = CreateFontW(-(13 * Application::Get().Dpi() / 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                    SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                    DEFAULT_PITCH | FF_DONTCARE, L"MS UI Gothic");
+    if (!font)
+        font = CreateFontW(-(13 * dpi / 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                           L"MS UI Gothic");
     return font;
 }
 
+int WindowDpi(HWND hwnd) {
+    using GetDpi = UINT(WINAPI*)(HWND);
+    static const auto getDpi =
+        reinterpret_cast<GetDpi>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    const UINT dpi = getDpi ? getDpi(hwnd) : 0;
+    return dpi > 0 ? static_cast<int>(dpi) : Application::Get().Dpi();
+}
+
 Form::Form(int clientWidth, int clientHeight, const std::string& caption, BorderStyle style, BorderIcons icons)
-    : font_(FormFont()), borderStyle_(style), icons_(icons) {
+    : dpi_(Application::Get().Dpi()), font_(FormFont(dpi_)), borderStyle_(style), icons_(icons) {
     // A dialog-class window gives Tab, Enter, Esc and accelerators their usual meaning.
     struct alignas(4) Template {
         DLGTEMPLATE dlg;
@@ -67,6 +79,8 @@ Form::Form(int clientWidth, int clientHeight, const std::string& caption, Border
     hwnd_ = CreateDialogIndirectParamW(app.Instance(), &tmpl.dlg, app.OwnerWindow(), DialogProc,
                                        reinterpret_cast<LPARAM>(this));
     if (!hwnd_) throw std::runtime_error("CreateDialogIndirectParamW failed");
+    dpi_ = WindowDpi(hwnd_);  // the monitor it opens on
+    font_ = FormFont(dpi_);
     SetCaption(caption);
     SetClientSize(clientWidth, clientHeight);
     // The program icon (resource 1) in the caption bar, where the program has one.
@@ -134,6 +148,9 @@ std::optional<LRESULT> Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         Close();
         return 0;
+    case WM_DPICHANGED:
+        ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_SETCURSOR:
         if (Application::Get().Busy()) {
             SetCursor(LoadCursorW(nullptr, IDC_WAIT));
@@ -193,25 +210,36 @@ void Form::SetPosition(int left, int top) {
 int Form::ClientWidth() const {
     RECT r;
     GetClientRect(hwnd_, &r);
-    return Application::Get().Unscale(r.right);
+    return Unscale(r.right);
 }
 int Form::ClientHeight() const {
     RECT r;
     GetClientRect(hwnd_, &r);
-    return Application::Get().Unscale(r.bottom);
+    return Unscale(r.bottom);
 }
 
 void Form::SetClientSize(int width, int height) {
-    const Application& app = Application::Get();
-    RECT r{0, 0, app.Scale(width), app.Scale(height)};
+    RECT r{0, 0, Scale(width), Scale(height)};
     AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
     SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form::SetOuterSize(int width, int height) {
-    const Application& app = Application::Get();
-    SetWindowPos(hwnd_, nullptr, 0, 0, app.Scale(width), app.Scale(height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, nullptr, 0, 0, Scale(width), Scale(height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::ApplyDpi(int dpi, const RECT* suggested) {
+    if (dpi <= 0 || dpi == dpi_) return;
+    const int width = ClientWidth(), height = ClientHeight();  // in design pixels, at the old DPI
+    dpi_ = dpi;
+    font_ = FormFont(dpi);
+    if (suggested)
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetClientSize(width, height);
+    for (Control* c : controls_) c->Rescale();
+    DpiChanged();
+    InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void Form::ApplyStyle() {

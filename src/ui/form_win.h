@@ -63,6 +63,16 @@ public:
     // Outer size in design pixels.
     void SetOuterSize(int width, int height);
 
+    // Pixels per inch of the monitor the form is on, and a design size (96 per
+    // inch) in its pixels. Forms start at the system's and follow their monitor.
+    int Dpi() const { return dpi_; }
+    int Scale(int designPixels) const { return MulDiv(designPixels, dpi_, 96); }
+    int Unscale(int screenPixels) const { return MulDiv(screenPixels, 96, dpi_); }
+    // The form is now on a monitor of this DPI: its font, its controls and its
+    // client size follow, by the same design sizes; suggested is where the
+    // system puts the window (WM_DPICHANGED), else it keeps its place.
+    void ApplyDpi(int dpi, const RECT* suggested = nullptr);
+
     BorderStyle GetBorderStyle() const { return borderStyle_; }
     void SetBorderStyle(BorderStyle style);
     BorderIcons GetBorderIcons() const { return icons_; }
@@ -121,6 +131,8 @@ public:
 protected:
     // A form's own handling of a window message; return a result to stop default handling.
     virtual std::optional<LRESULT> HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // After ApplyDpi has rescaled the controls: what the form draws itself.
+    virtual void DpiChanged() {}
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -135,6 +147,7 @@ private:
     Button* FirstButton(bool (Button::*is)() const) const;
 
     HWND hwnd_ = nullptr;
+    int dpi_;
     HFONT font_ = nullptr;
     BorderStyle borderStyle_;
     BorderIcons icons_;
@@ -150,7 +163,11 @@ private:
     std::string helpAnchor_;
 };
 
-// The font of every form: "MS UI Gothic", 13 design pixels, Japanese character set.
-HFONT FormFont();
+// The font of every form: "MS UI Gothic", 13 design pixels, Japanese character
+// set, at dpi (made once per DPI, kept for the program's life).
+HFONT FormFont(int dpi);
+// The DPI of the monitor a window is on, where the system tells it (Windows 10
+// 1607 and later); else the system's.
+int WindowDpi(HWND hwnd);
 
 }  // namespace plivex::ui

@@ -25,10 +25,11 @@ void Hints::Set(HWND control, const std::string& hint) {
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form_.Handle(), nullptr,
                                    Application::Get().Instance(), nullptr);
         if (!tooltip_) return;
-        SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(form_.Font()), FALSE);
-        // A width of its own lets a hint break at its line ends.
-        SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, Application::Get().Scale(kMaxHintWidth));
     }
+    // At the form's DPI, which may have changed since the tooltip was made. A
+    // width of its own lets a hint break at its line ends.
+    SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(form_.Font()), FALSE);
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, form_.Scale(kMaxHintWidth));
     std::wstring text = Widen(hint);
     TTTOOLINFOW ti{};
     ti.cbSize = kToolInfoSize;

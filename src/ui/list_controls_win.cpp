@@ -164,11 +164,11 @@ void ListBox::SetMultiSelect(bool multiSelect, bool extendedSelect) {
     const DWORD style =
         (static_cast<DWORD>(GetWindowLongPtrW(old, GWL_STYLE)) & ~(kSelectionStyles | WS_VISIBLE)) | SelectionStyle(wanted);
     const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(old, GWL_EXSTYLE));
-    const Application& app = Application::Get();
     // Same id, place and font; inserted right after the old window so the Tab order stays.
-    const HWND fresh = CreateWindowExW(exStyle, L"LISTBOX", L"", style, app.Scale(left_), app.Scale(top_),
-                                       app.Scale(width_), app.Scale(height_), form_.Handle(),
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), app.Instance(), nullptr);
+    const HWND fresh = CreateWindowExW(exStyle, L"LISTBOX", L"", style, form_.Scale(left_), form_.Scale(top_),
+                                       form_.Scale(width_), form_.Scale(height_), form_.Handle(),
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)),
+                                       Application::Get().Instance(), nullptr);
     if (!fresh) return;  // keep the working window rather than none
     SendMessageW(fresh, WM_SETFONT, reinterpret_cast<WPARAM>(form_.Font()), FALSE);
     SetWindowPos(fresh, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

@@ -133,10 +133,9 @@ void PageControl::ShowActive() {
 }
 
 RECT PageControl::PageArea() const {
-    const Application& app = Application::Get();
-    RECT r{app.Scale(left_), app.Scale(top_), app.Scale(left_ + width_), app.Scale(top_ + height_)};
+    RECT r{form_.Scale(left_), form_.Scale(top_), form_.Scale(left_ + width_), form_.Scale(top_ + height_)};
     SendMessageW(hwnd_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
-    return RECT{app.Unscale(r.left), app.Unscale(r.top), app.Unscale(r.right), app.Unscale(r.bottom)};
+    return RECT{form_.Unscale(r.left), form_.Unscale(r.top), form_.Unscale(r.right), form_.Unscale(r.bottom)};
 }
 
 std::optional<LRESULT> PageControl::Notify(const NMHDR& header) {

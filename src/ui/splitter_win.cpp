@@ -67,7 +67,7 @@ void Splitter::SetPosition(int x) {
 }
 
 // mouseX: the mouse in the form's client area, screen pixels.
-void Splitter::DragTo(int mouseX) { SetPosition(Application::Get().Unscale(mouseX - grab_)); }
+void Splitter::DragTo(int mouseX) { SetPosition(form_.Unscale(mouseX - grab_)); }
 
 std::optional<LRESULT> Splitter::HandleMouse(HWND hwnd, UINT msg, LPARAM lParam) {
     switch (msg) {

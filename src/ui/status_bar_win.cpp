@@ -11,8 +11,8 @@ namespace plivex::ui {
 
 StatusBar::StatusBar(Form& form)
     : Control(form, CommonControlClass(STATUSCLASSNAMEW),
-              CCS_BOTTOM | (form.GetBorderStyle() == BorderStyle::Sizeable ? SBARS_SIZEGRIP : 0), 0, 0, 0, 0, 0, "",
-              -1) {
+              CCS_BOTTOM | CCS_NORESIZE | (form.GetBorderStyle() == BorderStyle::Sizeable ? SBARS_SIZEGRIP : 0), 0,
+              0, 0, 0, 0, "", -1) {
     SendMessageW(hwnd_, SB_SIMPLE, TRUE, 0);
     // The form's own procedure is not ours to change: listen to its WM_SIZE beside it.
     SetWindowSubclass(form.Handle(), FormProc, reinterpret_cast<UINT_PTR>(this), reinterpret_cast<DWORD_PTR>(this));
@@ -34,17 +34,21 @@ void StatusBar::SetSimpleText(const std::string& text) {
     SendMessageW(hwnd_, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(Widen(text).c_str()));
 }
 
-// The control moves itself to the bottom on WM_SIZE; the geometry is read back for Left, Top, Width, Height.
+// Along the bottom of the form, across its width, kHeight high at the form's DPI.
 void StatusBar::Dock() {
-    SendMessageW(hwnd_, WM_SIZE, 0, 0);
-    RECT r;
-    GetWindowRect(hwnd_, &r);
-    MapWindowPoints(nullptr, form_.Handle(), reinterpret_cast<POINT*>(&r), 2);
-    const Application& app = Application::Get();
-    left_ = app.Unscale(r.left);
-    top_ = app.Unscale(r.top);
-    width_ = app.Unscale(r.right - r.left);
-    height_ = app.Unscale(r.bottom - r.top);
+    RECT client;
+    GetClientRect(form_.Handle(), &client);
+    const int height = form_.Scale(kHeight);
+    SetWindowPos(hwnd_, nullptr, 0, client.bottom - height, client.right, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    left_ = 0;
+    top_ = form_.Unscale(client.bottom - height);
+    width_ = form_.Unscale(client.right);
+    height_ = kHeight;
+}
+
+void StatusBar::Rescale() {
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(form_.Font()), FALSE);
+    Dock();
 }
 
 LRESULT CALLBACK StatusBar::FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ref) {

@@ -18,8 +18,12 @@ public:
 
     std::string SimpleText() const;
     void SetSimpleText(const std::string& text);
+    void Rescale() override;
 
 private:
+    // Its height by the form's DPI: the control's own follows the system's
+    // metrics, which stay those of the system's DPI on another monitor.
+    static constexpr int kHeight = 20;
     void Dock();
     static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR ref);
 };

@@ -29,7 +29,8 @@ bool ToolButton::LoadPicture(const std::string& bitmapName) {
     bitmap_ = nullptr;
     // A drawing made for the screen's size where there is one (NAME_36 for a
     // 24-pixel design at 144 DPI): enlarging the 24x24 one would blur it.
-    const int wanted = Application::Get().Scale(kDesignBitmapSize);
+    picture_ = bitmapName;
+    const int wanted = form_.Scale(kDesignBitmapSize);
     for (const int size : {48, 36}) {
         if (size > wanted) continue;
         bitmap_ = LoadBitmapResource(bitmapName + "_" + std::to_string(size));
@@ -45,6 +46,12 @@ HBITMAP ToolButton::LoadBitmapResource(const std::string& name) {
     // becomes the button face, and the greys follow the system's 3D colours.
     return static_cast<HBITMAP>(LoadImageW(Application::Get().Instance(), Widen(name).c_str(), IMAGE_BITMAP, 0, 0,
                                            LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS));
+}
+
+void ToolButton::Rescale() {
+    Control::Rescale();
+    if (!picture_.empty()) LoadPicture(picture_);
+    hints_.Set(hwnd_, Hint());  // its width follows the form's DPI
 }
 
 std::string ToolButton::Hint() const { return hints_.Hint(hwnd_); }

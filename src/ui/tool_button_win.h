@@ -41,6 +41,7 @@ public:
     void Click();
     void Command(WORD code) override;
     void Draw(const DRAWITEMSTRUCT& item) override;
+    void Rescale() override;
 
 private:
     void SetHot(bool hot);
@@ -51,6 +52,7 @@ private:
     static constexpr int kDesignBitmapSize = 24;
 
     HBITMAP bitmap_ = nullptr;
+    std::string picture_;  // the bitmap's name, loaded again at another DPI
     Hints hints_{form_};
     bool hot_ = false;
     bool pressed_ = false;

@@ -321,7 +321,12 @@ void ExpectManifestContent(const std::string& m) {
     ASSERT_FALSE(m.empty()) << "no RT_MANIFEST resource with id 1";
     EXPECT_NE(m.find(R"(name="Microsoft.Windows.Common-Controls" version="6.0.0.0")"), std::string::npos);
     EXPECT_NE(m.find(R"(<requestedExecutionLevel level="asInvoker")"), std::string::npos);
-    EXPECT_NE(m.find(R"(<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true</dpiAware>)"),
+    EXPECT_NE(m.find(R"(<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true/pm</dpiAware>)"),
+              std::string::npos);
+    EXPECT_NE(m.find(R"(<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">)"
+                     R"(PerMonitorV2, PerMonitor</dpiAwareness>)"),
+              std::string::npos);
+    EXPECT_NE(m.find(R"(<longPathAware xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">true)"),
               std::string::npos);
     for (const char* os : {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",    // 7
                            "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",    // 8
@@ -354,7 +359,7 @@ TEST(Manifest, BindsCommonControlsVersion6) {
     EXPECT_NE(p.find(L"microsoft.windows.common-controls_6595b64144ccf1df_6.0."), std::wstring::npos) << p;
 }
 
-TEST(Manifest, LoaderReadsDpiAwareTrue) {
+TEST(Manifest, LoaderReadsPerMonitorDpiAwareness) {
     // Asks the process's activation context, which the loader built from the
     // manifest. IsProcessDPIAware would not do: Wine answers TRUE even for a
     // program without a manifest. (Looked up at run time: older MinGW headers
@@ -363,12 +368,26 @@ TEST(Manifest, LoaderReadsDpiAwareTrue) {
     auto query = reinterpret_cast<QueryFn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "QueryActCtxSettingsW")));
     ASSERT_NE(query, nullptr);
-    wchar_t value[32] = {};
+    wchar_t value[64] = {};
     SIZE_T written = 0;
     ASSERT_TRUE(query(0, nullptr, L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware", value,
-                      32, &written))
+                      64, &written))
         << "no dpiAware setting, error " << GetLastError();
-    EXPECT_EQ(std::wstring(value), L"true");
+    EXPECT_EQ(std::wstring(value), L"true/pm");
+    ASSERT_TRUE(query(0, nullptr, L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness", value,
+                      64, &written))
+        << "no dpiAwareness setting, error " << GetLastError();
+    EXPECT_EQ(std::wstring(value), L"PerMonitorV2, PerMonitor");
+    // What the system made of it: each window at its monitor's DPI.
+    using AwarenessFn = int(WINAPI*)(HANDLE);
+    using ContextFn = HANDLE(WINAPI*)();
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    auto awareness = reinterpret_cast<AwarenessFn>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+    auto context = reinterpret_cast<ContextFn>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "GetThreadDpiAwarenessContext")));
+    ASSERT_TRUE(awareness && context);
+    EXPECT_EQ(awareness(context()), 2) << "not per-monitor aware";  // DPI_AWARENESS_PER_MONITOR_AWARE
 }
 
 // --- tool-button bitmaps ---
