@@ -320,5 +320,53 @@ TEST(Desktop, ACopyStartedUnderTheCloseQuestionIsWorkedBeforeTheWindowGoes) {
     EXPECT_FALSE(test::FileExists(late));
 }
 
+// A laptop at 150 % beside an office monitor at 100 %: moved from one to the
+// other, the main window takes the monitor's DPI, as a start there would give
+// it, and goes back as it was.
+TEST(Desktop, TheMainWindowFollowsItsMonitorsDpiThereAndBack) {
+    test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
+    Program plivex({});
+    const HWND main = WaitForMainWindow(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex.id());
+    const HWND browse = ButtonOf(main, L"&R･参照");
+    ASSERT_TRUE(browse);
+    // A font is the program's own (its handle means nothing here): that the
+    // text follows too, scripts/screenshots sees, comparing the window moved
+    // to 144 DPI with one started there, pixel by pixel.
+    struct Look {
+        SIZE client;
+        int buttonHeight;
+    };
+    const auto look = [&] {
+        RECT client, button;
+        GetClientRect(main, &client);
+        GetWindowRect(browse, &button);
+        return Look{{client.right, client.bottom}, static_cast<int>(button.bottom - button.top)};
+    };
+    const Look at96 = look();
+    ASSERT_EQ(at96.client.cx, 275) << "the prefix is not at 96 DPI";
+    RECT outer;
+    GetWindowRect(main, &outer);
+
+    const RECT there{outer.left, outer.top, outer.left + (outer.right - outer.left) * 3 / 2,
+                     outer.top + (outer.bottom - outer.top) * 3 / 2};
+    ASSERT_TRUE(ChangeDpi(plivex.process(), main, 144, there));
+    const Look at144 = look();
+    EXPECT_EQ(at144.client.cx, MulDiv(275, 144, 96));
+    EXPECT_EQ(at144.client.cy, MulDiv(at96.client.cy, 144, 96));
+    EXPECT_EQ(at144.buttonHeight, MulDiv(at96.buttonHeight, 144, 96));
+    RECT moved;
+    GetWindowRect(main, &moved);
+    EXPECT_EQ(moved.left, there.left);
+    EXPECT_EQ(moved.top, there.top);
+
+    ASSERT_TRUE(ChangeDpi(plivex.process(), main, 96, outer));
+    const Look back = look();
+    EXPECT_EQ(back.client.cx, at96.client.cx);
+    EXPECT_EQ(back.client.cy, at96.client.cy);
+    EXPECT_EQ(back.buttonHeight, at96.buttonHeight);
+    EXPECT_EQ(CloseProgram(plivex, main), 0u);
+}
+
 }  // namespace
 }  // namespace plivex

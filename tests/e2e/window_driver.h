@@ -231,4 +231,16 @@ inline bool DropFile(HANDLE process, HWND target, const std::wstring& path) {
     return DropFiles(process, target, {path});
 }
 
+// Tells the window, as Windows does when it has moved to a monitor of another
+// DPI, where to go; the suggested rectangle lies in the program's memory.
+inline bool ChangeDpi(HANDLE process, HWND target, int dpi, const RECT& suggested) {
+    RemoteBlock remote(process, sizeof suggested);
+    SIZE_T written = 0;
+    DWORD_PTR answer = 0;
+    return remote.at() && WriteProcessMemory(process, remote.at(), &suggested, sizeof suggested, &written) &&
+           written == sizeof suggested &&
+           SendMessageTimeoutW(target, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote.at()),
+                               SMTO_ABORTIFHUNG, kSendTimeout, &answer) != 0;
+}
+
 }  // namespace plivex::e2e
