@@ -1,5 +1,6 @@
 #include "app/main_window_win.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -34,6 +35,16 @@ MainWindowControls::MainWindowControls(ui::Form& form)
       SBar(form),
       TimerProsMon(kWatchInterval) {}
 
+// Text does not always grow with the DPI as the design does: where the drop
+// text reaches the Browse button, the button, and the window with it, move
+// right so that nothing is cut (at 192 DPI with some fonts).
+void MainWindow::FitDropText() {
+    constexpr int kReferLeft = 192, kClientWidth = 275;
+    const int left = std::max(kReferLeft, Label1.Right() - 1);  // a fitted label ends one pixel after its text
+    ButtonRefer.SetLeft(left);
+    SetClientSize(kClientWidth + left - kReferLeft, ClientHeight());
+}
+
 MainWindow::MainWindow()
     : Form(275, 94, std::string(kAppTitle), ui::BorderStyle::Single, ui::BorderIcons{true, true, false, false}),
       MainWindowControls(static_cast<ui::Form&>(*this)),
@@ -57,6 +68,7 @@ MainWindow::MainWindow()
     AboutDialog.SetAppVer(kAppVersion);
     AboutDialog.SetCright(kCopyright);
 
+    FitDropText();
     DragAcceptFiles(Handle(), TRUE);
 }
 

@@ -90,8 +90,10 @@ public:
 
 protected:
     std::optional<LRESULT> HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void DpiChanged() override { FitDropText(); }
 
 private:
+    void FitDropText();
     void TimerProsMonTimer();
     void ButtonReferClick();
     void SButtonSettingClick();
