@@ -93,7 +93,9 @@ OptionsDialogControls::OptionsDialogControls(ui::Form& form)
       ButtonExpt(form, 312, 303, 104, 25, "&E・エクスポート", 24),
       // The page is as wide as this button's words need.
       ButtonUpgrade(form, 20, 292, 276, 25, std::string(text::kUpgradeButton), 25),
-      Hints(form) {}
+      Hints(form) {
+    PCSetting.SetText("設定のページ");  // what a screen reader calls the tabs; they show no text of their own
+}
 
 OptionsDialog::OptionsDialog()
     : Form(424, 336, std::string(kAppTitle) + "の設定", ui::BorderStyle::Single,

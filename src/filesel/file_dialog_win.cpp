@@ -77,7 +77,11 @@ FileDialogControls::FileDialogControls(ui::Form& form)
       EditFileType(form, 96, 336, 137, 21, 3),
       CBoxFileType(form, 240, 336, 321, 21, 4),
       ButtonOk(form, 352, 368, 97, 25, "&OK", 5),
-      ButtonCancel(form, 464, 368, 97, 25, "&C・キャンセル", 6) {}
+      ButtonCancel(form, 464, 368, 97, 25, "&C・キャンセル", 6) {
+    // What a screen reader calls the two panes, which have no label on the form.
+    FolderView.SetText("フォルダー");
+    LBoxFiles.SetText("ファイル");
+}
 
 FileDialogForm::FileDialogForm(FileDialog* fileSel)
     : Form(577, 406, "", ui::BorderStyle::Single, ui::BorderIcons{true, true, false, false}),

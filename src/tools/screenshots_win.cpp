@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -176,11 +177,79 @@ void CheckLayout(HWND parent, const std::string& scene) {
     }
 }
 
+// The role a screen reader must announce for a control of this class and
+// style; 0 for what takes no focus.
+long ExpectedRole(HWND w) {
+    const std::wstring cls = ClassOf(w);
+    const LONG style = GetWindowLongW(w, GWL_STYLE);
+    if (cls == L"Button") {
+        switch (style & BS_TYPEMASK) {
+        case BS_CHECKBOX: case BS_AUTOCHECKBOX: case BS_3STATE: case BS_AUTO3STATE: return ROLE_SYSTEM_CHECKBUTTON;
+        case BS_RADIOBUTTON: case BS_AUTORADIOBUTTON: return ROLE_SYSTEM_RADIOBUTTON;
+        case BS_GROUPBOX: return 0;
+        default: return ROLE_SYSTEM_PUSHBUTTON;  // owner-drawn tool buttons too
+        }
+    }
+    if (cls == L"Edit") return ROLE_SYSTEM_TEXT;
+    if (cls == L"ListBox") return ROLE_SYSTEM_LIST;
+    if (cls == L"ComboBox") return ROLE_SYSTEM_COMBOBOX;
+    if (cls == L"SysTreeView32") return ROLE_SYSTEM_OUTLINE;
+    if (cls == L"SysTabControl32") return ROLE_SYSTEM_PAGETABLIST;
+    return 0;
+}
+
+void AccessFault(const std::string& scene, const std::wstring& what) {
+    ++g_layoutFaults;
+    std::fprintf(stderr, "ACCESS %s: %s\n", scene.c_str(), Narrow(what).c_str());
+}
+
+// What a screen reader says of each control a user can reach: a name, and
+// the role its kind has (the system's accessibility objects, as a reader
+// would ask them). Owner-drawn tool buttons are push buttons named by their hint.
+void CheckAccessible(HWND parent, const std::string& scene) {
+    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(c)) continue;
+        CheckAccessible(c, scene);
+        const long expected = ExpectedRole(c);
+        if (!expected) continue;
+        const std::wstring name = ClassOf(c) + L" \"" + TextOf(c) + L"\"";
+        IAccessible* object = nullptr;
+        // From the DLL itself: its import library defines IID_IAccessible a second time.
+        using FromWindow = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
+        static const auto fromWindow = reinterpret_cast<FromWindow>(
+            reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"oleacc.dll"), "AccessibleObjectFromWindow")));
+        if (!fromWindow ||
+            FAILED(fromWindow(c, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible, reinterpret_cast<void**>(&object))) ||
+            !object) {
+            AccessFault(scene, name + L" has no accessible object");
+            continue;
+        }
+        VARIANT self;
+        VariantInit(&self);
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR said = nullptr;
+        if (FAILED(object->get_accName(self, &said)) || !said || !*said)
+            AccessFault(scene, name + L" has no accessible name");
+        SysFreeString(said);
+        // A plain client is what a system that does not know the control's
+        // kind says (Wine's); a role it does say must be the right one.
+        VARIANT role;
+        VariantInit(&role);
+        if (FAILED(object->get_accRole(self, &role)) || role.vt != VT_I4 ||
+            (role.lVal != expected && role.lVal != ROLE_SYSTEM_CLIENT))
+            AccessFault(scene, name + L" has role " + std::to_wstring(role.vt == VT_I4 ? role.lVal : -1) +
+                                   L", not " + std::to_wstring(expected));
+        object->Release();
+    }
+}
+
 // Copies the window with its frame (or only its client area), as drawn, into a 32-bit BMP file.
 bool CaptureWindow(HWND hwnd, const std::string& name, bool clientOnly = false) {
     RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_ERASE);
     ui::Application::Get().ProcessMessages();
     CheckLayout(hwnd, name);
+    CheckAccessible(hwnd, name);
     RECT r;
     if (clientOnly) GetClientRect(hwnd, &r);
     else GetWindowRect(hwnd, &r);

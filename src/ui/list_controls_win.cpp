@@ -165,8 +165,8 @@ void ListBox::SetMultiSelect(bool multiSelect, bool extendedSelect) {
         (static_cast<DWORD>(GetWindowLongPtrW(old, GWL_STYLE)) & ~(kSelectionStyles | WS_VISIBLE)) | SelectionStyle(wanted);
     const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(old, GWL_EXSTYLE));
     // Same id, place and font; inserted right after the old window so the Tab order stays.
-    const HWND fresh = CreateWindowExW(exStyle, L"LISTBOX", L"", style, form_.Scale(left_), form_.Scale(top_),
-                                       form_.Scale(width_), form_.Scale(height_), form_.Handle(),
+    const HWND fresh = CreateWindowExW(exStyle, L"LISTBOX", Widen(Text()).c_str(), style, form_.Scale(left_),
+                                       form_.Scale(top_), form_.Scale(width_), form_.Scale(height_), form_.Handle(),
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)),
                                        Application::Get().Instance(), nullptr);
     if (!fresh) return;  // keep the working window rather than none
