@@ -94,7 +94,7 @@ OptionsDialogControls::OptionsDialogControls(ui::Form& form)
       // The page is as wide as this button's words need.
       ButtonUpgrade(form, 20, 292, 276, 25, std::string(text::kUpgradeButton), 25),
       Hints(form) {
-    PCSetting.SetText("設定のページ");  // what a screen reader calls the tabs; they show no text of their own
+    PCSetting.SetAccessibleName("設定のページ");  // the tabs show no text of their own
 }
 
 OptionsDialog::OptionsDialog()

@@ -79,8 +79,8 @@ FileDialogControls::FileDialogControls(ui::Form& form)
       ButtonOk(form, 352, 368, 97, 25, "&OK", 5),
       ButtonCancel(form, 464, 368, 97, 25, "&C・キャンセル", 6) {
     // What a screen reader calls the two panes, which have no label on the form.
-    FolderView.SetText("フォルダー");
-    LBoxFiles.SetText("ファイル");
+    FolderView.SetAccessibleName("フォルダー");
+    LBoxFiles.SetAccessibleName("ファイル");
 }
 
 FileDialogForm::FileDialogForm(FileDialog* fileSel)

@@ -1,9 +1,11 @@
 #include "ui/controls_win.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <map>
 
+#include "sys/com_win.h"
 #include "sys/text_win.h"
 #include "ui/app_win.h"
 #include "ui/form_win.h"
@@ -27,7 +29,30 @@ Control::Control(Form& form, const wchar_t* windowClass, DWORD style, DWORD exSt
 
 Control::~Control() {
     form_.RemoveControl(this);
+    if (!accessibleName_.empty()) Annotate(hwnd_, false);
     if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void Control::SetAccessibleName(const std::string& name) {
+    accessibleName_ = name;
+    SetWindowTextW(hwnd_, Widen(name).c_str());
+    Annotate(hwnd_, true);
+}
+
+// The name as a property of the window's accessibility object; cleared
+// before the window goes, as the annotation service asks.
+void Control::Annotate(HWND window, bool on) const {
+    EnsureCom();
+    ComRef<IAccPropServices> services;
+    if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
+                                services.PutVoid())))
+        return;
+    MSAAPROPID name = PROPID_ACC_NAME;
+    if (on)
+        services->SetHwndPropStr(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, name,
+                                 Widen(accessibleName_).c_str());
+    else
+        services->ClearHwndProps(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &name, 1);
 }
 
 void Control::SetBounds(int left, int top, int width, int height) {

@@ -34,6 +34,10 @@ public:
 
     std::string Text() const;
     virtual void SetText(const std::string& text);
+    // What a screen reader calls a control that has no label of its own: its
+    // window text (which some systems read) and an annotation of its
+    // accessibility object (which Windows' own reads).
+    void SetAccessibleName(const std::string& name);
 
     bool Visible() const;
     void SetVisible(bool visible);
@@ -67,6 +71,8 @@ protected:
     int left_, top_, width_, height_;
     int tabOrder_;
     Control* focusTarget_ = nullptr;
+    std::string accessibleName_;  // given again to a window made anew
+    void Annotate(HWND window, bool on) const;
 };
 
 enum class Alignment { Left, Center, Right };

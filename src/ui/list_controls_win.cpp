@@ -177,6 +177,10 @@ void ListBox::SetMultiSelect(bool multiSelect, bool extendedSelect) {
     for (const auto& item : items)
         SendMessageW(fresh, LB_INSERTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(Widen(item).c_str()));
     if (visible) ShowWindow(fresh, SW_SHOWNA);
+    if (!accessibleName_.empty()) {
+        Annotate(old, false);
+        Annotate(fresh, true);
+    }
     DestroyWindow(old);
     if (hadFocus) SetFocus();
 }
