@@ -59,8 +59,9 @@ HFONT FormFont(int dpi) {
 
 int WindowDpi(HWND hwnd) {
     using GetDpi = UINT(WINAPI*)(HWND);
-    static const auto getDpi =
-        reinterpret_cast<GetDpi>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    // Looked up at run time: Windows before 10 1607 has no such call.
+    static const auto getDpi = reinterpret_cast<GetDpi>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     const UINT dpi = getDpi ? getDpi(hwnd) : 0;
     return dpi > 0 ? static_cast<int>(dpi) : Application::Get().Dpi();
 }
