@@ -149,6 +149,12 @@ inline HWND OpenFileSelection(Program& plivex, HWND main) {
     return WaitForWindow(plivex.id(), L"ファイルの選択");
 }
 
+// Presses the main window's settings tool button; the options dialog it opens, or null.
+inline HWND OpenOptions(Program& plivex, HWND main) {
+    if (!Click(ChildAt(main, 8, 40))) return nullptr;
+    return WaitForWindow(plivex.id(), L"プリベックスの設定");
+}
+
 // Whether the file selection dialog's list shows the name.
 inline bool Listed(HWND chooser, const std::string& name) {
     DWORD_PTR at = static_cast<DWORD_PTR>(LB_ERR);

@@ -227,8 +227,7 @@ TEST(Roads, OptionChangedInTheOptionsDialogSurvivesARestart) {
         Program plivex({});
         const HWND main = WaitForMainWindow(plivex.id());
         ASSERT_TRUE(main) << Describe(plivex.id());
-        ASSERT_TRUE(Click(ChildAt(main, 8, 40))) << "no settings tool button";
-        const HWND dialog = WaitForWindow(plivex.id(), L"プリベックスの設定");
+        const HWND dialog = OpenOptions(plivex, main);
         ASSERT_TRUE(dialog) << Describe(plivex.id());
         const HWND box = ButtonOf(dialog, deletePlain);
         ASSERT_TRUE(box);

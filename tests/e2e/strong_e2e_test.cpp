@@ -233,8 +233,7 @@ TEST(Strong, OldContainersInAChosenFolderAreMadeStrongInPlace) {
     Program plivex({});
     const HWND main = WaitForMainWindow(plivex.id());
     ASSERT_TRUE(main) << Describe(plivex.id());
-    ASSERT_TRUE(Click(ChildAt(main, 8, 40))) << "no settings tool button";
-    const HWND dialog = WaitForWindow(plivex.id(), L"プリベックスの設定");
+    const HWND dialog = OpenOptions(plivex, main);
     ASSERT_TRUE(dialog) << Describe(plivex.id());
     // The other page, clicked on its tab as a user does.
     const HWND tabs = ChildOfClass(dialog, L"SysTabControl32");
