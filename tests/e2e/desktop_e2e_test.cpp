@@ -41,7 +41,7 @@ TEST(Desktop, BatchQuestionIsOwnedByTheProgramWhileAnotherProgramIsInFront) {
 
     Program plivex({});
     const HWND main = WaitForMainWindow(plivex.id());
-    ASSERT_TRUE(main) << Describe(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex);
     test::Program other(test::TestAppPath(), {"前面のアプリ"});
     HWND otherWindow = nullptr;
     ASSERT_TRUE(WaitFor([&] {
@@ -52,7 +52,7 @@ TEST(Desktop, BatchQuestionIsOwnedByTheProgramWhileAnotherProgramIsInFront) {
 
     ASSERT_TRUE(DropFile(plivex.process(), main, Widen(folder + "ない.txt")));
     const HWND box = WaitForMessageBox(plivex.id(), L"ファイルが見つかりません。");
-    ASSERT_TRUE(box) << Describe(plivex.id());
+    ASSERT_TRUE(box) << Describe(plivex);
     EXPECT_EQ(GetWindow(box, GW_OWNER), main) << "the box belongs to the window that asked";
     EXPECT_FALSE(IsWindowEnabled(main)) << "the main window takes drops and clicks under the box";
 
@@ -60,7 +60,7 @@ TEST(Desktop, BatchQuestionIsOwnedByTheProgramWhileAnotherProgramIsInFront) {
     ASSERT_TRUE(DropFile(plivex.process(), main, Widen(second)));
     Click(GetDlgItem(box, IDOK));
     const HWND prompt = WaitForWindow(plivex.id(), L"パスワード入力 - 暗号化 -");
-    ASSERT_TRUE(prompt) << "the drop made during the question was lost; " << Describe(plivex.id());
+    ASSERT_TRUE(prompt) << "the drop made during the question was lost; " << Describe(plivex);
     EXPECT_FALSE(IsWindow(box)) << "the second batch started inside the first one";
     EXPECT_EQ(AnswerPassword(prompt, "pw"), 2);
     EXPECT_EQ(WaitForStatus(plivex.process(), main, [](const std::wstring& s) { return s == L"暗号化：二通目.txt"; }),
@@ -76,10 +76,10 @@ TEST(Desktop, BatchQuestionIsOwnedByTheProgramWhileAnotherProgramIsInFront) {
             return w != main && (ClassOf(w) == L"#32770" || TextOf(w).rfind(L"パスワード入力", 0) == 0);
         });
         return next != nullptr;
-    })) << Describe(plivex.id());
+    })) << Describe(plivex);
     EXPECT_EQ(TextOf(next), L"パスワード入力 - 暗号化 -") << "shown instead: " << Narrow(MessageTextOf(next));
     Click(ButtonOf(next, L"&C･ｷｬﾝｾﾙ"));
-    EXPECT_EQ(CloseProgram(plivex, main), 0u) << Describe(plivex.id());
+    EXPECT_EQ(CloseProgram(plivex, main), 0u) << Describe(plivex);
 }
 
 // A second copy's message that a question's own loop swallows (outside any
@@ -92,25 +92,25 @@ TEST(Desktop, HandOverArrivingUnderAQuestionOutsideABatchIsWorkedOnceTheQuestion
 
     Program plivex({});
     const HWND main = WaitForMainWindow(plivex.id());
-    ASSERT_TRUE(main) << Describe(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex);
     const HWND chooser = OpenFileSelection(plivex, main);
-    ASSERT_TRUE(chooser) << Describe(plivex.id());
+    ASSERT_TRUE(chooser) << Describe(plivex);
     Click(ButtonOf(chooser, L"&OK"));  // no name typed
     const HWND box = WaitForMessageBox(plivex.id(), L"ファイルを指定して下さい。");
-    ASSERT_TRUE(box) << Describe(plivex.id());
+    ASSERT_TRUE(box) << Describe(plivex);
     EXPECT_EQ(GetWindow(box, GW_OWNER), chooser) << "the file dialog asked, not the main window";
     EXPECT_FALSE(IsWindowEnabled(main));
 
     Program second({plain});
-    ASSERT_EQ(second.Wait(10000), 0u) << Describe(second.id());
+    ASSERT_EQ(second.Wait(10000), 0u) << Describe(second);
     Click(GetDlgItem(box, IDOK));  // after the hand-over's message, which the box's loop takes
     const HWND prompt = WaitForWindow(plivex.id(), L"パスワード入力 - 暗号化 -");
-    ASSERT_TRUE(prompt) << "the handed-over file was left waiting; " << Describe(plivex.id());
+    ASSERT_TRUE(prompt) << "the handed-over file was left waiting; " << Describe(plivex);
     EXPECT_EQ(AnswerPassword(prompt, "pw"), 2);
     EXPECT_TRUE(WaitFor([&] { return test::FileExists(LongPathOf(dir.path()) + "引継.pvx"); }));
     const test::NamedValues left = test::RegistryValues(kSystemKey.c_str());
     EXPECT_TRUE(std::none_of(left.begin(), left.end(), [](const auto& v) { return v.first.rfind("SendFile", 0) == 0; }));
-    EXPECT_EQ(CloseProgram(plivex, main), 0u) << Describe(plivex.id());
+    EXPECT_EQ(CloseProgram(plivex, main), 0u) << Describe(plivex);
 }
 
 // The main window has the program's taskbar button and its dialogs have none
@@ -124,23 +124,23 @@ TEST(Desktop, MainWindowOwnsTheTaskbarButtonAndALonePromptHasItsOwn) {
     {
         Program plivex({plain, "/Q"});
         const HWND prompt = WaitForWindow(plivex.id(), L"パスワード入力 - 暗号化 -");
-        ASSERT_TRUE(prompt) << Describe(plivex.id());
+        ASSERT_TRUE(prompt) << Describe(plivex);
         EXPECT_TRUE(HasExStyle(prompt, WS_EX_APPWINDOW)) << "a prompt from Explorer cannot be found on the taskbar";
         EXPECT_EQ(AnswerPassword(prompt, "pw"), 2);
-        EXPECT_EQ(plivex.Wait(20000), 0u) << Describe(plivex.id());
+        EXPECT_EQ(plivex.Wait(20000), 0u) << Describe(plivex);
     }
     Program plivex({});
     const HWND main = WaitForMainWindow(plivex.id());
-    ASSERT_TRUE(main) << Describe(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex);
     EXPECT_EQ(GetWindow(main, GW_OWNER), nullptr) << "an owned window gets no taskbar button";
     EXPECT_TRUE(HasExStyle(main, WS_EX_APPWINDOW));
     ASSERT_TRUE(DropFile(plivex.process(), main, Widen(LongPathOf(dir.path()) + "報告.pvx")));
     const HWND prompt = WaitForWindow(plivex.id(), L"パスワード入力 - 解凍 -");
-    ASSERT_TRUE(prompt) << Describe(plivex.id());
+    ASSERT_TRUE(prompt) << Describe(plivex);
     EXPECT_EQ(GetWindow(prompt, GW_OWNER), main);
     EXPECT_FALSE(HasExStyle(prompt, WS_EX_APPWINDOW)) << "a dialog takes a second taskbar button";
     Click(ButtonOf(prompt, L"&C･ｷｬﾝｾﾙ"));
-    EXPECT_EQ(CloseProgram(plivex, main), 0u) << Describe(plivex.id());
+    EXPECT_EQ(CloseProgram(plivex, main), 0u) << Describe(plivex);
 }
 
 // Send To and a folder's own menu hand over "D:\folder\" with the backslash
@@ -155,9 +155,9 @@ TEST(Desktop, FolderEndingInABackslashAsTheShellWritesItIsWorkedAndQuitStillCoun
 
     Program plivex({folder, "/Q"});  // the line reads "...plivex.exe" "Z:\...\" "/Q"
     const HWND prompt = WaitForWindow(plivex.id(), L"パスワード入力 - 暗号化 -");
-    ASSERT_TRUE(prompt) << Describe(plivex.id());
+    ASSERT_TRUE(prompt) << Describe(plivex);
     EXPECT_EQ(AnswerPassword(prompt, "pw"), 2);
-    EXPECT_EQ(plivex.Wait(20000), 0u) << "/Q was lost; " << Describe(plivex.id());
+    EXPECT_EQ(plivex.Wait(20000), 0u) << "/Q was lost; " << Describe(plivex);
     EXPECT_EQ(test::ListFolder(folder), std::vector<std::string>{"写真.pvx"});
 }
 
@@ -176,12 +176,12 @@ TEST(Desktop, SessionEndSavesAndACancelledOneLetsTheRealCloseSaveAgain) {
     {
         Program plivex({});
         const HWND main = WaitForMainWindow(plivex.id());
-        ASSERT_TRUE(main) << Describe(plivex.id());
+        ASSERT_TRUE(main) << Describe(plivex);
         moveTo(main, 40, 50);
         ASSERT_TRUE(sessionEnd(main, false));
         EXPECT_EQ(test::RegistryValues(kExitStateKey.c_str())["MWLeft"], "40") << "saved at the session's end";
         moveTo(main, 321, 123);
-        ASSERT_EQ(CloseProgram(plivex, main), 0u) << Describe(plivex.id());
+        ASSERT_EQ(CloseProgram(plivex, main), 0u) << Describe(plivex);
         test::NamedValues state = test::RegistryValues(kExitStateKey.c_str());
         EXPECT_EQ(state["MWLeft"], "321") << "the move after a cancelled log-off was lost";
         EXPECT_EQ(state["MWTop"], "123");
@@ -189,25 +189,25 @@ TEST(Desktop, SessionEndSavesAndACancelledOneLetsTheRealCloseSaveAgain) {
     {
         Program plivex({});
         const HWND main = WaitForMainWindow(plivex.id());
-        ASSERT_TRUE(main) << Describe(plivex.id());
+        ASSERT_TRUE(main) << Describe(plivex);
         ASSERT_TRUE(sessionEnd(main, true));
         EXPECT_EQ(test::RegistryValues(kExitStateKey.c_str())["MWLeft"], "321");
         // Whatever the process does after the session has ended, it saves nothing over this.
         const DWORD marker = 777;
         RegSetKeyValueW(HKEY_CURRENT_USER, kExitStateKey.c_str(), L"MWLeft", REG_DWORD, &marker, sizeof marker);
         moveTo(main, 10, 10);
-        ASSERT_EQ(CloseProgram(plivex, main), 0u) << Describe(plivex.id());
+        ASSERT_EQ(CloseProgram(plivex, main), 0u) << Describe(plivex);
         EXPECT_EQ(test::RegistryValues(kExitStateKey.c_str())["MWLeft"], "777") << "the settings were saved twice";
     }
     // Under /RC the key goes each time; a copy that carries on must still be found by second copies.
     Program plivex({"/RC"});
     const HWND main = WaitForMainWindow(plivex.id());
-    ASSERT_TRUE(main) << Describe(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex);
     ASSERT_TRUE(sessionEnd(main, false));
     EXPECT_EQ(test::RegistryValues(kSystemKey.c_str())["HWND"],
               std::to_string(static_cast<int>(reinterpret_cast<INT_PTR>(main))));
     EXPECT_FALSE(test::KeyExists(kExitStateKey.c_str()));
-    ASSERT_EQ(CloseProgram(plivex, main), 0u) << Describe(plivex.id());
+    ASSERT_EQ(CloseProgram(plivex, main), 0u) << Describe(plivex);
     EXPECT_FALSE(test::KeyExists(kProgramKey));
 }
 
@@ -237,13 +237,13 @@ TEST(Desktop, ALogOffDuringWorkIsRefusedAndAnEndedSessionLeavesNoPlainBytes) {
         test::EnvVar slow(L"PLIVEX_TEST_STEP_MS", "200");
         Program plivex({});
         const HWND main = WaitForMainWindow(plivex.id());
-        ASSERT_TRUE(main) << Describe(plivex.id());
+        ASSERT_TRUE(main) << Describe(plivex);
         ASSERT_TRUE(DropFile(plivex.process(), main, Widen(container)));
-        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "解凍", "pw"), 1) << Describe(plivex.id());
+        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "解凍", "pw"), 1) << Describe(plivex);
         ASSERT_TRUE(WaitFor([&] {
             const auto names = test::ListFolder(folder);
             return std::any_of(names.begin(), names.end(), [](const std::string& n) { return n.rfind("~plvx", 0) == 0; });
-        })) << "the melt did not begin; " << Describe(plivex.id());
+        })) << "the melt did not begin; " << Describe(plivex);
         EXPECT_EQ(query(main), 0u) << "a log-off during a melt was allowed";
         DWORD_PTR ignored = 0;
         SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, kSendTimeout, &ignored);
@@ -259,13 +259,13 @@ TEST(Desktop, ALogOffDuringWorkIsRefusedAndAnEndedSessionLeavesNoPlainBytes) {
     {
         Program plivex({});
         const HWND main = WaitForMainWindow(plivex.id());
-        ASSERT_TRUE(main) << Describe(plivex.id());
+        ASSERT_TRUE(main) << Describe(plivex);
         ASSERT_TRUE(DropFile(plivex.process(), main, Widen(container)));
         const HWND prompt = WaitForWindow(plivex.id(), L"パスワード入力 - 解凍 -");
-        ASSERT_TRUE(prompt) << Describe(plivex.id());
+        ASSERT_TRUE(prompt) << Describe(plivex);
         SendMessageW(ButtonOf(prompt, L"&U・解凍したファイルを利用する"), BM_SETCHECK, BST_CHECKED, 0);
         EXPECT_EQ(AnswerPassword(prompt, "pw"), 1);
-        ASSERT_TRUE(WaitForDocumentWindow(plain)) << Describe(plivex.id());
+        ASSERT_TRUE(WaitForDocumentWindow(plain)) << Describe(plivex);
         EXPECT_EQ(query(main), 0u) << "a log-off with a file left plain was allowed";
         DWORD_PTR ignored = 0;
         SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, kSendTimeout, &ignored);
@@ -274,11 +274,11 @@ TEST(Desktop, ALogOffDuringWorkIsRefusedAndAnEndedSessionLeavesNoPlainBytes) {
     }
     Program plivex({});
     const HWND reminder = WaitForMessageBox(plivex.id(), L"前回の終了時に");
-    ASSERT_TRUE(reminder) << Describe(plivex.id());
+    ASSERT_TRUE(reminder) << Describe(plivex);
     EXPECT_NE(MessageTextOf(reminder).find(Widen(plain)), std::wstring::npos);
     Click(GetDlgItem(reminder, IDOK));
     const HWND main = WaitForMainWindow(plivex.id());
-    ASSERT_TRUE(main) << Describe(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex);
     EXPECT_EQ(CloseProgram(plivex, main), 0u);
 }
 
@@ -301,21 +301,21 @@ TEST(Desktop, ACopyStartedUnderTheCloseQuestionIsWorkedBeforeTheWindowGoes) {
 
     Program plivex({});
     const HWND main = WaitForMainWindow(plivex.id());
-    ASSERT_TRUE(main) << Describe(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex);
     ASSERT_TRUE(DropFile(plivex.process(), main, Widen(folder + "開いたまま.pvx")));
-    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "解凍", "pw"), 1) << Describe(plivex.id());
-    ASSERT_TRUE(WaitForDocumentWindow(plain)) << Describe(plivex.id());
+    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "解凍", "pw"), 1) << Describe(plivex);
+    ASSERT_TRUE(WaitForDocumentWindow(plain)) << Describe(plivex);
     PostMessageW(main, WM_CLOSE, 0, 0);
     const HWND question = WaitForMessageBox(plivex.id(), L"再暗号化すべきファイル");
-    ASSERT_TRUE(question) << Describe(plivex.id());
+    ASSERT_TRUE(question) << Describe(plivex);
     {
         Program copy({late});
         EXPECT_EQ(copy.Wait(kPatience), 0u) << "the copy did not hand over";
     }
     Click(GetDlgItem(question, IDYES));
     EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << "the file handed over was not taken up; "
-                                                                   << Describe(plivex.id());
-    EXPECT_EQ(plivex.Wait(kPatience), 0u) << Describe(plivex.id());
+                                                                   << Describe(plivex);
+    EXPECT_EQ(plivex.Wait(kPatience), 0u) << Describe(plivex);
     EXPECT_TRUE(test::FileExists(folder + "後から.pvx"));
     EXPECT_FALSE(test::FileExists(late));
 }
@@ -327,7 +327,7 @@ TEST(Desktop, TheMainWindowFollowsItsMonitorsDpiThereAndBack) {
     test::SavedRegistryKey saved(HKEY_CURRENT_USER, kProgramKey);
     Program plivex({});
     const HWND main = WaitForMainWindow(plivex.id());
-    ASSERT_TRUE(main) << Describe(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex);
     const HWND browse = ButtonOf(main, L"&R･参照");
     ASSERT_TRUE(browse);
     // A font is the program's own (its handle means nothing here): that the

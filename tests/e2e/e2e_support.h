@@ -71,8 +71,8 @@ inline int AnswerPasswordPrompt(DWORD pid, const std::string& pass, const std::s
 inline testing::AssertionResult EncryptWithProgram(const std::string& plain, const std::string& password) {
     Program plivex({plain, "/Q"});
     if (AnswerPasswordPrompt(plivex.id(), "暗号化", password) != 2)
-        return testing::AssertionFailure() << "no encryption prompt; " << Describe(plivex.id());
-    if (plivex.Wait(20000) != 0u) return testing::AssertionFailure() << "did not end well; " << Describe(plivex.id());
+        return testing::AssertionFailure() << "no encryption prompt; " << Describe(plivex);
+    if (plivex.Wait(20000) != 0u) return testing::AssertionFailure() << "did not end well; " << Describe(plivex);
     return testing::AssertionSuccess();
 }
 

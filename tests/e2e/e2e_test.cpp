@@ -31,12 +31,12 @@ TEST(EndToEnd, CommandLineFileIsEncryptedWithThePasswordTypedIntoTheDialog) {
     const std::string password = "ひみつ Pass1";
 
     Program plivex({plain, "/Q"});
-    ASSERT_TRUE(plivex.started());
+    ASSERT_TRUE(plivex.started()) << plivex.failure();
     const HWND dialog = WaitForWindow(plivex.id(), L"パスワード入力");
-    ASSERT_TRUE(dialog) << "no password dialog; " << Describe(plivex.id());
+    ASSERT_TRUE(dialog) << "no password dialog; " << Describe(plivex);
     EXPECT_EQ(TextOf(dialog), L"パスワード入力 - 暗号化 -");
     EXPECT_EQ(AnswerPassword(dialog, password), 2);
-    ASSERT_EQ(plivex.Wait(20000), 0u) << "the program did not end after its batch; " << Describe(plivex.id());
+    ASSERT_EQ(plivex.Wait(20000), 0u) << "the program did not end after its batch; " << Describe(plivex);
 
     const std::optional<std::string> expected = CodecContainer("報告書.doc", "報告書.pvx", content, password);
     ASSERT_TRUE(expected);
@@ -55,13 +55,13 @@ TEST(EndToEnd, DroppedFileIsEncryptedAndTheStatusBarNamesIt) {
     const std::string password = "drop パス";
 
     Program plivex({});
-    ASSERT_TRUE(plivex.started());
+    ASSERT_TRUE(plivex.started()) << plivex.failure();
     const HWND main = WaitForMainWindow(plivex.id());
-    ASSERT_TRUE(main) << "no main window; " << Describe(plivex.id());
+    ASSERT_TRUE(main) << "no main window; " << Describe(plivex);
     ASSERT_TRUE(DropFile(plivex.process(), main, Widen(folder + name)));
 
     const HWND dialog = WaitForWindow(plivex.id(), L"パスワード入力 - 暗号化 -");
-    ASSERT_TRUE(dialog) << "no password dialog after the drop; " << Describe(plivex.id());
+    ASSERT_TRUE(dialog) << "no password dialog after the drop; " << Describe(plivex);
     EXPECT_EQ(AnswerPassword(dialog, password), 2);
 
     const HWND bar = ChildOfClass(main, STATUSCLASSNAMEW);
@@ -69,7 +69,7 @@ TEST(EndToEnd, DroppedFileIsEncryptedAndTheStatusBarNamesIt) {
     const std::wstring expectedStatus = Widen("暗号化：" + name);
     std::wstring status;
     EXPECT_TRUE(WaitFor([&] { return (status = StatusTextOf(plivex.process(), bar)) == expectedStatus; }))
-        << "status bar shows \"" << Narrow(status) << "\"; " << Describe(plivex.id());
+        << "status bar shows \"" << Narrow(status) << "\"; " << Describe(plivex);
 
     const std::optional<std::string> expected = CodecContainer(name, "企画書 第2版.pvx", content, password);
     ASSERT_TRUE(expected);
@@ -81,7 +81,7 @@ TEST(EndToEnd, DroppedFileIsEncryptedAndTheStatusBarNamesIt) {
     // Started without files, it stays open until closed like any window.
     EXPECT_EQ(plivex.Wait(0), std::nullopt);
     PostMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(plivex.Wait(10000), 0u) << "the program did not end on WM_CLOSE; " << Describe(plivex.id());
+    EXPECT_EQ(plivex.Wait(10000), 0u) << "the program did not end on WM_CLOSE; " << Describe(plivex);
 }
 
 TEST(EndToEnd, ContainerOnTheCommandLineMeltsIntoTheStoredName) {
@@ -97,9 +97,9 @@ TEST(EndToEnd, ContainerOnTheCommandLineMeltsIntoTheStoredName) {
     ASSERT_TRUE(test::WriteAll(container, *bytes));
 
     Program plivex({container, "/Q"});
-    ASSERT_TRUE(plivex.started());
+    ASSERT_TRUE(plivex.started()) << plivex.failure();
     const HWND dialog = WaitForWindow(plivex.id(), L"パスワード入力 - 解凍 -");
-    ASSERT_TRUE(dialog) << "no password dialog; " << Describe(plivex.id());
+    ASSERT_TRUE(dialog) << "no password dialog; " << Describe(plivex);
     // Opening the melted file with its application is not part of this run.
     const HWND useMelted = ButtonOf(dialog, L"&U・解凍したファイルを利用する");
     ASSERT_TRUE(useMelted);
@@ -108,7 +108,7 @@ TEST(EndToEnd, ContainerOnTheCommandLineMeltsIntoTheStoredName) {
     EXPECT_EQ(AnswerPassword(dialog, password), 1);
 
     const HWND nameQuestion = WaitForMessageBox(plivex.id(), L"解凍ファイル名は");
-    ASSERT_TRUE(nameQuestion) << "no question about the name; " << Describe(plivex.id());
+    ASSERT_TRUE(nameQuestion) << "no question about the name; " << Describe(plivex);
     // Renamed, the container's own name no longer matches: the question says so.
     EXPECT_EQ(MessageTextOf(nameQuestion),
               Widen(text::ConfirmMeltName(plain) + "\n" + text::NameUnlikeContainer("受け取り")));
@@ -116,11 +116,11 @@ TEST(EndToEnd, ContainerOnTheCommandLineMeltsIntoTheStoredName) {
 
     // ".dat" has no application in the test prefix, so the default options ask before deleting.
     const HWND deleteQuestion = WaitForMessageBox(plivex.id(), L"解凍したファイル");
-    ASSERT_TRUE(deleteQuestion) << "no question about deleting the container; " << Describe(plivex.id());
+    ASSERT_TRUE(deleteQuestion) << "no question about deleting the container; " << Describe(plivex);
     EXPECT_EQ(MessageTextOf(deleteQuestion), Widen(text::ConfirmDeleteUnrelated(plain, container)));
     Click(GetDlgItem(deleteQuestion, IDYES));
 
-    ASSERT_EQ(plivex.Wait(20000), 0u) << "the program did not end after its batch; " << Describe(plivex.id());
+    ASSERT_EQ(plivex.Wait(20000), 0u) << "the program did not end after its batch; " << Describe(plivex);
     const std::optional<std::string> melted = test::ReadAll(plain);
     ASSERT_TRUE(melted) << "no melted file under the stored name";
     EXPECT_TRUE(*melted == content) << "the melted file differs from the original";
@@ -136,28 +136,28 @@ TEST(EndToEnd, SecondCopyHandsItsFileToTheRunningOne) {
     const std::string password = "二つ目 2nd";
 
     Program running({});
-    ASSERT_TRUE(running.started());
+    ASSERT_TRUE(running.started()) << running.failure();
     const HWND main = WaitForMainWindow(running.id());
-    ASSERT_TRUE(main) << "no main window; " << Describe(running.id());
+    ASSERT_TRUE(main) << "no main window; " << Describe(running);
 
     Program second({plain});
-    ASSERT_TRUE(second.started());
-    EXPECT_EQ(second.Wait(10000), 0u) << "the second copy did not end at once; " << Describe(second.id());
+    ASSERT_TRUE(second.started()) << second.failure();
+    EXPECT_EQ(second.Wait(10000), 0u) << "the second copy did not end at once; " << Describe(second);
 
     const HWND dialog = WaitForWindow(running.id(), L"パスワード入力 - 暗号化 -");
-    ASSERT_TRUE(dialog) << "the running copy asked no password; " << Describe(running.id());
+    ASSERT_TRUE(dialog) << "the running copy asked no password; " << Describe(running);
     EXPECT_EQ(AnswerPassword(dialog, password), 2);
 
     const std::optional<std::string> expected = CodecContainer("メモ.txt", "メモ.pvx", content, password);
     ASSERT_TRUE(expected);
     std::optional<std::string> container;
     EXPECT_TRUE(WaitFor([&] { return !test::FileExists(plain) && (container = test::ReadAll(folder + "メモ.pvx")); }))
-        << Describe(running.id());
+        << Describe(running);
     ASSERT_TRUE(container) << "no container beside the handed-over file";
     EXPECT_TRUE(*container == *expected) << "the container differs from the codec's output";
 
     PostMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(running.Wait(10000), 0u) << "the running copy did not end on WM_CLOSE; " << Describe(running.id());
+    EXPECT_EQ(running.Wait(10000), 0u) << "the running copy did not end on WM_CLOSE; " << Describe(running);
 }
 
 TEST(EndToEnd, MeltedDocumentIsOpenedAndEncryptedAgainWhenItsApplicationEnds) {
@@ -173,30 +173,30 @@ TEST(EndToEnd, MeltedDocumentIsOpenedAndEncryptedAgainWhenItsApplicationEnds) {
     ASSERT_TRUE(test::WriteAll(container, *original));
 
     Program plivex({"/Q", container});
-    ASSERT_TRUE(plivex.started());
+    ASSERT_TRUE(plivex.started()) << plivex.failure();
     const HWND dialog = WaitForWindow(plivex.id(), L"パスワード入力 - 解凍 -");
-    ASSERT_TRUE(dialog) << "no password dialog; " << Describe(plivex.id());
+    ASSERT_TRUE(dialog) << "no password dialog; " << Describe(plivex);
     const HWND useMelted = ButtonOf(dialog, L"&U・解凍したファイルを利用する");
     ASSERT_TRUE(useMelted);
     EXPECT_EQ(SendMessageW(useMelted, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(AnswerPassword(dialog, password), 1);
     const HWND nameQuestion = WaitForMessageBox(plivex.id(), L"解凍ファイル名は");
-    ASSERT_TRUE(nameQuestion) << Describe(plivex.id());
+    ASSERT_TRUE(nameQuestion) << Describe(plivex);
     Click(GetDlgItem(nameQuestion, IDYES));
 
     const HWND app = WaitForDocumentWindow(plain);
-    ASSERT_TRUE(app) << "the document was not opened; " << Describe(plivex.id());
+    ASSERT_TRUE(app) << "the document was not opened; " << Describe(plivex);
     EXPECT_EQ(test::ReadAll(plain).value_or(""), content);
     EXPECT_FALSE(test::FileExists(container)) << "the container goes once the document is melted";
 
     // It waits minimised for the application, however long it takes.
     const HWND main = WaitForMainWindow(plivex.id());
-    ASSERT_TRUE(main) << Describe(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex);
     EXPECT_TRUE(IsIconic(main));
     EXPECT_EQ(plivex.Wait(2500), std::nullopt) << "the program ended while its document was open";
 
     ASSERT_TRUE(test::CloseTestApp(app));
-    ASSERT_EQ(plivex.Wait(10000), 0u) << "the program did not end after re-encrypting; " << Describe(plivex.id());
+    ASSERT_EQ(plivex.Wait(10000), 0u) << "the program did not end after re-encrypting; " << Describe(plivex);
     EXPECT_FALSE(test::FileExists(plain)) << "the plain document is removed again";
     const std::optional<std::string> again = test::ReadAll(container);
     ASSERT_TRUE(again) << "no container after the application ended";

@@ -167,7 +167,7 @@ TEST_F(Explorer, ForeignAssociationIsTakenOverOnlyWhenTheUserSaysSo) {
     const auto answer = [](const wchar_t* button) {
         Program plivex({"/REG", "/Q"});
         const HWND box = WaitForMessageBox(plivex.id(), L"拡張子 .pvx は他のプログラムに関連づけられています。");
-        EXPECT_TRUE(box) << Describe(plivex.id());
+        EXPECT_TRUE(box) << Describe(plivex);
         if (!box) return;
         EXPECT_EQ(MessageTextOf(box),
                   L"拡張子 .pvx は他のプログラムに関連づけられています。\nプリベックスで開くように変更しますか？");
@@ -175,7 +175,7 @@ TEST_F(Explorer, ForeignAssociationIsTakenOverOnlyWhenTheUserSaysSo) {
         Click(ButtonOf(box, button));
         if (std::wstring(button) == L"はい(&Y)") {
             const HWND told = WaitForMessageBox(plivex.id(), L"拡張子 .pvx のファイルは、Windows の設定");
-            EXPECT_TRUE(told) << "the user's own choice was not named; " << Describe(plivex.id());
+            EXPECT_TRUE(told) << "the user's own choice was not named; " << Describe(plivex);
             if (told) Click(GetDlgItem(told, IDOK));
         }
         EXPECT_EQ(plivex.Wait(kPatience), 0u);
@@ -229,7 +229,7 @@ TEST_F(Explorer, OpeningAContainerThroughTheAssociationReachesThePasswordPrompt)
 TEST_F(Explorer, SecondCopyRegistersAndRemovesWhileAWorkingCopyRuns) {
     Program plivex({});
     const HWND main = WaitForMainWindow(plivex.id());
-    ASSERT_TRUE(main) << Describe(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex);
     ASSERT_EQ(RunToEnd({"/REG", "/Q"}), 0u);
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kProgId));
     ASSERT_EQ(RunToEnd({"/UNREG", "/Q"}), 0u);
@@ -325,17 +325,17 @@ TEST(HandOver, ARenamedCopyHandsOverToTheWorkingCopy) {
     ASSERT_TRUE(test::WriteAll(file, "本文"));
     Program plivex({});
     const HWND main = WaitForMainWindow(plivex.id());
-    ASSERT_TRUE(main) << Describe(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex);
     const ULONGLONG start = GetTickCount64();
     {
         test::Program copy(renamed, {file});
-        ASSERT_TRUE(copy.started());
+        ASSERT_TRUE(copy.started()) << copy.failure();
         EXPECT_EQ(copy.Wait(kPatience), 0u);
     }
     // Within the 5 s a copy waits for a window it does not know before working itself.
     EXPECT_LT(GetTickCount64() - start, 4000u);
-    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex.id());
-    EXPECT_TRUE(WaitFor([&] { return test::FileExists(folder + "書類.pvx"); })) << Describe(plivex.id());
+    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex);
+    EXPECT_TRUE(WaitFor([&] { return test::FileExists(folder + "書類.pvx"); })) << Describe(plivex);
     EXPECT_EQ(CloseProgram(plivex, main), 0u);
 }
 
@@ -355,24 +355,24 @@ TEST(HandOver, ACloseDuringABatchStopsItAndWhatArrivedWaits) {
     test::EnvVar slow(L"PLIVEX_TEST_STEP_MS", "200");  // 8 steps a file: the batch lasts
     Program plivex({});
     const HWND main = WaitForMainWindow(plivex.id());
-    ASSERT_TRUE(main) << Describe(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex);
     std::vector<std::wstring> dropped;
     for (const auto& f : files) dropped.push_back(Widen(f));
     ASSERT_TRUE(DropFiles(plivex.process(), main, dropped));
-    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex.id());
+    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex);
     ASSERT_TRUE(WaitFor([&] {
         return FindWindowOf(plivex.id(), [](HWND w) { return ChildOfClass(w, PROGRESS_CLASSW) != nullptr; });
-    })) << Describe(plivex.id());
+    })) << Describe(plivex);
     {
         test::Program copy(PLIVEX_EXE, {late});
         EXPECT_EQ(copy.Wait(kPatience), 0u) << "the second copy did not hand over";
     }
     PostMessageW(main, WM_CLOSE, 0, 0);
     const HWND left = WaitForMessageBox(plivex.id(), L"次のファイルは暗号化されていません");
-    ASSERT_TRUE(left) << Describe(plivex.id());
+    ASSERT_TRUE(left) << Describe(plivex);
     EXPECT_NE(MessageTextOf(left).find(Widen(files[2])), std::wstring::npos) << "the last file is named";
     Click(GetDlgItem(left, IDOK));
-    ASSERT_EQ(plivex.Wait(kPatience), 0u) << Describe(plivex.id());
+    ASSERT_EQ(plivex.Wait(kPatience), 0u) << Describe(plivex);
     EXPECT_TRUE(test::FileExists(files[2]));
     EXPECT_FALSE(test::FileExists(folder + "三.pvx"));
     // The file handed over is neither converted nor dropped: it waits in the registry.
@@ -404,7 +404,7 @@ TEST(HandOver, FiftyCopiesWhileAnotherProcessHoldsTheOldLockLoseNoFile) {
         }
         Program plivex({first});
         const HWND prompt = WaitForWindow(plivex.id(), L"パスワード入力 - 暗号化 -");
-        ASSERT_TRUE(prompt) << Describe(plivex.id());
+        ASSERT_TRUE(prompt) << Describe(plivex);
         {
             std::vector<std::unique_ptr<Program>> copies;
             for (const auto& f : files) copies.push_back(std::make_unique<Program>(std::vector<std::string>{f}));
@@ -420,8 +420,8 @@ TEST(HandOver, FiftyCopiesWhileAnotherProcessHoldsTheOldLockLoseNoFile) {
 
         EXPECT_EQ(AnswerPassword(prompt, "pw"), 2);
         ASSERT_TRUE(WaitFor([&] { return !IsWindow(prompt); }));
-        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex.id());
-        EXPECT_EQ(plivex.Wait(60000), 0u) << Describe(plivex.id());  // files of its command line end the run
+        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex);
+        EXPECT_EQ(plivex.Wait(60000), 0u) << Describe(plivex);  // files of its command line end the run
         const long encrypted = std::count_if(files.begin(), files.end(), [](const std::string& f) {
             return test::FileExists(f.substr(0, f.size() - 4) + ".pvx") && !test::FileExists(f);
         });

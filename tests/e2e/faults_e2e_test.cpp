@@ -104,14 +104,14 @@ TEST(Faults, KilledHalfWayThroughALargeFileLosesNothingAndTheNextRunStartsAfresh
     const std::string password = "kill pw";
 
     Program killed({source, "/Q"});
-    ASSERT_TRUE(killed.started());
+    ASSERT_TRUE(killed.started()) << killed.failure();
     const HWND dialog = EncryptionPrompt(killed);
-    ASSERT_TRUE(dialog) << "no password dialog; " << Describe(killed.id());
+    ASSERT_TRUE(dialog) << "no password dialog; " << Describe(killed);
     ASSERT_EQ(AnswerPassword(dialog, password), 2);
     ASSERT_TRUE(WaitFor([&] {
         const auto temps = Temps(folder);
         return temps.size() == 1 && temps[0].second > 0;
-    })) << "no growing temporary file; " << Describe(killed.id());
+    })) << "no growing temporary file; " << Describe(killed);
     ASSERT_TRUE(TerminateProcess(killed.process(), 9));
     ASSERT_EQ(killed.Wait(10000), 9u);
 
@@ -128,11 +128,11 @@ TEST(Faults, KilledHalfWayThroughALargeFileLosesNothingAndTheNextRunStartsAfresh
     EXPECT_EQ(test::ListFolder(folder), expected);
 
     Program again({source, "/Q"});
-    ASSERT_TRUE(again.started());
+    ASSERT_TRUE(again.started()) << again.failure();
     const HWND second = EncryptionPrompt(again);
-    ASSERT_TRUE(second) << "no password dialog in the second run; " << Describe(again.id());
+    ASSERT_TRUE(second) << "no password dialog in the second run; " << Describe(again);
     ASSERT_EQ(AnswerPassword(second, password), 2);
-    ASSERT_EQ(again.Wait(120000), 0u) << "the second run did not end; " << Describe(again.id());
+    ASSERT_EQ(again.Wait(120000), 0u) << "the second run did not end; " << Describe(again);
 
     const std::optional<std::string> stored = Utf8ToCp932(name);
     ASSERT_TRUE(stored);

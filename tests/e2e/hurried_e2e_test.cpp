@@ -53,11 +53,11 @@ TEST(Hurried, EnterAtEveryQuestionAfterAWrongPasswordKeepsTheContainer) {
 
     Program plivex({container, "/Q"});
     const HWND prompt = WaitForWindow(plivex.id(), L"パスワード入力 - 解凍 -");
-    ASSERT_TRUE(prompt) << Describe(plivex.id());
+    ASSERT_TRUE(prompt) << Describe(plivex);
     for (HWND c : Children(prompt))
         if (ClassOf(c) == L"Edit" && IsWindowVisible(c)) TypeInto(c, L"bybnki");
     ASSERT_TRUE(PressEnter(prompt));
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(prompt); })) << Describe(plivex.id());
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(prompt); })) << Describe(plivex);
 
     // Every question answered with Enter; the password, asked again, is not known: Esc.
     std::vector<std::wstring> asked;
@@ -81,7 +81,7 @@ TEST(Hurried, EnterAtEveryQuestionAfterAWrongPasswordKeepsTheContainer) {
         }
         WaitFor([&] { return !IsWindow(box); });
     }
-    ASSERT_EQ(plivex.Wait(10000), 0u) << Describe(plivex.id());
+    ASSERT_EQ(plivex.Wait(10000), 0u) << Describe(plivex);
     // The name is unlike the container's: the question says so and Enter answers No.
     std::wstring all;
     for (const auto& a : asked) all += a + L" / ";
@@ -115,12 +115,12 @@ TEST(Hurried, ALockedFileEndsTheBatchAndWhatIsLeftPlainIsNamed) {
     std::vector<std::string> arguments = files;
     arguments.push_back("/Q");
     Program plivex(arguments);
-    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex.id());
+    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex);
     const HWND failure = WaitForWindow(plivex.id(), L"オープン失敗");
-    ASSERT_TRUE(failure) << Describe(plivex.id());
+    ASSERT_TRUE(failure) << Describe(plivex);
     Click(GetDlgItem(failure, IDOK));
     const HWND left = WaitForMessageBox(plivex.id(), L"次のファイルは暗号化されていません");
-    ASSERT_TRUE(left) << Describe(plivex.id());
+    ASSERT_TRUE(left) << Describe(plivex);
     EXPECT_EQ(MessageTextOf(left), Widen("次のファイルは暗号化されていません（4 個中 1 個を暗号化しました）。\n" + files[1] +
                                          "\n" + files[2] + "\n" + files[3]));
     // The main window, still hidden while the command line's batch runs.
@@ -138,10 +138,10 @@ TEST(Hurried, ALockedFileEndsTheBatchAndWhatIsLeftPlainIsNamed) {
         },
         reinterpret_cast<LPARAM>(&search));
     const HWND main = search.main;
-    ASSERT_TRUE(main) << Describe(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex);
     EXPECT_EQ(StatusTextOf(plivex.process(), ChildOfClass(main, STATUSCLASSNAMEW)), L"暗号化：1.txt　（未処理 3 個）");
     Click(GetDlgItem(left, IDOK));
-    ASSERT_EQ(plivex.Wait(10000), 0u) << Describe(plivex.id());
+    ASSERT_EQ(plivex.Wait(10000), 0u) << Describe(plivex);
     EXPECT_TRUE(test::FileExists(folder + "1.pvx"));
     for (std::size_t i = 1; i < files.size(); ++i) EXPECT_TRUE(test::FileExists(files[i])) << files[i];
     EXPECT_FALSE(test::FileExists(folder + "3.pvx") || test::FileExists(folder + "4.pvx"));

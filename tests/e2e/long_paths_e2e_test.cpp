@@ -138,18 +138,18 @@ TEST(LongPaths, AFolderPast300CharactersIsNamedInTheExtendedFormByEveryRoute) {
     }
     {
         Program plivex({byLine, "/Q"});
-        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex.id());
-        ASSERT_EQ(plivex.Wait(30000), 0u) << Describe(plivex.id());
+        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex);
+        ASSERT_EQ(plivex.Wait(30000), 0u) << Describe(plivex);
         EXPECT_TRUE(test::FileExists(folder + "議事録.pvx"));
         EXPECT_TRUE(EveryCallExtended("command line", trace));
     }
     {
         Program plivex({});
         const HWND main = WaitForMainWindow(plivex.id());
-        ASSERT_TRUE(main) << Describe(plivex.id());
+        ASSERT_TRUE(main) << Describe(plivex);
         ASSERT_TRUE(DropFile(plivex.process(), main, Widen(byDrop)));
-        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex.id());
-        EXPECT_TRUE(WaitFor([&] { return test::FileExists(folder + "見積.pvx"); })) << Describe(plivex.id());
+        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex);
+        EXPECT_TRUE(WaitFor([&] { return test::FileExists(folder + "見積.pvx"); })) << Describe(plivex);
         ASSERT_EQ(CloseProgram(plivex, main), 0u);
         EXPECT_TRUE(EveryCallExtended("drop", trace));
     }
@@ -157,14 +157,14 @@ TEST(LongPaths, AFolderPast300CharactersIsNamedInTheExtendedFormByEveryRoute) {
         SaveExitStateIn(folder);  // the file selection dialog opens there
         Program plivex({});
         const HWND main = WaitForMainWindow(plivex.id());
-        ASSERT_TRUE(main) << Describe(plivex.id());
+        ASSERT_TRUE(main) << Describe(plivex);
         const HWND chooser = OpenFileSelection(plivex, main);
-        ASSERT_TRUE(chooser) << Describe(plivex.id());
+        ASSERT_TRUE(chooser) << Describe(plivex);
         EXPECT_TRUE(WaitFor([&] { return Listed(chooser, "請求書.txt"); })) << "the deep folder's files are not listed";
         ASSERT_TRUE(TypeInto(ChildAt(chooser, 96, 304), L"請求書.txt"));
         Click(ButtonOf(chooser, L"&OK"));
-        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex.id());
-        EXPECT_TRUE(WaitFor([&] { return test::FileExists(folder + "請求書.pvx"); })) << Describe(plivex.id());
+        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", "pw"), 2) << Describe(plivex);
+        EXPECT_TRUE(WaitFor([&] { return test::FileExists(folder + "請求書.pvx"); })) << Describe(plivex);
         ASSERT_EQ(CloseProgram(plivex, main), 0u);
         EXPECT_TRUE(EveryCallExtended("file selection dialog", trace));
     }

@@ -32,14 +32,14 @@ TEST(Progress, LongConversionShowsItsProgressKeepsAnsweringAndCancelsCleanly) {
 
     Program plivex({plain, "/Q"});
     const HWND prompt = WaitForWindow(plivex.id(), L"パスワード入力 - 暗号化 -");
-    ASSERT_TRUE(prompt) << Describe(plivex.id());
+    ASSERT_TRUE(prompt) << Describe(plivex);
     EXPECT_EQ(AnswerPassword(prompt, "pw"), 2);
 
     HWND progress = nullptr;
     ASSERT_TRUE(WaitFor([&] {
         progress = FindWindowOf(plivex.id(), [](HWND w) { return ChildOfClass(w, PROGRESS_CLASSW) != nullptr; });
         return progress != nullptr;
-    })) << "no progress window; " << Describe(plivex.id());
+    })) << "no progress window; " << Describe(plivex);
     const HWND bar = ChildOfClass(progress, PROGRESS_CLASSW);
     const auto position = [&] {
         DWORD_PTR at = 0;
@@ -53,7 +53,7 @@ TEST(Progress, LongConversionShowsItsProgressKeepsAnsweringAndCancelsCleanly) {
     EXPECT_TRUE(SendMessageTimeoutW(progress, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500, &ignored));
     std::vector<std::wstring> texts;
     for (HWND c : Children(progress)) texts.push_back(TextOf(c));
-    EXPECT_NE(std::find(texts.begin(), texts.end(), L"暗号化：動画.mp4"), texts.end()) << Describe(plivex.id());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), L"暗号化：動画.mp4"), texts.end()) << Describe(plivex);
     EXPECT_NE(std::find(texts.begin(), texts.end(), L"1 / 1"), texts.end());
     // The numbers: per cent, bytes done of the total and, once it has worked a
     // few seconds, the time left.
@@ -63,21 +63,21 @@ TEST(Progress, LongConversionShowsItsProgressKeepsAnsweringAndCancelsCleanly) {
         return std::wstring();
     };
     const std::wstring amount = textOf([](const std::wstring& t) { return t.ends_with(L" / 8.00 MB"); });
-    EXPECT_FALSE(amount.empty()) << Describe(plivex.id());
+    EXPECT_FALSE(amount.empty()) << Describe(plivex);
     const std::wstring percent = textOf([](const std::wstring& t) { return t.ends_with(L"%"); });
     EXPECT_TRUE(percent.size() >= 2 && percent.size() <= 3) << Narrow(percent);
     std::wstring left;
     EXPECT_TRUE(WaitFor([&] {
         left = textOf([](const std::wstring& t) { return t.starts_with(L"残り 約") && t.ends_with(L"秒"); });
         return !left.empty();
-    })) << "no time left; " << Describe(plivex.id());
+    })) << "no time left; " << Describe(plivex);
 
     Click(ButtonOf(progress, L"&C・キャンセル"));
     // The file left plain is named before the run ends.
     const HWND notDone = WaitForMessageBox(plivex.id(), L"次のファイルは暗号化されていません");
-    ASSERT_TRUE(notDone) << Describe(plivex.id());
+    ASSERT_TRUE(notDone) << Describe(plivex);
     Click(GetDlgItem(notDone, IDOK));
-    EXPECT_EQ(plivex.Wait(20000), 0u) << "a command-line run ends by itself; " << Describe(plivex.id());
+    EXPECT_EQ(plivex.Wait(20000), 0u) << "a command-line run ends by itself; " << Describe(plivex);
     EXPECT_TRUE(SameBytes(test::ReadAll(plain), content)) << "the file changed";
     EXPECT_EQ(test::ListFolder(folder), std::vector<std::string>{"動画.mp4"}) << "output left behind";
 }

@@ -54,26 +54,26 @@ TEST(Roads, DroppedFolderOfBothKindsIsEncryptedThenMeltedDownToItsSubfolders) {
 
     Program plivex({});
     const HWND main = WaitForMainWindow(plivex.id());
-    ASSERT_TRUE(main) << Describe(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex);
     ASSERT_TRUE(DropFile(plivex.process(), main, Widen(top)));
-    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", lockPw), 2) << Describe(plivex.id());
-    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "解凍", openPw), 1) << Describe(plivex.id());
+    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", lockPw), 2) << Describe(plivex);
+    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "解凍", openPw), 1) << Describe(plivex);
     for (std::size_t i = 0; i < sealed.size(); ++i) {
         const HWND nameQuestion = WaitForMessageBox(plivex.id(), L"解凍ファイル名は");
-        ASSERT_TRUE(nameQuestion) << Describe(plivex.id());
+        ASSERT_TRUE(nameQuestion) << Describe(plivex);
         // Names unlike their containers': the container goes only when the user says so.
         EXPECT_NE(MessageTextOf(nameQuestion).find(L"と違います。"), std::wstring::npos);
         Click(GetDlgItem(nameQuestion, IDYES));
         ASSERT_TRUE(WaitFor([&] { return !IsWindow(nameQuestion); }));
         const HWND deletion = WaitForMessageBox(plivex.id(), L"暗号化ファイル");
-        ASSERT_TRUE(deletion) << Describe(plivex.id());
+        ASSERT_TRUE(deletion) << Describe(plivex);
         Click(GetDlgItem(deletion, IDYES));
         ASSERT_TRUE(WaitFor([&] { return !IsWindow(deletion); }));
     }
     // The files of a folder come before those of its subfolders.
     const std::wstring expected = L"解凍：a.pvx　他1個";
     EXPECT_EQ(WaitForStatus(plivex.process(), main, [&](const std::wstring& s) { return s == expected; }), expected)
-        << Describe(plivex.id());
+        << Describe(plivex);
 
     for (const Plain& p : plains) {
         const auto reference = CodecContainer(p.name, p.stem + ".pvx", p.content, lockPw);
@@ -99,14 +99,14 @@ TEST(Roads, FileTypedIntoTheBrowseDialogIsEncrypted) {
 
     Program plivex({});
     const HWND main = WaitForMainWindow(plivex.id());
-    ASSERT_TRUE(main) << Describe(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex);
     const HWND chooser = OpenFileSelection(plivex, main);
-    ASSERT_TRUE(chooser) << Describe(plivex.id());
+    ASSERT_TRUE(chooser) << Describe(plivex);
     EXPECT_TRUE(WaitFor([&] { return Listed(chooser, name) && Listed(chooser, other); }))
         << "the folder's files are not listed";
     ASSERT_TRUE(TypeInto(ChildAt(chooser, 96, 304), Widen(name)));
     Click(ButtonOf(chooser, L"&OK"));
-    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", password), 2) << Describe(plivex.id());
+    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", password), 2) << Describe(plivex);
     const std::wstring expected = Widen("暗号化：" + name);
     EXPECT_EQ(WaitForStatus(plivex.process(), main, [&](const std::wstring& s) { return s == expected; }), expected);
 
@@ -143,7 +143,7 @@ TEST(Roads, EveryAnswerToANameClashWritesSkipsOrRenamesAsChosen) {
 
     Program plivex({});
     const HWND main = WaitForMainWindow(plivex.id());
-    ASSERT_TRUE(main) << Describe(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex);
     const auto asking = [&] {
         return FindWindowOf(plivex.id(), [](HWND w) { return TextOf(w) == L"上書き確認"; }) != nullptr;
     };
@@ -157,9 +157,9 @@ TEST(Roads, EveryAnswerToANameClashWritesSkipsOrRenamesAsChosen) {
         std::vector<std::wstring> dropped;
         for (int i = 1; i <= c.files; ++i) dropped.push_back(Widen(sub + plainOf(c, i)));
         ASSERT_TRUE(DropFiles(plivex.process(), main, dropped));
-        ASSERT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", password), 2) << Describe(plivex.id());
+        ASSERT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", password), 2) << Describe(plivex);
         const HWND dialog = WaitForWindow(plivex.id(), L"上書き確認");
-        ASSERT_TRUE(dialog) << Describe(plivex.id());
+        ASSERT_TRUE(dialog) << Describe(plivex);
         if (c.outcome == kRenamed) {
             ASSERT_TRUE(TypeInto(ChildOfClass(dialog, L"Edit"), Widen(renamed)));
         }
@@ -168,19 +168,19 @@ TEST(Roads, EveryAnswerToANameClashWritesSkipsOrRenamesAsChosen) {
         if (c.outcome == kWritten || c.outcome == kRenamed) {
             const std::wstring done = Widen("暗号化：" + plainOf(c, 1) + (c.files > 1 ? "　他1個" : ""));
             EXPECT_EQ(WaitForStatus(plivex.process(), main, [&](const std::wstring& s) { return s == done; }), done)
-                << "the batch did not finish; " << Describe(plivex.id());
+                << "the batch did not finish; " << Describe(plivex);
         } else {
             // Skipped or cancelled: the files left plain are named, and the status says none was done.
             const HWND left = WaitForMessageBox(plivex.id(), L"次のファイルは暗号化されていません");
-            ASSERT_TRUE(left) << Describe(plivex.id());
+            ASSERT_TRUE(left) << Describe(plivex);
             std::string listed = "次のファイルは暗号化されていません（" + std::to_string(c.files) + " 個中 0 個を暗号化しました）。";
             for (int i = 1; i <= c.files; ++i) listed += "\n" + sub + plainOf(c, i);
             EXPECT_EQ(MessageTextOf(left), Widen(listed));
             Click(GetDlgItem(left, IDOK));
             const std::wstring none = Widen("暗号化できませんでした：" + plainOf(c, 1));
             EXPECT_EQ(WaitForStatus(plivex.process(), main, [&](const std::wstring& s) { return s == none; }), none)
-                << Describe(plivex.id());
-            EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(main) && !asking(); })) << Describe(plivex.id());
+                << Describe(plivex);
+            EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(main) && !asking(); })) << Describe(plivex);
         }
         EXPECT_FALSE(asking()) << "asked twice";
         for (int i = 1; i <= c.files; ++i) {
@@ -204,13 +204,13 @@ TEST(Roads, QuitAloneClosesAtOnceAndRegClearLeavesNoKeyAfterExit) {
     RegDeleteKeyW(HKEY_CURRENT_USER, kProgramKey);
     {
         Program plivex({"/Q"});
-        ASSERT_TRUE(plivex.started());
-        EXPECT_EQ(plivex.Wait(10000), 0u) << "/Q did not close the program; " << Describe(plivex.id());
+        ASSERT_TRUE(plivex.started()) << plivex.failure();
+        EXPECT_EQ(plivex.Wait(10000), 0u) << "/Q did not close the program; " << Describe(plivex);
         EXPECT_EQ(test::RegistryValues(kPreferenceKey.c_str()).size(), 14u) << "the settings are saved at exit";
     }
     Program plivex({"/RC"});
     const HWND main = WaitForMainWindow(plivex.id());
-    ASSERT_TRUE(main) << Describe(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex);
     EXPECT_EQ(plivex.Wait(1500), std::nullopt) << "without /Q the program stays open";
     EXPECT_TRUE(test::KeyExists(kProgramKey));
     EXPECT_EQ(CloseProgram(plivex, main), 0u);
@@ -226,9 +226,9 @@ TEST(Roads, OptionChangedInTheOptionsDialogSurvivesARestart) {
         SCOPED_TRACE(firstRun ? "first run" : "after the restart");
         Program plivex({});
         const HWND main = WaitForMainWindow(plivex.id());
-        ASSERT_TRUE(main) << Describe(plivex.id());
+        ASSERT_TRUE(main) << Describe(plivex);
         const HWND dialog = OpenOptions(plivex, main);
-        ASSERT_TRUE(dialog) << Describe(plivex.id());
+        ASSERT_TRUE(dialog) << Describe(plivex);
         const HWND box = ButtonOf(dialog, deletePlain);
         ASSERT_TRUE(box);
         const auto ticked = [&] { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; };
@@ -281,11 +281,11 @@ TEST(Roads, HelpButtonStartsTheBrowserOnceAtTheBasicChapterBesideTheProgram) {
 
     Program plivex({});
     const HWND main = WaitForMainWindow(plivex.id());
-    ASSERT_TRUE(main) << Describe(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex);
     ASSERT_TRUE(Click(ChildAt(main, 40, 40))) << "no help tool button";
     const std::wstring shown = L"ヘルプを表示しました。";
     EXPECT_EQ(WaitForStatus(plivex.process(), main, [&](const std::wstring& s) { return s == shown; }), shown)
-        << Describe(plivex.id());
+        << Describe(plivex);
     // The page beside the program as a file: address with its chapter; this
     // build's folder needs no escaping in an address.
     const std::string folder = exe.substr(0, exe.rfind('\\') + 1);

@@ -39,9 +39,9 @@ TEST(Strong, DocumentIsEncryptedMeltedOpenedAndEncryptedAgainInTheStrongFormat) 
 
     {
         Program plivex({"/Q", plain});
-        ASSERT_TRUE(plivex.started());
-        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", password), 2) << Describe(plivex.id());
-        ASSERT_EQ(plivex.Wait(20000), 0u) << Describe(plivex.id());
+        ASSERT_TRUE(plivex.started()) << plivex.failure();
+        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "暗号化", password), 2) << Describe(plivex);
+        ASSERT_EQ(plivex.Wait(20000), 0u) << Describe(plivex);
     }
     const std::optional<std::string> first = test::ReadAll(container);
     ASSERT_TRUE(first);
@@ -53,19 +53,19 @@ TEST(Strong, DocumentIsEncryptedMeltedOpenedAndEncryptedAgainInTheStrongFormat) 
     EXPECT_TRUE(sealed->second == content);
 
     Program plivex({"/Q", container});
-    ASSERT_TRUE(plivex.started());
+    ASSERT_TRUE(plivex.started()) << plivex.failure();
     const HWND dialog = WaitForWindow(plivex.id(), L"パスワード入力 - 解凍 -");
-    ASSERT_TRUE(dialog) << Describe(plivex.id());
+    ASSERT_TRUE(dialog) << Describe(plivex);
     EXPECT_EQ(AnswerPassword(dialog, password), 1);
     // No name question: it would hold the melt, and so the opening, until answered.
     const HWND app = WaitForDocumentWindow(plain);
-    ASSERT_TRUE(app) << "the document was not opened; " << Describe(plivex.id());
+    ASSERT_TRUE(app) << "the document was not opened; " << Describe(plivex);
     EXPECT_TRUE(test::ReadAll(plain) == content);
     EXPECT_FALSE(test::FileExists(container));
 
     ASSERT_TRUE(test::WriteAll(plain, content + "edited"));
     ASSERT_TRUE(test::CloseTestApp(app));
-    ASSERT_EQ(plivex.Wait(10000), 0u) << "the program did not end after re-encrypting; " << Describe(plivex.id());
+    ASSERT_EQ(plivex.Wait(10000), 0u) << "the program did not end after re-encrypting; " << Describe(plivex);
     EXPECT_FALSE(test::FileExists(plain));
     const std::optional<std::string> again = test::ReadAll(container);
     ASSERT_TRUE(again) << "no container after the application ended";
@@ -93,7 +93,7 @@ TEST(Strong, AWrongPasswordIsAskedAgainAndTheRightOneMelts) {
     ASSERT_TRUE(sealed);
 
     Program plivex({container, "/Q"});
-    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "解凍", "himitsu321"), 1) << Describe(plivex.id());
+    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "解凍", "himitsu321"), 1) << Describe(plivex);
     HWND again = nullptr;
     ASSERT_TRUE(WaitFor([&] {
         again = FindWindowOf(plivex.id(), [](HWND w) {
@@ -103,9 +103,9 @@ TEST(Strong, AWrongPasswordIsAskedAgainAndTheRightOneMelts) {
             return false;
         });
         return again != nullptr;
-    })) << Describe(plivex.id());
+    })) << Describe(plivex);
     EXPECT_EQ(AnswerPassword(again, "himitsu123"), 1);
-    ASSERT_EQ(plivex.Wait(20000), 0u) << Describe(plivex.id());
+    ASSERT_EQ(plivex.Wait(20000), 0u) << Describe(plivex);
     EXPECT_EQ(test::ReadAll(plain), std::optional<std::string>("本文"));
     EXPECT_FALSE(test::FileExists(container));
 }
@@ -126,16 +126,16 @@ TEST(Strong, AFileLeftPlainByACloseIsNamedAtTheNextStartOnce) {
     {
         Program plivex({});
         const HWND main = WaitForMainWindow(plivex.id());
-        ASSERT_TRUE(main) << Describe(plivex.id());
+        ASSERT_TRUE(main) << Describe(plivex);
         ASSERT_TRUE(DropFile(plivex.process(), main, Widen(container)));
-        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "解凍", "pw"), 1) << Describe(plivex.id());
-        ASSERT_TRUE(WaitForDocumentWindow(plain)) << Describe(plivex.id());
+        EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "解凍", "pw"), 1) << Describe(plivex);
+        ASSERT_TRUE(WaitForDocumentWindow(plain)) << Describe(plivex);
         PostMessageW(main, WM_CLOSE, 0, 0);
         const HWND question = WaitForMessageBox(plivex.id(), L"再暗号化すべきファイル");
-        ASSERT_TRUE(question) << Describe(plivex.id());
+        ASSERT_TRUE(question) << Describe(plivex);
         EXPECT_NE(MessageTextOf(question).find(Widen("\n" + plain)), std::wstring::npos) << "the open file is named";
         Click(GetDlgItem(question, IDYES));
-        ASSERT_EQ(plivex.Wait(10000), 0u) << Describe(plivex.id());
+        ASSERT_EQ(plivex.Wait(10000), 0u) << Describe(plivex);
     }
     EXPECT_EQ(test::ReadAll(plain), std::optional<std::string>("draft"));
     // Told before anything else of the run, the main window after it.
@@ -143,13 +143,13 @@ TEST(Strong, AFileLeftPlainByACloseIsNamedAtTheNextStartOnce) {
         Program plivex({});
         if (start == 0) {
             const HWND reminder = WaitForMessageBox(plivex.id(), L"前回の終了時に");
-            ASSERT_TRUE(reminder) << Describe(plivex.id());
+            ASSERT_TRUE(reminder) << Describe(plivex);
             EXPECT_EQ(MessageTextOf(reminder), Widen(text::LeftUnprotected({plain})));
             Click(GetDlgItem(reminder, IDOK));
             ASSERT_TRUE(WaitFor([&] { return !IsWindow(reminder); }));
         }
         const HWND main = WaitForMainWindow(plivex.id());
-        ASSERT_TRUE(main) << Describe(plivex.id());
+        ASSERT_TRUE(main) << Describe(plivex);
         EXPECT_FALSE(FindWindowOf(plivex.id(), [](HWND w) { return MessageTextOf(w).rfind(L"前回の終了時に", 0) == 0; }))
             << "told twice";
         EXPECT_EQ(CloseProgram(plivex, main), 0u);
@@ -172,16 +172,16 @@ TEST(Strong, ThePromptsTickDecidesThePassAndLeavesTheOption) {
             WritePreferences(options);
             ASSERT_TRUE(test::WriteAll(plain, "本文"));
             Program plivex({plain, "/Q"});
-            ASSERT_TRUE(plivex.started());
+            ASSERT_TRUE(plivex.started()) << plivex.failure();
             const HWND dialog = WaitForWindow(plivex.id(), L"パスワード入力 - 暗号化 -");
-            ASSERT_TRUE(dialog) << Describe(plivex.id());
+            ASSERT_TRUE(dialog) << Describe(plivex);
             const HWND box = ButtonOf(dialog, L"&K・新しい形式（AES-256）で暗号化する");
-            ASSERT_TRUE(box) << Describe(plivex.id());
+            ASSERT_TRUE(box) << Describe(plivex);
             EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), option ? BST_CHECKED : BST_UNCHECKED);
             if (tick != option) Click(box);
             EXPECT_TRUE(WaitFor([&] { return SendMessageW(box, BM_GETCHECK, 0, 0) == (tick ? BST_CHECKED : BST_UNCHECKED); }));
             EXPECT_EQ(AnswerPassword(dialog, "pw"), 2);
-            ASSERT_EQ(plivex.Wait(20000), 0u) << Describe(plivex.id());
+            ASSERT_EQ(plivex.Wait(20000), 0u) << Describe(plivex);
             const std::optional<std::string> written = test::ReadAll(container);
             ASSERT_TRUE(written && !written->empty());
             EXPECT_EQ(static_cast<int>((*written)[0]), tick ? 2 : 1);
@@ -232,9 +232,9 @@ TEST(Strong, OldContainersInAChosenFolderAreMadeStrongInPlace) {
 
     Program plivex({});
     const HWND main = WaitForMainWindow(plivex.id());
-    ASSERT_TRUE(main) << Describe(plivex.id());
+    ASSERT_TRUE(main) << Describe(plivex);
     const HWND dialog = OpenOptions(plivex, main);
-    ASSERT_TRUE(dialog) << Describe(plivex.id());
+    ASSERT_TRUE(dialog) << Describe(plivex);
     // The other page, clicked on its tab as a user does.
     const HWND tabs = ChildOfClass(dialog, L"SysTabControl32");
     ASSERT_TRUE(tabs);
@@ -244,16 +244,16 @@ TEST(Strong, OldContainersInAChosenFolderAreMadeStrongInPlace) {
     ASSERT_TRUE(WaitFor([&] { return button && IsWindowVisible(button); })) << "the other page is not shown";
     ASSERT_TRUE(Click(button));
     const HWND chooser = WaitForWindow(plivex.id(), L"従来の形式のファイルを新しい形式に変換");
-    ASSERT_TRUE(chooser) << Describe(plivex.id());
+    ASSERT_TRUE(chooser) << Describe(plivex);
     // A full path goes to its folder; OK with nothing typed then chooses the folder shown.
     const HWND name = ChildAt(chooser, 96, 304);
     ASSERT_TRUE(TypeInto(name, Widen(folder)));
     Click(ButtonOf(chooser, L"&OK"));
-    ASSERT_TRUE(WaitFor([&] { return TextOf(name).empty(); })) << Describe(plivex.id());
+    ASSERT_TRUE(WaitFor([&] { return TextOf(name).empty(); })) << Describe(plivex);
     Click(ButtonOf(chooser, L"&OK"));
-    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "変換", password), 1) << Describe(plivex.id());
+    EXPECT_EQ(AnswerPasswordPrompt(plivex.id(), "変換", password), 1) << Describe(plivex);
     const HWND told = WaitForMessageBox(plivex.id(), L"2 個のファイルを新しい形式に変換しました。");
-    ASSERT_TRUE(told) << Describe(plivex.id());
+    ASSERT_TRUE(told) << Describe(plivex);
     EXPECT_EQ(MessageTextOf(told), L"2 個のファイルを新しい形式に変換しました。\n1 個はすでに新しい形式でした。");
     Click(GetDlgItem(told, IDOK));
 

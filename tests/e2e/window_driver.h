@@ -142,6 +142,16 @@ inline std::string Describe(DWORD pid) {
     return Narrow(all);
 }
 
+// The same for a program of ours, with whether it still runs and what it wrote.
+inline std::string Describe(const test::Program& program) {
+    DWORD code = 0;
+    GetExitCodeProcess(program.process(), &code);
+    std::string state = code == STILL_ACTIVE ? "running" : "ended with " + std::to_string(code);
+    const std::string output = program.Output();
+    if (!output.empty()) state += ", output: " + output;
+    return state + "; " + Describe(program.id());
+}
+
 inline HWND ButtonOf(HWND parent, const std::wstring& caption) {
     for (HWND c : Children(parent))
         if (ClassOf(c) == L"Button" && TextOf(c) == caption) return c;

@@ -130,7 +130,7 @@ TEST_F(Monitor, EndingTheApplicationEncryptsTheFileAgainWithinASecond) {
 TEST_F(Monitor, ARunningCopyThatTakesOverTheFileIsWaitedFor) {
     SetEnvironmentVariableW(L"PLIVEX_TEST_APP_SINGLE", L"1");
     test::Program running(test::TestAppPath(), {});
-    ASSERT_TRUE(running.started());
+    ASSERT_TRUE(running.started()) << running.failure();
     ASSERT_TRUE(PumpUntil([] { return !test::TestAppWindows().empty(); }));
     const HWND runningWindow = test::TestAppWindows().front();
 

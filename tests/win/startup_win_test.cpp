@@ -87,7 +87,7 @@ protected:
 TEST_F(Startup, QuitClosesAtOnceLeavingHwndAndClearRemovesTheKey) {
     {
         Program first({"/q"});
-        ASSERT_TRUE(first.started());
+        ASSERT_TRUE(first.started()) << first.failure();
         EXPECT_EQ(first.Wait(), 0u);
         const std::optional<HWND> hwnd = ReadMainWindowHandle();
         ASSERT_TRUE(hwnd) << "the working instance did not write HWND";
@@ -99,7 +99,7 @@ TEST_F(Startup, QuitClosesAtOnceLeavingHwndAndClearRemovesTheKey) {
                                   L"x", 4),
                   ERROR_SUCCESS);
         Program cleared({"/RC", "-Q"});
-        ASSERT_TRUE(cleared.started());
+        ASSERT_TRUE(cleared.started()) << cleared.failure();
         EXPECT_EQ(cleared.Wait(), 0u);
         EXPECT_FALSE(KeyExists(kProgramKeyPath));
         EXPECT_TRUE(KeyExists(L"Software\\QUORVA"));  // only the program's own key goes
@@ -108,7 +108,7 @@ TEST_F(Startup, QuitClosesAtOnceLeavingHwndAndClearRemovesTheKey) {
 
 TEST_F(Startup, FirstStartSavesTheDefaultsAndTheProgramFolder) {
     Program first({"/q"});
-    ASSERT_TRUE(first.started());
+    ASSERT_TRUE(first.started()) << first.failure();
     EXPECT_EQ(first.Wait(), 0u);
     std::string folder = PLIVEX_EXE;
     std::replace(folder.begin(), folder.end(), '/', '\\');
@@ -198,12 +198,12 @@ TEST_F(Startup, WorkingInstanceTakesTheHandOverIntoABatch) {
     test::TempDir dir;
     const std::string missing = LongPathOf(dir.path()) + "存在しないファイル.txt";
     Program first({});
-    ASSERT_TRUE(first.started());
+    ASSERT_TRUE(first.started()) << first.failure();
     const std::optional<HWND> hwnd = StartWorkingInstance(first);
     ASSERT_TRUE(hwnd) << "the working instance did not start";
 
     Program second({missing});
-    ASSERT_TRUE(second.started());
+    ASSERT_TRUE(second.started()) << second.failure();
     EXPECT_EQ(second.Wait(), 0u);
     HWND box = nullptr;
     test::PumpUntil([&] { return (box = FindMessageBox(first.id(), *hwnd, Widen(missing))) != nullptr; });
@@ -225,7 +225,7 @@ TEST_F(Startup, HandOverDuringABatchIsWorkedWhenTheBatchEnds) {
     ASSERT_TRUE(test::WriteAll(base + "first.txt", "1"));
     ASSERT_TRUE(test::WriteAll(base + "second.txt", "2"));
     Program first({});
-    ASSERT_TRUE(first.started());
+    ASSERT_TRUE(first.started()) << first.failure();
     const std::optional<HWND> hwnd = StartWorkingInstance(first);
     ASSERT_TRUE(hwnd) << "the working instance did not start";
 
@@ -268,7 +268,7 @@ TEST_F(Startup, HandOverDuringABatchIsWorkedWhenTheBatchEnds) {
 
 TEST_F(Startup, SecondCopyWithoutFilesWritesNothingAndLeavesTheSettingsAlone) {
     Program first({});
-    ASSERT_TRUE(first.started());
+    ASSERT_TRUE(first.started()) << first.failure();
     const std::optional<HWND> hwnd = StartWorkingInstance(first);
     ASSERT_TRUE(hwnd) << "the working instance did not start";
     const DWORD left = 77;
@@ -276,7 +276,7 @@ TEST_F(Startup, SecondCopyWithoutFilesWritesNothingAndLeavesTheSettingsAlone) {
     const test::NamedValues exitState = test::RegistryValues(kExitStateKeyPath);
     const test::NamedValues preference = test::RegistryValues(kPreferenceKeyPath);
     Program second({"/Q"});
-    ASSERT_TRUE(second.started());
+    ASSERT_TRUE(second.started()) << second.failure();
     EXPECT_EQ(second.Wait(), 0u);
     EXPECT_FALSE(SendFilesWaiting());
     EXPECT_EQ(ReadMainWindowHandle(), hwnd);  // the working instance's value is kept
@@ -300,12 +300,12 @@ TEST_F(Startup, SecondCopyHandsOverItsFilesInLongFormBehindWhatWaits) {
     const std::string shortName = ShortPathOf(longName);
 
     Program first({japanese});  // asks before its window is shown
-    ASSERT_TRUE(first.started());
+    ASSERT_TRUE(first.started()) << first.failure();
     const HWND prompt = WaitForPrompt(first.id());
     ASSERT_TRUE(prompt) << "the working copy did not ask";
     ASSERT_EQ(WriteSendFiles({"C:\\waiting.txt"}).names.size(), 1u);  // an earlier copy's, not yet taken
     Program second({shortName, "/Q", japanese, "-RC", "relative.txt"}, base);
-    ASSERT_TRUE(second.started());
+    ASSERT_TRUE(second.started()) << second.failure();
     EXPECT_EQ(second.Wait(), 0u);
     EXPECT_EQ(TakeSendFiles(), (std::vector<std::string>{"C:\\waiting.txt", longName, japanese, base + "relative.txt"}))
         << "short form given: " << shortName;
@@ -323,7 +323,7 @@ TEST_F(Startup, CopyFindingNoWindowOfTheProgramWorksItsFilesItself) {
     Receiver receiver;  // holds the mutex; its window is not the program's
     ASSERT_TRUE(WriteMainWindowHandle(receiver.hwnd()));
     Program second({file});
-    ASSERT_TRUE(second.started());
+    ASSERT_TRUE(second.started()) << second.failure();
     const HWND prompt = WaitForPrompt(second.id(), 20000);  // it waits 5 s for a window first
     ASSERT_TRUE(prompt) << "the copy did not work its file itself";
     EXPECT_TRUE(Receiver::posts().empty());

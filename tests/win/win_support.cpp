@@ -35,8 +35,10 @@ bool WriteAll(const std::string& path, const std::string& bytes) {
 }
 
 std::optional<std::string> ReadAll(const std::string& path) {
-    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Shared for writing and deleting: the file may be a log another process
+    // is appending to, and a read must never make its write fail.
+    HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return std::nullopt;
     std::string out;
     char buf[65536];
@@ -196,9 +198,13 @@ Program::Program(const std::string& exe, const std::vector<std::string>& args, c
     std::wstring cmd = L"\"" + Widen(exe) + L"\"";
     for (const auto& a : args) cmd += L" \"" + Widen(a) + L"\"";
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const HANDLE out = CreateFileW(Widen(logs_ / "output.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE) return;
+    const HANDLE out = CreateFileW(Widen(logs_ / "output.txt").c_str(), GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                   nullptr);
+    if (out == INVALID_HANDLE_VALUE) {
+        failure_ = "its output file could not be made (error " + std::to_string(GetLastError()) + ")";
+        return;
+    }
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -207,6 +213,7 @@ Program::Program(const std::string& exe, const std::vector<std::string>& args, c
     const std::wstring cwd = Widen(folder);
     started_ = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr,
                               folder.empty() ? nullptr : cwd.c_str(), &si, &pi_) != FALSE;
+    if (!started_) failure_ = "CreateProcessW failed (error " + std::to_string(GetLastError()) + ")";
     CloseHandle(out);
 }
 

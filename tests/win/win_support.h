@@ -112,6 +112,8 @@ public:
     Program& operator=(const Program&) = delete;
 
     bool started() const { return started_; }
+    // Why it did not start ("" once started), for the test's message.
+    const std::string& failure() const { return failure_; }
     DWORD id() const { return pi_.dwProcessId; }
     HANDLE process() const { return pi_.hProcess; }
     bool running() const { return started_ && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
@@ -124,6 +126,7 @@ private:
     TempDir logs_;  // destroyed after the process has ended
     PROCESS_INFORMATION pi_{};
     bool started_ = false;
+    std::string failure_;
 };
 
 // Another process holding a file open without sharing while it lives.
