@@ -31,9 +31,13 @@ bool Failed() {
     return false;
 }
 
+// Read once: umask can only be read by setting it, twice a call.
 mode_t Umask() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
+    static const mode_t mask = [] {
+        const mode_t m = ::umask(0);
+        ::umask(m);
+        return m;
+    }();
     return mask;
 }
 
@@ -214,6 +218,13 @@ public:
 
     bool Commit(const std::string& tempPath, const std::string& target, bool replace) override {
         if (replace) return ::rename(tempPath.c_str(), target.c_str()) == 0 || Failed();
+#ifdef RENAME_NOREPLACE
+        // One change of the folder that refuses an existing target; a batch of
+        // small files pays for each such change in the journal its flushes commit.
+        if (::renameat2(AT_FDCWD, tempPath.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
+        if (errno == EEXIST) return lastErrno = EEXIST, false;
+        if (errno != EINVAL && errno != ENOSYS) return Failed();
+#endif
         // link() refuses an existing target, which rename() would silently replace.
         if (::link(tempPath.c_str(), target.c_str()) == 0) {
             ::unlink(tempPath.c_str());
