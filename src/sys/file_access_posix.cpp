@@ -219,8 +219,8 @@ public:
     bool Commit(const std::string& tempPath, const std::string& target, bool replace) override {
         if (replace) return ::rename(tempPath.c_str(), target.c_str()) == 0 || Failed();
 #ifdef RENAME_NOREPLACE
-        // One change of the folder that refuses an existing target; a batch of
-        // small files pays for each such change in the journal its flushes commit.
+        // One change of the folder that refuses an existing target: fewer
+        // changes than link and unlink, and none left half-done if stopped.
         if (::renameat2(AT_FDCWD, tempPath.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
         if (errno == EEXIST) return lastErrno = EEXIST, false;
         if (errno != EINVAL && errno != ENOSYS) return Failed();
