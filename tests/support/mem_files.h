@@ -29,7 +29,7 @@ public:
     std::map<std::string, std::uint64_t> readFailAt; // Read() fails once this many bytes were read
     std::uint64_t diskFree = UINT64_MAX;             // bytes that outputs may still take
     bool finishFails = false;
-    std::thread::id finishFailedOn;  // the thread whose flush, or whose write when the disk filled up, failed
+    std::thread::id finishFailedOn;  // the thread whose flush failed
     bool commitFails = false;
 
     // Sees every write of every output, with the path written.
@@ -121,7 +121,6 @@ private:
             if (size > fs_.diskFree) {
                 fs_.files[path_].append(static_cast<const char*>(data), fs_.diskFree);  // what fit before the end
                 fs_.diskFree = 0;
-                fs_.finishFailedOn = std::this_thread::get_id();
                 return false;
             }
             fs_.diskFree -= size;
