@@ -32,12 +32,6 @@ std::function<bool(void*, std::size_t)> FixedRandom(std::string bytes) {
     };
 }
 
-std::string Body(std::size_t n) {
-    std::string s(n, '\0');
-    for (std::size_t i = 0; i < n; ++i) s[i] = static_cast<char>(i % 251);
-    return s;
-}
-
 class StrongTest : public ::testing::Test {
 protected:
     MemFiles fs;
@@ -362,8 +356,8 @@ TEST_F(StrongTest, HostileOrInvalidStoredNamesAreRefused) {
     codec.SetStrongIterations(1000);
     // Names a writer of ours would never store, sealed under the right key.
     // Not UTF-8 (a lone lead byte, a surrogate), a device, a folder-climbing part, a control character.
-    for (const std::string name : {std::string("\xC3\x28.txt"), std::string("\xED\xA0\x80.txt"), std::string("CON"),
-                                   std::string("a\\b:.."), std::string("a\x01.txt")}) {
+    for (const std::string& name : {std::string("\xC3\x28.txt"), std::string("\xED\xA0\x80.txt"), std::string("CON"),
+                                    std::string("a\\b:.."), std::string("a\x01.txt")}) {
         SCOPED_TRACE(name);
         strong::Header header;
         header.iterations = 1000;
