@@ -227,7 +227,7 @@ _plivex_prefix_setup() {
     # Z: is the Unix root in every prefix.
     winreg="Z:${reg//\//\\}"
     # Once in a CI run the first import into a new prefix left nothing and
-    # said nothing (not seen here in 30 set-ups, under load or not). reg.exe,
+    # said nothing (not seen again in 17 set-ups here, under load or not). reg.exe,
     # unlike regedit /S, tells a failed import by its exit code; the check
     # below reads back the value last in the file and the one whose name is
     # not ASCII; an import that did not take is made once more, and said so.
