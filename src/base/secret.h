@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,9 +10,17 @@
 namespace plivex {
 
 inline void SecureWipe(void* data, std::size_t size) {
-    // volatile keeps the compiler from dropping stores to memory about to be freed
+    if (size == 0) return;
+#if defined(__GNUC__) || defined(__clang__)
+    // A compiler may drop a memset of memory about to be freed; the empty asm
+    // claims to read that memory, so the stores stay. memset writes whole
+    // words: a byte at a time cost a batch of small files a tenth of its time.
+    std::memset(data, 0, size);
+    __asm__ __volatile__("" : : "r"(data) : "memory");
+#else
     volatile unsigned char* p = static_cast<volatile unsigned char*>(data);
     for (std::size_t i = 0; i < size; ++i) p[i] = 0;
+#endif
 }
 
 // Wipes the string's whole buffer, beyond its size too: bytes dropped by

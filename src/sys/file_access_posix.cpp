@@ -64,16 +64,16 @@ void RemoveStaleTemps(const std::string& folder) {
 
 class PosixInput : public InputFile {
 public:
-    PosixInput(int fd, FileId id, std::set<FileId>& open) : fd_(fd), id_(id), open_(open) { open_.insert(id_); }
+    // The size is the one the file had when opened (its stat is needed then anyway).
+    PosixInput(int fd, FileId id, std::uint64_t size, std::set<FileId>& open)
+        : fd_(fd), id_(id), size_(size), open_(open) {
+        open_.insert(id_);
+    }
     ~PosixInput() override {
         open_.erase(id_);
         ::close(fd_);
     }
-    std::optional<std::uint64_t> Size() override {
-        struct stat st;
-        if (::fstat(fd_, &st) != 0) return std::nullopt;
-        return static_cast<std::uint64_t>(st.st_size);
-    }
+    std::optional<std::uint64_t> Size() override { return size_; }
     std::int64_t Read(void* buffer, std::size_t size) override {
         for (;;) {
             const ssize_t got = ::read(fd_, buffer, size);
@@ -85,6 +85,7 @@ public:
 private:
     int fd_;
     FileId id_;
+    std::uint64_t size_;
     std::set<FileId>& open_;
 };
 
@@ -167,7 +168,8 @@ public:
             ::close(fd);
             return nullptr;
         }
-        return std::make_unique<PosixInput>(fd, FileId{st.st_dev, st.st_ino}, open_);
+        return std::make_unique<PosixInput>(fd, FileId{st.st_dev, st.st_ino}, static_cast<std::uint64_t>(st.st_size),
+                                            open_);
     }
 
     bool Exists(const std::string& path) override {
@@ -202,7 +204,8 @@ public:
         struct stat st;
         if (!permissionsOf.empty() && ::stat(permissionsOf.c_str(), &st) == 0) mode = st.st_mode & 0777;
         mode &= ~Umask();
-        std::uint32_t seed = static_cast<std::uint32_t>(::getpid()) << 16 ^ static_cast<std::uint32_t>(::time(nullptr)) ^
+        static const pid_t pid = ::getpid();  // once a run, not once a file
+        std::uint32_t seed = static_cast<std::uint32_t>(pid) << 16 ^ static_cast<std::uint32_t>(::time(nullptr)) ^
                              ++created_ * 2654435761u;
         for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
             const std::string candidate = (folder.empty() ? "./" : folder) + TempNameToTry(seed, attempt);
