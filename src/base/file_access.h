@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/secret.h"
+
 namespace plivex {
 
 class InputFile {
@@ -23,6 +25,10 @@ public:
     virtual ~OutputFile() = default;  // closes the file if Finish was not reached
     // Writes all size bytes or fails.
     virtual bool Write(const void* data, std::size_t size) = 0;
+    // Writes the first size bytes of buffer, or fails. An output may keep the
+    // buffer and give back another, wiped and no smaller (one written from a
+    // thread of its own does); this one writes in place.
+    virtual bool WriteHanded(WipedBytes& buffer, std::size_t size) { return Write(buffer.data(), size); }
     // Flushes every byte to the disk and closes the file.
     virtual bool Finish() = 0;
 };
@@ -55,6 +61,10 @@ public:
     virtual std::optional<std::vector<std::string>> ListFolder(const std::string& /*folder*/) { return std::nullopt; }
     // Two names of one folder name the same file when their keys are equal.
     virtual std::string NameKey(const std::string& name) const { return name; }
+    // Whether a large output gains by being written from a thread of its own
+    // while the next step is converted; not where handing a step over to
+    // another thread costs more than it saves.
+    virtual bool OverlapsWrites() const { return false; }
     // Why the last failed operation of this file system, or of a file it
     // opened, on the calling thread failed, in the system's own words; empty
     // when it gave no reason.

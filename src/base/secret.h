@@ -86,6 +86,8 @@ public:
     std::size_t size() const { return bytes_.size(); }
     bool empty() const { return bytes_.empty(); }
     unsigned char& operator[](std::size_t i) { return bytes_[i]; }
+    // Trades buffers with other: neither's bytes are copied.
+    void Swap(WipedBytes& other) noexcept { bytes_.swap(other.bytes_); }
     // A new size, its bytes zero: the old ones are wiped first, as the buffer may move.
     void Reset(std::size_t size) {
         Wipe();

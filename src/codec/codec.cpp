@@ -6,6 +6,7 @@
 
 #include "base/ascii.h"
 #include "base/paths.h"
+#include "base/pipelined_output.h"
 #include "base/secret.h"
 #include "codec/cipher.h"
 #include "codec/names.h"
@@ -179,16 +180,28 @@ std::string Codec::WithReason(std::string text) const {
 // permissions of source. On any failure the temporary file is removed (or, if
 // it cannot be, named) and the message shown.
 Codec::Produced Codec::Produce(const std::string& source, const std::string& target, bool replace, Direction direction,
-                               const std::function<std::optional<Fault>(OutputFile&)>& fill) {
+                               std::uint64_t size, const std::function<std::optional<Fault>(OutputFile&)>& fill) {
     std::string tempPath;
     std::unique_ptr<OutputFile> out = files_.CreateTemp(target, tempPath, source);
     if (!out) {
         Report(CodecError::kOpenFailed, WithReason(target));
         return Produced::kFailed;
     }
+    PipelinedOutput* pipeline = nullptr;
+    if (size >= kPipelineFrom && files_.OverlapsWrites()) {
+        auto piped = std::make_unique<PipelinedOutput>(std::move(out), files_);
+        pipeline = piped.get();
+        out = std::move(piped);
+    }
+    // A write that failed on the writer thread left its reason there.
+    const auto writerReason = [&]() -> std::optional<std::string> {
+        if (pipeline && pipeline->WriterFailed()) return pipeline->WriterReason();
+        return std::nullopt;
+    };
     // Nothing of a conversion that did not end remains. The reason is taken
     // before the clean-up, whose own calls come after the failure.
-    auto fail = [&](const Fault& fault) {
+    auto fail = [&](Fault fault) {
+        if (fault.systemFailed && !fault.reason) fault.reason = writerReason();
         // What stays safe, before the system's reason: the user must not fear for the original.
         std::string message = fault.message;
         if (fault.kind == Fault::kMessage)
@@ -215,7 +228,7 @@ Codec::Produced Codec::Produce(const std::string& source, const std::string& tar
     std::string finishReason;
     const std::function<bool()> finish = [&] {
         if (out->Finish()) return true;
-        finishReason = files_.LastError();  // on the thread the flush ran on
+        finishReason = writerReason().value_or(files_.LastError());  // on the thread the flush ran on
         return false;
     };
     if (!(progress_ ? progress_->Await(finish) : finish()))
@@ -242,7 +255,8 @@ bool Codec::Convert(InputFile& in, std::uint64_t count, std::uint32_t position, 
                     bool replace) {
     const Transform transform(key);
     WipedBytes chunk(static_cast<std::size_t>(std::min<std::uint64_t>(count, kChunkSize)));  // plain bytes
-    const Produced produced = Produce(sourcePath, target, replace, direction, [&](OutputFile& out) -> std::optional<Fault> {
+    const Produced produced = Produce(sourcePath, target, replace, direction, header.size() + count,
+                                      [&](OutputFile& out) -> std::optional<Fault> {
         if (!header.empty() && !out.Write(header.data(), header.size()))
             return Fault{Fault::kMessage, text::WriteFailed(target)};
         for (std::uint64_t left = count; left > 0;) {
@@ -251,7 +265,7 @@ bool Codec::Convert(InputFile& in, std::uint64_t count, std::uint32_t position, 
                 return Fault{Fault::kMessage, text::ReadFailed(sourcePath), r == ReadResult::kFailed};
             if (direction == Direction::kEncrypt) transform.Encode(chunk.data(), chunk.data(), step, position);
             else transform.Melt(chunk.data(), chunk.data(), step, position);
-            if (!out.Write(chunk.data(), step)) return Fault{Fault::kMessage, text::WriteFailed(target)};
+            if (!out.WriteHanded(chunk, step)) return Fault{Fault::kMessage, text::WriteFailed(target)};
             left -= step;
             if (!Advanced(count - left, count)) return Fault{Fault::kCancelled};
         }
@@ -299,8 +313,9 @@ bool Codec::EncodeStrong(InputFile& in, std::uint64_t size, const std::string& n
     const std::uint64_t total = prefix.size() + size;
     constexpr std::size_t kPerStep = kChunkSize / strong::kChunk;
     WipedBytes plain(static_cast<std::size_t>(std::min<std::uint64_t>(total, kChunkSize)));
-    std::vector<unsigned char> sealed(plain.size() + kPerStep * strong::kTagSize);
-    const Produced produced = Produce(source, target, replace, Direction::kEncrypt, [&](OutputFile& out) -> std::optional<Fault> {
+    WipedBytes sealed(plain.size() + kPerStep * strong::kTagSize);
+    const Produced produced = Produce(source, target, replace, Direction::kEncrypt, total,
+                                      [&](OutputFile& out) -> std::optional<Fault> {
         const auto head = strong::HeaderBytes(header);
         if (!out.Write(head.data(), head.size())) return Fault{Fault::kMessage, text::WriteFailed(target)};
         std::uint64_t done = 0;
@@ -322,7 +337,7 @@ bool Codec::EncodeStrong(InputFile& in, std::uint64_t size, const std::string& n
                     return Fault{Fault::kMessage, text::CryptoFailed(source), false};
                 written += n + strong::kTagSize;
             }
-            if (!out.Write(sealed.data(), written)) return Fault{Fault::kMessage, text::WriteFailed(target)};
+            if (!out.WriteHanded(sealed, written)) return Fault{Fault::kMessage, text::WriteFailed(target)};
             done += step;
             if (!Advanced(done, total)) return Fault{Fault::kCancelled};
         }
@@ -642,7 +657,8 @@ CodecResult Codec::MeltStrong(std::unique_ptr<InputFile>& input, std::uint64_t s
     const std::uint64_t bodySize = size - strong::kHeaderSize - framing->chunks * strong::kTagSize - 2 - nameSize;
     const std::span<const unsigned char> restOfFirst(head.data() + 2 + nameSize, firstPlain - 2 - nameSize);
     const Produced produced =
-        Produce(container, plain, ReplacesExisting(answer, options_.OnNameClash), Direction::kMelt, [&](OutputFile& out) {
+        Produce(container, plain, ReplacesExisting(answer, options_.OnNameClash), Direction::kMelt, bodySize,
+                [&](OutputFile& out) {
             return WriteStrongBody(in, out, *chunks, *framing, restOfFirst, bodySize, container, plain);
         });
     if (produced == Produced::kDamaged) return carried;
@@ -686,7 +702,7 @@ std::optional<Codec::Fault> Codec::WriteStrongBody(InputFile& in, OutputFile& ou
             at += n + strong::kTagSize;
             put += n;
         }
-        if (!out.Write(opened.data(), put)) return Fault{Fault::kMessage, text::WriteFailed(plain)};
+        if (!out.WriteHanded(opened, put)) return Fault{Fault::kMessage, text::WriteFailed(plain)};
         done += put;
         if (!Advanced(done, bodySize)) return Fault{Fault::kCancelled};
     }

@@ -124,7 +124,10 @@ std::string MeltedNameQuestion(const std::string& plain, const std::string& cont
 // program), and so do Advance and every question and report of the CodecUi.
 // Only the two steps handed to Await and AwaitLong may run on another thread,
 // while the caller's thread keeps its window answering: the flush of the
-// finished output, and the stretch of a password. Such a step touches only
+// finished output, and the stretch of a password. (Besides, the writes of a
+// large output go to the disk from a writer thread of the output's own,
+// PipelinedOutput, which touches nothing but that file and the buffer handed
+// to it, and has ended before the flush begins.) Such a step touches only
 // what it was given (the output file, the password and its salt) and the file
 // layer, whose last error is per thread, so the codec takes a failed flush's
 // reason on the thread that failed. The step is waited for before anything
@@ -225,6 +228,11 @@ public:
 
     // Bytes read and written per step; the memory a conversion needs.
     static constexpr std::size_t kChunkSize = 256 << 10;
+    // From this size an output is written from a thread of its own
+    // (PipelinedOutput), one more step's buffer. Below it the disk has nothing
+    // to overlap: the native write-back starts on whole 8 MiB ranges, and the
+    // whole of a smaller output is written by its one flush.
+    static constexpr std::uint64_t kPipelineFrom = 8u << 20;
 
 private:
     void Report(CodecError kind, std::string message);
@@ -245,8 +253,9 @@ private:
     // format), unverified (the compatible format cannot tell a wrong
     // password), or unlike the container's, the sign of a wrong one.
     enum class StoredName { kProven, kUnverified, kUnlike };
+    // size: the bytes fill will write, roughly.
     Produced Produce(const std::string& source, const std::string& target, bool replace, Direction direction,
-                     const std::function<std::optional<Fault>(OutputFile&)>& fill);
+                     std::uint64_t size, const std::function<std::optional<Fault>(OutputFile&)>& fill);
     bool Advanced(std::uint64_t done, std::uint64_t total);
     bool Random(void* out, std::size_t size);
     LongStep Long();

@@ -29,7 +29,7 @@ public:
     std::map<std::string, std::uint64_t> readFailAt; // Read() fails once this many bytes were read
     std::uint64_t diskFree = UINT64_MAX;             // bytes that outputs may still take
     bool finishFails = false;
-    std::thread::id finishFailedOn;  // the thread whose flush failed
+    std::thread::id finishFailedOn;  // the thread whose flush, or whose write when the disk filled up, failed
     bool commitFails = false;
 
     // Sees every write of every output, with the path written.
@@ -79,6 +79,8 @@ public:
         return files.erase(path) != 0;
     }
     bool IsReadOnly(const std::string& path) override { return readOnly.count(path) != 0; }
+    // Large outputs go through the writer thread, as natively.
+    bool OverlapsWrites() const override { return true; }
     // As a system's, the error is the failing thread's: a flush that failed
     // on another thread leaves this one without a reason.
     std::string LastError() const override {
@@ -121,6 +123,7 @@ private:
             if (size > fs_.diskFree) {
                 fs_.files[path_].append(static_cast<const char*>(data), fs_.diskFree);  // what fit before the end
                 fs_.diskFree = 0;
+                fs_.finishFailedOn = std::this_thread::get_id();
                 return false;
             }
             fs_.diskFree -= size;

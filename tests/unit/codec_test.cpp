@@ -457,6 +457,31 @@ TEST_F(CodecTest, AFlushFailingOnAWorkerIsToldWithItsReason) {
     EXPECT_TRUE(fs.Temps().empty());
 }
 
+// A large output is written from a thread of its own: the disk filling up
+// there is told with that thread's reason, and nothing is left, in both formats.
+TEST_F(CodecTest, ADiskFillingUpUnderALargeFileIsToldWithTheWritersReason) {
+    const std::string body = Pattern(static_cast<std::size_t>(Codec::kPipelineFrom) + 3 * Codec::kChunkSize);
+    for (const int version : {kFormatVersion, kStrongVersion}) {
+        SCOPED_TRACE(version);
+        MemFiles files;
+        ScriptedUi answers;
+        Options o;
+        Codec c(files, answers, o);
+        c.SetStrongIterations(strong::kMinIterations);
+        files.files["C:\\a.dat"] = body;
+        files.diskFree = Codec::kPipelineFrom / 2;
+        files.reason = "ディスクに十分な空き領域がありません。";
+        PassKeys writing = PassKeys::ToWrite("pw", version);
+        EXPECT_EQ(c.Encode("C:\\a.dat", "C:\\a.pvx", kNoClash, version, writing).result, kFailed);
+        ASSERT_EQ(answers.shown.size(), 1u);
+        EXPECT_EQ(answers.shown[0].text,
+                  "ファイルの書き込みに失敗しました。\n\"C:\\a.pvx\"\n元のファイルはそのままです。\n" + files.reason);
+        EXPECT_NE(files.finishFailedOn, std::this_thread::get_id()) << "written from this thread";
+        EXPECT_TRUE(files.At("C:\\a.dat") == body);
+        EXPECT_EQ(files.files.size(), 1u);
+    }
+}
+
 TEST_F(CodecTest, FailedOverwriteLeavesTheOldFileIntact) {
     opt.OnNameClash = kAskAtClash;
     fs.files["C:\\a.txt"] = Pattern(5000);
