@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/secret.h"
+#include "base/thread_gate.h"
 
 namespace plivex {
 
@@ -61,10 +62,10 @@ public:
     virtual std::optional<std::vector<std::string>> ListFolder(const std::string& /*folder*/) { return std::nullopt; }
     // Two names of one folder name the same file when their keys are equal.
     virtual std::string NameKey(const std::string& name) const { return name; }
-    // Whether a large output gains by being written from a thread of its own
-    // while the next step is converted; not where handing a step over to
-    // another thread costs more than it saves.
-    virtual bool OverlapsWrites() const { return false; }
+    // What a large output's writer thread and the converting thread wait on,
+    // where writing from a thread of its own while the next step is converted
+    // gains; nullptr where handing a step over costs more than it saves.
+    virtual std::unique_ptr<ThreadGate> WriteBehindGate() { return nullptr; }
     // Why the last failed operation of this file system, or of a file it
     // opened, on the calling thread failed, in the system's own words; empty
     // when it gave no reason.

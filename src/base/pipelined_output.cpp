@@ -4,8 +4,9 @@
 
 namespace plivex {
 
-PipelinedOutput::PipelinedOutput(std::unique_ptr<OutputFile> inner, FileAccess& files)
-    : inner_(std::move(inner)), files_(files) {
+PipelinedOutput::PipelinedOutput(std::unique_ptr<OutputFile> inner, FileAccess& files,
+                                 std::unique_ptr<ThreadGate> gate)
+    : inner_(std::move(inner)), files_(files), gate_(std::move(gate)) {
     try {
         writer_ = std::thread([this] { Run(); });
     } catch (const std::system_error&) {
@@ -15,22 +16,22 @@ PipelinedOutput::PipelinedOutput(std::unique_ptr<OutputFile> inner, FileAccess& 
 
 PipelinedOutput::~PipelinedOutput() {
     {
-        const std::lock_guard lock(mutex_);
+        const std::lock_guard lock(*gate_);
         stop_ = true;
     }
-    changed_.notify_all();
+    gate_->WakeAll();
     if (writer_.joinable()) writer_.join();
 }
 
-bool PipelinedOutput::AwaitIdle(std::unique_lock<std::mutex>& lock) {
-    changed_.wait(lock, [&] { return !busy_; });
+bool PipelinedOutput::AwaitIdle() {
+    gate_->WaitUntil([&] { return !busy_; });
     return !failed_;
 }
 
 bool PipelinedOutput::Write(const void* data, std::size_t size) {
     if (writer_.joinable()) {
-        std::unique_lock lock(mutex_);
-        if (!AwaitIdle(lock)) return false;
+        const std::lock_guard lock(*gate_);
+        if (!AwaitIdle()) return false;
     }
     // The writer waits for a step meanwhile and does not touch the file.
     return inner_->Write(data, size);
@@ -38,22 +39,22 @@ bool PipelinedOutput::Write(const void* data, std::size_t size) {
 
 bool PipelinedOutput::WriteHanded(WipedBytes& buffer, std::size_t size) {
     if (!writer_.joinable()) return inner_->Write(buffer.data(), size);
-    std::unique_lock lock(mutex_);
-    if (!AwaitIdle(lock)) return false;
+    std::unique_lock lock(*gate_);
+    if (!AwaitIdle()) return false;
     held_.Swap(buffer);
     heldSize_ = size;
     busy_ = true;
     const std::size_t needed = held_.size();
     lock.unlock();
-    changed_.notify_all();
+    gate_->WakeAll();
     if (buffer.size() < needed) buffer.Reset(needed);  // the first step: no spare yet
     return true;
 }
 
 void PipelinedOutput::Run() {
-    std::unique_lock lock(mutex_);
+    std::unique_lock lock(*gate_);
     for (;;) {
-        changed_.wait(lock, [&] { return stop_ || busy_; });
+        gate_->WaitUntil([&] { return stop_ || busy_; });
         if (!busy_) return;
         const bool write = !stop_;
         lock.unlock();
@@ -66,7 +67,7 @@ void PipelinedOutput::Run() {
             failed_ = true;
             reason_ = reason;
         }
-        changed_.notify_all();
+        gate_->WakeAll();
         if (!write) return;
     }
 }
@@ -74,11 +75,11 @@ void PipelinedOutput::Run() {
 bool PipelinedOutput::Finish() {
     if (writer_.joinable()) {
         {
-            std::unique_lock lock(mutex_);
-            AwaitIdle(lock);
+            const std::lock_guard lock(*gate_);
+            AwaitIdle();
             stop_ = true;
         }
-        changed_.notify_all();
+        gate_->WakeAll();
         writer_.join();
         if (failed_) return false;
     }
@@ -86,12 +87,12 @@ bool PipelinedOutput::Finish() {
 }
 
 bool PipelinedOutput::WriterFailed() const {
-    const std::lock_guard lock(mutex_);
+    const std::lock_guard lock(*gate_);
     return failed_;
 }
 
 std::string PipelinedOutput::WriterReason() const {
-    const std::lock_guard lock(mutex_);
+    const std::lock_guard lock(*gate_);
     return reason_;
 }
 

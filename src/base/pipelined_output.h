@@ -14,7 +14,6 @@
 // for a write in progress.
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
 #include <memory>
 #include <mutex>
@@ -23,12 +22,13 @@
 
 #include "base/file_access.h"
 #include "base/secret.h"
+#include "base/thread_gate.h"
 
 namespace plivex {
 
 class PipelinedOutput : public OutputFile {
 public:
-    PipelinedOutput(std::unique_ptr<OutputFile> inner, FileAccess& files);
+    PipelinedOutput(std::unique_ptr<OutputFile> inner, FileAccess& files, std::unique_ptr<ThreadGate> gate);
     ~PipelinedOutput() override;
     PipelinedOutput(const PipelinedOutput&) = delete;
     PipelinedOutput& operator=(const PipelinedOutput&) = delete;
@@ -42,13 +42,12 @@ public:
 
 private:
     void Run();
-    // Waits until the writer holds no step; false once a write failed.
-    bool AwaitIdle(std::unique_lock<std::mutex>& lock);
+    // With the gate held: waits until the writer holds no step; false once a write failed.
+    bool AwaitIdle();
 
     std::unique_ptr<OutputFile> inner_;
     FileAccess& files_;
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
+    std::unique_ptr<ThreadGate> gate_;  // guards what follows
     WipedBytes held_;           // the step handed over, or the wiped spare
     std::size_t heldSize_ = 0;  // bytes of it to write
     bool busy_ = false;         // the writer holds a step

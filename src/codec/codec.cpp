@@ -188,8 +188,8 @@ Codec::Produced Codec::Produce(const std::string& source, const std::string& tar
         return Produced::kFailed;
     }
     PipelinedOutput* pipeline = nullptr;
-    if (size >= kPipelineFrom && files_.OverlapsWrites()) {
-        auto piped = std::make_unique<PipelinedOutput>(std::move(out), files_);
+    if (auto gate = size >= kPipelineFrom ? files_.WriteBehindGate() : nullptr) {
+        auto piped = std::make_unique<PipelinedOutput>(std::move(out), files_, std::move(gate));
         pipeline = piped.get();
         out = std::move(piped);
     }

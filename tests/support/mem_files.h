@@ -80,7 +80,7 @@ public:
     }
     bool IsReadOnly(const std::string& path) override { return readOnly.count(path) != 0; }
     // Large outputs go through the writer thread, as natively.
-    bool OverlapsWrites() const override { return true; }
+    std::unique_ptr<ThreadGate> WriteBehindGate() override { return std::make_unique<StandardGate>(); }
     // As a system's, the error is the failing thread's: a flush that failed
     // on another thread leaves this one without a reason.
     std::string LastError() const override {

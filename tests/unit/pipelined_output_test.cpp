@@ -62,7 +62,7 @@ bool AllZero(WipedBytes& bytes) {
 TEST(PipelinedOutput, StepsArriveInOrderFromAnotherThreadAndBuffersComeBackWiped) {
     Disk disk;
     std::string expected;
-    PipelinedOutput out(std::make_unique<DiskFile>(disk), disk);
+    PipelinedOutput out(std::make_unique<DiskFile>(disk), disk, std::make_unique<StandardGate>());
     ASSERT_TRUE(out.Write("HEAD", 4));
     expected += "HEAD";
     WipedBytes buffer(8000);
@@ -96,7 +96,7 @@ TEST(PipelinedOutput, AFailedWriteFailsWhatFollowsWithTheWritersReason) {
     Disk disk;
     disk.failFrom = 3;
     {
-        PipelinedOutput out(std::make_unique<DiskFile>(disk), disk);
+        PipelinedOutput out(std::make_unique<DiskFile>(disk), disk, std::make_unique<StandardGate>());
         WipedBytes buffer(4096);
         bool refused = false;
         for (int i = 0; i < 100 && !refused; ++i) {
@@ -118,7 +118,7 @@ TEST(PipelinedOutput, AFailedWriteFailsWhatFollowsWithTheWritersReason) {
 TEST(PipelinedOutput, EndedBeforeFinishFlushesNothing) {
     Disk disk;
     {
-        PipelinedOutput out(std::make_unique<DiskFile>(disk), disk);
+        PipelinedOutput out(std::make_unique<DiskFile>(disk), disk, std::make_unique<StandardGate>());
         WipedBytes buffer(1000);
         for (int i = 0; i < 10; ++i) {
             std::memset(buffer.data(), 'y', buffer.size());
