@@ -6,7 +6,6 @@
 #pragma once
 
 #include <condition_variable>
-#include <memory>
 #include <mutex>
 
 namespace plivex {
