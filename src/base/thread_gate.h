@@ -1,8 +1,6 @@
 // What a thread and the one that hands it work wait on: a lock with a
-// condition. Each system gives the kind it makes cheapest; the standard
-// library's waits in the kernel only when it must on Linux, while MinGW's
-// goes through Windows events (under Wine, a round trip to the Wine server
-// for every wait), so Windows gives one of slim reader/writer locks.
+// condition. The file layer gives the kind its system makes cheapest
+// (FileAccess::WriteBehindGate); StandardGate is the standard library's.
 #pragma once
 
 #include <condition_variable>

@@ -78,7 +78,9 @@ TEST(PipelinedOutput, StepsArriveInOrderFromAnotherThreadAndBuffersComeBackWiped
         ASSERT_GE(buffer.size(), 8000u);
         ASSERT_TRUE(AllZero(buffer)) << "step " << i;
         seen[i % 2] = handed;
-        if (i >= 2) ASSERT_EQ(buffer.data(), seen[(i + 1) % 2]) << "a third buffer at step " << i;
+        if (i >= 2) {
+            ASSERT_EQ(buffer.data(), seen[(i + 1) % 2]) << "a third buffer at step " << i;
+        }
         if (i == 100) {
             ASSERT_TRUE(out.Write("MID", 3));
             expected += "MID";

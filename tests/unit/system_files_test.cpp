@@ -21,15 +21,32 @@ std::string Contents(const std::string& path) {
     return all.str();
 }
 
+// A fresh folder of the system's temporary folder, removed with everything in
+// it when the test ends, a failed one too.
+class FreshFolder {
+public:
+    explicit FreshFolder(const std::string& prefix)
+        : path_(std::filesystem::temp_directory_path() / (prefix + std::to_string(std::random_device()()))) {
+        std::filesystem::remove_all(path_);
+        made_ = std::filesystem::create_directory(path_);
+    }
+    ~FreshFolder() { std::filesystem::remove_all(path_); }
+    bool made() const { return made_; }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+    bool made_ = false;
+};
+
 // A name another program takes between the clash check and the commit is
 // refused, never replaced; both files stay as they were. Told to replace,
 // the commit does.
 TEST(SystemFiles, CommitRefusesANameTakenMeanwhileUnlessToldToReplace) {
     namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / ("plivex-commit-" + std::to_string(std::random_device()()));
-    fs::remove_all(dir);
-    ASSERT_TRUE(fs::create_directory(dir));
-    const std::string target = (dir / "taken.pvx").string();
+    const FreshFolder dir("plivex-commit-");
+    ASSERT_TRUE(dir.made());
+    const std::string target = dir.File("taken.pvx");
     FileAccess& files = SystemFiles();
     std::string temp;
     std::unique_ptr<OutputFile> out = files.CreateTemp(target, temp);
@@ -47,21 +64,18 @@ TEST(SystemFiles, CommitRefusesANameTakenMeanwhileUnlessToldToReplace) {
     EXPECT_TRUE(files.Commit(temp, target, true));
     EXPECT_EQ(Contents(target), "ours");
     EXPECT_FALSE(fs::exists(temp));
-    fs::remove_all(dir);
 }
 
 // A large output written from a thread of its own, with the gate this system
 // gives, holds every step whole and in order once finished.
 TEST(SystemFiles, AnOutputWrittenBehindHoldsEveryStepInOrder) {
-    namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / ("plivex-behind-" + std::to_string(std::random_device()()));
-    fs::remove_all(dir);
-    ASSERT_TRUE(fs::create_directory(dir));
+    const FreshFolder dir("plivex-behind-");
+    ASSERT_TRUE(dir.made());
     FileAccess& files = SystemFiles();
     std::unique_ptr<ThreadGate> gate = files.WriteBehindGate();
     ASSERT_TRUE(gate);
     std::string temp;
-    std::unique_ptr<OutputFile> file = files.CreateTemp((dir / "big.bin").string(), temp);
+    std::unique_ptr<OutputFile> file = files.CreateTemp(dir.File("big.bin"), temp);
     ASSERT_TRUE(file);
     std::string expected = "header";
     {
@@ -77,7 +91,6 @@ TEST(SystemFiles, AnOutputWrittenBehindHoldsEveryStepInOrder) {
         ASSERT_TRUE(out.Finish());
     }
     EXPECT_TRUE(Contents(temp) == expected);  // not EXPECT_EQ: a failure would print megabytes
-    fs::remove_all(dir);
 }
 
 }  // namespace
